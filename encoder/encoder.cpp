@@ -1,0 +1,2 @@
+// placeholder until the encoder is written
+#include "encoder/encoder.h"

@@ -1,0 +1,2 @@
+// placeholder
+#include "settings/app_settings.h"

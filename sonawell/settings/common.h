@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+// Shared routines for paths and files. None raises an error; failure shows in the result.
+// Paths may use "/" or "\" as separators.
+QString TrimAtNull(const QString& text);
+bool IsDirectory(const QString& path);
+QString DeriveOutputPath(const QString& sourcePath);
+QString ExtractFileName(const QString& path);
+QString StripTrailingSeparator(const QString& path);
+QString GetFileExtension(const QString& path);
+// A new, empty, uniquely named file in $TMPDIR (else /tmp); empty text on failure.
+QString MakeTempFile(const QString& prefix);
+// "5.2M" with the user's decimal separator, "-" when the size can't be read.
+QString FormatFileSizeMB(const QString& path);
+int64_t GetFileSizeBytes(const QString& path);
+
+// Window placement arithmetic, in the caller's units.
+struct PlacedPoint {
+    int x;
+    int y;
+};
+PlacedPoint CenterOnScreenPosition(int screenWidth, int screenHeight, int formWidth,
+                                   int formHeight);
+PlacedPoint CenterOnOwnerPosition(int ownerLeft, int ownerTop, int ownerWidth, int ownerHeight,
+                                  int width, int height);
