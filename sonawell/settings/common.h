@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 // Shared routines for paths and files. None raises an error; failure shows in the result.
 // Paths may use "/" or "\" as separators.
@@ -17,6 +18,11 @@ QString MakeTempFile(const QString& prefix);
 // "5.2M" with the user's decimal separator, "-" when the size can't be read.
 QString FormatFileSizeMB(const QString& path);
 int64_t GetFileSizeBytes(const QString& path);
+
+// The whole number at the start of a stored value: blanks skipped, an optional sign, then
+// decimal digits up to the first other character ("12abc" gives 12). Out-of-range numbers
+// saturate at the 32-bit limits. Nothing when no digit follows ("yes", empty text).
+std::optional<int32_t> LeadingNumber(const QString& text);
 
 // Window placement arithmetic, in the caller's units.
 struct PlacedPoint {

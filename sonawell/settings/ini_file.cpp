@@ -1,0 +1,251 @@
+#include "settings/ini_file.h"
+
+#include "settings/common.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringList>
+
+#include <optional>
+
+namespace {
+
+// The reader's buffer holds 255 characters including the terminating NUL.
+constexpr qsizetype kMaxValueLength = 254;
+
+const QByteArray kUtf8Bom("\xEF\xBB\xBF");
+
+// One line of the file with its own line end ("\r\n", "\n" or none on the last line), so a
+// rewrite gives back every untouched line byte for byte.
+struct IniLine {
+    QString text;
+    QString ending;
+};
+
+struct IniText {
+    bool hasBom = false;
+    std::vector<IniLine> lines;
+};
+
+IniText ParseLines(QByteArray bytes) {
+    IniText result;
+    if (bytes.startsWith(kUtf8Bom)) {
+        result.hasBom = true;
+        bytes.remove(0, kUtf8Bom.size());
+    }
+    const QString text = QString::fromUtf8(bytes);
+    qsizetype start = 0;
+    while (start < text.size()) {
+        const qsizetype newline = text.indexOf(QLatin1Char('\n'), start);
+        if (newline < 0) {
+            result.lines.push_back({text.mid(start), QString()});
+            break;
+        }
+        qsizetype end = newline;
+        QString ending = QStringLiteral("\n");
+        if (end > start && text.at(end - 1) == QLatin1Char('\r')) {
+            --end;
+            ending = QStringLiteral("\r\n");
+        }
+        result.lines.push_back({text.mid(start, end - start), ending});
+        start = newline + 1;
+    }
+    return result;
+}
+
+// The section name of a "[name]" line, or nothing for any other line.
+std::optional<QString> SectionName(const QString& line) {
+    const QString trimmed = line.trimmed();
+    if (!trimmed.startsWith(QLatin1Char('['))) {
+        return std::nullopt;
+    }
+    const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
+    const qsizetype end = close < 0 ? trimmed.size() : close;
+    return trimmed.mid(1, end - 1).trimmed();
+}
+
+struct KeyValue {
+    QString key;
+    QString value;
+};
+
+std::optional<KeyValue> SplitKeyLine(const QString& line) {
+    const QString trimmed = line.trimmed();
+    if (trimmed.startsWith(QLatin1Char(';'))) {
+        return std::nullopt;
+    }
+    const qsizetype equals = trimmed.indexOf(QLatin1Char('='));
+    if (equals < 0) {
+        return std::nullopt;
+    }
+    QString value = trimmed.mid(equals + 1).trimmed();
+    if (value.size() >= 2) {
+        const QChar first = value.front();
+        if ((first == QLatin1Char('"') || first == QLatin1Char('\'')) && value.back() == first) {
+            value = value.mid(1, value.size() - 2);
+        }
+    }
+    return KeyValue{trimmed.left(equals).trimmed(), value};
+}
+
+bool SameName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// Index of the first "[section]" line, or -1.
+qsizetype FindSection(const IniText& ini, const QString& section) {
+    for (size_t i = 0; i < ini.lines.size(); ++i) {
+        const auto name = SectionName(ini.lines[i].text);
+        if (name && SameName(*name, section)) {
+            return static_cast<qsizetype>(i);
+        }
+    }
+    return -1;
+}
+
+// One past the last line of the section whose header is at sectionLine.
+qsizetype SectionEnd(const IniText& ini, qsizetype sectionLine) {
+    qsizetype i = sectionLine + 1;
+    while (i < static_cast<qsizetype>(ini.lines.size()) && !SectionName(ini.lines[i].text)) {
+        ++i;
+    }
+    return i;
+}
+
+// Index of the first line of the section that holds the key, or -1.
+qsizetype FindKey(const IniText& ini, qsizetype sectionLine, const QString& key) {
+    const qsizetype end = SectionEnd(ini, sectionLine);
+    for (qsizetype i = sectionLine + 1; i < end; ++i) {
+        const auto pair = SplitKeyLine(ini.lines[i].text);
+        if (pair && SameName(pair->key, key)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+std::optional<QByteArray> ReadWholeFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+// A value must stay on its own line, and the C-string heritage of the file ends it at a NUL.
+QString SingleLineValue(const QString& value) {
+    QString cleaned = TrimAtNull(value);
+    cleaned.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    cleaned.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return cleaned;
+}
+
+}  // namespace
+
+QString ReadIniValue(const QString& iniPath, const QString& section, const QString& key) {
+    if (iniPath.isEmpty() || section.isEmpty() || key.isEmpty()) {
+        return QString();
+    }
+    const auto bytes = ReadWholeFile(iniPath);
+    if (!bytes) {
+        return QString();
+    }
+    const IniText ini = ParseLines(*bytes);
+    const qsizetype sectionLine = FindSection(ini, section);
+    if (sectionLine < 0) {
+        return QString();
+    }
+    const qsizetype keyLine = FindKey(ini, sectionLine, key);
+    if (keyLine < 0) {
+        return QString();
+    }
+    QString value = SplitKeyLine(ini.lines[keyLine].text)->value;
+    if (value.size() > kMaxValueLength) {
+        value.truncate(kMaxValueLength);
+        if (value.back().isHighSurrogate()) {
+            value.chop(1);
+        }
+    }
+    return TrimAtNull(value);
+}
+
+void WriteIniValue(const QString& iniPath, const QString& section, const QString& key,
+                   const QString& value) {
+    if (iniPath.isEmpty() || section.isEmpty() || key.isEmpty()) {
+        return;
+    }
+    IniText ini;
+    if (QFileInfo::exists(iniPath)) {
+        // A file we cannot read is left alone rather than replaced by one holding a single key.
+        const auto bytes = ReadWholeFile(iniPath);
+        if (!bytes) {
+            return;
+        }
+        ini = ParseLines(*bytes);
+    } else if (!QDir().mkpath(QFileInfo(iniPath).absolutePath())) {
+        return;
+    }
+
+    QString newline = QStringLiteral("\n");
+    for (const IniLine& line : ini.lines) {
+        if (!line.ending.isEmpty()) {
+            newline = line.ending;
+            break;
+        }
+    }
+    const auto insertLine = [&](qsizetype at, const QString& text) {
+        // The line before the new one needs an end if it was the unterminated last line.
+        if (at > 0 && ini.lines[at - 1].ending.isEmpty()) {
+            ini.lines[at - 1].ending = newline;
+        }
+        ini.lines.insert(ini.lines.begin() + at, IniLine{text, newline});
+    };
+
+    const QString trimmedKey = key.trimmed();
+    const QString keyLineText = trimmedKey + QLatin1Char('=') + SingleLineValue(value);
+    const qsizetype sectionLine = FindSection(ini, section);
+    if (sectionLine < 0) {
+        const qsizetype end = static_cast<qsizetype>(ini.lines.size());
+        insertLine(end, QLatin1Char('[') + section.trimmed() + QLatin1Char(']'));
+        insertLine(end + 1, keyLineText);
+    } else if (const qsizetype keyLine = FindKey(ini, sectionLine, trimmedKey); keyLine >= 0) {
+        ini.lines[keyLine].text = keyLineText;
+    } else {
+        // After the section's last key, so blank lines and comments that lead into the next
+        // section stay where they are.
+        qsizetype after = sectionLine;
+        const qsizetype end = SectionEnd(ini, sectionLine);
+        for (qsizetype i = sectionLine + 1; i < end; ++i) {
+            if (SplitKeyLine(ini.lines[i].text)) {
+                after = i;
+            }
+        }
+        insertLine(after + 1, keyLineText);
+    }
+
+    QByteArray out;
+    if (ini.hasBom) {
+        out += kUtf8Bom;
+    }
+    for (const IniLine& line : ini.lines) {
+        out += line.text.toUtf8();
+        out += line.ending.toUtf8();
+    }
+
+    // QSaveFile writes beside the target and renames on commit, so a crash or a full disk
+    // leaves the old file whole.
+    QSaveFile file(iniPath);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return;
+    }
+    if (file.write(out) != out.size()) {
+        file.cancelWriting();
+    }
+    file.commit();
+}
