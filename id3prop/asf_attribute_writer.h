@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <variant>
+
+namespace id3prop {
+
+using AttributeValue = std::variant<std::string, uint32_t>;
+
+// Writes one attribute into the ASF file at `path` (UTF-8) and returns a result code of
+// id3prop.h. The file is written through a copy beside it that replaces it only once the
+// copy is saved and reads back as a valid ASF file, so a failure leaves it byte for byte
+// as it was. Throws only std::bad_alloc.
+int32_t WriteAsfAttribute(const std::string& path, const std::string& name,
+                          const AttributeValue& value);
+
+}  // namespace id3prop

@@ -1,0 +1,39 @@
+// The library's only exports. Nothing may be thrown across them.
+#include <new>
+
+#include "id3prop/asf_attribute_writer.h"
+#include "id3prop/id3prop.h"
+
+namespace {
+
+int32_t Guarded(const char* file, const char* name, const id3prop::AttributeValue& value) {
+    try {
+        return id3prop::WriteAsfAttribute(file, name, value);
+    } catch (const std::bad_alloc&) {
+        return ID3PROP_E_OUTOFMEMORY;
+    } catch (...) {
+        return ID3PROP_E_FAIL;
+    }
+}
+
+}  // namespace
+
+extern "C" int32_t SetID3PropertyString(const char* file, const char* name, const char* value) {
+    if (file == nullptr || name == nullptr || value == nullptr)
+        return ID3PROP_E_POINTER;
+    try {
+        return Guarded(file, name, std::string(value));
+    } catch (...) {
+        return ID3PROP_E_OUTOFMEMORY;
+    }
+}
+
+extern "C" int32_t SetID3PropertyDWORD(const char* file, const char* name, uint32_t value) {
+    if (file == nullptr || name == nullptr)
+        return ID3PROP_E_POINTER;
+    try {
+        return Guarded(file, name, value);
+    } catch (...) {
+        return ID3PROP_E_OUTOFMEMORY;
+    }
+}

@@ -1,0 +1,104 @@
+#include "id3prop/scratch_copy.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <vector>
+
+#include "id3prop/unique_fd.h"
+
+namespace id3prop {
+
+namespace {
+
+bool WriteAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool CopyContents(int from, int to) {
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+        const ssize_t n = ::read(from, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return true;
+        if (!WriteAll(to, buffer.data(), static_cast<size_t>(n)))
+            return false;
+    }
+}
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+ScratchCopy::ScratchCopy(const std::string& original) : m_original(original) {
+    m_ready = Make();
+}
+
+ScratchCopy::~ScratchCopy() {
+    if (!m_path.empty() && !m_replaced)
+        ::unlink(m_path.c_str());
+}
+
+bool ScratchCopy::Make() {
+    const UniqueFd source(::open(m_original.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!source.IsOpen())
+        return false;
+    struct stat info {};
+    if (::fstat(source.Get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+
+    // A hidden name, so a file manager showing the folder doesn't offer it as a track.
+    std::string pattern = FolderOf(m_original) + "/." + NameOf(m_original) + ".XXXXXX";
+    UniqueFd copy(::mkostemp(pattern.data(), O_CLOEXEC));
+    if (!copy.IsOpen())
+        return false;
+    m_path = pattern;
+    if (::fchmod(copy.Get(), info.st_mode & 07777) != 0)
+        return false;
+    return CopyContents(source.Get(), copy.Get()) && copy.Close();
+}
+
+bool ScratchCopy::Replace() {
+    if (!m_ready || m_replaced)
+        return false;
+    {
+        UniqueFd copy(::open(m_path.c_str(), O_RDONLY | O_CLOEXEC));
+        if (!copy.IsOpen() || ::fsync(copy.Get()) != 0)
+            return false;
+    }
+    if (::rename(m_path.c_str(), m_original.c_str()) != 0)
+        return false;
+    m_replaced = true;
+    const UniqueFd folder(::open(FolderOf(m_original).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.IsOpen())
+        ::fsync(folder.Get());
+    return true;
+}
+
+}  // namespace id3prop
