@@ -1,0 +1,44 @@
+#pragma once
+
+#include "mellorin/result_codes.h"
+#include "mellorin/riff_file.h"
+#include "mellorin/wave_format.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace mellorin {
+
+// Writes a RIFF WAVE file ("fmt ", "fact", "data"). Sample bytes go straight into the
+// file layer's buffer; the size fields and the "fact" value are only right after Close.
+class CWaveWriter {
+public:
+    // The RIFF size field is 32 bits: a file whose size field would exceed it is refused.
+    static constexpr uint64_t kMaxRiffSize = 0xFFFFFFFFu;
+
+    // `maxRiffSize` lowers the limit so that tests can reach it.
+    explicit CWaveWriter(uint64_t maxRiffSize = kMaxRiffSize);
+    CWaveWriter(const CWaveWriter&) = delete;
+    CWaveWriter& operator=(const CWaveWriter&) = delete;
+    ~CWaveWriter();
+
+    // `path` is UTF-8; an existing file is replaced. For formats other than PCM the
+    // record's cbSize extra bytes must follow it in memory.
+    HResult Open(const char* path, const WaveFormatEx* format);
+    // Appends `count` bytes; `written` receives how many were taken. A write that would
+    // make the RIFF size overflow takes nothing and fails with E_FAIL.
+    HResult Write(uint32_t count, const uint8_t* bytes, uint32_t* written);
+    HResult Close();
+
+private:
+    HResult WriteHeader(const WaveFormatEx* format);
+    HResult BeginData();
+
+    const uint64_t maxRiffSize_;
+    std::unique_ptr<RiffFile> file_;
+    ChunkInfo riff_;
+    ChunkInfo chunk_;
+    BufferInfo buffer_;
+};
+
+}  // namespace mellorin
