@@ -5,9 +5,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <optional>
 
 namespace {
@@ -146,6 +150,60 @@ QString SingleLineValue(const QString& value) {
     return cleaned;
 }
 
+// Writes to a temporary file beside the target and renames it over the target only when
+// every byte reached the disk, so a crash or a full disk leaves the old file whole. (Qt 6.4's
+// QSaveFile renames its temporary file even after a failed write.)
+bool WriteFileAtomically(const QString& path, const QByteArray& bytes) {
+    QString target = path;
+    const QFileInfo info(path);
+    if (info.isSymLink()) {
+        target = info.canonicalFilePath();
+        if (target.isEmpty()) {
+            target = info.symLinkTarget();
+        }
+    }
+    const QFileInfo targetInfo(target);
+    QByteArray tempName = QFile::encodeName(targetInfo.absolutePath() + QStringLiteral("/.") +
+                                            targetInfo.fileName() + QStringLiteral(".XXXXXX"));
+    const int fd = ::mkostemp(tempName.data(), O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    bool ok = true;
+    struct stat old {};
+    if (::stat(QFile::encodeName(target).constData(), &old) == 0) {
+        ::fchmod(fd, old.st_mode & 07777);
+        if (::geteuid() == 0) {
+            // Root rewriting a user's settings must not take the file away from the user.
+            if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+                ok = false;
+            }
+        }
+    } else {
+        ::fchmod(fd, 0644);
+    }
+    qsizetype written = 0;
+    while (ok && written < bytes.size()) {
+        const ssize_t n =
+            ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        written += n;
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(tempName.constData(), QFile::encodeName(target).constData()) == 0;
+    if (!ok) {
+        ::unlink(tempName.constData());
+    }
+    return ok;
+}
+
 }  // namespace
 
 QString ReadIniValue(const QString& iniPath, const QString& section, const QString& key) {
@@ -238,14 +296,5 @@ void WriteIniValue(const QString& iniPath, const QString& section, const QString
         out += line.ending.toUtf8();
     }
 
-    // QSaveFile writes beside the target and renames on commit, so a crash or a full disk
-    // leaves the old file whole.
-    QSaveFile file(iniPath);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return;
-    }
-    if (file.write(out) != out.size()) {
-        file.cancelWriting();
-    }
-    file.commit();
+    WriteFileAtomically(iniPath, out);
 }
