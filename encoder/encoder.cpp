@@ -1,2 +1,138 @@
-// placeholder until the encoder is written
 #include "encoder/encoder.h"
+
+#include "encoder/encode_run.h"
+#include "encoder/input_probe.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace sw::enc {
+
+struct Encoder::Prepared {
+    CheckedInput input;
+    QString output;
+    QString profileName;
+    Profile::AudioSettings audio;
+};
+
+Encoder::Encoder(QObject* parent) : QObject(parent) {}
+
+Encoder::~Encoder() {
+    // Joined here, before QObject's destructor drops the notifications the run still queued,
+    // so none reaches a dead object.
+    run_.reset();
+}
+
+void Encoder::prepareToEncode(bool prepare) {
+    prepared_.reset();
+    if (!prepare)
+        return;
+    if (run_)
+        throw Error(kErrBusy, QStringLiteral("The encoder is still busy with a run."));
+    if (groups_.count() == 0 || groups_.item(0).sourceCount() == 0)
+        throw Error(kErrNoSource, QStringLiteral("No source has been added to the encoder."));
+    SourceGroup& group = groups_.item(0);
+    CheckedInput input = CheckInput(group.source(0).input());
+
+    const QString output = file_.localFileName();
+    if (output.isEmpty() || QFileInfo(output).fileName().isEmpty())
+        throw Error(kErrNoOutput, QStringLiteral("No output file name has been set."));
+    if (QFileInfo(output).absoluteFilePath() == QFileInfo(input.path).absoluteFilePath())
+        throw Error(kErrNoOutput, QStringLiteral("The output file is the source file."));
+
+    const Profile* profile = group.profile();
+    bool known = false;
+    for (int i = 0; i < profiles_.count() && profile; ++i)
+        known |= &profiles_.item(i) == profile;
+    if (!known)
+        throw Error(kErrNoProfile, QStringLiteral("No encoder profile has been chosen."));
+    if (!IsAudioOnlyProfile(*profile))
+        throw Error(kErrProfileNotAudio,
+                    QStringLiteral("The profile \"%1\" carries streams other than audio.")
+                        .arg(profile->name()));
+
+    prepared_ = std::make_unique<Prepared>(
+        Prepared{std::move(input), output, profile->name(), profile->audio()});
+}
+
+void Encoder::start() {
+    if (run_)
+        throw Error(kErrBusy, QStringLiteral("The encoder is still busy with a run."));
+    if (!prepared_)
+        throw Error(kErrNotPrepared, QStringLiteral("The encoder has not been prepared."));
+    const std::unique_ptr<Prepared> prepared = std::move(prepared_);
+
+    runSource_ = prepared->input.path;
+    runOutput_ = prepared->output;
+    runProfile_ = prepared->profileName;
+    outcome_ = RunOutcome::None;
+    lastError_.clear();
+    lastElapsedMs_ = 0;
+    runClock_.start();
+
+    postState(RunState::Starting);
+    TranscodeJob job{prepared->input.path, prepared->input.demuxer, prepared->output,
+                     prepared->audio};
+    run_ = std::make_unique<EncodeRun>(
+        std::move(job), EncodeRun::Callbacks{[this] { postState(RunState::Running); },
+                                             [this](RunOutcome outcome, const QString& error) {
+                                                 postFinished(outcome, error);
+                                             }});
+}
+
+void Encoder::stop() {
+    if (!run_)
+        return;
+    run_->requestStop();
+    postState(RunState::Stopping);
+}
+
+QString Encoder::progressText() const {
+    if (!run_)
+        return {};
+    return QStringLiteral("%1%").arg(run_->percent());
+}
+
+qint64 Encoder::elapsedMs() const {
+    return run_ ? runClock_.elapsed() : lastElapsedMs_;
+}
+
+void Encoder::postState(RunState state) {
+    const std::lock_guard lock(postMutex_);
+    // A run moves forward only: no "running" once it is stopping, one "stopping" at most,
+    // nothing after the end.
+    if (state == RunState::Running && postedState_ != RunState::Starting)
+        return;
+    if (state == RunState::Stopping &&
+        (postedState_ == RunState::Stopping || postedState_ == RunState::Stopped))
+        return;
+    postedState_ = state;
+    QMetaObject::invokeMethod(
+        this, [this, state] { deliverState(state); }, Qt::QueuedConnection);
+}
+
+void Encoder::postFinished(RunOutcome outcome, const QString& error) {
+    const std::lock_guard lock(postMutex_);
+    postedState_ = RunState::Stopped;
+    QMetaObject::invokeMethod(
+        this, [this, outcome, error] { onRunFinished(outcome, error); }, Qt::QueuedConnection);
+}
+
+void Encoder::deliverState(RunState state) {
+    state_ = state;
+    Q_EMIT stateChanged(static_cast<int32_t>(state));
+}
+
+void Encoder::onRunFinished(RunOutcome outcome, const QString& error) {
+    // The run's thread has queued its last call, so this join is immediate; a handler of the
+    // notification may start the next run.
+    if (run_)
+        run_->join();
+    run_.reset();
+    lastElapsedMs_ = runClock_.isValid() ? runClock_.elapsed() : 0;
+    outcome_ = outcome;
+    lastError_ = error;
+    deliverState(RunState::Stopped);
+}
+
+}  // namespace sw::enc

@@ -2,11 +2,14 @@
 
 #include "encoder/error.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace sw::enc {
@@ -18,6 +21,7 @@ inline constexpr uint32_t kErrNoProfile = 0xC00D0028;
 inline constexpr uint32_t kErrProfileNotAudio = 0xC00D0029;
 inline constexpr uint32_t kErrNotPrepared = 0xC00D002A;
 inline constexpr uint32_t kErrBusy = 0xC00D002B;
+inline constexpr uint32_t kErrNoSource = 0xC00D002C;
 inline constexpr uint32_t kErrIndex = 0x8002000B;  // index out of range
 
 enum class MediaKind : int32_t { Audio = 1, Video = 2, Script = 4 };
@@ -95,8 +99,8 @@ private:
 class SourceGroupCollection {
 public:
     int count() const { return static_cast<int>(groups_.size()); }
-    SourceGroup& item(int index);      // 0-based; throws sw::Error out of range
-    void remove(int index);            // 0-based; throws sw::Error out of range
+    SourceGroup& item(int index);  // 0-based; throws sw::Error out of range
+    void remove(int index);        // 0-based; throws sw::Error out of range
     SourceGroup& add(const QString& name);
 
 private:
@@ -133,6 +137,8 @@ public:
     void start();
     // Asks a run under way to end and returns at once.
     void stop();
+    // The state as last notified: a run's states are seen here when their notification is
+    // delivered, so a handler of stateChanged() reads the state it was given.
     RunState runState() const { return state_; }
 
     RunOutcome lastOutcome() const { return outcome_; }
@@ -150,7 +156,10 @@ Q_SIGNALS:
     void stateChanged(int32_t state);
 
 private:
-    void setState(RunState state);
+    // Queues a state notification; called from the encoder's thread and the run's thread.
+    void postState(RunState state);
+    void postFinished(RunOutcome outcome, const QString& error);
+    void deliverState(RunState state);
     void onRunFinished(RunOutcome outcome, const QString& error);
 
     ProfileCollection profiles_;
@@ -160,9 +169,13 @@ private:
     RunOutcome outcome_ = RunOutcome::None;
     QString lastError_;
     QString runSource_, runOutput_, runProfile_;
+    QElapsedTimer runClock_;
+    qint64 lastElapsedMs_ = 0;
     std::unique_ptr<EncodeRun> run_;
     struct Prepared;
     std::unique_ptr<Prepared> prepared_;
+    std::mutex postMutex_;
+    RunState postedState_ = RunState::Stopped;  // the last state queued; guarded by postMutex_
 };
 
 }  // namespace sw::enc

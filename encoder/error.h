@@ -13,7 +13,9 @@ namespace sw {
 class Error : public std::exception {
 public:
     Error(uint32_t number, QString description)
-        : number_(number), description_(std::move(description)), what_(description_.toStdString()) {}
+        : number_(number),
+          description_(std::move(description)),
+          what_(description_.toStdString()) {}
 
     uint32_t number() const noexcept { return number_; }
     const QString& description() const noexcept { return description_; }

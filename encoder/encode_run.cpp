@@ -1,0 +1,41 @@
+#include "encoder/encode_run.h"
+
+#include "encoder/temp_output.h"
+
+namespace sw::enc {
+
+EncodeRun::EncodeRun(TranscodeJob job, Callbacks callbacks)
+    : job_(std::move(job)), callbacks_(std::move(callbacks)), thread_([this] { execute(); }) {}
+
+EncodeRun::~EncodeRun() {
+    requestStop();
+    join();
+}
+
+void EncodeRun::join() {
+    if (thread_.joinable())
+        thread_.join();
+}
+
+void EncodeRun::execute() {
+    callbacks_.running();
+    RunOutcome outcome = RunOutcome::Failed;
+    QString error;
+    {
+        TempOutput temp;  // removed on every path that does not commit it
+        if (temp.create(job_.output, &error)) {
+            TranscodeJob job = job_;
+            job.output = temp.path();
+            const TranscodeResult result = Transcode(job, cancel_, percent_);
+            outcome = result.outcome;
+            error = result.error;
+            if (outcome == RunOutcome::Completed && cancel_.load())
+                outcome = RunOutcome::Stopped;
+            if (outcome == RunOutcome::Completed && !temp.commit(&error))
+                outcome = RunOutcome::Failed;
+        }
+    }
+    callbacks_.finished(outcome, error);
+}
+
+}  // namespace sw::enc

@@ -1,0 +1,136 @@
+#include "encoder/input_probe.h"
+
+#include "encoder/encoder.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace sw::enc {
+
+namespace {
+
+// Packets read at prepare time before a source without a decodable frame is refused.
+constexpr int kProbePackets = 64;
+
+[[noreturn]] void Refuse(const QString& path, const QString& why) {
+    throw Error(kErrFormatNotAccepted,
+                QStringLiteral("The format of \"%1\" is not accepted: %2").arg(path, why));
+}
+
+// True when one of the first packets of the stream decodes to audio.
+bool FirstPacketsDecode(OpenedInput& input) {
+    const ff::Packet packet(av_packet_alloc());
+    const ff::Frame frame(av_frame_alloc());
+    if (!packet || !frame)
+        return false;
+    for (int read = 0; read < kProbePackets; ++read) {
+        if (av_read_frame(input.format.get(), packet.get()) < 0)
+            break;
+        if (packet->stream_index != input.streamIndex) {
+            av_packet_unref(packet.get());
+            continue;
+        }
+        const int sent = avcodec_send_packet(input.decoder.get(), packet.get());
+        av_packet_unref(packet.get());
+        if (sent < 0 && sent != AVERROR(EAGAIN))
+            continue;
+        if (avcodec_receive_frame(input.decoder.get(), frame.get()) == 0 && frame->nb_samples > 0)
+            return true;
+    }
+    // A source shorter than the decoder's delay still counts once the decoder is drained.
+    avcodec_send_packet(input.decoder.get(), nullptr);
+    return avcodec_receive_frame(input.decoder.get(), frame.get()) == 0 && frame->nb_samples > 0;
+}
+
+}  // namespace
+
+const char* DemuxerForExtension(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("mp3") || suffix == QLatin1String("mp2") ||
+        suffix == QLatin1String("mpa"))
+        return "mp3";  // FFmpeg's mp3 demuxer reads MPEG audio layers 1 to 3
+    if (suffix == QLatin1String("wav"))
+        return "wav";
+    if (suffix == QLatin1String("wma") || suffix == QLatin1String("asf"))
+        return "asf";
+    return nullptr;
+}
+
+QByteArray FileUrl(const QString& path) {
+    return QByteArrayLiteral("file:") + QFile::encodeName(path);
+}
+
+std::optional<OpenedInput> OpenInput(const QString& path, const char* demuxer, QString* reason) {
+    const AVInputFormat* format = av_find_input_format(demuxer);
+    if (!format) {
+        *reason = QStringLiteral("this build of FFmpeg has no \"%1\" reader")
+                      .arg(QString::fromLatin1(demuxer));
+        return std::nullopt;
+    }
+    OpenedInput input;
+    AVFormatContext* raw = nullptr;
+    const QByteArray url = FileUrl(path);
+    if (const int err = avformat_open_input(&raw, url.constData(), format, nullptr); err < 0) {
+        *reason = err == AVERROR(ENOENT) || err == AVERROR(EACCES) || err == AVERROR(EISDIR)
+                      ? QStringLiteral("the file could not be opened (%1)").arg(ff::ErrorText(err))
+                      : QStringLiteral("the file is damaged or is not %1 audio (%2)")
+                            .arg(QString::fromLatin1(demuxer).toUpper(), ff::ErrorText(err));
+        return std::nullopt;
+    }
+    input.format.reset(raw);
+    if (const int err = avformat_find_stream_info(raw, nullptr); err < 0) {
+        *reason = QStringLiteral("the file is damaged (%1)").arg(ff::ErrorText(err));
+        return std::nullopt;
+    }
+    const AVCodec* codec = nullptr;
+    input.streamIndex = av_find_best_stream(raw, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+    if (input.streamIndex < 0 || !codec) {
+        *reason = QStringLiteral("the file holds no audio that can be decoded");
+        return std::nullopt;
+    }
+    const AVStream* stream = raw->streams[input.streamIndex];
+    if (stream->codecpar->sample_rate <= 0 || stream->codecpar->ch_layout.nb_channels <= 0) {
+        *reason = QStringLiteral("the file's audio has no sample rate or channels");
+        return std::nullopt;
+    }
+    input.decoder.reset(avcodec_alloc_context3(codec));
+    if (!input.decoder ||
+        avcodec_parameters_to_context(input.decoder.get(), stream->codecpar) < 0 ||
+        avcodec_open2(input.decoder.get(), codec, nullptr) < 0) {
+        *reason = QStringLiteral("the file's audio decoder could not be opened");
+        return std::nullopt;
+    }
+    if (stream->duration > 0 && stream->duration != AV_NOPTS_VALUE)
+        input.durationUs = av_rescale_q(stream->duration, stream->time_base, AV_TIME_BASE_Q);
+    else if (raw->duration > 0)
+        input.durationUs = raw->duration;
+    input.durationFromHeader =
+        input.durationUs > 0 && raw->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE;
+    return input;
+}
+
+CheckedInput CheckInput(const QString& path) {
+    const QFileInfo info(path);
+    if (path.isEmpty())
+        Refuse(path, QStringLiteral("no source file is set."));
+    if (!info.exists())
+        Refuse(path, QStringLiteral("the file does not exist."));
+    if (!info.isFile())
+        Refuse(path, QStringLiteral("it is not a file."));
+    const char* demuxer = DemuxerForExtension(path);
+    if (!demuxer)
+        Refuse(path, QStringLiteral("the extension \"%1\" is not one the encoder reads.")
+                         .arg(info.suffix()));
+    if (info.size() == 0)
+        Refuse(path, QStringLiteral("the file is empty."));
+    QString reason;
+    std::optional<OpenedInput> input = OpenInput(path, demuxer, &reason);
+    if (!input)
+        Refuse(path, reason + QLatin1Char('.'));
+    if (!FirstPacketsDecode(*input))
+        Refuse(path, QStringLiteral("its audio does not decode as %1.")
+                         .arg(QString::fromLatin1(demuxer).toUpper()));
+    return CheckedInput{path, demuxer, input->durationUs};
+}
+
+}  // namespace sw::enc

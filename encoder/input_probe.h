@@ -1,0 +1,42 @@
+#pragma once
+
+#include "encoder/ffmpeg_handles.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace sw::enc {
+
+// The demuxer an input's extension names ("mp3", "wav", "asf"), or nullptr when the extension
+// is not one the encoder reads. The comparison ignores case.
+const char* DemuxerForExtension(const QString& path);
+
+// A "file:" URL for FFmpeg, so that a colon in a name is never taken for a protocol.
+QByteArray FileUrl(const QString& path);
+
+struct OpenedInput {
+    ff::InputFormat format;
+    ff::Codec decoder;
+    int streamIndex = -1;
+    int64_t durationUs = 0;           // 0 when the source does not tell
+    bool durationFromHeader = false;  // false when guessed from the bit rate
+};
+
+// Opens `path` with the named demuxer and the decoder of its audio stream. On failure returns
+// nullopt and a sentence for the user in `reason`.
+std::optional<OpenedInput> OpenInput(const QString& path, const char* demuxer, QString* reason);
+
+struct CheckedInput {
+    QString path;
+    const char* demuxer = nullptr;
+    int64_t durationUs = 0;
+};
+
+// What prepare does with a source: the file must exist, its extension must name a demuxer, and
+// that demuxer must read it and its first audio packets must decode. Throws sw::Error with
+// kErrFormatNotAccepted otherwise.
+CheckedInput CheckInput(const QString& path);
+
+}  // namespace sw::enc
