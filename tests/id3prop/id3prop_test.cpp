@@ -1,0 +1,312 @@
+#include <dlfcn.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <optional>
+
+#include <gtest/gtest.h>
+#include <taglib/asffile.h>
+#include <taglib/asftag.h>
+
+#include "id3prop/asf_attribute_writer.h"
+#include "id3prop/id3prop.h"
+#include "support/audio_fixtures.h"
+
+namespace {
+
+struct Writer {
+    const char* label;
+    SetID3PropertyStringFn setString;
+    SetID3PropertyDWORDFn setDword;
+};
+
+int32_t CoreString(const char* file, const char* name, const char* value) {
+    return id3prop::WriteAsfAttribute(file, name, std::string(value));
+}
+int32_t CoreDword(const char* file, const char* name, uint32_t value) {
+    return id3prop::WriteAsfAttribute(file, name, value);
+}
+
+QString LibraryPath() {
+    return QDir(testsupport::BinDir()).filePath(QStringLiteral(ID3PROP_LIBRARY_NAME));
+}
+
+struct DlCloser {
+    void operator()(void* handle) const { dlclose(handle); }
+};
+
+// The built library, loaded as the program loads it: by path, entry points by name.
+const Writer& LoadedLibrary() {
+    static const std::unique_ptr<void, DlCloser> handle(
+        dlopen(QFile::encodeName(LibraryPath()).constData(), RTLD_NOW | RTLD_LOCAL));
+    static const Writer writer{
+        "libid3prop.so",
+        handle
+            ? reinterpret_cast<SetID3PropertyStringFn>(dlsym(handle.get(), "SetID3PropertyString"))
+            : nullptr,
+        handle ? reinterpret_cast<SetID3PropertyDWORDFn>(dlsym(handle.get(), "SetID3PropertyDWORD"))
+               : nullptr};
+    return writer;
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// "TAG:key=value" lines of ffprobe's format section, as a map.
+std::map<QString, QString> ProbeTags(const QString& path) {
+    QProcess probe;
+    probe.start(QStringLiteral("ffprobe"),
+                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
+                 QStringLiteral("format_tags"), QStringLiteral("-of"),
+                 QStringLiteral("default=nw=1"), path});
+    std::map<QString, QString> tags;
+    if (!probe.waitForFinished(60000) || probe.exitCode() != 0)
+        return tags;
+    const QString out = QString::fromUtf8(probe.readAllStandardOutput());
+    for (const QString& line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (line.startsWith(QStringLiteral("TAG:")) && eq > 4)
+            tags[line.mid(4, eq - 4)] = line.mid(eq + 1);
+    }
+    return tags;
+}
+
+std::string Utf8(const TagLib::String& text) {
+    return text.to8Bit(true);
+}
+
+struct ReadBack {
+    bool valid = false;
+    std::string title, artist, comment;
+    TagLib::ASF::AttributeListMap attributes;
+};
+
+ReadBack ReadAsf(const QString& path) {
+    TagLib::ASF::File file(QFile::encodeName(path).constData());
+    ReadBack back;
+    back.valid = file.isValid();
+    if (!back.valid)
+        return back;
+    back.title = Utf8(file.tag()->title());
+    back.artist = Utf8(file.tag()->artist());
+    back.comment = Utf8(file.tag()->comment());
+    back.attributes = file.tag()->attributeListMap();
+    return back;
+}
+
+std::optional<TagLib::ASF::Attribute> OnlyAttribute(const ReadBack& back, const char* name) {
+    const auto it = back.attributes.find(name);
+    if (it == back.attributes.end() || it->second.size() != 1)
+        return std::nullopt;
+    return it->second.front();
+}
+
+class Id3PropTest : public ::testing::TestWithParam<Writer> {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(GetParam().setString != nullptr && GetParam().setDword != nullptr)
+            << "could not load " << LibraryPath().toStdString() << ": " << dlerror();
+        ASSERT_TRUE(m_dir.isValid());
+    }
+    QString PathOf(const QString& name) const { return QDir(m_dir.path()).filePath(name); }
+    QString MakeWma(const QString& name) {
+        const QString path = PathOf(name);
+        EXPECT_TRUE(testsupport::MakeWma(path, 1.0));
+        return path;
+    }
+    int32_t SetString(const QString& file, const char* name, const char* value) const {
+        return GetParam().setString(QFile::encodeName(file).constData(), name, value);
+    }
+    int32_t SetDword(const QString& file, const char* name, uint32_t value) const {
+        return GetParam().setDword(QFile::encodeName(file).constData(), name, value);
+    }
+    QStringList FolderEntries() const {
+        return QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_P(Id3PropTest, TheSevenTagAttributesRoundTrip) {
+    const QString wma = MakeWma(QStringLiteral("song.wma"));
+    const std::optional<double> duration = testsupport::ProbeDuration(wma);
+    ASSERT_TRUE(duration.has_value());
+
+    // The calls a tag copy makes, in its order.
+    EXPECT_EQ(SetString(wma, "Author", "The Artist"), ID3PROP_S_OK);
+    EXPECT_EQ(SetString(wma, "Title", "The Title"), ID3PROP_S_OK);
+    EXPECT_EQ(SetString(wma, "WM/AlbumTitle", "The Album"), ID3PROP_S_OK);
+    EXPECT_EQ(SetString(wma, "WM/Year", "1999"), ID3PROP_S_OK);
+    EXPECT_EQ(SetString(wma, "Description", "The Comment"), ID3PROP_S_OK);
+    EXPECT_EQ(SetString(wma, "WM/GenreID", "17"), ID3PROP_S_OK);
+    EXPECT_EQ(SetDword(wma, "WM/Track", 7), ID3PROP_S_OK);
+
+    const ReadBack back = ReadAsf(wma);
+    ASSERT_TRUE(back.valid);
+    EXPECT_EQ(back.title, "The Title");
+    EXPECT_EQ(back.artist, "The Artist");
+    EXPECT_EQ(back.comment, "The Comment");
+    const struct {
+        const char* name;
+        const char* text;
+    } strings[] = {{"WM/AlbumTitle", "The Album"}, {"WM/Year", "1999"}, {"WM/GenreID", "17"}};
+    for (const auto& s : strings) {
+        const auto attribute = OnlyAttribute(back, s.name);
+        ASSERT_TRUE(attribute.has_value()) << s.name;
+        EXPECT_EQ(attribute->type(), TagLib::ASF::Attribute::UnicodeType) << s.name;
+        EXPECT_EQ(Utf8(attribute->toString()), s.text) << s.name;
+    }
+    const auto track = OnlyAttribute(back, "WM/Track");
+    ASSERT_TRUE(track.has_value());
+    EXPECT_EQ(track->type(), TagLib::ASF::Attribute::DWordType);
+    EXPECT_EQ(track->toUInt(), 7u);
+    // The content description fields are not duplicated as extended attributes.
+    EXPECT_EQ(back.attributes.find("Title"), back.attributes.end());
+    EXPECT_EQ(back.attributes.find("Author"), back.attributes.end());
+
+    const auto tags = ProbeTags(wma);
+    EXPECT_EQ(tags.count(QStringLiteral("title")) ? tags.at(QStringLiteral("title")) : QString(),
+              QStringLiteral("The Title"));
+    EXPECT_EQ(tags.count(QStringLiteral("artist")) ? tags.at(QStringLiteral("artist")) : QString(),
+              QStringLiteral("The Artist"));
+    EXPECT_EQ(
+        tags.count(QStringLiteral("comment")) ? tags.at(QStringLiteral("comment")) : QString(),
+        QStringLiteral("The Comment"));
+
+    // Still a WMA that decodes to the same length.
+    EXPECT_EQ(testsupport::ProbeCodecAndFormat(wma), QStringLiteral("wmav2|asf"));
+    const std::optional<double> after = testsupport::ProbeDuration(wma);
+    ASSERT_TRUE(after.has_value());
+    EXPECT_DOUBLE_EQ(*after, *duration);
+    EXPECT_TRUE(testsupport::RunFfmpeg({QStringLiteral("-i"), wma, QStringLiteral("-f"),
+                                        QStringLiteral("null"), QStringLiteral("-")}));
+    EXPECT_EQ(FolderEntries(), QStringList{QStringLiteral("song.wma")});
+}
+
+TEST_P(Id3PropTest, NonAsciiTextRoundTrips) {
+    const QString wma = MakeWma(QStringLiteral("Zoë.wma"));  // a UTF-8 path too
+    const char* text = "Zoë – Ünïcødé";
+    EXPECT_EQ(SetString(wma, "Title", text), ID3PROP_S_OK);
+    EXPECT_EQ(SetString(wma, "WM/AlbumTitle", text), ID3PROP_S_OK);
+    const ReadBack back = ReadAsf(wma);
+    EXPECT_EQ(back.title, text);
+    const auto album = OnlyAttribute(back, "WM/AlbumTitle");
+    ASSERT_TRUE(album.has_value());
+    EXPECT_EQ(Utf8(album->toString()), text);
+    EXPECT_EQ(ProbeTags(wma)[QStringLiteral("title")], QString::fromUtf8(text));
+}
+
+TEST_P(Id3PropTest, WritingAgainReplacesTheValue) {
+    const QString wma = MakeWma(QStringLiteral("again.wma"));
+    EXPECT_EQ(SetString(wma, "Title", "Old"), ID3PROP_S_OK);
+    EXPECT_EQ(SetDword(wma, "WM/Track", 1), ID3PROP_S_OK);
+    EXPECT_EQ(SetString(wma, "Title", ""), ID3PROP_S_OK);
+    EXPECT_EQ(SetDword(wma, "WM/Track", 255), ID3PROP_S_OK);
+    const ReadBack back = ReadAsf(wma);
+    EXPECT_EQ(back.title, "");
+    const auto track = OnlyAttribute(back, "WM/Track");
+    ASSERT_TRUE(track.has_value());
+    EXPECT_EQ(track->toUInt(), 255u);
+}
+
+TEST_P(Id3PropTest, NonAsfFilesAreRefusedAndLeftAlone) {
+    const QString mp3 = PathOf(QStringLiteral("song.mp3"));
+    ASSERT_TRUE(testsupport::MakeMp3(mp3, 0.5));
+    const QString text = PathOf(QStringLiteral("notes.txt"));
+    {
+        QFile file(text);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("just some words\n");
+    }
+    for (const QString& path : {mp3, text}) {
+        const QByteArray before = ReadAll(path);
+        ASSERT_FALSE(before.isEmpty());
+        EXPECT_EQ(SetString(path, "Title", "x"), ID3PROP_E_INVALIDARG) << path.toStdString();
+        EXPECT_EQ(SetDword(path, "WM/Track", 3), ID3PROP_E_INVALIDARG) << path.toStdString();
+        EXPECT_EQ(ReadAll(path), before) << path.toStdString();
+    }
+    EXPECT_EQ(FolderEntries().size(), 2);  // no copy left behind
+}
+
+TEST_P(Id3PropTest, MissingFileOrFolderIsRefused) {
+    const QString missing = PathOf(QStringLiteral("missing.wma"));
+    EXPECT_LT(SetString(missing, "Title", "x"), 0);
+    EXPECT_LT(SetDword(missing, "WM/Track", 1), 0);
+    EXPECT_FALSE(QFileInfo::exists(missing));
+    EXPECT_LT(SetString(m_dir.path(), "Title", "x"), 0);
+    EXPECT_LT(SetString(QString(), "Title", "x"), 0);
+}
+
+TEST_P(Id3PropTest, ReadOnlyWmaIsLeftAlone) {
+    const QString wma = MakeWma(QStringLiteral("locked.wma"));
+    ASSERT_TRUE(QFile::setPermissions(wma, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    const QByteArray before = ReadAll(wma);
+    EXPECT_EQ(SetString(wma, "Title", "x"), ID3PROP_E_FAIL);
+    EXPECT_EQ(SetDword(wma, "WM/Track", 1), ID3PROP_E_FAIL);
+    EXPECT_EQ(ReadAll(wma), before);
+    EXPECT_EQ(FolderEntries(), QStringList{QStringLiteral("locked.wma")});
+}
+
+TEST_P(Id3PropTest, PermissionsAndLinksSurviveAWrite) {
+    const QString wma = MakeWma(QStringLiteral("target.wma"));
+    ASSERT_TRUE(QFile::setPermissions(
+        wma, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup));
+    const QFileDevice::Permissions mode = QFile::permissions(wma);
+    const QString link = PathOf(QStringLiteral("link.wma"));
+    ASSERT_TRUE(QFile::link(wma, link));
+
+    EXPECT_EQ(SetString(link, "Title", "Through the link"), ID3PROP_S_OK);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(ReadAsf(wma).title, "Through the link");
+    EXPECT_EQ(QFile::permissions(wma), mode);
+}
+
+TEST_P(Id3PropTest, EmptyAttributeNameIsRefused) {
+    const QString wma = MakeWma(QStringLiteral("noname.wma"));
+    const QByteArray before = ReadAll(wma);
+    EXPECT_EQ(SetString(wma, "", "x"), ID3PROP_E_INVALIDARG);
+    EXPECT_EQ(ReadAll(wma), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothBuilds, Id3PropTest,
+                         ::testing::Values(Writer{"id3prop-core", CoreString, CoreDword},
+                                           LoadedLibrary()),
+                         [](const auto& p) {
+                             return std::string(p.index == 0 ? "StaticCore" : "SharedLibrary");
+                         });
+
+TEST(Id3PropLibraryTest, NullArgumentsGiveEPointer) {
+    const Writer& lib = LoadedLibrary();
+    ASSERT_TRUE(lib.setString != nullptr && lib.setDword != nullptr);
+    EXPECT_EQ(lib.setString(nullptr, "Title", "x"), ID3PROP_E_POINTER);
+    EXPECT_EQ(lib.setString("/tmp/x.wma", nullptr, "x"), ID3PROP_E_POINTER);
+    EXPECT_EQ(lib.setString("/tmp/x.wma", "Title", nullptr), ID3PROP_E_POINTER);
+    EXPECT_EQ(lib.setDword(nullptr, "WM/Track", 1), ID3PROP_E_POINTER);
+    EXPECT_EQ(lib.setDword("/tmp/x.wma", nullptr, 1), ID3PROP_E_POINTER);
+    EXPECT_EQ(ID3PROP_E_POINTER, static_cast<int32_t>(0x80004003));
+    EXPECT_LT(ID3PROP_E_INVALIDARG, 0);
+}
+
+TEST(Id3PropLibraryTest, ExportsExactlyTheTwoEntryPoints) {
+    QProcess nm;
+    nm.start(QStringLiteral("nm"),
+             {QStringLiteral("-D"), QStringLiteral("--defined-only"), LibraryPath()});
+    ASSERT_TRUE(nm.waitForFinished(60000));
+    ASSERT_EQ(nm.exitCode(), 0);
+    QStringList names;
+    const QString out = QString::fromUtf8(nm.readAllStandardOutput());
+    for (const QString& line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        names << line.split(QLatin1Char(' '), Qt::SkipEmptyParts).last();
+    names.sort();
+    EXPECT_EQ(names, (QStringList{QStringLiteral("SetID3PropertyDWORD"),
+                                  QStringLiteral("SetID3PropertyString")}));
+}
+
+}  // namespace
