@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+
+#include <functional>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace sw::enc {
+class ProfileCollection;
+}
+
+// File-dialog filters of the source and output browse buttons, in Qt's filter form. Each
+// entry shows its pattern as the user knows it and matches letters in either case.
+QStringList SourceFileFilters();
+QStringList OutputFileFilters();
+
+// "Add conversion Job": the user picks source files; each gets a proposed output path and
+// format that can be changed line by line. On OK the three result lists run in parallel,
+// entry i belonging to line i of lstSourcePathName.
+class frmAddJob : public QDialog {
+    Q_OBJECT
+public:
+    frmAddJob(const sw::enc::ProfileCollection& profiles, QWidget* parent);
+
+    bool bOKPressed = false;
+    QStringList strNewJobSources;
+    QStringList strNewJobOutputs;
+    QStringList strNewJobFormats;
+
+    // The two file dialogs; replaceable so that callers and tests can answer them.
+    // chooseSources returns full paths in the order chosen (empty: cancelled), chooseOutput
+    // one path (empty: cancelled).
+    std::function<QStringList()> chooseSources;
+    std::function<QString()> chooseOutput;
+
+    // Stores the output box and the format box into the entry of the selected line.
+    void SaveCurrentItem();
+
+    QLabel* lblSource = nullptr;
+    QListWidget* lstSourcePathName = nullptr;
+    QPushButton* cmdBrowseSource = nullptr;
+    QLabel* lblOutput = nullptr;
+    QLineEdit* txtOutputPathName = nullptr;
+    QPushButton* cmdBrowseOutput = nullptr;
+    QLabel* lblFormat = nullptr;
+    QComboBox* comboFormats = nullptr;
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdCancel = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void cmdBrowseSource_Click();
+    void cmdBrowseOutput_Click();
+    void lstSourcePathName_Click(int row);
+    void cmdOK_Click();
+    void showFormat(const QString& format);
+
+    QString strDefaultProfile;
+};

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QStackedWidget;
+class QTabBar;
+
+namespace sw::enc {
+class ProfileCollection;
+}
+
+// "Sonawell Options": the general and quick-convert settings on two pages. OK writes every
+// setting and reloads AppSettings; Cancel writes nothing.
+class frmOptions : public QDialog {
+    Q_OBJECT
+public:
+    frmOptions(const sw::enc::ProfileCollection& profiles, QWidget* parent);
+
+    // The folder browser behind cmdQuickFolder; replaceable so that tests can answer it.
+    std::function<QString(QWidget* owner, const QString& startFolder, const QString& title)>
+        browseForFolder;
+
+    // False only on the "Quick Convert" page with an unusable target folder while the outputs
+    // are not to go beside their sources.
+    bool ValidateCurrentStrip() const;
+
+    QTabBar* TabStrip1 = nullptr;
+    QStackedWidget* pages = nullptr;
+    QWidget* frmTabs[2] = {nullptr, nullptr};
+
+    QLabel* lblGeneralFormat = nullptr;
+    QComboBox* comboGeneralFormat = nullptr;
+    QCheckBox* chkDeleteSource = nullptr;
+    QCheckBox* chkOverwriteExist = nullptr;
+    QCheckBox* chkAutoStart = nullptr;
+    QGroupBox* fraCPUPriority = nullptr;
+    QRadioButton* optCPUPriority[3] = {nullptr, nullptr, nullptr};
+
+    QCheckBox* chkQuickSameDirectory = nullptr;
+    QLabel* lblQuickFolder = nullptr;
+    QLineEdit* txtQuickFolder = nullptr;
+    QPushButton* cmdQuickFolder = nullptr;
+    QLabel* lblQuickFormat = nullptr;
+    QComboBox* comboQuickFormat = nullptr;
+
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdCancel = nullptr;
+
+private:
+    void buildGeneralPage();
+    void buildQuickPage();
+    void chkQuickSameDirectory_Click();
+    void cmdQuickFolder_Click();
+    void TabStrip1_Click(int index);
+    void cmdOK_Click();
+
+    int nCurrentStrip = 0;
+    int nSelectedPriority = 0;
+    QButtonGroup* priorityGroup = nullptr;
+};

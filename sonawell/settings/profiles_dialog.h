@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace sw::enc {
+class ProfileCollection;
+}
+
+// "Set your default profile": the one profile chosen becomes both the general and the
+// quick-convert default. Shown at start-up, before any other window exists.
+class frmProfiles : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmProfiles(const sw::enc::ProfileCollection& profiles, QWidget* parent = nullptr);
+
+    // True only when OK closed the dialog; the file then holds the profile and AppSettings
+    // has been reloaded.
+    bool bOKPressed = false;
+
+    QLabel* Label2 = nullptr;
+    QComboBox* comboProfile = nullptr;
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdCancel = nullptr;
+
+private:
+    void cmdOK_Click();
+};

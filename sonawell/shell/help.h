@@ -1,0 +1,9 @@
+#pragma once
+
+class QWidget;
+
+// Open the help shipped beside the program (ProgramFolder()/help) in the help window of the
+// owner's main window, on its contents or on its index of terms. A missing help file is
+// reported in a message box.
+void ShowHelpContents(QWidget* owner);
+void ShowHelpIndex(QWidget* owner);

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QWidget>
+
+class QTextBrowser;
+class QToolButton;
+
+// The one help window of a main window: an HTML browser with Back, Forward, Contents and
+// Index. It belongs to the main window and is reused by every help command.
+class HelpWindow : public QWidget {
+    Q_OBJECT
+public:
+    HelpWindow(const QString& helpFolder, QWidget* owner);
+
+    // Shows a page of the help folder ("contents.html"); false when the file is missing.
+    bool showPage(const QString& fileName);
+
+    QTextBrowser* browser() const { return browser_; }
+
+private:
+    QString helpFolder_;
+    QTextBrowser* browser_ = nullptr;
+};
