@@ -12,6 +12,7 @@
 
 #include "id3prop/id3prop.h"
 #include "id3prop/scratch_copy.h"
+#include "id3prop/utf8.h"
 
 namespace id3prop {
 
@@ -60,7 +61,9 @@ void Apply(TagLib::ASF::Tag& tag, const std::string& name, const AttributeValue&
 
 int32_t WriteAsfAttribute(const std::string& path, const std::string& name,
                           const AttributeValue& value) {
-    if (name.empty() || path.empty())
+    if (name.empty() || path.empty() || !IsValidUtf8(name))
+        return ID3PROP_E_INVALIDARG;
+    if (const auto* text = std::get_if<std::string>(&value); text && !IsValidUtf8(*text))
         return ID3PROP_E_INVALIDARG;
 
     // Through a symbolic link the link stays and the file it names gets the tag.

@@ -22,7 +22,8 @@
 #define ID3PROP_E_FAIL ((int32_t)0x80004005)
 /* A null path, name or value. */
 #define ID3PROP_E_POINTER ((int32_t)0x80004003)
-/* The file is missing, not a regular file, not a valid ASF file, or the name is empty. */
+/* The file is missing, not a regular file or not a valid ASF file; or the name is empty,
+ * or the name or text is not well-formed UTF-8. */
 #define ID3PROP_E_INVALIDARG ((int32_t)0x80070057)
 #define ID3PROP_E_OUTOFMEMORY ((int32_t)0x8007000E)
 

@@ -275,6 +275,22 @@ TEST_P(Id3PropTest, EmptyAttributeNameIsRefused) {
     EXPECT_EQ(ReadAll(wma), before);
 }
 
+TEST_P(Id3PropTest, MalformedUtf8IsRefusedInsteadOfStoredEmpty) {
+    const QString wma = MakeWma(QStringLiteral("latin1.wma"));
+    const QByteArray before = ReadAll(wma);
+    EXPECT_EQ(SetString(wma, "Title", "Caf\xe9"), ID3PROP_E_INVALIDARG);  // Latin-1, not UTF-8
+    EXPECT_EQ(SetString(wma, "WM/AlbumTitle", "\xc0\xaf"), ID3PROP_E_INVALIDARG);  // overlong
+    EXPECT_EQ(SetString(wma, "WM/Year", "\xed\xa0\x80"), ID3PROP_E_INVALIDARG);    // surrogate
+    EXPECT_EQ(SetString(wma, "WM/Year", "\xf0\x9f\x8e"), ID3PROP_E_INVALIDARG);    // cut short
+    EXPECT_EQ(SetDword(wma, "WM/\xff", 1), ID3PROP_E_INVALIDARG);
+    EXPECT_EQ(ReadAll(wma), before);
+    // Four-byte sequences are fine.
+    EXPECT_EQ(SetString(wma, "WM/AlbumTitle", "\xf0\x9f\x8e\xb5 Music"), ID3PROP_S_OK);
+    const auto album = OnlyAttribute(ReadAsf(wma), "WM/AlbumTitle");
+    ASSERT_TRUE(album.has_value());
+    EXPECT_EQ(Utf8(album->toString()), "\xf0\x9f\x8e\xb5 Music");
+}
+
 INSTANTIATE_TEST_SUITE_P(BothBuilds, Id3PropTest,
                          ::testing::Values(Writer{"id3prop-core", CoreString, CoreDword},
                                            LoadedLibrary()),
