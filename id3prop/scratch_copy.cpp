@@ -79,6 +79,9 @@ bool ScratchCopy::Make() {
     if (!copy.IsOpen())
         return false;
     m_path = pattern;
+    // Keeps the owner where that is permitted (a privileged caller); elsewhere the copy,
+    // and so the file, becomes the caller's, who could write it anyway.
+    [[maybe_unused]] const int owned = ::fchown(copy.Get(), info.st_uid, info.st_gid);
     if (::fchmod(copy.Get(), info.st_mode & 07777) != 0)
         return false;
     return CopyContents(source.Get(), copy.Get()) && copy.Close();

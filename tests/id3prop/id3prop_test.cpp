@@ -15,6 +15,7 @@
 
 #include "id3prop/asf_attribute_writer.h"
 #include "id3prop/id3prop.h"
+#include "id3prop/scratch_copy.h"
 #include "support/audio_fixtures.h"
 
 namespace {
@@ -291,6 +292,20 @@ TEST_P(Id3PropTest, MalformedUtf8IsRefusedInsteadOfStoredEmpty) {
     EXPECT_EQ(Utf8(album->toString()), "\xf0\x9f\x8e\xb5 Music");
 }
 
+TEST_P(Id3PropTest, TruncatedWmaIsRefusedAndLeftAlone) {
+    const QString wma = MakeWma(QStringLiteral("cut.wma"));
+    QByteArray bytes = ReadAll(wma);
+    bytes.truncate(200);  // the header object claims more than the file holds
+    {
+        QFile file(wma);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    }
+    EXPECT_LT(SetString(wma, "Title", "x"), 0);
+    EXPECT_EQ(ReadAll(wma), bytes);
+    EXPECT_EQ(FolderEntries(), QStringList{QStringLiteral("cut.wma")});
+}
+
 INSTANTIATE_TEST_SUITE_P(BothBuilds, Id3PropTest,
                          ::testing::Values(Writer{"id3prop-core", CoreString, CoreDword},
                                            LoadedLibrary()),
@@ -323,6 +338,43 @@ TEST(Id3PropLibraryTest, ExportsExactlyTheTwoEntryPoints) {
     names.sort();
     EXPECT_EQ(names, (QStringList{QStringLiteral("SetID3PropertyDWORD"),
                                   QStringLiteral("SetID3PropertyString")}));
+}
+
+TEST(ScratchCopyTest, ReplacesTheOriginalOnlyWhenAsked) {
+    QTemporaryDir dir;
+    const QString original = QDir(dir.path()).filePath(QStringLiteral("file.bin"));
+    {
+        QFile file(original);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(200000, 'a'));  // more than one copy buffer
+    }
+    const std::string path = QFile::encodeName(original).toStdString();
+    {
+        id3prop::ScratchCopy copy(path);
+        ASSERT_TRUE(copy.IsReady());
+        EXPECT_EQ(ReadAll(QFile::decodeName(copy.Path().c_str())), QByteArray(200000, 'a'));
+        QFile scratch(QFile::decodeName(copy.Path().c_str()));
+        ASSERT_TRUE(scratch.open(QIODevice::Append));
+        scratch.write("b");
+    }
+    // Dropped without Replace(): the original is as it was and the copy is gone.
+    EXPECT_EQ(ReadAll(original), QByteArray(200000, 'a'));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    {
+        id3prop::ScratchCopy copy(path);
+        ASSERT_TRUE(copy.IsReady());
+        QFile scratch(QFile::decodeName(copy.Path().c_str()));
+        ASSERT_TRUE(scratch.open(QIODevice::Append));
+        scratch.write("b");
+        scratch.close();
+        EXPECT_TRUE(copy.Replace());
+    }
+    EXPECT_EQ(ReadAll(original), QByteArray(200000, 'a') + 'b');
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+
+    id3prop::ScratchCopy missing(path + ".missing");
+    EXPECT_FALSE(missing.IsReady());
+    EXPECT_FALSE(missing.Replace());
 }
 
 }  // namespace
