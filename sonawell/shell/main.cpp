@@ -1,1 +1,10 @@
-int main() { return 0; }
+#include "shell/startup.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Sonawell"));
+    QApplication::setDesktopFileName(QStringLiteral("sonawell"));
+    return Main(app);
+}

@@ -1,0 +1,3 @@
+#include "engine/app_state.h"
+
+bool bMainReady = false;

@@ -1,0 +1,21 @@
+#pragma once
+
+class ConversionDriver;
+
+// Which of Start, Stop and Delete are available; menu item and button always alike.
+struct CommandStatus {
+    bool start = false;
+    bool stop = false;
+    bool del = false;
+};
+
+struct QueueSnapshot {
+    bool converting = false;  // bConverting
+    bool busy = false;        // a decode, a run being set up, or a stopped run still ending
+    int current = 1;          // nCurrentJob
+    int count = 0;            // jobs in the list
+    int selected = 0;         // 1-based selected row, 0 for none
+};
+
+CommandStatus ComputeCommandStatus(const QueueSnapshot& queue);
+CommandStatus ComputeCommandStatus(ConversionDriver& driver);

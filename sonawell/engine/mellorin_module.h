@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+// The libraries the converter binds by name at their first use: the decoder (libmellorin.so)
+// and the tag-attribute writer (libid3prop.so).
+namespace basMellorin {
+
+using ProgressCallback = void (*)(int32_t);
+
+// Help101's result (1 decoded, 0 failed), or nullopt when the library can't be loaded; then
+// `error` says why.
+std::optional<int32_t> Help101(const QString& source, const QString& output,
+                               ProgressCallback progress, QString* error);
+
+// False when the library is missing or the write failed; failures are the caller's to ignore.
+bool SetID3PropertyString(const QString& file, const QString& name, const QString& value);
+bool SetID3PropertyDWORD(const QString& file, const QString& name, uint32_t value);
+
+}  // namespace basMellorin

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// What the engine must ask of the user. The main window answers with message boxes titled
+// "Sonawell"; tests answer it themselves.
+class UserPrompt {
+public:
+    virtual ~UserPrompt() = default;
+    // A message with the exclamation icon and an OK button.
+    virtual void showMessage(const QString& text) = 0;
+    // A question with Yes and No; true for Yes.
+    virtual bool askYesNo(const QString& text) = 0;
+};

@@ -1,0 +1,57 @@
+#include "shell/startup.h"
+
+#include "encoder/encoder.h"
+#include "engine/app_state.h"
+#include "engine/pending_jobs.h"
+#include "engine/quick_convert_engine.h"
+#include "settings/app_settings.h"
+#include "settings/profiles_dialog.h"
+#include "shell/main_window.h"
+#include "shell/splash.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <memory>
+
+int Main(QApplication& app) {
+    bMainReady = false;
+    AppSettings.IniPath = SettingsPathFor(ProgramFolder());
+    LoadSettings();
+
+    // Files handed in from here on wait in the pending list until the main window is ready.
+    PendingJobs pending;
+    QuickConvertEngine automation(pending);
+    if (automation.registerOnSessionBus()) {
+        WriteSessionServiceFile(app.applicationFilePath());
+    }
+
+    frmSplash splash;
+    splash.show();
+    splash.repaint();
+
+    std::unique_ptr<sw::enc::Encoder> objEncoder;
+    try {
+        objEncoder = std::make_unique<sw::enc::Encoder>();
+    } catch (const sw::Error& error) {
+        splash.close();
+        QMessageBox::warning(nullptr, QStringLiteral("Sonawell"), error.description());
+        return 1;
+    }
+
+    if (AppSettings.GeneralProfile.isEmpty() || AppSettings.QuickProfile.isEmpty()) {
+        frmProfiles profiles(objEncoder->profiles());
+        profiles.exec();
+        if (!profiles.bOKPressed) {
+            objEncoder.reset();
+            splash.close();
+            return 0;
+        }
+    }
+
+    frmMain mainWindow(*objEncoder, pending);
+    mainWindow.show();
+    QCoreApplication::processEvents();
+    splash.close();
+    return app.exec();
+}
