@@ -5,13 +5,13 @@
 #include "settings/common.h"
 #include "settings/ini_file.h"
 #include "settings/window_placement.h"
+#include "shell/art_pictures.h"
 
 #include <QComboBox>
 #include <QEvent>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -48,7 +48,7 @@ QString Filter(const QString& label, const QStringList& extensions) {
 
 QPushButton* PictureButton(const QString& tip, QWidget* parent) {
     auto* button = new QPushButton(parent);
-    button->setIcon(QIcon(QStringLiteral(":/dialogs/art/browse.svg")));
+    button->setIcon(BrowseIcon());
     button->setIconSize(QSize(20, 20));
     button->setToolTip(tip);
     button->setFixedSize(32, 28);

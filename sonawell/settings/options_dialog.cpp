@@ -6,13 +6,13 @@
 #include "settings/folder_browser.h"
 #include "settings/ini_file.h"
 #include "settings/window_placement.h"
+#include "shell/art_pictures.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -31,6 +31,12 @@ QString Flag(const QCheckBox* box) {
 
 void SelectName(QComboBox* combo, const QString& name) {
     combo->setCurrentIndex(name.isEmpty() ? -1 : combo->findText(name));
+}
+
+// Without its trailing separator, except the root: "/" stripped would be no folder at all.
+QString StoredFolder(const QString& folder) {
+    const QString stripped = StripTrailingSeparator(folder);
+    return stripped.isEmpty() ? folder : stripped;
 }
 
 void ShowInvalidFolder(QWidget* parent) {
@@ -167,7 +173,7 @@ void frmOptions::buildQuickPage() {
     lblQuickFolder->setBuddy(txtQuickFolder);
     cmdQuickFolder = new QPushButton(page);
     cmdQuickFolder->setObjectName(QStringLiteral("cmdQuickFolder"));
-    cmdQuickFolder->setIcon(QIcon(QStringLiteral(":/dialogs/art/browse.svg")));
+    cmdQuickFolder->setIcon(BrowseIcon());
     cmdQuickFolder->setIconSize(QSize(20, 20));
     cmdQuickFolder->setFixedSize(32, 28);
     cmdQuickFolder->setToolTip(QStringLiteral("Set the target folder for quick convert"));
@@ -248,8 +254,7 @@ void frmOptions::cmdOK_Click() {
     WriteIniValue(ini, general, QStringLiteral("CPUPriority"), QString::number(nSelectedPriority));
     WriteIniValue(ini, quick, QStringLiteral("Profile"), comboQuickFormat->currentText());
     WriteIniValue(ini, quick, QStringLiteral("SameTargetDir"), Flag(chkQuickSameDirectory));
-    WriteIniValue(ini, quick, QStringLiteral("TargetDir"),
-                  StripTrailingSeparator(txtQuickFolder->text()));
+    WriteIniValue(ini, quick, QStringLiteral("TargetDir"), StoredFolder(txtQuickFolder->text()));
     LoadSettings();
     accept();
 }

@@ -3,7 +3,18 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+// The pictures live in a static library, whose resource registration the linker would drop
+// unless something refers to it.
+static void InitDialogArt() {
+    static const bool done = [] {
+        Q_INIT_RESOURCE(dialogs);
+        return true;
+    }();
+    (void)done;
+}
+
 QPixmap RenderArt(const QString& resource, int width, int height, qreal devicePixelRatio) {
+    InitDialogArt();
     QPixmap picture(QSize(width, height) * devicePixelRatio);
     picture.fill(Qt::transparent);
     QSvgRenderer renderer(resource);
@@ -14,4 +25,12 @@ QPixmap RenderArt(const QString& resource, int width, int height, qreal devicePi
     }
     picture.setDevicePixelRatio(devicePixelRatio);
     return picture;
+}
+
+QIcon BrowseIcon() {
+    QIcon icon;
+    for (const int size : {20, 40}) {
+        icon.addPixmap(RenderArt(QStringLiteral(":/dialogs/art/browse.svg"), size, size));
+    }
+    return icon;
 }
