@@ -21,39 +21,46 @@ constexpr qsizetype kMaxValueLength = 254;
 
 const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 
-// One line of the file with its own line end ("\r\n", "\n" or none on the last line), so a
-// rewrite gives back every untouched line byte for byte.
+// One line of the file: its bytes as found, the text they decode to, and its own line end
+// ("\r\n", "\n" or none on the last line). A rewrite gives back every untouched line byte for
+// byte, even one that is not valid UTF-8.
 struct IniLine {
     QString text;
-    QString ending;
+    QByteArray raw;
+    QByteArray ending;
 };
+
+IniLine MakeLine(const QString& text, const QByteArray& ending) {
+    return IniLine{text, text.toUtf8(), ending};
+}
 
 struct IniText {
     bool hasBom = false;
     std::vector<IniLine> lines;
 };
 
-IniText ParseLines(QByteArray bytes) {
+IniText ParseLines(const QByteArray& bytes) {
     IniText result;
+    qsizetype start = 0;
     if (bytes.startsWith(kUtf8Bom)) {
         result.hasBom = true;
-        bytes.remove(0, kUtf8Bom.size());
+        start = kUtf8Bom.size();
     }
-    const QString text = QString::fromUtf8(bytes);
-    qsizetype start = 0;
-    while (start < text.size()) {
-        const qsizetype newline = text.indexOf(QLatin1Char('\n'), start);
+    while (start < bytes.size()) {
+        const qsizetype newline = bytes.indexOf('\n', start);
         if (newline < 0) {
-            result.lines.push_back({text.mid(start), QString()});
+            const QByteArray raw = bytes.mid(start);
+            result.lines.push_back({QString::fromUtf8(raw), raw, QByteArray()});
             break;
         }
         qsizetype end = newline;
-        QString ending = QStringLiteral("\n");
-        if (end > start && text.at(end - 1) == QLatin1Char('\r')) {
+        QByteArray ending("\n");
+        if (end > start && bytes.at(end - 1) == '\r') {
             --end;
-            ending = QStringLiteral("\r\n");
+            ending = QByteArray("\r\n");
         }
-        result.lines.push_back({text.mid(start, end - start), ending});
+        const QByteArray raw = bytes.mid(start, end - start);
+        result.lines.push_back({QString::fromUtf8(raw), raw, ending});
         start = newline + 1;
     }
     return result;
@@ -200,8 +207,33 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes) {
     ok = ok && ::rename(tempName.constData(), QFile::encodeName(target).constData()) == 0;
     if (!ok) {
         ::unlink(tempName.constData());
+        return false;
     }
-    return ok;
+    // The rename itself reaches the disk with the folder.
+    const int folder = ::open(QFile::encodeName(targetInfo.absolutePath()).constData(),
+                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+    return true;
+}
+
+// Names that would read back as something else, or split a line, are not written.
+bool IsSingleLineName(const QString& trimmed) {
+    return !trimmed.isEmpty() && !trimmed.contains(QLatin1Char('\n')) &&
+           !trimmed.contains(QLatin1Char('\r')) && !trimmed.contains(QChar(u'\0'));
+}
+
+bool IsWritableSection(const QString& section) {
+    const QString trimmed = section.trimmed();
+    return IsSingleLineName(trimmed) && !trimmed.contains(QLatin1Char(']'));
+}
+
+bool IsWritableKey(const QString& key) {
+    const QString trimmed = key.trimmed();
+    return IsSingleLineName(trimmed) && !trimmed.contains(QLatin1Char('=')) &&
+           !trimmed.startsWith(QLatin1Char(';')) && !trimmed.startsWith(QLatin1Char('['));
 }
 
 }  // namespace
@@ -235,7 +267,7 @@ QString ReadIniValue(const QString& iniPath, const QString& section, const QStri
 
 void WriteIniValue(const QString& iniPath, const QString& section, const QString& key,
                    const QString& value) {
-    if (iniPath.isEmpty() || section.isEmpty() || key.isEmpty()) {
+    if (iniPath.isEmpty() || !IsWritableSection(section) || !IsWritableKey(key)) {
         return;
     }
     IniText ini;
@@ -250,7 +282,7 @@ void WriteIniValue(const QString& iniPath, const QString& section, const QString
         return;
     }
 
-    QString newline = QStringLiteral("\n");
+    QByteArray newline("\n");
     for (const IniLine& line : ini.lines) {
         if (!line.ending.isEmpty()) {
             newline = line.ending;
@@ -262,7 +294,7 @@ void WriteIniValue(const QString& iniPath, const QString& section, const QString
         if (at > 0 && ini.lines[at - 1].ending.isEmpty()) {
             ini.lines[at - 1].ending = newline;
         }
-        ini.lines.insert(ini.lines.begin() + at, IniLine{text, newline});
+        ini.lines.insert(ini.lines.begin() + at, MakeLine(text, newline));
     };
 
     const QString trimmedKey = key.trimmed();
@@ -273,7 +305,7 @@ void WriteIniValue(const QString& iniPath, const QString& section, const QString
         insertLine(end, QLatin1Char('[') + section.trimmed() + QLatin1Char(']'));
         insertLine(end + 1, keyLineText);
     } else if (const qsizetype keyLine = FindKey(ini, sectionLine, trimmedKey); keyLine >= 0) {
-        ini.lines[keyLine].text = keyLineText;
+        ini.lines[keyLine] = MakeLine(keyLineText, ini.lines[keyLine].ending);
     } else {
         // After the section's last key, so blank lines and comments that lead into the next
         // section stay where they are.
@@ -292,8 +324,8 @@ void WriteIniValue(const QString& iniPath, const QString& section, const QString
         out += kUtf8Bom;
     }
     for (const IniLine& line : ini.lines) {
-        out += line.text.toUtf8();
-        out += line.ending.toUtf8();
+        out += line.raw;
+        out += line.ending;
     }
 
     WriteFileAtomically(iniPath, out);

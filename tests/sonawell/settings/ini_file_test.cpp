@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -192,6 +193,43 @@ TEST_F(IniFileTest, WrittenValuesReadBackAndStayOnOneLine) {
     EXPECT_EQ(Read(path, "S", "Injected"), QString());
     EXPECT_EQ(Read(path, "S", "empty"), QString());
     EXPECT_EQ(ReadBytes(path), QByteArray("[S]\nmulti=one two  Injected=1\nempty=\n"));
+}
+
+TEST_F(IniFileTest, LinesThatAreNotUtf8SurviveAWriteByteForByte) {
+    // A file once saved in a legacy code page: "Gr\xF6\xDFe" is Latin-1.
+    const QByteArray legacy =
+        "[General]\nTargetDir=/m/Gr\xF6\xDF"
+        "e\n; \xFF\xFE\n";
+    const QString path = WriteFile(legacy);
+    Write(path, "General", "AutoStart", "0");
+    EXPECT_EQ(ReadBytes(path), legacy.left(legacy.indexOf(";")) + "AutoStart=0\n; \xFF\xFE\n");
+}
+
+TEST_F(IniFileTest, ReplacedFileKeepsItsPermissionsAndLinks) {
+    const QString path = WriteFile("[General]\nProfile=P\n");
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    Write(path, "General", "Profile", "Q");
+    EXPECT_EQ(QFile::permissions(path),
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+
+    const QString link = PathOf(QStringLiteral("link.ini"));
+    ASSERT_TRUE(QFile::link(path, link));
+    Write(link, "General", "Profile", "via link");
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(ReadBytes(path), QByteArray("[General]\nProfile=via link\n"));
+}
+
+TEST_F(IniFileTest, NamesThatWouldBreakTheFileAreNotWritten) {
+    const QByteArray before = "[General]\nProfile=P\n";
+    const QString path = WriteFile(before);
+    Write(path, "General", "a=b", "x");
+    Write(path, "General", "; comment", "x");
+    Write(path, "General", "[Section]", "x");
+    Write(path, "General", "two\nlines", "x");
+    Write(path, "Gen]eral", "Profile", "x");
+    Write(path, "", "Profile", "x");
+    Write(path, "General", "  ", "x");
+    EXPECT_EQ(ReadBytes(path), before);
 }
 
 TEST_F(IniFileTest, FailedWriteWhereTheFolderIsAFileLeavesNothingBehind) {
