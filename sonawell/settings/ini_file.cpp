@@ -39,6 +39,23 @@ struct IniText {
     std::vector<IniLine> lines;
 };
 
+// Calls visit with each line, without its line end, until visit returns false.
+template <typename Visit>
+void ForEachLine(const QByteArray& bytes, Visit visit) {
+    qsizetype start = bytes.startsWith(kUtf8Bom) ? kUtf8Bom.size() : 0;
+    while (start < bytes.size()) {
+        const qsizetype newline = bytes.indexOf('\n', start);
+        qsizetype end = newline < 0 ? bytes.size() : newline;
+        if (newline >= 0 && end > start && bytes.at(end - 1) == '\r') {
+            --end;
+        }
+        if (!visit(QByteArrayView(bytes).sliced(start, end - start))) {
+            return;
+        }
+        start = newline < 0 ? bytes.size() : newline + 1;
+    }
+}
+
 IniText ParseLines(const QByteArray& bytes) {
     IniText result;
     qsizetype start = 0;
@@ -246,16 +263,33 @@ QString ReadIniValue(const QString& iniPath, const QString& section, const QStri
     if (!bytes) {
         return QString();
     }
-    const IniText ini = ParseLines(*bytes);
-    const qsizetype sectionLine = FindSection(ini, section);
-    if (sectionLine < 0) {
+    // One pass over the bytes; only lines that can be a section header or a key are decoded,
+    // so a huge file costs a scan, not a copy per line.
+    std::optional<QString> found;
+    bool inSection = false;
+    ForEachLine(*bytes, [&](QByteArrayView line) {
+        if (line.contains('[')) {
+            if (const auto name = SectionName(QString::fromUtf8(line))) {
+                if (inSection) {
+                    return false;
+                }
+                inSection = SameName(*name, section);
+                return true;
+            }
+        }
+        if (inSection && line.contains('=')) {
+            const auto pair = SplitKeyLine(QString::fromUtf8(line));
+            if (pair && SameName(pair->key, key)) {
+                found = pair->value;
+                return false;
+            }
+        }
+        return true;
+    });
+    if (!found) {
         return QString();
     }
-    const qsizetype keyLine = FindKey(ini, sectionLine, key);
-    if (keyLine < 0) {
-        return QString();
-    }
-    QString value = SplitKeyLine(ini.lines[keyLine].text)->value;
+    QString value = *found;
     if (value.size() > kMaxValueLength) {
         value.truncate(kMaxValueLength);
         if (value.back().isHighSurrogate()) {
