@@ -215,6 +215,12 @@ bool RiffFile::Advance(BufferInfo& info) {
     const auto count = static_cast<size_t>(info.next - info.begin);
     if (info.dirty && count > 0) {
         if (!WriteAllAt(fd_.get(), buffer_.get(), count, bufferOffset_)) {
+            // Cut off whatever part of the buffer made it, so that the file ends at the last
+            // whole buffer and the sizes fixed up later describe what is on disk.
+            if (::ftruncate(fd_.get(), static_cast<off_t>(bufferOffset_)) == 0) {
+                info.next = info.begin;
+                info.dirty = false;
+            }
             return false;
         }
         bufferOffset_ += count;

@@ -67,7 +67,8 @@ public:
 
     // Lends the buffer out empty, with everything written so far on disk.
     bool GetInfo(BufferInfo& info);
-    // Writes out the lent buffer's bytes and hands it back empty.
+    // Writes out the lent buffer's bytes and hands it back empty. When the write fails the
+    // buffer's bytes are dropped and the file ends where it ended before.
     bool Advance(BufferInfo& info);
     // Takes the buffer back; its bytes are kept when it is marked dirty.
     bool SetInfo(const BufferInfo& info);

@@ -10,6 +10,8 @@
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
 #include <memory>
 #include <tuple>
@@ -36,11 +38,13 @@ struct LibraryCloser {
     void operator()(void* handle) const { dlclose(handle); }
 };
 
-// The library as the program loads it: by file name, resolving Help101 by name.
+// The library as the program loads it: by file name, resolving Help101 by name. It stays
+// mapped, as in the program: unloading FFmpeg's dependencies drops their global state.
 class Help101Test : public ::testing::Test {
 protected:
     void SetUp() override {
-        library_.reset(dlopen(LibraryPath().toUtf8().constData(), RTLD_NOW | RTLD_LOCAL));
+        library_.reset(
+            dlopen(LibraryPath().toUtf8().constData(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE));
         ASSERT_TRUE(library_) << dlerror();
         help101_ = reinterpret_cast<Help101Fn>(dlsym(library_.get(), "Help101"));
         ASSERT_NE(help101_, nullptr);
@@ -242,6 +246,55 @@ TEST_F(Help101Test, LongSourcePathIsRefusedEvenWhenTheFileExists) {
     EXPECT_FALSE(QFile::exists(output));
     EXPECT_EQ(Decode(longest, output), 1);
     EXPECT_TRUE(QFile::exists(output));
+}
+
+// Keeps files written by this process below `bytes` for its lifetime; writes past it fail
+// with EFBIG instead of raising SIGXFSZ.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        oldHandler_ = signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = saved_;
+        limited.rlim_cur = bytes;
+        ok_ = setrlimit(RLIMIT_FSIZE, &limited) == 0;
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        signal(SIGXFSZ, oldHandler_);
+    }
+    bool ok() const { return ok_; }
+
+private:
+    rlimit saved_{};
+    sighandler_t oldHandler_ = SIG_DFL;
+    bool ok_ = false;
+};
+
+TEST_F(Help101Test, WriteFailureMidwayLeavesAValidFileWithTheSamplesOnDisk) {
+    const QString source = Path(QStringLiteral("tone.wma"));
+    ASSERT_TRUE(testsupport::MakeWma(source, 3.0, 44100, 2));
+    const QString reference = Path(QStringLiteral("reference.raw"));
+    ASSERT_TRUE(testsupport::RunFfmpeg(
+        {QStringLiteral("-i"), source, QStringLiteral("-f"), QStringLiteral("s16le"), reference}));
+    const std::vector<uint8_t> expected = ReadBytes(reference);
+    const QString output = Path(QStringLiteral("full-disk.wav"));
+
+    int32_t result = -1;
+    {
+        FileSizeLimit limit(300000);
+        ASSERT_TRUE(limit.ok());
+        result = Decode(source, output);
+    }
+    EXPECT_EQ(result, 0);
+    const std::vector<uint8_t> bytes = ReadBytes(output);
+    EXPECT_LE(bytes.size(), 300000u);
+    const WaveFile wave = ParseWave(bytes);
+    EXPECT_EQ(wave.fact, 0u);
+    ASSERT_GT(wave.data.size(), 0u);
+    ASSERT_LT(wave.data.size(), expected.size());
+    EXPECT_TRUE(std::equal(wave.data.begin(), wave.data.end(), expected.begin()));
+    ASSERT_FALSE(g_progress.empty());
 }
 
 TEST_F(Help101Test, OutputThatCannotBeCreatedFails) {
