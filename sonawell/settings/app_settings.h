@@ -19,7 +19,9 @@ struct AppSettingsRecord {
 // The process-wide settings, filled by LoadSettings.
 extern AppSettingsRecord AppSettings;
 
-// Reads every key from AppSettings.IniPath into AppSettings.
+// Reads every key from AppSettings.IniPath into AppSettings (IniPath itself is kept). Numbers
+// and flags are read from their leading digits (LeadingNumber); a value with none, like
+// "yes", counts as absent and gives the key's default. A flag is true for every number but 0.
 void LoadSettings();
 
 // "Sonawell.ini" in the program folder when that folder is writable or already holds the file,

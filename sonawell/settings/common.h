@@ -15,8 +15,10 @@ QString StripTrailingSeparator(const QString& path);
 QString GetFileExtension(const QString& path);
 // A new, empty, uniquely named file in $TMPDIR (else /tmp); empty text on failure.
 QString MakeTempFile(const QString& prefix);
-// "5.2M" with the user's decimal separator, "-" when the size can't be read.
+// "5.2M": one decimal rounded half up, no grouping, the system locale's decimal separator;
+// "-" when the path is not a readable regular file.
 QString FormatFileSizeMB(const QString& path);
+// 0 when the path is not a readable regular file.
 int64_t GetFileSizeBytes(const QString& path);
 
 // The whole number at the start of a stored value: blanks skipped, an optional sign, then
@@ -24,7 +26,10 @@ int64_t GetFileSizeBytes(const QString& path);
 // saturate at the 32-bit limits. Nothing when no digit follows ("yes", empty text).
 std::optional<int32_t> LeadingNumber(const QString& text);
 
-// Window placement arithmetic, in the caller's units.
+// Window placement arithmetic, in the caller's units. On screen: top =
+// halve(round(screenHeight * 0.85)) - halve(formHeight), left = halve(screenWidth) -
+// halve(formWidth), halve truncating toward zero. Over the owner: centred, real division,
+// halves rounded to even.
 struct PlacedPoint {
     int x;
     int y;

@@ -154,7 +154,16 @@ qsizetype FindKey(const IniText& ini, qsizetype sectionLine, const QString& key)
     return -1;
 }
 
+// Settings files are small; anything this big is not one of ours and is neither read into
+// memory nor rewritten.
+constexpr qint64 kMaxFileSize = qint64{64} << 20;
+
 std::optional<QByteArray> ReadWholeFile(const QString& path) {
+    // Only regular files: opening a FIFO would block.
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() > kMaxFileSize) {
+        return std::nullopt;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return std::nullopt;

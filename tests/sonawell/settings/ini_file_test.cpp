@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <csignal>
@@ -129,6 +130,21 @@ TEST_F(IniFileTest, MissingFileOrEmptyNamesReadAsAbsent) {
     // A folder is not a settings file.
     EXPECT_EQ(ReadIniValue(dir_.path(), QStringLiteral("General"), QStringLiteral("Profile")),
               QString());
+}
+
+TEST_F(IniFileTest, FifoOrOversizedFileIsNeitherReadNorReplaced) {
+    const QString fifo = PathOf(QStringLiteral("fifo.ini"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_EQ(Read(fifo, "General", "Profile"), QString());
+    Write(fifo, "General", "Profile", "x");
+    EXPECT_TRUE(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
+
+    const QString big = WriteFile("[General]\nProfile=P\n", "big.ini");
+    const qint64 size = qint64{65} << 20;
+    ASSERT_TRUE(QFile::resize(big, size));
+    EXPECT_EQ(Read(big, "General", "Profile"), QString());
+    Write(big, "General", "Profile", "x");
+    EXPECT_EQ(QFileInfo(big).size(), size);
 }
 
 TEST_F(IniFileTest, WriteCreatesFileAndFolders) {
