@@ -20,10 +20,14 @@ extern "C" {
 // (may be null) is called on the caller's thread with the number of sample bytes written
 // so far, saturated at INT32_MAX; its last value is the size of the data chunk.
 // Returns 1 when the whole source was decoded and the file completed, else 0. When the
-// source can't be opened no output file is created. Never throws.
+// source can't be opened, or `output` names the source file itself, no output file is
+// created or changed. Never throws.
 MELLORIN_EXPORT int32_t Help101(const char* source, const char* output, void (*progress)(int32_t));
 
+// For callers that resolve the export by name.
 #ifdef __cplusplus
 }
 using Help101Fn = int32_t (*)(const char* source, const char* output, void (*progress)(int32_t));
+#else
+typedef int32_t (*Help101Fn)(const char* source, const char* output, void (*progress)(int32_t));
 #endif

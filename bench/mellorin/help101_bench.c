@@ -2,6 +2,8 @@
  * Usage: mellorin-bench LIBRARY SOURCE OUTDIR [--no-reference]
  * Prints the wall times, their ratio and the peak resident set sizes. */
 #define _GNU_SOURCE
+#include "mellorin/help101.h"
+
 #include <dlfcn.h>
 #include <spawn.h>
 #include <stdint.h>
@@ -13,8 +15,6 @@
 #include <time.h>
 
 extern char** environ;
-
-typedef int32_t (*Help101Proc)(const char*, const char*, void (*)(int32_t));
 
 static int32_t lastProgress;
 static void OnProgress(int32_t total) {
@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
         fprintf(stderr, "dlopen: %s\n", dlerror());
         return 1;
     }
-    Help101Proc help101 = (Help101Proc)dlsym(library, "Help101");
+    Help101Fn help101 = (Help101Fn)dlsym(library, "Help101");
     if (!help101) {
         fprintf(stderr, "dlsym: %s\n", dlerror());
         return 1;

@@ -297,10 +297,16 @@ TEST_F(Help101Test, WriteFailureMidwayLeavesAValidFileWithTheSamplesOnDisk) {
     ASSERT_FALSE(g_progress.empty());
 }
 
-TEST_F(Help101Test, OutputThatCannotBeCreatedFails) {
+TEST_F(Help101Test, OutputThatCannotBeCreatedOrIsTheSourceFails) {
     const QString source = Path(QStringLiteral("tone.wma"));
     ASSERT_TRUE(testsupport::MakeWma(source, 1.0, 22050, 1));
+    const std::vector<uint8_t> original = ReadBytes(source);
     EXPECT_EQ(Decode(source, Path(QStringLiteral("no/such/folder/out.wav"))), 0);
+    EXPECT_EQ(Decode(source, source), 0);
+    const QString link = Path(QStringLiteral("link.wav"));
+    ASSERT_TRUE(QFile::link(source, link));
+    EXPECT_EQ(Decode(source, link), 0);
+    EXPECT_EQ(ReadBytes(source), original);
     EXPECT_TRUE(g_progress.empty());
 }
 
