@@ -23,7 +23,7 @@ extern "C" int32_t SetID3PropertyString(const char* file, const char* name, cons
         return ID3PROP_E_POINTER;
     try {
         return Guarded(file, name, std::string(value));
-    } catch (...) {
+    } catch (...) {  // copying the text ran out of memory
         return ID3PROP_E_OUTOFMEMORY;
     }
 }
@@ -31,9 +31,5 @@ extern "C" int32_t SetID3PropertyString(const char* file, const char* name, cons
 extern "C" int32_t SetID3PropertyDWORD(const char* file, const char* name, uint32_t value) {
     if (file == nullptr || name == nullptr)
         return ID3PROP_E_POINTER;
-    try {
-        return Guarded(file, name, value);
-    } catch (...) {
-        return ID3PROP_E_OUTOFMEMORY;
-    }
+    return Guarded(file, name, value);
 }

@@ -16,7 +16,7 @@ public:
     // False when the copy could not be made completely.
     bool IsReady() const { return m_ready; }
     const std::string& Path() const { return m_path; }
-    // Flushes the copy to disk and renames it over the original.
+    // Renames the copy over the original (atomic: readers see the old or the new file).
     bool Replace();
 
 private:
