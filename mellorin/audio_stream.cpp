@@ -18,7 +18,7 @@ void CopyOrDefaultLayout(AVChannelLayout* out, const AVChannelLayout& in) {
 }  // namespace
 
 std::unique_ptr<AudioStream> AudioStream::Open(const std::string& path) {
-    std::unique_ptr<AudioStream> stream(new AudioStream);
+    auto stream = std::make_unique<AudioStream>(Key{});
     AVFormatContext* rawInput = nullptr;
     if (avformat_open_input(&rawInput, path.c_str(), nullptr, nullptr) < 0) {
         return nullptr;

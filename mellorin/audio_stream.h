@@ -16,10 +16,13 @@ enum class StreamStatus { Data, EndOfStream, Failure };
 // The primary audio stream of a media file, decoded to interleaved signed 16-bit PCM at the
 // source's rate and channel count, handed out in blocks.
 class AudioStream {
+    struct Key {};
+
 public:
     // nullptr when the file can't be opened or has no decodable audio stream. `path` is UTF-8.
     static std::unique_ptr<AudioStream> Open(const std::string& path);
 
+    explicit AudioStream(Key) {}
     AudioStream(const AudioStream&) = delete;
     AudioStream& operator=(const AudioStream&) = delete;
     ~AudioStream();
@@ -32,7 +35,6 @@ public:
     StreamStatus Read(uint8_t* buffer, size_t capacity, size_t* filled);
 
 private:
-    AudioStream() = default;
     // 1 when `pending_` holds new samples, 0 at the end of the stream, negative on failure.
     int Refill();
     int Convert(const AVFrame* frame);

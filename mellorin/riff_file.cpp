@@ -62,10 +62,10 @@ std::unique_ptr<RiffFile> RiffFile::Create(const std::string& path, size_t buffe
     if (!fd.valid() || bufferSize == 0) {
         return nullptr;
     }
-    return std::unique_ptr<RiffFile>(new RiffFile(std::move(fd), bufferSize));
+    return std::make_unique<RiffFile>(Key{}, std::move(fd), bufferSize);
 }
 
-RiffFile::RiffFile(UniqueFd fd, size_t bufferSize)
+RiffFile::RiffFile(Key, UniqueFd fd, size_t bufferSize)
     : fd_(std::move(fd)),
       buffer_(std::make_unique_for_overwrite<uint8_t[]>(bufferSize)),
       capacity_(bufferSize) {}

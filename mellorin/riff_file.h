@@ -39,6 +39,8 @@ struct BufferInfo {
 // created, left with their size fixed and padded to an even length, and found again by id.
 // Every operation returns false on an I/O failure.
 class RiffFile {
+    struct Key {};
+
 public:
     static constexpr size_t kDefaultBufferSize = 64 * 1024;
 
@@ -46,6 +48,7 @@ public:
     static std::unique_ptr<RiffFile> Create(const std::string& path,
                                             size_t bufferSize = kDefaultBufferSize);
 
+    RiffFile(Key, UniqueFd fd, size_t bufferSize);
     RiffFile(const RiffFile&) = delete;
     RiffFile& operator=(const RiffFile&) = delete;
     ~RiffFile() = default;
@@ -77,7 +80,6 @@ public:
     bool Close();
 
 private:
-    RiffFile(UniqueFd fd, size_t bufferSize);
     bool Flush();
 
     UniqueFd fd_;
