@@ -243,3 +243,9 @@ void frmAddJob::cmdOK_Click() {
     bOKPressed = true;
     accept();
 }
+
+// Placed again once the window exists: only then does its frame count in the arithmetic.
+void frmAddJob::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    CenterWindowOnOwner(this, parentWidget());
+}

@@ -54,6 +54,7 @@ public:
     QPushButton* cmdCancel = nullptr;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

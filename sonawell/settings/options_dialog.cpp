@@ -258,3 +258,9 @@ void frmOptions::cmdOK_Click() {
     LoadSettings();
     accept();
 }
+
+// Placed again once the window exists: only then does its frame count in the arithmetic.
+void frmOptions::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    CenterWindowOnOwner(this, parentWidget());
+}

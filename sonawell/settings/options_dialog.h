@@ -56,6 +56,9 @@ public:
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void buildGeneralPage();
     void buildQuickPage();

@@ -69,3 +69,9 @@ void frmProfiles::cmdOK_Click() {
     LoadSettings();
     accept();
 }
+
+// Placed again once the window exists: only then does its frame count in the arithmetic.
+void frmProfiles::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    CenterFormOnScreen(this);
+}

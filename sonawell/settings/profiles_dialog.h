@@ -26,6 +26,9 @@ public:
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void cmdOK_Click();
 };

@@ -71,3 +71,9 @@ frmAbout::frmAbout(QWidget* parent)
 
     CenterWindowOnOwner(this, parent);
 }
+
+// Placed again once the window exists: only then does its frame count in the arithmetic.
+void frmAbout::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    CenterWindowOnOwner(this, parentWidget());
+}

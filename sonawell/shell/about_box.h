@@ -21,4 +21,7 @@ public:
     QLabel* Label5 = nullptr;
     QLabel* Label6 = nullptr;
     QPushButton* cmdOK = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 };
