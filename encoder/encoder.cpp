@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 namespace sw::enc {
 
@@ -107,15 +108,36 @@ void Encoder::postState(RunState state) {
         (postedState_ == RunState::Stopping || postedState_ == RunState::Stopped))
         return;
     postedState_ = state;
-    QMetaObject::invokeMethod(
-        this, [this, state] { deliverState(state); }, Qt::QueuedConnection);
+    notices_.push_back(Notice{state, RunOutcome::None, {}});
+    QMetaObject::invokeMethod(this, &Encoder::deliverNotices, Qt::QueuedConnection);
 }
 
 void Encoder::postFinished(RunOutcome outcome, const QString& error) {
     const std::lock_guard lock(postMutex_);
     postedState_ = RunState::Stopped;
-    QMetaObject::invokeMethod(
-        this, [this, outcome, error] { onRunFinished(outcome, error); }, Qt::QueuedConnection);
+    notices_.push_back(Notice{RunState::Stopped, outcome, error});
+    QMetaObject::invokeMethod(this, &Encoder::deliverNotices, Qt::QueuedConnection);
+}
+
+void Encoder::deliverNotices() {
+    if (delivering_)
+        return;
+    delivering_ = true;
+    const auto done = qScopeGuard([this] { delivering_ = false; });
+    for (;;) {
+        Notice notice;
+        {
+            const std::lock_guard lock(postMutex_);
+            if (notices_.empty())
+                return;
+            notice = std::move(notices_.front());
+            notices_.pop_front();
+        }
+        if (notice.state == RunState::Stopped)
+            onRunFinished(notice.outcome, notice.error);
+        else
+            deliverState(notice.state);
+    }
 }
 
 void Encoder::deliverState(RunState state) {

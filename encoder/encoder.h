@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -159,6 +160,9 @@ private:
     // Queues a state notification; called from the encoder's thread and the run's thread.
     void postState(RunState state);
     void postFinished(RunOutcome outcome, const QString& error);
+    // Delivers the queued notifications in order; a call from inside a handler (one that lets
+    // events run) returns at once and the outer call delivers the rest.
+    void deliverNotices();
     void deliverState(RunState state);
     void onRunFinished(RunOutcome outcome, const QString& error);
 
@@ -174,8 +178,15 @@ private:
     std::unique_ptr<EncodeRun> run_;
     struct Prepared;
     std::unique_ptr<Prepared> prepared_;
+    struct Notice {
+        RunState state = RunState::Stopped;
+        RunOutcome outcome = RunOutcome::None;  // for the ended state
+        QString error;
+    };
     std::mutex postMutex_;
     RunState postedState_ = RunState::Stopped;  // the last state queued; guarded by postMutex_
+    std::deque<Notice> notices_;                // guarded by postMutex_
+    bool delivering_ = false;
 };
 
 }  // namespace sw::enc

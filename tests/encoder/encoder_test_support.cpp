@@ -1,0 +1,97 @@
+#include "encoder_test_support.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace enctest {
+
+using sw::enc::Encoder;
+using sw::enc::MediaKind;
+
+void SetUpJob(Encoder& encoder, const QString& source, const QString& output, int profileIndex) {
+    auto& groups = encoder.sourceGroups();
+    while (groups.count() > 0)
+        groups.remove(0);
+    auto& group = groups.add(QStringLiteral("SG_1"));
+    group.addSource(MediaKind::Audio).setInput(source, QString(), QString());
+    encoder.file().setLocalFileName(output);
+    group.setProfile(&encoder.profiles().item(profileIndex));
+}
+
+std::vector<int> WaitForEnd(Encoder& encoder) {
+    QSignalSpy spy(&encoder, &Encoder::stateChanged);
+    std::vector<int> states;
+    QElapsedTimer guard;
+    guard.start();
+    while (states.empty() || states.back() != 5) {
+        if (spy.isEmpty() && !spy.wait(1000) && guard.elapsed() > 60000) {
+            std::string seen;
+            for (int state : states)
+                seen += std::to_string(state) + " ";
+            ADD_FAILURE() << "the run never reached state 5; states seen: " << seen;
+            break;
+        }
+        while (!spy.isEmpty())
+            states.push_back(spy.takeFirst().at(0).toInt());
+    }
+    return states;
+}
+
+std::vector<int> Encode(Encoder& encoder, const QString& source, const QString& output,
+                        int profileIndex) {
+    SetUpJob(encoder, source, output, profileIndex);
+    encoder.prepareToEncode(true);
+    encoder.start();
+    return WaitForEnd(encoder);
+}
+
+uint32_t PrepareError(Encoder& encoder) {
+    try {
+        encoder.prepareToEncode(true);
+    } catch (const sw::Error& error) {
+        EXPECT_FALSE(error.description().isEmpty());
+        return error.number();
+    }
+    return 0;
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
+QStringList FolderEntries(const QString& folder) {
+    QStringList names =
+        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    names.sort();
+    return names;
+}
+
+StreamFormat ProbeStreamFormat(const QString& path) {
+    QProcess probe;
+    probe.start(QStringLiteral("ffprobe"),
+                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
+                 QStringLiteral("a:0"), QStringLiteral("-show_entries"),
+                 QStringLiteral("stream=sample_rate,channels"), QStringLiteral("-of"),
+                 QStringLiteral("csv=p=0"), path});
+    if (!probe.waitForFinished(60000))
+        return {};
+    const QStringList fields =
+        QString::fromUtf8(probe.readAllStandardOutput()).trimmed().split(QLatin1Char(','));
+    if (fields.size() != 2)
+        return {};
+    return StreamFormat{fields[0].toInt(), fields[1].toInt()};
+}
+
+}  // namespace enctest

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "encoder/encoder.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace enctest {
+
+// Profile indexes in the encoder's collection.
+inline constexpr int kVoiceProfile = 0;
+inline constexpr int kCdProfile = 3;
+inline constexpr int kVideoProfile = 6;
+inline constexpr int kScriptProfile = 8;
+
+// Sets the encoder up the way the conversion driver does: one group "SG_1" with one audio
+// source, the output name and the profile of the given index.
+void SetUpJob(sw::enc::Encoder& encoder, const QString& source, const QString& output,
+              int profileIndex = kCdProfile);
+
+// The states notified until (and including) the ended state 5; gives up after a minute so a
+// broken run fails the test instead of hanging it.
+std::vector<int> WaitForEnd(sw::enc::Encoder& encoder);
+
+// Prepares, starts and waits; returns the notified states.
+std::vector<int> Encode(sw::enc::Encoder& encoder, const QString& source, const QString& output,
+                        int profileIndex = kCdProfile);
+
+// The error number prepare raised, or 0 when it succeeded.
+uint32_t PrepareError(sw::enc::Encoder& encoder);
+
+QByteArray ReadAll(const QString& path);
+bool WriteAll(const QString& path, const QByteArray& bytes);
+// The names in a folder, hidden ones included, sorted.
+QStringList FolderEntries(const QString& folder);
+
+struct StreamFormat {
+    int sampleRate = 0;
+    int channels = 0;
+};
+StreamFormat ProbeStreamFormat(const QString& path);
+
+// Length in samples of 2048 at 22.05 kHz, the widest gap a decoded WMA may show, plus slack for
+// the container's own rounding.
+inline constexpr double kDurationTolerance = 2048.0 / 22050 + 0.05;
+
+}  // namespace enctest

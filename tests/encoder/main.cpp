@@ -1,0 +1,47 @@
+#include "encoder_test_support.h"
+
+#include <QApplication>
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// The child of the full-disk test: encodes one file under the file-size limit its parent set and
+// reports the outcome in its exit code (0 completed, 1 failed, 2 stopped, 3 refused) and the
+// reason on standard output.
+int EncodeInChild(const char* source, const char* output) {
+    sw::enc::Encoder encoder;
+    try {
+        enctest::Encode(encoder, QString::fromLocal8Bit(source), QString::fromLocal8Bit(output));
+    } catch (const sw::Error& error) {
+        std::fputs(error.what(), stdout);
+        return 3;
+    }
+    std::fputs(encoder.lastError().toUtf8().constData(), stdout);
+    switch (encoder.lastOutcome()) {
+        case sw::enc::RunOutcome::Completed:
+            return 0;
+        case sw::enc::RunOutcome::Stopped:
+            return 2;
+        default:
+            return 1;
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    av_log_set_level(AV_LOG_ERROR);  // the decoders' warnings about tone files are noise here
+    if (argc == 4 && std::strcmp(argv[1], "--encode-child") == 0)
+        return EncodeInChild(argv[2], argv[3]);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

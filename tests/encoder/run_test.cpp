@@ -1,0 +1,228 @@
+#include "encoder_test_support.h"
+#include "support/audio_fixtures.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace enctest;
+using sw::enc::Encoder;
+using sw::enc::RunOutcome;
+using sw::enc::RunState;
+
+namespace {
+
+const std::vector<int> kCompleted{1, 2, 5};
+
+class EncoderRun : public testing::Test {
+protected:
+    QString path(const QString& name) const { return dir_.filePath(name); }
+    QTemporaryDir dir_;
+};
+
+}  // namespace
+
+TEST_F(EncoderRun, Mp3BecomesWmaOfTheSameLength) {
+    const QString source = path(QStringLiteral("song.mp3"));
+    const QString output = path(QStringLiteral("song.wma"));
+    ASSERT_TRUE(testsupport::MakeMp3(source, 5));
+    const QByteArray sourceBytes = ReadAll(source);
+
+    Encoder encoder;
+    EXPECT_EQ(Encode(encoder, source, output), kCompleted);
+    EXPECT_EQ(encoder.runState(), RunState::Stopped);
+    EXPECT_EQ(encoder.lastOutcome(), RunOutcome::Completed);
+    EXPECT_TRUE(encoder.lastError().isEmpty());
+    EXPECT_TRUE(encoder.progressText().isEmpty());
+
+    EXPECT_EQ(testsupport::ProbeCodecAndFormat(output), QStringLiteral("wmav2|asf"));
+    const auto sourceLength = testsupport::ProbeDuration(source);
+    const auto outputLength = testsupport::ProbeDuration(output);
+    ASSERT_TRUE(sourceLength && outputLength);
+    EXPECT_NEAR(*outputLength, *sourceLength, kDurationTolerance);
+    EXPECT_NEAR(*outputLength, 5.0, kDurationTolerance);
+    const StreamFormat format = ProbeStreamFormat(output);
+    EXPECT_EQ(format.sampleRate, 44100);
+    EXPECT_EQ(format.channels, 2);
+
+    EXPECT_EQ(ReadAll(source), sourceBytes);
+    EXPECT_EQ(FolderEntries(dir_.path()),
+              (QStringList{QStringLiteral("song.mp3"), QStringLiteral("song.wma")}));
+    EXPECT_EQ(QFile(output).permissions() & QFile::ReadOther, QFile::ReadOther)
+        << "the finished file keeps the usual permissions, not the temporary file's";
+}
+
+TEST_F(EncoderRun, EveryAudioProfileEncodesMonoAndStereoSourcesOfCommonRates) {
+    struct Tone {
+        const char* name;
+        int rate;
+        int channels;
+    };
+    const Tone tones[] = {{"mono22.wav", 22050, 1},
+                          {"stereo44.mp3", 44100, 2},
+                          {"stereo48.wav", 48000, 2},
+                          {"mono44.mp3", 44100, 1}};
+    for (const Tone& tone : tones) {
+        const QString name = QString::fromLatin1(tone.name);
+        const bool mp3 = name.endsWith(QLatin1String(".mp3"));
+        ASSERT_TRUE(mp3 ? testsupport::MakeMp3(path(name), 1.5, tone.rate, tone.channels)
+                        : testsupport::MakeWav(path(name), 1.5, tone.rate, tone.channels));
+    }
+    Encoder encoder;
+    for (int profile = 0; profile < 6; ++profile) {
+        const auto& settings = encoder.profiles().item(profile).audio();
+        for (const Tone& tone : tones) {
+            const QString output =
+                path(QStringLiteral("p%1-%2.wma").arg(profile).arg(QString::fromLatin1(tone.name)));
+            SCOPED_TRACE(output.toStdString());
+            EXPECT_EQ(Encode(encoder, path(QString::fromLatin1(tone.name)), output, profile),
+                      kCompleted);
+            ASSERT_EQ(encoder.lastOutcome(), RunOutcome::Completed)
+                << encoder.lastError().toStdString();
+            EXPECT_EQ(testsupport::ProbeCodecAndFormat(output), QStringLiteral("wmav2|asf"));
+            const StreamFormat format = ProbeStreamFormat(output);
+            EXPECT_EQ(format.sampleRate, settings.sampleRate);
+            EXPECT_EQ(format.channels, settings.channels);
+            const auto length = testsupport::ProbeDuration(output);
+            ASSERT_TRUE(length);
+            EXPECT_NEAR(*length, 1.5, kDurationTolerance);
+        }
+    }
+}
+
+TEST_F(EncoderRun, NotificationsAreQueuedNeverSentFromInsideTheCall) {
+    const QString source = path(QStringLiteral("a.mp3"));
+    ASSERT_TRUE(testsupport::MakeMp3(source, 2));
+    Encoder encoder;
+    QSignalSpy spy(&encoder, &Encoder::stateChanged);
+    SetUpJob(encoder, source, path(QStringLiteral("a.wma")));
+    encoder.prepareToEncode(true);
+    encoder.start();
+    EXPECT_EQ(spy.count(), 0);
+    EXPECT_EQ(encoder.runState(), RunState::Stopped) << "the state as last notified";
+    EXPECT_EQ(WaitForEnd(encoder), kCompleted);
+
+    // The handler of each notification reads that state back.
+    std::vector<int> seen;
+    QObject::connect(&encoder, &Encoder::stateChanged, &encoder, [&](int32_t state) {
+        seen.push_back(state);
+        EXPECT_EQ(static_cast<int>(encoder.runState()), state);
+        if (state == 2) {
+            EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{1,3}%$"))
+                            .match(encoder.progressText())
+                            .hasMatch())
+                << encoder.progressText().toStdString();
+        }
+    });
+    EXPECT_EQ(Encode(encoder, source, path(QStringLiteral("b.wma"))), kCompleted);
+    EXPECT_EQ(seen, kCompleted);
+}
+
+TEST_F(EncoderRun, AHandlerThatLetsEventsRunIsNotEnteredAgain) {
+    const QString source = path(QStringLiteral("a.mp3"));
+    ASSERT_TRUE(testsupport::MakeMp3(source, 1));
+    Encoder encoder;
+    std::vector<int> seen;
+    int depth = 0;
+    QObject::connect(&encoder, &Encoder::stateChanged, &encoder, [&](int32_t state) {
+        EXPECT_EQ(depth, 0) << "state " << state << " arrived inside another handler";
+        ++depth;
+        seen.push_back(state);
+        QTest::qWait(200);  // the run ends meanwhile
+        --depth;
+    });
+    EXPECT_EQ(Encode(encoder, source, path(QStringLiteral("a.wma"))), kCompleted);
+    EXPECT_EQ(seen, kCompleted);
+}
+
+TEST_F(EncoderRun, StopEndsInStoppingThenStoppedAndLeavesNoFile) {
+    const QString source = path(QStringLiteral("long.mp3"));
+    ASSERT_TRUE(testsupport::MakeMp3(source, 30));
+    const QString output = path(QStringLiteral("long.wma"));
+    const QString kept = path(QStringLiteral("kept.wma"));
+    ASSERT_TRUE(WriteAll(kept, "an earlier conversion"));
+
+    Encoder encoder;
+    for (const QString& target : {output, kept}) {
+        SetUpJob(encoder, source, target);
+        encoder.prepareToEncode(true);
+        QSignalSpy spy(&encoder, &Encoder::stateChanged);
+        encoder.start();
+        encoder.stop();
+        encoder.stop();  // a second request changes nothing
+        EXPECT_EQ(spy.count(), 0);
+        const std::vector<int> states = WaitForEnd(encoder);
+        EXPECT_TRUE(states == (std::vector<int>{1, 4, 5}) ||
+                    states == (std::vector<int>{1, 2, 4, 5}));
+        EXPECT_EQ(encoder.lastOutcome(), RunOutcome::Stopped);
+        EXPECT_TRUE(encoder.progressText().isEmpty());
+    }
+    EXPECT_FALSE(QFile::exists(output));
+    EXPECT_EQ(ReadAll(kept), QByteArray("an earlier conversion"));
+    EXPECT_EQ(FolderEntries(dir_.path()),
+              (QStringList{QStringLiteral("kept.wma"), QStringLiteral("long.mp3")}));
+
+    // The same encoder runs again after a stop, and replaces the old file on success.
+    ASSERT_TRUE(testsupport::MakeMp3(path(QStringLiteral("short.mp3")), 1));
+    EXPECT_EQ(Encode(encoder, path(QStringLiteral("short.mp3")), kept), kCompleted);
+    EXPECT_EQ(encoder.lastOutcome(), RunOutcome::Completed);
+    EXPECT_EQ(testsupport::ProbeCodecAndFormat(kept), QStringLiteral("wmav2|asf"));
+}
+
+TEST_F(EncoderRun, ABusyEncoderRefusesASecondRunAndStartsTheNextFromItsEndHandler) {
+    const QString source = path(QStringLiteral("a.mp3"));
+    ASSERT_TRUE(testsupport::MakeMp3(source, 3));
+    Encoder encoder;
+    SetUpJob(encoder, source, path(QStringLiteral("1.wma")));
+    encoder.prepareToEncode(true);
+    encoder.start();
+    for (const auto& call : {std::function<void()>([&] { encoder.start(); }),
+                             std::function<void()>([&] { encoder.prepareToEncode(true); })}) {
+        try {
+            call();
+            ADD_FAILURE() << "a second run while one is under way";
+        } catch (const sw::Error& error) {
+            EXPECT_EQ(error.number(), sw::enc::kErrBusy);
+        }
+    }
+
+    // As the conversion driver does: the next job is set up and started from the state-5
+    // handler.
+    int ends = 0;
+    QSignalSpy spy(&encoder, &Encoder::stateChanged);
+    QObject::connect(&encoder, &Encoder::stateChanged, &encoder, [&](int32_t state) {
+        if (state != 5 || ++ends != 1)
+            return;
+        SetUpJob(encoder, source, path(QStringLiteral("2.wma")));
+        encoder.prepareToEncode(true);
+        encoder.start();
+    });
+    for (int waits = 0; ends < 2 && waits < 60; ++waits)
+        spy.wait(1000);
+    std::vector<int> states;
+    for (const QList<QVariant>& call : spy)
+        states.push_back(call.at(0).toInt());
+    EXPECT_EQ(states, (std::vector<int>{1, 2, 5, 1, 2, 5}));
+    EXPECT_EQ(ends, 2);
+    EXPECT_EQ(testsupport::ProbeCodecAndFormat(path(QStringLiteral("1.wma"))),
+              QStringLiteral("wmav2|asf"));
+    EXPECT_EQ(testsupport::ProbeCodecAndFormat(path(QStringLiteral("2.wma"))),
+              QStringLiteral("wmav2|asf"));
+}
+
+TEST_F(EncoderRun, DestroyingTheEncoderMidRunStopsItAndLeavesNoFile) {
+    const QString source = path(QStringLiteral("long.mp3"));
+    ASSERT_TRUE(testsupport::MakeMp3(source, 30));
+    {
+        auto encoder = std::make_unique<Encoder>();
+        SetUpJob(*encoder, source, path(QStringLiteral("long.wma")));
+        encoder->prepareToEncode(true);
+        encoder->start();
+    }
+    QCoreApplication::processEvents();  // no queued notification may reach the dead encoder
+    EXPECT_EQ(FolderEntries(dir_.path()), QStringList{QStringLiteral("long.mp3")});
+}
