@@ -68,6 +68,7 @@ frmOptions::frmOptions(const sw::enc::ProfileCollection& profiles, QWidget* pare
     cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(8);
     buttons->addStretch();
     buttons->addWidget(cmdOK);
     buttons->addWidget(cmdCancel);
@@ -120,7 +121,7 @@ void frmOptions::buildGeneralPage() {
     lblGeneralFormat = new QLabel(QStringLiteral("Output Format"), page);
     comboGeneralFormat = new QComboBox(page);
     comboGeneralFormat->setObjectName(QStringLiteral("comboGeneralFormat"));
-    comboGeneralFormat->setMinimumContentsLength(28);
+    comboGeneralFormat->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     lblGeneralFormat->setBuddy(comboGeneralFormat);
     chkDeleteSource = new QCheckBox(QStringLiteral("Delete source files after converting"), page);
     chkDeleteSource->setObjectName(QStringLiteral("chkDeleteSource"));
@@ -144,13 +145,11 @@ void frmOptions::buildGeneralPage() {
     }
     priorities->addStretch();
 
-    auto* format = new QHBoxLayout;
-    format->addWidget(lblGeneralFormat);
-    format->addWidget(comboGeneralFormat, 1);
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(14, 14, 14, 14);
     layout->setSpacing(8);
-    layout->addLayout(format);
+    layout->addWidget(lblGeneralFormat);
+    layout->addWidget(comboGeneralFormat);
     layout->addSpacing(4);
     layout->addWidget(chkDeleteSource);
     layout->addWidget(chkOverwriteExist);
@@ -180,6 +179,7 @@ void frmOptions::buildQuickPage() {
     lblQuickFormat = new QLabel(QStringLiteral("Output format for quick converting :"), page);
     comboQuickFormat = new QComboBox(page);
     comboQuickFormat->setObjectName(QStringLiteral("comboQuickFormat"));
+    comboQuickFormat->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     lblQuickFormat->setBuddy(comboQuickFormat);
 
     auto* folder = new QHBoxLayout;

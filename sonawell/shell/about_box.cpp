@@ -23,7 +23,7 @@ QFont TitleFont() {
             break;
         }
     }
-    font.setPointSize(15);
+    font.setPointSize(14);
     font.setBold(true);
     return font;
 }

@@ -1,9 +1,11 @@
 #include "shell/help_window.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -28,6 +30,11 @@ HelpWindow::HelpWindow(const QString& helpFolder, QWidget* owner)
     browser_ = new QTextBrowser(this);
     browser_->setOpenExternalLinks(true);
     browser_->setSearchPaths({helpFolder_});
+    // The pages' shared look, applied to every page shown.
+    QFile style(QDir(helpFolder_).filePath(QStringLiteral("style.css")));
+    if (style.open(QIODevice::ReadOnly)) {
+        browser_->document()->setDefaultStyleSheet(QString::fromUtf8(style.readAll()));
+    }
 
     auto* back = NavigationButton(QStringLiteral("Back"), this);
     auto* forward = NavigationButton(QStringLiteral("Forward"), this);

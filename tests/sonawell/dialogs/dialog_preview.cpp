@@ -4,6 +4,7 @@
 #include "encoder/encoder.h"
 #include "settings/add_job_dialog.h"
 #include "settings/app_settings.h"
+#include "settings/ini_file.h"
 #include "settings/options_dialog.h"
 #include "settings/profiles_dialog.h"
 #include "shell/about_box.h"
@@ -65,12 +66,15 @@ int main(int argc, char** argv) {
     QTemporaryDir settingsFolder;
     AppSettings = AppSettingsRecord{};
     AppSettings.IniPath = settingsFolder.filePath(QStringLiteral("Sonawell.ini"));
-    AppSettings.GeneralProfile = QStringLiteral("Audio for CD quality (128 Kbps, 44 kHz, stereo)");
+    AppSettings.GeneralProfile =
+        QStringLiteral("Audio for archive quality (192 Kbps, 48 kHz, stereo)");
     AppSettings.QuickProfile =
         QStringLiteral("Audio for FM radio quality (64 Kbps, 44 kHz, stereo)");
     AppSettings.CPUPriority = 1;
     AppSettings.SameTargetDir = false;
     AppSettings.TargetDir = QDir::homePath();
+    WriteIniValue(AppSettings.IniPath, QStringLiteral("General"), QStringLiteral("Profile"),
+                  AppSettings.GeneralProfile);
     const sw::enc::ProfileCollection profiles;
 
     // A stand-in for the main window, so dialogs have an owner to centre on.
