@@ -8,6 +8,10 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 namespace sw::enc {
 
@@ -17,6 +21,9 @@ namespace {
 struct Failure {
     QString reason;
 };
+
+// Encoder frames the FIFO between the two stages holds at most.
+constexpr int kFifoFrames = 16;
 
 [[noreturn]] void Fail(const QString& reason) {
     throw Failure{reason};
@@ -58,14 +65,34 @@ public:
     Pipeline& operator=(const Pipeline&) = delete;
     ~Pipeline() { av_channel_layout_uninit(&swrLayout_); }
 
+    // Decoding and resampling run on this thread, encoding and writing on a second one; the
+    // FIFO between them holds a few encoder frames, so memory does not grow with the source.
     RunOutcome run() {
         openInput();
         openOutput();
-        if (!decodeAll())
+        bool finished = false;
+        std::optional<Failure> decodeFailure;
+        std::thread encoder([this] { encodeLoop(); });
+        try {
+            finished = decodeAll();
+            if (finished)
+                flushResampler();
+        } catch (const Failure& failure) {
+            decodeFailure = failure;
+        }
+        {
+            const std::lock_guard lock(fifoMutex_);
+            decodingDone_ = true;
+            abandoned_ = abandoned_ || !finished || decodeFailure.has_value();
+        }
+        dataReady_.notify_all();
+        encoder.join();
+        if (encodeFailure_)
+            throw *encodeFailure_;
+        if (decodeFailure)
+            throw *decodeFailure;
+        if (!finished)
             return RunOutcome::Stopped;
-        flushResampler();
-        encodeFromFifo(true);
-        encodeFrame(nullptr);
         finishOutput();
         checkComplete();
         return RunOutcome::Completed;
@@ -177,7 +204,6 @@ private:
             decodedUs_ += av_rescale(decoded_->nb_samples, AV_TIME_BASE, decoded_->sample_rate);
             convert(decoded_.get());
             av_frame_unref(decoded_.get());
-            encodeFromFifo(false);
             if (in_.durationUs > 0)
                 percent_.store(
                     static_cast<int>(std::min<int64_t>(100, decodedUs_ * 100 / in_.durationUs)),
@@ -245,23 +271,54 @@ private:
             return;
         // FFmpeg 5.1 declares the planes non-const; it only reads them.
         void** data = reinterpret_cast<void**>(const_cast<uint8_t**>(planes));
+        std::unique_lock lock(fifoMutex_);
+        spaceReady_.wait(lock, [this] {
+            return abandoned_ || av_audio_fifo_size(fifo_.get()) < kFifoFrames * frameSize();
+        });
+        if (abandoned_)
+            throw Failure{};  // the encoding side failed; its reason is the one reported
         if (av_audio_fifo_write(fifo_.get(), data, samples) < samples)
             Fail(QStringLiteral("Out of memory."));
+        lock.unlock();
+        dataReady_.notify_one();
     }
 
-    // Feeds whole encoder frames from the FIFO; at the end also the last, shorter one.
-    void encodeFromFifo(bool last) {
-        const int size = frameSize();
-        while (av_audio_fifo_size(fifo_.get()) >= size ||
-               (last && av_audio_fifo_size(fifo_.get()) > 0)) {
-            if (av_frame_make_writable(frame_.get()) < 0)
-                Fail(QStringLiteral("Out of memory."));
-            const int samples = std::min(size, av_audio_fifo_size(fifo_.get()));
-            frame_->nb_samples = samples;
-            av_audio_fifo_read(fifo_.get(), reinterpret_cast<void**>(frame_->data), samples);
-            frame_->pts = nextPts_;
-            nextPts_ += samples;
-            encodeFrame(frame_.get());
+    // The encoding side: whole encoder frames from the FIFO, at the end the last, shorter one,
+    // then the encoder's own tail.
+    void encodeLoop() {
+        try {
+            const int size = frameSize();
+            for (;;) {
+                {
+                    std::unique_lock lock(fifoMutex_);
+                    dataReady_.wait(lock, [&] {
+                        return abandoned_ || decodingDone_ ||
+                               av_audio_fifo_size(fifo_.get()) >= size;
+                    });
+                    if (abandoned_)
+                        return;
+                    const int samples = std::min(size, av_audio_fifo_size(fifo_.get()));
+                    if (samples == 0)
+                        break;
+                    if (av_frame_make_writable(frame_.get()) < 0)
+                        Fail(QStringLiteral("Out of memory."));
+                    frame_->nb_samples = samples;
+                    av_audio_fifo_read(fifo_.get(), reinterpret_cast<void**>(frame_->data),
+                                       samples);
+                }
+                spaceReady_.notify_one();
+                frame_->pts = nextPts_;
+                nextPts_ += frame_->nb_samples;
+                encodeFrame(frame_.get());
+            }
+            encodeFrame(nullptr);
+        } catch (const Failure& failure) {
+            {
+                const std::lock_guard lock(fifoMutex_);
+                encodeFailure_ = failure;
+                abandoned_ = true;
+            }
+            spaceReady_.notify_all();
         }
     }
 
@@ -318,6 +375,12 @@ private:
     int swrRate_ = 0;
     AVChannelLayout swrLayout_{};
     ff::Fifo fifo_;
+    std::mutex fifoMutex_;  // guards the FIFO and the three flags below
+    std::condition_variable dataReady_;
+    std::condition_variable spaceReady_;
+    bool decodingDone_ = false;
+    bool abandoned_ = false;  // stopped, or one side failed
+    std::optional<Failure> encodeFailure_;
     ff::Frame decoded_;
     ff::Frame frame_;
     ff::Packet packet_;
