@@ -8,6 +8,10 @@
 #include <QMessageBox>
 #include <QTimer>
 
+void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
 namespace dialogtest {
 
 ShownMessage AnswerMessageBox(const std::function<void()>& action) {

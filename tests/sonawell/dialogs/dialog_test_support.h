@@ -5,6 +5,10 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <ostream>
+
+// Readable failure messages: GoogleTest finds this next to QString.
+void PrintTo(const QString& text, std::ostream* os);
 
 namespace dialogtest {
 

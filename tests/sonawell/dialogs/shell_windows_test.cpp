@@ -149,6 +149,22 @@ TEST_F(HelpFixture, ContentsAndIndexOpenInOneWindowOwnedByTheMainWindow) {
     EXPECT_TRUE(help->browser()->toPlainText().contains(QStringLiteral("WMA to WAV")));
 }
 
+TEST_F(HelpFixture, TheBuiltProgramFolderShipsTheHelp) {
+    const QString bin = qEnvironmentVariable("SONAWELL_BIN_DIR");
+    ASSERT_FALSE(bin.isEmpty());
+    SetProgramFolder(bin);
+    QWidget mainWindow;
+    mainWindow.show();
+    const auto message = AnswerMessageBox([&] {
+        ShowHelpIndex(&mainWindow);
+        ShowHelpContents(&mainWindow);
+    });
+    EXPECT_FALSE(message.shown) << message.text.toStdString();
+    ASSERT_EQ(mainWindow.findChildren<HelpWindow*>().size(), 1);
+    EXPECT_EQ(mainWindow.findChild<HelpWindow*>()->browser()->documentTitle(),
+              QStringLiteral("Contents"));
+}
+
 // Every page the help links to exists, and every anchor named in a link is defined there.
 TEST(HelpPages, LinksLeadToExistingPagesAndAnchors) {
     const QDir help(qEnvironmentVariable("SONAWELL_SOURCE_DIR") + QStringLiteral("/help"));
