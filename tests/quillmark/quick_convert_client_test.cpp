@@ -1,0 +1,136 @@
+// The client routine against a quick-convert server double on a bus of the test's own.
+
+#include "quillmark/quick_convert_client.h"
+#include "quillmark/engine_double.h"
+#include "quillmark/private_bus.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+using quillmarktest::EngineDouble;
+using quillmarktest::PrivateBus;
+using quillmarktest::TempFolder;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+namespace {
+
+std::vector<std::string> ReadRecord(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::string> paths;
+    std::string::size_type start = 0;
+    for (auto end = bytes.find('\0'); end != std::string::npos; end = bytes.find('\0', start)) {
+        paths.push_back(bytes.substr(start, end - start));
+        start = end + 1;
+    }
+    return paths;
+}
+
+TEST(QuickConvertClient, ResolvesTheProgIdWithoutRegardToCase) {
+    PrivateBus bus;
+    EngineDouble engine(bus.address());
+    std::string error;
+    EXPECT_EQ(quickconvert::ResolveBusName("Sonawell.quickConvertEngine", &error, bus.address()),
+              "Sonawell.QuickConvertEngine");
+    EXPECT_EQ(quickconvert::ResolveBusName("SONAWELL.QUICKCONVERTENGINE", &error, bus.address()),
+              "Sonawell.QuickConvertEngine");
+    EXPECT_EQ(quickconvert::ResolveBusName("Sonawell.Other", &error, bus.address()), "");
+    EXPECT_THAT(error, HasSubstr("Sonawell.Other"));
+}
+
+TEST(QuickConvertClient, FindsTheOwnerByTheBusListNotByAFixedSpelling) {
+    PrivateBus bus;
+    EngineDouble engine(bus.address(), "sonawell.QUICKconvertENGINE");
+    const auto result =
+        quickconvert::AddJobs(quickconvert::kProgId, {"/music/a.mp3"}, bus.address());
+    EXPECT_TRUE(result.reached);
+    EXPECT_EQ(result.busName, "sonawell.QUICKconvertENGINE");
+    EXPECT_THAT(engine.received(), ElementsAre("/music/a.mp3"));
+}
+
+TEST(QuickConvertClient, HandsOverEveryPathOnceInOrderAndUnchanged) {
+    PrivateBus bus;
+    EngineDouble engine(bus.address());
+    const std::vector<std::string> files = {
+        "/music/first song.mp3",
+        "/music/it's \"quoted\".mp3",
+        "/Musik/Grüße ünd 日本語.wav",
+        "/music/two\nlines.mp3",
+        "/music/back\\slash $HOME `tick` %F.wma",
+        "/music/first song.mp3",  // a repeat is handed over again: the server decides
+    };
+    const auto result = quickconvert::AddJobs(quickconvert::kProgId, files, bus.address());
+    EXPECT_TRUE(result.allHandedOver());
+    EXPECT_EQ(result.handedOver, files);
+    EXPECT_EQ(engine.received(), files);
+}
+
+TEST(QuickConvertClient, AFileTheServerRefusesDoesNotStopTheRest) {
+    PrivateBus bus;
+    EngineDouble engine(bus.address(), "Sonawell.QuickConvertEngine", "refuse");
+    const auto result = quickconvert::AddJobs(
+        quickconvert::kProgId, {"/m/a.mp3", "/m/refuse.mp3", "/m/c.mp3"}, bus.address());
+    EXPECT_TRUE(result.reached);
+    EXPECT_FALSE(result.allHandedOver());
+    EXPECT_THAT(engine.received(), ElementsAre("/m/a.mp3", "/m/refuse.mp3", "/m/c.mp3"));
+    EXPECT_THAT(result.handedOver, ElementsAre("/m/a.mp3", "/m/c.mp3"));
+    ASSERT_EQ(result.failures.size(), 1u);
+    EXPECT_EQ(result.failures[0].index, 1u);
+    EXPECT_EQ(result.failures[0].path, "/m/refuse.mp3");
+    EXPECT_THAT(result.failures[0].message, HasSubstr("this file was refused"));
+}
+
+TEST(QuickConvertClient, APathThatIsNotUtf8IsReportedAndTheRestGoOver) {
+    PrivateBus bus;
+    EngineDouble engine(bus.address());
+    const std::string latin1 = "/m/caf\xe9.mp3";
+    const auto result =
+        quickconvert::AddJobs(quickconvert::kProgId, {latin1, "/m/b.mp3"}, bus.address());
+    EXPECT_THAT(engine.received(), ElementsAre("/m/b.mp3"));
+    ASSERT_EQ(result.failures.size(), 1u);
+    EXPECT_EQ(result.failures[0].path, latin1);
+    EXPECT_THAT(result.failures[0].message, HasSubstr("UTF-8"));
+}
+
+TEST(QuickConvertClient, NoOwnerAndNothingToStartIsItsOwnFailure) {
+    PrivateBus bus;  // nothing activatable
+    const auto result = quickconvert::AddJobs(quickconvert::kProgId, {"/m/a.mp3"}, bus.address());
+    EXPECT_FALSE(result.reached);
+    EXPECT_THAT(result.handedOver, IsEmpty());
+    EXPECT_THAT(result.failures, IsEmpty());
+    EXPECT_THAT(result.unreachable, HasSubstr("Sonawell.quickConvertEngine"));
+}
+
+TEST(QuickConvertClient, NoBusIsUnreachableToo) {
+    TempFolder folder;
+    const auto result = quickconvert::AddJobs(quickconvert::kProgId, {"/m/a.mp3"},
+                                              "unix:path=" + folder.file("no-bus-here"));
+    EXPECT_FALSE(result.reached);
+    EXPECT_THAT(result.handedOver, IsEmpty());
+    EXPECT_THAT(result.unreachable, HasSubstr("session bus"));
+}
+
+TEST(QuickConvertClient, TheFirstCallStartsTheServerThroughItsServiceFile) {
+    TempFolder folder;
+    const std::string services = folder.file("services");
+    ASSERT_TRUE(std::filesystem::create_directory(services));
+    const std::string record = folder.file("record");
+    quillmarktest::WriteServiceFile(services, "Sonawell.QuickConvertEngine",
+                                    std::string(QUILLMARK_TEST_ENGINE) + " " + record);
+    PrivateBus bus(services);
+
+    EXPECT_EQ(quickconvert::ResolveBusName(quickconvert::kProgId, nullptr, bus.address()),
+              "Sonawell.QuickConvertEngine");
+    const auto result = quickconvert::AddJobs(quickconvert::kProgId,
+                                              {"/m/one.mp3", "/m/two three.wav"}, bus.address());
+    EXPECT_TRUE(result.allHandedOver()) << result.unreachable;
+    EXPECT_THAT(ReadRecord(record), ElementsAre("/m/one.mp3", "/m/two three.wav"));
+}
+
+}  // namespace
