@@ -99,10 +99,12 @@ int main(int argc, char** argv) {
             d->lstSourcePathName->setCurrentRow(1);
         });
         shown = std::move(dialog);
-    } else if (name == QLatin1String("options-general") || name == QLatin1String("options-quick")) {
+    } else if (name.startsWith(QLatin1String("options-"))) {
+        // options-general, options-quick, options-quick-same (outputs beside the sources).
+        AppSettings.SameTargetDir = name == QLatin1String("options-quick-same");
         owner.show();
         auto dialog = std::make_unique<frmOptions>(profiles, &owner);
-        if (name == QLatin1String("options-quick")) {
+        if (name.startsWith(QLatin1String("options-quick"))) {
             dialog->TabStrip1->setCurrentIndex(1);
         }
         shown = std::move(dialog);
@@ -130,9 +132,10 @@ int main(int argc, char** argv) {
         });
         return app.exec();
     } else {
-        QTextStream(stderr) << "usage: dialog_preview profiles|addjob|options-general|"
-                               "options-quick|splash|about|help-contents|help-index "
-                               "[program folder]\n";
+        QTextStream(stderr)
+            << "usage: dialog_preview profiles|addjob|options-general|"
+               "options-quick|options-quick-same|splash|about|help-contents|help-index "
+               "[program folder]\n";
         return 2;
     }
     ShowWithCaption(shown.get());
