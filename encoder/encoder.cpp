@@ -5,7 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QScopeGuard>
+#include <QPointer>
 
 namespace sw::enc {
 
@@ -123,13 +123,14 @@ void Encoder::deliverNotices() {
     if (delivering_)
         return;
     delivering_ = true;
-    const auto done = qScopeGuard([this] { delivering_ = false; });
+    // A handler may delete the encoder (after the ended state); nothing of it is touched then.
+    const QPointer<Encoder> alive(this);
     for (;;) {
         Notice notice;
         {
             const std::lock_guard lock(postMutex_);
             if (notices_.empty())
-                return;
+                break;
             notice = std::move(notices_.front());
             notices_.pop_front();
         }
@@ -137,7 +138,10 @@ void Encoder::deliverNotices() {
             onRunFinished(notice.outcome, notice.error);
         else
             deliverState(notice.state);
+        if (!alive)
+            return;
     }
+    delivering_ = false;
 }
 
 void Encoder::deliverState(RunState state) {

@@ -100,6 +100,7 @@ TEST_F(EncoderFault, OutputFolderThatCannotBeWrittenFails) {
 TEST_F(EncoderFault, DiskFillingDuringTheRunFailsAndLeavesNoPartialFile) {
     const QString output = path(QStringLiteral("song.wma"));
     ASSERT_TRUE(WriteAll(output, "kept"));
+    const QByteArray sourceBytes = ReadAll(source_);
     const QByteArray program = QFile::encodeName(QCoreApplication::applicationFilePath());
     const QByteArray sourceArg = QFile::encodeName(source_);
     const QByteArray outputArg = QFile::encodeName(output);
@@ -132,6 +133,7 @@ TEST_F(EncoderFault, DiskFillingDuringTheRunFailsAndLeavesNoPartialFile) {
     EXPECT_EQ(WEXITSTATUS(status), 1) << "1 is a failed run; reason: " << reason.constData();
     EXPECT_TRUE(reason.contains("File too large")) << reason.constData();
     EXPECT_EQ(ReadAll(output), QByteArray("kept"));
+    EXPECT_EQ(ReadAll(source_), sourceBytes);
     EXPECT_EQ(FolderEntries(dir_.path()),
               (QStringList{QStringLiteral("song.mp3"), QStringLiteral("song.wma")}));
 }

@@ -94,6 +94,9 @@ TEST_F(EncoderPrepare, IncompleteSetUpsFailWithTheirOwnNumbers) {
     SetUpJob(encoder_, source, QString());
     EXPECT_EQ(PrepareError(encoder_), sw::enc::kErrNoOutput);
 
+    SetUpJob(encoder_, source, source);
+    EXPECT_EQ(PrepareError(encoder_), sw::enc::kErrNoOutput) << "the source is never overwritten";
+
     SetUpJob(encoder_, source, output());
     encoder_.sourceGroups().item(0).setProfile(nullptr);
     EXPECT_EQ(PrepareError(encoder_), sw::enc::kErrNoProfile);

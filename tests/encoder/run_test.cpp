@@ -214,6 +214,23 @@ TEST_F(EncoderRun, ABusyEncoderRefusesASecondRunAndStartsTheNextFromItsEndHandle
               QStringLiteral("wmav2|asf"));
 }
 
+TEST_F(EncoderRun, TheEndHandlerMayReleaseTheEncoder) {
+    const QString source = path(QStringLiteral("a.mp3"));
+    ASSERT_TRUE(testsupport::MakeMp3(source, 1));
+    auto* encoder = new Encoder;
+    QSignalSpy destroyed(encoder, &QObject::destroyed);
+    QObject::connect(encoder, &Encoder::stateChanged, encoder, [encoder](int32_t state) {
+        if (state == 5)
+            delete encoder;
+    });
+    SetUpJob(*encoder, source, path(QStringLiteral("a.wma")));
+    encoder->prepareToEncode(true);
+    encoder->start();
+    EXPECT_TRUE(destroyed.wait(60000));
+    EXPECT_EQ(testsupport::ProbeCodecAndFormat(path(QStringLiteral("a.wma"))),
+              QStringLiteral("wmav2|asf"));
+}
+
 TEST_F(EncoderRun, DestroyingTheEncoderMidRunStopsItAndLeavesNoFile) {
     const QString source = path(QStringLiteral("long.mp3"));
     ASSERT_TRUE(testsupport::MakeMp3(source, 30));
