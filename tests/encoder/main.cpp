@@ -38,6 +38,8 @@ int EncodeInChild(const char* source, const char* output) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     av_log_set_level(AV_LOG_ERROR);  // the decoders' warnings about tone files are noise here
     if (argc == 4 && std::strcmp(argv[1], "--encode-child") == 0)

@@ -60,6 +60,9 @@ TEST_F(EncoderPrepare, RefusesSourcesItCannotRead) {
     ASSERT_TRUE(WriteAll(path(QStringLiteral("noise.mp3")), noise));
     ASSERT_TRUE(QFile::copy(path(QStringLiteral("tone.mp3")), path(QStringLiteral("tone.ogg"))));
     ASSERT_TRUE(QFile::copy(path(QStringLiteral("tone.mp3")), path(QStringLiteral("tone"))));
+    ASSERT_TRUE(testsupport::MakeWav(path(QStringLiteral("wave.mp3")), 1));
+    ASSERT_TRUE(testsupport::MakeWma(path(QStringLiteral("wma.mp3")), 1));
+    ASSERT_TRUE(QFile::copy(path(QStringLiteral("tone.mp3")), path(QStringLiteral("mp3.wma"))));
 
     // A WAVE file whose RIFF header is overwritten.
     ASSERT_TRUE(testsupport::MakeWav(path(QStringLiteral("broken.wav")), 1));
@@ -67,8 +70,8 @@ TEST_F(EncoderPrepare, RefusesSourcesItCannotRead) {
     wav.replace(0, 16, QByteArray(16, 'x'));
     ASSERT_TRUE(WriteAll(path(QStringLiteral("broken.wav")), wav));
 
-    for (const char* name :
-         {"missing.mp3", "empty.mp3", "text.mp3", "noise.mp3", "tone.ogg", "tone", "broken.wav"})
+    for (const char* name : {"missing.mp3", "empty.mp3", "text.mp3", "noise.mp3", "tone.ogg",
+                             "tone", "broken.wav", "wave.mp3", "wma.mp3", "mp3.wma"})
         EXPECT_EQ(prepare(path(QString::fromLatin1(name))), kErrFormatNotAccepted) << name;
     EXPECT_EQ(prepare(dir_.path() + QStringLiteral("/")), kErrFormatNotAccepted);
 }

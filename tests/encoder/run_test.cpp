@@ -56,6 +56,26 @@ TEST_F(EncoderRun, Mp3BecomesWmaOfTheSameLength) {
         << "the finished file keeps the usual permissions, not the temporary file's";
 }
 
+TEST_F(EncoderRun, TaggedMp3AndMp2SourcesComplete) {
+    const QString tagged = path(QStringLiteral("tagged.mp3"));
+    ASSERT_TRUE(testsupport::MakeMp3(tagged, 2));
+    ASSERT_TRUE(testsupport::AppendId3v1(tagged, {"Title", "Artist", "Album", "2001", "", 17, 3}));
+    const QString mp2 = path(QStringLiteral("layer2.mp2"));
+    ASSERT_TRUE(testsupport::MakeTone(mp2, 2, 48000, 2,
+                                      {QStringLiteral("-c:a"), QStringLiteral("mp2"),
+                                       QStringLiteral("-f"), QStringLiteral("mp2")}));
+    Encoder encoder;
+    for (const QString& source : {tagged, mp2}) {
+        const QString output = source + QStringLiteral(".wma");
+        EXPECT_EQ(Encode(encoder, source, output), kCompleted);
+        EXPECT_EQ(encoder.lastOutcome(), RunOutcome::Completed)
+            << encoder.lastError().toStdString();
+        const auto length = testsupport::ProbeDuration(output);
+        ASSERT_TRUE(length);
+        EXPECT_NEAR(*length, 2.0, kDurationTolerance);
+    }
+}
+
 TEST_F(EncoderRun, EveryAudioProfileEncodesMonoAndStereoSourcesOfCommonRates) {
     struct Tone {
         const char* name;
