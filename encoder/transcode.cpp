@@ -147,8 +147,10 @@ private:
         if (const int err = avformat_write_header(out_.get(), nullptr); err < 0)
             FailWrite(err);
 
-        fifo_.reset(av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, job_.audio.channels,
-                                        std::max(enc_->frame_size, 1) * 4));
+        // Read by both stages, so kept apart from the codec context the encoding side uses.
+        frameSize_ = enc_->frame_size > 0 ? enc_->frame_size : 2048;
+        fifo_.reset(
+            av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, job_.audio.channels, frameSize_ * kFifoFrames));
         frame_.reset(av_frame_alloc());
         if (!fifo_ || !frame_)
             Fail(QStringLiteral("Out of memory."));
@@ -160,7 +162,16 @@ private:
             Fail(QStringLiteral("Out of memory."));
     }
 
-    int frameSize() const { return enc_->frame_size > 0 ? enc_->frame_size : 2048; }
+    int frameSize() const { return frameSize_; }
+
+    // The share of the source's duration that has gone through the encoder.
+    void reportProgress() {
+        if (in_.durationUs <= 0)
+            return;
+        const int64_t encodedUs = av_rescale(nextPts_, AV_TIME_BASE, enc_->sample_rate);
+        percent_.store(static_cast<int>(std::min<int64_t>(100, encodedUs * 100 / in_.durationUs)),
+                       std::memory_order_relaxed);
+    }
 
     // False when the run was stopped.
     bool decodeAll() {
@@ -204,10 +215,6 @@ private:
             decodedUs_ += av_rescale(decoded_->nb_samples, AV_TIME_BASE, decoded_->sample_rate);
             convert(decoded_.get());
             av_frame_unref(decoded_.get());
-            if (in_.durationUs > 0)
-                percent_.store(
-                    static_cast<int>(std::min<int64_t>(100, decodedUs_ * 100 / in_.durationUs)),
-                    std::memory_order_relaxed);
         }
     }
 
@@ -310,6 +317,7 @@ private:
                 frame_->pts = nextPts_;
                 nextPts_ += frame_->nb_samples;
                 encodeFrame(frame_.get());
+                reportProgress();
             }
             encodeFrame(nullptr);
         } catch (const Failure& failure) {
@@ -386,7 +394,8 @@ private:
     ff::Packet packet_;
     ff::Packet encoded_;
     SampleBuffer scratch_;
-    int64_t nextPts_ = 0;
+    int frameSize_ = 0;
+    int64_t nextPts_ = 0;  // encoding side only
     int64_t decodedSamples_ = 0;
     int64_t decodedUs_ = 0;
 };
