@@ -9,6 +9,7 @@
 #include <gmock/gmock.h>
 #include <gmodule.h>
 #include <gtest/gtest.h>
+#include <gtk/gtk.h>
 
 #include <memory>
 #include <set>
@@ -172,6 +173,41 @@ TEST_F(NautilusModule, NoItemForUnknownFilesOrFilesWithoutALocalPath) {
     EXPECT_EQ(ItemsFor({"/music/readme.txt", "/music/cover.png"}), nullptr);
     // The converter reads local files only: a remote file is left out of the selection.
     EXPECT_EQ(ItemsFor({"quillmark-test://host/music/song.mp3"}), nullptr);
+}
+
+TEST_F(NautilusModule, WithNoServerTheItemShowsFailedDispatchWithRetryAndCancel) {
+    if (!gtk_init_check()) {
+        GTEST_SKIP() << "no display to show the dialog on (run under xvfb-run)";
+    }
+    // Nobody owns the name on this bus and nothing can be started for it.
+    const ItemList items = ItemsFor({"/music/song.mp3"});
+    ASSERT_EQ(g_list_length(items.get()), 1u);
+    g_signal_emit_by_name(items->data, "activate");
+
+    g_autoptr(GListModel) toplevels = gtk_window_get_toplevels();
+    GtkMessageDialog* dialog = nullptr;
+    for (guint i = 0; i < g_list_model_get_n_items(toplevels); ++i) {
+        g_autoptr(GObject) window = G_OBJECT(g_list_model_get_item(toplevels, i));
+        if (GTK_IS_MESSAGE_DIALOG(window)) {
+            dialog = GTK_MESSAGE_DIALOG(window);  // the list keeps it alive
+        }
+    }
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(StringProperty(G_OBJECT(dialog), "text"), "failed dispatch");
+    const char* title = gtk_window_get_title(GTK_WINDOW(dialog));
+    EXPECT_STREQ(title != nullptr ? title : "", "");  // no title of its own
+    EXPECT_TRUE(gtk_widget_get_visible(GTK_WIDGET(dialog)));
+    GtkWidget* retry = gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
+    GtkWidget* cancel = gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
+    ASSERT_NE(retry, nullptr);
+    ASSERT_NE(cancel, nullptr);
+    EXPECT_STREQ(gtk_button_get_label(GTK_BUTTON(retry)), "_Retry");
+    EXPECT_STREQ(gtk_button_get_label(GTK_BUTTON(cancel)), "_Cancel");
+
+    // Either answer just closes it.
+    g_autoptr(GtkWindow) held = GTK_WINDOW(g_object_ref(dialog));
+    gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
+    EXPECT_FALSE(gtk_widget_get_visible(GTK_WIDGET(held)));
 }
 
 }  // namespace
