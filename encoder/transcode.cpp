@@ -1,11 +1,9 @@
 #include "encoder/transcode.h"
 
+#include "encoder/audio_converter.h"
 #include "encoder/ffmpeg_handles.h"
 #include "encoder/input_probe.h"
-
-extern "C" {
-#include <libavutil/opt.h>
-}
+#include "encoder/run_failure.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -17,45 +15,12 @@ namespace sw::enc {
 
 namespace {
 
-// A run's failure: the sentence the user reads.
-struct Failure {
-    QString reason;
-};
-
 // Encoder frames the FIFO between the two stages holds at most.
 constexpr int kFifoFrames = 16;
 
-[[noreturn]] void Fail(const QString& reason) {
-    throw Failure{reason};
-}
-
 [[noreturn]] void FailWrite(int err) {
-    Fail(QStringLiteral("The output file could not be written: %1").arg(ff::ErrorText(err)));
+    FailRun(QStringLiteral("The output file could not be written: %1").arg(ff::ErrorText(err)));
 }
-
-// Planar sample planes for the resampler's output, grown when a frame needs more room.
-class SampleBuffer {
-public:
-    SampleBuffer() = default;
-    SampleBuffer(const SampleBuffer&) = delete;
-    SampleBuffer& operator=(const SampleBuffer&) = delete;
-    ~SampleBuffer() { av_freep(&planes_[0]); }
-
-    uint8_t** reserve(int channels, int samples) {
-        if (samples > capacity_) {
-            av_freep(&planes_[0]);
-            capacity_ = 0;
-            if (av_samples_alloc(planes_, nullptr, channels, samples, AV_SAMPLE_FMT_FLTP, 0) < 0)
-                Fail(QStringLiteral("Out of memory."));
-            capacity_ = samples;
-        }
-        return planes_;
-    }
-
-private:
-    uint8_t* planes_[AV_NUM_DATA_POINTERS] = {};
-    int capacity_ = 0;
-};
 
 class Pipeline {
 public:
@@ -63,7 +28,7 @@ public:
         : job_(job), cancel_(cancel), percent_(percent) {}
     Pipeline(const Pipeline&) = delete;
     Pipeline& operator=(const Pipeline&) = delete;
-    ~Pipeline() { av_channel_layout_uninit(&swrLayout_); }
+    ~Pipeline() = default;
 
     // Decoding and resampling run on this thread, encoding and writing on a second one; the
     // FIFO between them holds a few encoder frames, so memory does not grow with the source.
@@ -71,13 +36,13 @@ public:
         openInput();
         openOutput();
         bool finished = false;
-        std::optional<Failure> decodeFailure;
+        std::optional<RunFailure> decodeFailure;
         std::thread encoder([this] { encodeLoop(); });
         try {
             finished = decodeAll();
             if (finished)
-                flushResampler();
-        } catch (const Failure& failure) {
+                converter_->flush();
+        } catch (const RunFailure& failure) {
             decodeFailure = failure;
         }
         {
@@ -103,27 +68,27 @@ private:
         QString reason;
         std::optional<OpenedInput> input = OpenInput(job_.input, job_.demuxer, &reason);
         if (!input)
-            Fail(QStringLiteral("The source file cannot be read: %1.").arg(reason));
+            FailRun(QStringLiteral("The source file cannot be read: %1.").arg(reason));
         in_ = std::move(*input);
         packet_.reset(av_packet_alloc());
         decoded_.reset(av_frame_alloc());
         encoded_.reset(av_packet_alloc());
         if (!packet_ || !decoded_ || !encoded_)
-            Fail(QStringLiteral("Out of memory."));
+            FailRun(QStringLiteral("Out of memory."));
     }
 
     void openOutput() {
         const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_WMAV2);
         if (!codec)
-            Fail(QStringLiteral("This FFmpeg has no WMA v2 encoder."));
+            FailRun(QStringLiteral("This FFmpeg has no WMA v2 encoder."));
         AVFormatContext* raw = nullptr;
         if (avformat_alloc_output_context2(&raw, nullptr, "asf", nullptr) < 0 || !raw)
-            Fail(QStringLiteral("This FFmpeg has no ASF writer."));
+            FailRun(QStringLiteral("This FFmpeg has no ASF writer."));
         out_.reset(raw);
 
         enc_.reset(avcodec_alloc_context3(codec));
         if (!enc_)
-            Fail(QStringLiteral("Out of memory."));
+            FailRun(QStringLiteral("Out of memory."));
         enc_->sample_fmt = AV_SAMPLE_FMT_FLTP;
         enc_->sample_rate = job_.audio.sampleRate;
         av_channel_layout_default(&enc_->ch_layout, job_.audio.channels);
@@ -132,17 +97,17 @@ private:
         if (out_->oformat->flags & AVFMT_GLOBALHEADER)
             enc_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         if (const int err = avcodec_open2(enc_.get(), codec, nullptr); err < 0)
-            Fail(QStringLiteral("The WMA encoder refused the profile's settings: %1")
-                     .arg(ff::ErrorText(err)));
+            FailRun(QStringLiteral("The WMA encoder refused the profile's settings: %1")
+                        .arg(ff::ErrorText(err)));
 
         AVStream* stream = avformat_new_stream(out_.get(), nullptr);
         if (!stream || avcodec_parameters_from_context(stream->codecpar, enc_.get()) < 0)
-            Fail(QStringLiteral("Out of memory."));
+            FailRun(QStringLiteral("Out of memory."));
         stream->time_base = enc_->time_base;
 
         const QByteArray url = FileUrl(job_.output);
         if (const int err = avio_open(&out_->pb, url.constData(), AVIO_FLAG_WRITE); err < 0)
-            Fail(
+            FailRun(
                 QStringLiteral("The output file could not be created: %1").arg(ff::ErrorText(err)));
         if (const int err = avformat_write_header(out_.get(), nullptr); err < 0)
             FailWrite(err);
@@ -153,13 +118,16 @@ private:
             av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, job_.audio.channels, frameSize_ * kFifoFrames));
         frame_.reset(av_frame_alloc());
         if (!fifo_ || !frame_)
-            Fail(QStringLiteral("Out of memory."));
+            FailRun(QStringLiteral("Out of memory."));
+        converter_.emplace(
+            enc_->ch_layout, enc_->sample_rate,
+            [this](uint8_t* const* planes, int samples) { writeFifo(planes, samples); });
         frame_->format = AV_SAMPLE_FMT_FLTP;
         frame_->sample_rate = enc_->sample_rate;
         frame_->nb_samples = frameSize();
         if (av_channel_layout_copy(&frame_->ch_layout, &enc_->ch_layout) < 0 ||
             av_frame_get_buffer(frame_.get(), 0) < 0)
-            Fail(QStringLiteral("Out of memory."));
+            FailRun(QStringLiteral("Out of memory."));
     }
 
     int frameSize() const { return frameSize_; }
@@ -183,15 +151,15 @@ private:
             if (err == AVERROR_EOF)
                 break;
             if (err < 0)
-                Fail(QStringLiteral("The source file could not be read: %1")
-                         .arg(ff::ErrorText(err)));
+                FailRun(QStringLiteral("The source file could not be read: %1")
+                            .arg(ff::ErrorText(err)));
             if (packet_->stream_index == in_.streamIndex) {
                 const int sent = avcodec_send_packet(in_.decoder.get(), packet_.get());
                 // A damaged packet is skipped, as players do; the length check at the end
                 // catches a source that lost its audio.
                 if (sent < 0 && sent != AVERROR_INVALIDDATA && sent != AVERROR(EAGAIN))
-                    Fail(QStringLiteral("The source file could not be decoded: %1")
-                             .arg(ff::ErrorText(sent)));
+                    FailRun(QStringLiteral("The source file could not be decoded: %1")
+                                .arg(ff::ErrorText(sent)));
                 receiveDecoded();
             }
             av_packet_unref(packet_.get());
@@ -209,68 +177,13 @@ private:
             if (err == AVERROR_INVALIDDATA)
                 continue;
             if (err < 0)
-                Fail(QStringLiteral("The source file could not be decoded: %1")
-                         .arg(ff::ErrorText(err)));
+                FailRun(QStringLiteral("The source file could not be decoded: %1")
+                            .arg(ff::ErrorText(err)));
             decodedSamples_ += decoded_->nb_samples;
             decodedUs_ += av_rescale(decoded_->nb_samples, AV_TIME_BASE, decoded_->sample_rate);
-            convert(decoded_.get());
+            converter_->convert(*decoded_);
             av_frame_unref(decoded_.get());
         }
-    }
-
-    bool matchesOutput(const AVFrame* frame) const {
-        return frame->format == AV_SAMPLE_FMT_FLTP && frame->sample_rate == enc_->sample_rate &&
-               av_channel_layout_compare(&frame->ch_layout, &enc_->ch_layout) == 0;
-    }
-
-    // The resampler is set up from the first frame, and again if the source changes format
-    // mid-stream (possible in MPEG audio); a source already in the output's format skips it.
-    void convert(const AVFrame* frame) {
-        if (!swr_ && matchesOutput(frame)) {
-            writeFifo(frame->extended_data, frame->nb_samples);
-            return;
-        }
-        AVChannelLayout layout{};
-        if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
-            av_channel_layout_default(&layout, frame->ch_layout.nb_channels);
-        else if (av_channel_layout_copy(&layout, &frame->ch_layout) < 0)
-            Fail(QStringLiteral("Out of memory."));
-        const bool changed = !swr_ || frame->format != swrFormat_ ||
-                             frame->sample_rate != swrRate_ ||
-                             av_channel_layout_compare(&layout, &swrLayout_) != 0;
-        if (changed) {
-            flushResampler();
-            SwrContext* raw = nullptr;
-            if (swr_alloc_set_opts2(&raw, &enc_->ch_layout, AV_SAMPLE_FMT_FLTP, enc_->sample_rate,
-                                    &layout, static_cast<AVSampleFormat>(frame->format),
-                                    frame->sample_rate, 0, nullptr) < 0)
-                Fail(QStringLiteral("The audio could not be converted to the profile's format."));
-            swr_.reset(raw);
-            if (swr_init(raw) < 0)
-                Fail(QStringLiteral("The audio could not be converted to the profile's format."));
-            swrFormat_ = frame->format;
-            swrRate_ = frame->sample_rate;
-            av_channel_layout_uninit(&swrLayout_);
-            av_channel_layout_copy(&swrLayout_, &layout);
-        }
-        av_channel_layout_uninit(&layout);
-        resample(const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples);
-    }
-
-    void resample(const uint8_t** data, int samples) {
-        const int room = swr_get_out_samples(swr_.get(), samples);
-        if (room <= 0)
-            return;
-        uint8_t** planes = scratch_.reserve(enc_->ch_layout.nb_channels, room);
-        const int made = swr_convert(swr_.get(), planes, room, data, samples);
-        if (made < 0)
-            Fail(QStringLiteral("The audio could not be converted to the profile's format."));
-        writeFifo(planes, made);
-    }
-
-    void flushResampler() {
-        if (swr_)
-            resample(nullptr, 0);
     }
 
     void writeFifo(uint8_t* const* planes, int samples) {
@@ -283,9 +196,9 @@ private:
             return abandoned_ || av_audio_fifo_size(fifo_.get()) < kFifoFrames * frameSize();
         });
         if (abandoned_)
-            throw Failure{};  // the encoding side failed; its reason is the one reported
+            throw RunFailure{};  // the encoding side failed; its reason is the one reported
         if (av_audio_fifo_write(fifo_.get(), data, samples) < samples)
-            Fail(QStringLiteral("Out of memory."));
+            FailRun(QStringLiteral("Out of memory."));
         lock.unlock();
         dataReady_.notify_one();
     }
@@ -308,7 +221,7 @@ private:
                     if (samples == 0)
                         break;
                     if (av_frame_make_writable(frame_.get()) < 0)
-                        Fail(QStringLiteral("Out of memory."));
+                        FailRun(QStringLiteral("Out of memory."));
                     frame_->nb_samples = samples;
                     av_audio_fifo_read(fifo_.get(), reinterpret_cast<void**>(frame_->data),
                                        samples);
@@ -320,7 +233,7 @@ private:
                 reportProgress();
             }
             encodeFrame(nullptr);
-        } catch (const Failure& failure) {
+        } catch (const RunFailure& failure) {
             {
                 const std::lock_guard lock(fifoMutex_);
                 encodeFailure_ = failure;
@@ -332,13 +245,13 @@ private:
 
     void encodeFrame(const AVFrame* frame) {
         if (const int err = avcodec_send_frame(enc_.get(), frame); err < 0)
-            Fail(QStringLiteral("The WMA encoder failed: %1").arg(ff::ErrorText(err)));
+            FailRun(QStringLiteral("The WMA encoder failed: %1").arg(ff::ErrorText(err)));
         for (;;) {
             const int err = avcodec_receive_packet(enc_.get(), encoded_.get());
             if (err == AVERROR(EAGAIN) || err == AVERROR_EOF)
                 return;
             if (err < 0)
-                Fail(QStringLiteral("The WMA encoder failed: %1").arg(ff::ErrorText(err)));
+                FailRun(QStringLiteral("The WMA encoder failed: %1").arg(ff::ErrorText(err)));
             encoded_->stream_index = 0;
             av_packet_rescale_ts(encoded_.get(), enc_->time_base, out_->streams[0]->time_base);
             if (const int written = av_write_frame(out_.get(), encoded_.get()); written < 0)
@@ -360,15 +273,15 @@ private:
     // A source that ends well before the length its header announces was cut short.
     void checkComplete() const {
         if (decodedSamples_ == 0)
-            Fail(QStringLiteral("The source file is damaged: it holds no audio that decodes."));
+            FailRun(QStringLiteral("The source file is damaged: it holds no audio that decodes."));
         if (!in_.durationFromHeader)
             return;
         const int64_t tolerance = std::max<int64_t>(250000, in_.durationUs / 50);
         if (decodedUs_ + tolerance < in_.durationUs)
-            Fail(QStringLiteral("The source file is truncated or damaged: its audio ends after "
-                                "%1 s of %2 s.")
-                     .arg(static_cast<double>(decodedUs_) / AV_TIME_BASE, 0, 'f', 1)
-                     .arg(static_cast<double>(in_.durationUs) / AV_TIME_BASE, 0, 'f', 1));
+            FailRun(QStringLiteral("The source file is truncated or damaged: its audio ends after "
+                                   "%1 s of %2 s.")
+                        .arg(static_cast<double>(decodedUs_) / AV_TIME_BASE, 0, 'f', 1)
+                        .arg(static_cast<double>(in_.durationUs) / AV_TIME_BASE, 0, 'f', 1));
     }
 
     const TranscodeJob& job_;
@@ -378,22 +291,18 @@ private:
     OpenedInput in_;
     ff::OutputFormat out_;
     ff::Codec enc_;
-    ff::Resampler swr_;
-    int swrFormat_ = -1;
-    int swrRate_ = 0;
-    AVChannelLayout swrLayout_{};
+    std::optional<AudioConverter> converter_;
     ff::Fifo fifo_;
     std::mutex fifoMutex_;  // guards the FIFO and the three flags below
     std::condition_variable dataReady_;
     std::condition_variable spaceReady_;
     bool decodingDone_ = false;
     bool abandoned_ = false;  // stopped, or one side failed
-    std::optional<Failure> encodeFailure_;
+    std::optional<RunFailure> encodeFailure_;
     ff::Frame decoded_;
     ff::Frame frame_;
     ff::Packet packet_;
     ff::Packet encoded_;
-    SampleBuffer scratch_;
     int frameSize_ = 0;
     int64_t nextPts_ = 0;  // encoding side only
     int64_t decodedSamples_ = 0;
@@ -407,7 +316,7 @@ TranscodeResult Transcode(const TranscodeJob& job, const std::atomic<bool>& canc
     try {
         Pipeline pipeline(job, cancel, percent);
         return TranscodeResult{pipeline.run(), {}};
-    } catch (const Failure& failure) {
+    } catch (const RunFailure& failure) {
         return TranscodeResult{RunOutcome::Failed, failure.reason};
     } catch (const std::bad_alloc&) {
         return TranscodeResult{RunOutcome::Failed, QStringLiteral("Out of memory.")};
