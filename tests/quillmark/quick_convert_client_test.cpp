@@ -133,4 +133,19 @@ TEST(QuickConvertClient, TheFirstCallStartsTheServerThroughItsServiceFile) {
     EXPECT_THAT(ReadRecord(record), ElementsAre("/m/one.mp3", "/m/two three.wav"));
 }
 
+TEST(QuickConvertClient, AServerThatCannotBeStartedIsUnreachable) {
+    TempFolder folder;
+    const std::string services = folder.file("services");
+    ASSERT_TRUE(std::filesystem::create_directory(services));
+    quillmarktest::WriteServiceFile(services, "Sonawell.QuickConvertEngine",
+                                    folder.file("no-such-program"));
+    PrivateBus bus(services);
+    const auto result =
+        quickconvert::AddJobs(quickconvert::kProgId, {"/m/a.mp3", "/m/b.mp3"}, bus.address());
+    EXPECT_FALSE(result.reached);
+    EXPECT_THAT(result.handedOver, IsEmpty());
+    EXPECT_THAT(result.failures, IsEmpty());
+    EXPECT_THAT(result.unreachable, HasSubstr("Spawn"));
+}
+
 }  // namespace
