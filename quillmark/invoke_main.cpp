@@ -9,7 +9,6 @@
 #include <glib.h>
 
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <string>
 #include <vector>

@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 namespace quillmark {
 namespace {

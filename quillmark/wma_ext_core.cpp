@@ -3,7 +3,6 @@
 #include <glib.h>
 
 #include <algorithm>
-#include <array>
 #include <utility>
 
 namespace quillmark {
