@@ -44,6 +44,8 @@ public:
                 converter_->flush();
         } catch (const RunFailure& failure) {
             decodeFailure = failure;
+        } catch (const std::bad_alloc&) {
+            decodeFailure = RunFailure{QStringLiteral("Out of memory.")};
         }
         {
             const std::lock_guard lock(fifoMutex_);
@@ -205,6 +207,15 @@ private:
 
     // The encoding side: whole encoder frames from the FIFO, at the end the last, shorter one,
     // then the encoder's own tail.
+    void abandon(const RunFailure& failure) {
+        {
+            const std::lock_guard lock(fifoMutex_);
+            encodeFailure_ = failure;
+            abandoned_ = true;
+        }
+        spaceReady_.notify_all();
+    }
+
     void encodeLoop() {
         try {
             const int size = frameSize();
@@ -234,12 +245,9 @@ private:
             }
             encodeFrame(nullptr);
         } catch (const RunFailure& failure) {
-            {
-                const std::lock_guard lock(fifoMutex_);
-                encodeFailure_ = failure;
-                abandoned_ = true;
-            }
-            spaceReady_.notify_all();
+            abandon(failure);
+        } catch (const std::bad_alloc&) {
+            abandon(RunFailure{QStringLiteral("Out of memory.")});
         }
     }
 
