@@ -88,6 +88,11 @@ frmMain::frmMain(sw::enc::Encoder& encoder, PendingJobs& pending, UserPrompt* pr
     lstJobs_->setIconSize(QSize(16, 16));
     lstJobs_->setModel(&jobs_.model());
     lstJobs_->setSelectionModel(&jobs_.selection());
+    // Paths get the room; sizes and status are short. "Format" takes what is left.
+    const std::array<int, JobList::kColumnCount - 1> widths{150, 52, 150, 52, 64};
+    for (int column = 0; column < static_cast<int>(widths.size()); ++column) {
+        lstJobs_->setColumnWidth(column, widths[column]);
+    }
     connect(&jobs_.selection(), &QItemSelectionModel::selectionChanged, this,
             &frmMain::UpdateCommandStatus);
     connect(lstJobs_, &QTreeView::clicked, this, &frmMain::UpdateCommandStatus);
