@@ -1,0 +1,185 @@
+#include "engine_rig.h"
+
+#include "engine/command_status.h"
+#include "settings/common.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace enginetest;
+
+namespace {
+
+constexpr double kLengthTolerance = 0.1;
+
+class WaveQueue : public DriverTest {
+protected:
+    void ExpectDecoded(int row) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(Status(row), QStringLiteral("100%"));
+        const QString output = jobs_.GetOutputFileName(row);
+        EXPECT_EQ(jobs_.text(row, JobList::kTargetSize), FormatFileSizeMB(output));
+        EXPECT_EQ(jobs_.smallIcon(row), JobList::kIconWaiting);
+        EXPECT_EQ(testsupport::ProbeCodecAndFormat(output), QStringLiteral("pcm_s16le|wav"));
+        const auto sourceLength = testsupport::ProbeDuration(jobs_.GetSourceFileName(row));
+        const auto outputLength = testsupport::ProbeDuration(output);
+        ASSERT_TRUE(sourceLength && outputLength);
+        EXPECT_NEAR(*outputLength, *sourceLength, kLengthTolerance);
+    }
+
+    // What the commands and the queue looked like from inside a decode.
+    struct Inside {
+        bool seen = false;
+        bool decoding = false;
+        bool converting = false;
+        bool timer = false;
+        CommandStatus commands;
+        int currentJob = 0;
+    };
+    // Runs at the first chance the decode gives the event loop.
+    void LookInsideTheDecode(Inside& inside, const std::function<void()>& then = {}) {
+        QTimer::singleShot(0, &driver_, [this, &inside, then] {
+            inside.seen = true;
+            inside.decoding = driver_.isDecoding();
+            inside.converting = driver_.bConverting();
+            inside.timer = driver_.Timer1().isActive();
+            inside.commands = ComputeCommandStatus(driver_);
+            inside.currentJob = driver_.nCurrentJob();
+            if (then) {
+                then();
+            }
+        });
+    }
+};
+
+}  // namespace
+
+TEST_F(WaveQueue, SingleJobClimbsToAtMost97ThenShows100) {
+    // At 32 kbps the WAVE file is far more than 15 times the source, so the cap is reached.
+    const QString source = Wma(QStringLiteral("talk.wma"), 2, QStringLiteral("32k"));
+    AddJob(source, path(QStringLiteral("talk.wav")), kWave);
+    Inside inside;
+    int convertingIcons = 0;
+    onJobStarted_ = [&](int) { ++convertingIcons; };
+    // A second Start from inside the decode must not begin another conversion.
+    LookInsideTheDecode(inside, [this] { driver_.Start(); });
+    driver_.Start();
+
+    ASSERT_TRUE(inside.seen);
+    EXPECT_TRUE(inside.decoding);
+    EXPECT_TRUE(inside.converting);
+    EXPECT_FALSE(inside.timer);
+    EXPECT_FALSE(inside.commands.start);
+    EXPECT_TRUE(inside.commands.stop);
+    EXPECT_EQ(inside.currentJob, 1);
+    EXPECT_EQ(convertingIcons, 1);
+
+    EXPECT_FALSE(driver_.bConverting());
+    EXPECT_FALSE(driver_.Timer1().isActive());
+    EXPECT_EQ(driver_.nCurrentJob(), 2);
+    EXPECT_FALSE(ComputeCommandStatus(driver_).start);
+    ExpectDecoded(1);
+    EXPECT_TRUE(states_.empty()) << "a decode involves no encoding run";
+
+    const QStringList history = StatusHistory(1);
+    ASSERT_GE(history.size(), 3);
+    EXPECT_EQ(history.first(), QStringLiteral("0%"));
+    EXPECT_EQ(history.last(), QStringLiteral("100%"));
+    const QRegularExpression wholePercent(QStringLiteral("^(\\d+)%$"));
+    int previous = 0;
+    for (qsizetype i = 1; i + 1 < history.size(); ++i) {
+        const auto match = wholePercent.match(history[i]);
+        ASSERT_TRUE(match.hasMatch()) << history[i].toStdString();
+        const int value = match.captured(1).toInt();
+        EXPECT_GE(value, previous);
+        EXPECT_LE(value, 97);
+        previous = value;
+    }
+    EXPECT_EQ(history[history.size() - 2], QStringLiteral("97%"));
+}
+
+TEST_F(WaveQueue, WaveJobFollowedByAWmaJob) {
+    AddJob(Wma(QStringLiteral("a.wma")), path(QStringLiteral("a.wav")), kWave);
+    const QString mp3 = Mp3(QStringLiteral("b.mp3"), 1);
+    AddJob(mp3, path(QStringLiteral("b.wma")));
+    driver_.Start();
+    // The decode is over and the WMA run it started is under way.
+    EXPECT_EQ(Status(1), QStringLiteral("100%"));
+    EXPECT_EQ(driver_.nCurrentJob(), 2);
+    EXPECT_TRUE(driver_.bConverting());
+    EXPECT_TRUE(driver_.Timer1().isActive());
+    EXPECT_EQ(jobs_.smallIcon(2), JobList::kIconConverting);
+    EXPECT_TRUE(ComputeCommandStatus(driver_).stop);
+    ASSERT_TRUE(WaitUntilIdle());
+    ExpectDecoded(1);
+    EXPECT_EQ(Status(2), QStringLiteral("100%"));
+    EXPECT_EQ(testsupport::ProbeCodecAndFormat(path(QStringLiteral("b.wma"))),
+              QStringLiteral("wmav2|asf"));
+    EXPECT_EQ(driver_.nCurrentJob(), 3);
+    EXPECT_FALSE(driver_.Timer1().isActive());
+}
+
+TEST_F(WaveQueue, TwoWaveJobsAreBothDecodedBeforeStartReturns) {
+    AddJob(Wma(QStringLiteral("a.wma")), path(QStringLiteral("a.wav")), kWave);
+    AddJob(Wma(QStringLiteral("b.wma"), 1), path(QStringLiteral("b.wav")), kWave);
+    driver_.Start();
+    EXPECT_EQ(driver_.nCurrentJob(), 3);
+    EXPECT_FALSE(driver_.bConverting());
+    EXPECT_FALSE(driver_.isBusy());
+    ExpectDecoded(1);
+    ExpectDecoded(2);
+    EXPECT_TRUE(states_.empty());
+}
+
+TEST_F(WaveQueue, FailedDecodeShowsItsReasonKeepsItsSourceAndTheQueueGoesOn) {
+    AppSettings.DeleteSource = true;
+    const QString bad = path(QStringLiteral("garbage.wma"));
+    const QByteArray garbage(40000, '\x5a');
+    ASSERT_TRUE(WriteAll(bad, garbage));
+    const QString good = Wma(QStringLiteral("good.wma"), 1);
+    AddJob(bad, path(QStringLiteral("garbage.wav")), kWave);
+    AddJob(good, path(QStringLiteral("good.wav")), kWave);
+    driver_.Start();
+
+    EXPECT_TRUE(Status(1).startsWith(QStringLiteral("Failed: "))) << Status(1).toStdString();
+    EXPECT_FALSE(ToolTip(1).isEmpty());
+    EXPECT_FALSE(StatusHistory(1).contains(QStringLiteral("100%")));
+    EXPECT_EQ(jobs_.smallIcon(1), JobList::kIconWaiting);
+    EXPECT_EQ(jobs_.text(1, JobList::kTargetSize), QStringLiteral("-"));
+    EXPECT_EQ(ReadAll(bad), garbage);
+    EXPECT_EQ(Status(2), QStringLiteral("100%"));
+    EXPECT_FALSE(QFile::exists(good)) << "a decoded source is given up";
+    EXPECT_EQ(driver_.nCurrentJob(), 3);
+    EXPECT_EQ(FolderEntries(dir_.path()),
+              (QStringList{QStringLiteral("garbage.wma"), QStringLiteral("good.wav")}));
+}
+
+TEST_F(WaveQueue, StopDuringADecodeHaltsTheQueueOnceTheDecodeHasEnded) {
+    AddJob(Wma(QStringLiteral("a.wma"), 2), path(QStringLiteral("a.wav")), kWave);
+    AddJob(Wma(QStringLiteral("b.wma"), 1), path(QStringLiteral("b.wav")), kWave);
+    AddJob(Mp3(QStringLiteral("c.mp3"), 1), path(QStringLiteral("c.wma")));
+    Inside inside;
+    LookInsideTheDecode(inside, [this] { driver_.Stop(); });
+    driver_.Start();
+
+    ASSERT_TRUE(inside.seen);
+    EXPECT_TRUE(inside.decoding);
+    // The decode can't be interrupted: it ends complete, and nothing after it starts.
+    ExpectDecoded(1);
+    EXPECT_EQ(driver_.nCurrentJob(), 2);
+    EXPECT_FALSE(driver_.bConverting());
+    EXPECT_FALSE(driver_.isBusy());
+    EXPECT_EQ(Status(2), QStringLiteral("0%"));
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("b.wav"))));
+    EXPECT_TRUE(states_.empty());
+    EXPECT_TRUE(driver_.canStart());
+
+    driver_.Start();
+    ASSERT_TRUE(WaitUntilIdle());
+    ExpectDecoded(2);
+    EXPECT_EQ(Status(3), QStringLiteral("100%"));
+    EXPECT_EQ(driver_.nCurrentJob(), 4);
+}
