@@ -40,12 +40,16 @@ void ConversionDriver::Start() {
 }
 
 void ConversionDriver::Stop() {
+    // A run started here may not have notified anything yet, so the encoder's last state can
+    // still read "ended" while the run goes on.
+    const bool runUnderWay =
+        (bConverting_ && !decoding_) || encoder_.runState() != RunState::Stopped;
     bConverting_ = false;
     timer1_.stop();
     if (decoding_) {
         haltAfterDecode_ = true;
     }
-    if (encoder_.runState() != RunState::Stopped) {
+    if (runUnderWay) {
         // Its end notification must not finish the job that a later Start sets up.
         stopPending_ = true;
     }
@@ -129,6 +133,7 @@ void ConversionDriver::Timer1_Timer() {
 void ConversionDriver::wmaEncoder_OnStateChange(int32_t enumState) {
     if (enumState == static_cast<int32_t>(RunState::Stopped) && stopPending_) {
         stopPending_ = false;
+        RemoveTempFiles();
     } else if (enumState == static_cast<int32_t>(RunState::Stopped) && bConverting_ && !decoding_ &&
                settingUp_ == 0) {
         const int n = nCurrentJob_;
