@@ -93,6 +93,10 @@ frmMain::frmMain(sw::enc::Encoder& encoder, PendingJobs& pending, UserPrompt* pr
     for (int column = 0; column < static_cast<int>(widths.size()); ++column) {
         lstJobs_->setColumnWidth(column, widths[column]);
     }
+    // The stretched last column never shrinks below the width it had before, so it starts at
+    // the width of its caption: a narrow window then needs no horizontal scroll bar.
+    lstJobs_->setColumnWidth(JobList::kFormat,
+                             lstJobs_->header()->sectionSizeHint(JobList::kFormat));
     connect(&jobs_.selection(), &QItemSelectionModel::selectionChanged, this,
             &frmMain::UpdateCommandStatus);
     connect(lstJobs_, &QTreeView::clicked, this, &frmMain::UpdateCommandStatus);
