@@ -19,10 +19,17 @@ QuickConvert::QuickConvert(PendingJobs& pending, JobList& jobs, ConversionDriver
 
 void QuickConvert::FlushPendingJobs(bool allowStart) {
     // Taken out first: a flush nested in a decode's event processing, or paths arriving
-    // meanwhile, then see only what came after.
+    // meanwhile, then see only what came after. All become jobs before a conversion starts:
+    // a decode lets events run, and a flush nested in it would queue later paths ahead of
+    // the rest of these.
     const QStringList paths = pending_.takeAll();
+    bool added = false;
     for (const QString& path : paths) {
-        QuickAddJob(path, allowStart);
+        added = QuickAddJob(path, false) || added;
+    }
+    if (added && allowStart) {
+        StartIfAutoStart();
+        driver_.UpdateCommandStatus();
     }
 }
 
@@ -63,10 +70,16 @@ bool QuickConvert::QuickAddJob(const QString& strSource, bool allowStart) {
         return false;
     }
     jobs_.AddNewJob(strSource, target, profile);
-    if (allowStart && AppSettings.AutoStart && driver_.canStart()) {
-        // A run that can't be set up is reported; the other handed-in paths still become jobs.
-        RunGuarded(driver_.prompt(), [this] { driver_.Start(); });
+    if (allowStart) {
+        StartIfAutoStart();
     }
     driver_.UpdateCommandStatus();
     return true;
+}
+
+void QuickConvert::StartIfAutoStart() {
+    if (AppSettings.AutoStart && driver_.canStart()) {
+        // A run that can't be set up is reported; the other handed-in paths still become jobs.
+        RunGuarded(driver_.prompt(), [this] { driver_.Start(); });
+    }
 }

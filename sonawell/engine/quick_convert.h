@@ -24,6 +24,8 @@ public:
     static QString QuickTarget(const QString& strSource, QString* profile);
 
 private:
+    void StartIfAutoStart();
+
     PendingJobs& pending_;
     JobList& jobs_;
     ConversionDriver& driver_;
