@@ -24,14 +24,40 @@ void QuickConvertEngine::AddJobs(const QString& strFileName) {
 }
 
 namespace {
-// Exec= quoting of the desktop-entry format, which the bus uses for service files.
+// Exec= of the desktop-entry format, which the bus uses for service files: the argument
+// quoted as a shell would read it, then escaped as a string value. The bus ignores a file
+// with any other backslash escape, so a path with ", `, $ or \ needs both steps. The bus
+// knows no field codes, so "%" stays as it is.
 QString QuoteExec(const QString& path) {
-    QString quoted = path;
-    quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\\\""));
-    quoted.replace(QLatin1Char('`'), QStringLiteral("\\`"));
-    quoted.replace(QLatin1Char('$'), QStringLiteral("\\$"));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
+    QString quoted;
+    for (const QChar c : path) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') ||
+            c == QLatin1Char('\\')) {
+            quoted += QLatin1Char('\\');
+        }
+        quoted += c;
+    }
+    quoted = QLatin1Char('"') + quoted + QLatin1Char('"');
+    QString escaped;
+    for (const QChar c : std::as_const(quoted)) {
+        switch (c.unicode()) {
+            case '\\':
+                escaped += QStringLiteral("\\\\");
+                break;
+            case '\n':
+                escaped += QStringLiteral("\\n");
+                break;
+            case '\t':
+                escaped += QStringLiteral("\\t");
+                break;
+            case '\r':
+                escaped += QStringLiteral("\\r");
+                break;
+            default:
+                escaped += c;
+        }
+    }
+    return escaped;
 }
 }  // namespace
 
