@@ -140,6 +140,8 @@ TEST_F(WaveQueue, FailedDecodeShowsItsReasonKeepsItsSourceAndTheQueueGoesOn) {
     const QByteArray garbage(40000, '\x5a');
     ASSERT_TRUE(WriteAll(bad, garbage));
     const QString good = Wma(QStringLiteral("good.wma"), 1);
+    // An older output that the failed decode leaves alone is no sign of success.
+    ASSERT_TRUE(WriteAll(path(QStringLiteral("garbage.wav")), "an older garbage.wav"));
     AddJob(bad, path(QStringLiteral("garbage.wav")), kWave);
     AddJob(good, path(QStringLiteral("good.wav")), kWave);
     driver_.Start();
@@ -148,13 +150,14 @@ TEST_F(WaveQueue, FailedDecodeShowsItsReasonKeepsItsSourceAndTheQueueGoesOn) {
     EXPECT_FALSE(ToolTip(1).isEmpty());
     EXPECT_FALSE(StatusHistory(1).contains(QStringLiteral("100%")));
     EXPECT_EQ(jobs_.smallIcon(1), JobList::kIconWaiting);
-    EXPECT_EQ(jobs_.text(1, JobList::kTargetSize), QStringLiteral("-"));
     EXPECT_EQ(ReadAll(bad), garbage);
+    EXPECT_EQ(ReadAll(path(QStringLiteral("garbage.wav"))), QByteArray("an older garbage.wav"));
     EXPECT_EQ(Status(2), QStringLiteral("100%"));
     EXPECT_FALSE(QFile::exists(good)) << "a decoded source is given up";
     EXPECT_EQ(driver_.nCurrentJob(), 3);
     EXPECT_EQ(FolderEntries(dir_.path()),
-              (QStringList{QStringLiteral("garbage.wma"), QStringLiteral("good.wav")}));
+              (QStringList{QStringLiteral("garbage.wav"), QStringLiteral("garbage.wma"),
+                           QStringLiteral("good.wav")}));
 }
 
 TEST_F(WaveQueue, StopDuringADecodeHaltsTheQueueOnceTheDecodeHasEnded) {
