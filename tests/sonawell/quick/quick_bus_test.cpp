@@ -177,13 +177,14 @@ TEST_F(QuickBus, OffersAddJobsWithOneStringAndNoResult) {
 }
 
 TEST_F(QuickBus, ThreeMp3PathsBecomeJobsInOrderAndConvertFromTheFirst) {
+    QObject watch;  // the connections below end with this test's locals
     UseQuickSettings(true);
     const QStringList paths = {mp3(QStringLiteral("one.mp3"), 1.0),
                                mp3(QStringLiteral("two.mp3"), 1.0),
                                mp3(QStringLiteral("three.mp3"), 1.0)};
     // The rows in the order they were taken up, read off the "converting" icon.
     std::vector<int> started;
-    QObject::connect(&engine_.jobs.model(), &QAbstractItemModel::dataChanged, &engine_.encoder,
+    QObject::connect(&engine_.jobs.model(), &QAbstractItemModel::dataChanged, &watch,
                      [&](const QModelIndex& from, const QModelIndex& to) {
                          for (int row = from.row() + 1; row <= to.row() + 1; ++row) {
                              if (engine_.jobs.smallIcon(row) == JobList::kIconConverting &&
@@ -241,6 +242,7 @@ TEST_F(QuickBus, PathsWithSpacesQuotesLettersAndNewlinesArriveUnchanged) {
 // A flush that starts a WMA decode lets events run until the decode ends; a path handed in
 // then must not be lost when that flush finishes.
 TEST_F(QuickBus, APathHandedInWhileAFlushDecodesIsNotLost) {
+    QObject watch;  // the connections below end with this test's locals
     UseQuickSettings(true);
     engine_.quick.timerPendingJobs().setInterval(20);
     const QString wma = dir_.filePath(QStringLiteral("first.wma"));
@@ -250,18 +252,17 @@ TEST_F(QuickBus, APathHandedInWhileAFlushDecodesIsNotLost) {
     // The second path is handed in from inside the decode's first progress report.
     std::atomic<bool> handedIn = false;
     bool reported = false;
-    QObject::connect(
-        &engine_.jobs.model(), &QAbstractItemModel::dataChanged, &engine_.encoder, [&] {
-            if (engine_.driver.isDecoding() && !reported) {
-                reported = true;
-                std::thread client([&] {
-                    quickconvert::AddJobs(quickconvert::kProgId, {during.toStdString()});
-                    handedIn = true;
-                });
-                WaitUntil([&] { return handedIn.load(); });
-                client.join();
-            }
-        });
+    QObject::connect(&engine_.jobs.model(), &QAbstractItemModel::dataChanged, &watch, [&] {
+        if (engine_.driver.isDecoding() && !reported) {
+            reported = true;
+            std::thread client([&] {
+                quickconvert::AddJobs(quickconvert::kProgId, {during.toStdString()});
+                handedIn = true;
+            });
+            WaitUntil([&] { return handedIn.load(); });
+            client.join();
+        }
+    });
     ASSERT_TRUE(HandIn({wma}).allHandedOver());
     WaitUntil([&] { return engine_.jobs.count() >= 2 && engine_.queueDone(); },
               std::chrono::seconds(10));
@@ -277,6 +278,7 @@ TEST_F(QuickBus, APathHandedInWhileAFlushDecodesIsNotLost) {
 // ready: an MP3 is encoded, and when it ends a WMA is decoded, which lets events run; half
 // of the rest arrive and are flushed while that decode runs, the others after it.
 TEST_F(QuickBus, AThousandPathsBecomeOneJobEachInOrderWhileADecodeRuns) {
+    QObject watch;  // the connections below end with this test's locals
     UseQuickSettings(true);
     bMainReady = false;
     engine_.quick.timerPendingJobs().setInterval(20);
@@ -292,23 +294,22 @@ TEST_F(QuickBus, AThousandPathsBecomeOneJobEachInOrderWhileADecodeRuns) {
 
     std::atomic<bool> decodeStarted = false;
     std::atomic<int> answered = 0;
-    QObject::connect(&engine_.driver, &ConversionDriver::commandStatusChanged, &engine_.encoder,
+    QObject::connect(&engine_.driver, &ConversionDriver::commandStatusChanged, &watch,
                      [&] { decodeStarted = decodeStarted || engine_.driver.isDecoding(); });
     // The decode is quicker than the bus; it is held at its first progress report, letting
     // events run as its reports do, as a longer file would.
     bool held = false;
     int answeredDuringDecode = 0;
-    QObject::connect(&engine_.jobs.model(), &QAbstractItemModel::dataChanged, &engine_.encoder,
-                     [&] {
-                         if (engine_.driver.isDecoding() && !held) {
-                             held = true;
-                             const int before = answered;
-                             WaitUntil([&] { return answered >= kDuringDecode; });
-                             answeredDuringDecode = answered - before;
-                         }
-                     });
+    QObject::connect(&engine_.jobs.model(), &QAbstractItemModel::dataChanged, &watch, [&] {
+        if (engine_.driver.isDecoding() && !held) {
+            held = true;
+            const int before = answered;
+            WaitUntil([&] { return answered >= kDuringDecode; });
+            answeredDuringDecode = answered - before;
+        }
+    });
     int addedWhileDecoding = 0;
-    QObject::connect(&engine_.jobs.model(), &QAbstractItemModel::rowsInserted, &engine_.encoder,
+    QObject::connect(&engine_.jobs.model(), &QAbstractItemModel::rowsInserted, &watch,
                      [&] { addedWhileDecoding += engine_.driver.isDecoding() ? 1 : 0; });
 
     std::atomic<bool> firstHandedIn = false;

@@ -140,6 +140,7 @@ TEST_F(QuickFlush, AutoStartOffQueuesWithoutConverting) {
 // still adding its own paths. Paths must still become jobs in the order they were handed in,
 // and every one of them converted.
 TEST_F(QuickFlush, NestedFlushDuringADecodeKeepsTheOrderAndLosesNothing) {
+    QObject watch;  // the connections below end with this test's locals
     UseQuickSettings(true);
     const QString wma = file(QStringLiteral("long.wma"));
     ASSERT_TRUE(testsupport::MakeWma(wma, 20.0));
@@ -147,14 +148,13 @@ TEST_F(QuickFlush, NestedFlushDuringADecodeKeepsTheOrderAndLosesNothing) {
     const QString during = mp3(QStringLiteral("during.mp3"));
 
     bool nested = false;
-    QObject::connect(&engine_.jobs.model(), &QAbstractItemModel::dataChanged, &engine_.encoder,
-                     [&] {
-                         if (engine_.driver.isDecoding() && !nested) {
-                             nested = true;
-                             engine_.pending.AddPendingJob(during);
-                             engine_.quick.FlushPendingJobs();
-                         }
-                     });
+    QObject::connect(&engine_.jobs.model(), &QAbstractItemModel::dataChanged, &watch, [&] {
+        if (engine_.driver.isDecoding() && !nested) {
+            nested = true;
+            engine_.pending.AddPendingJob(during);
+            engine_.quick.FlushPendingJobs();
+        }
+    });
     engine_.pending.AddPendingJob(wma);
     engine_.pending.AddPendingJob(second);
     engine_.quick.FlushPendingJobs();
