@@ -186,3 +186,48 @@ TEST_F(WaveQueue, StopDuringADecodeHaltsTheQueueOnceTheDecodeHasEnded) {
     EXPECT_EQ(Status(3), QStringLiteral("100%"));
     EXPECT_EQ(driver_.nCurrentJob(), 4);
 }
+
+// The decoder's callback drives the percentage: (bytes ÷ 15) × 100 ÷ source size, halves to
+// the even neighbour. A source of 60000 bytes makes 2.5 and 3.5 percent exact.
+TEST_F(WaveQueue, PercentagesRoundHalvesToEven) {
+    const QString source = Wma(QStringLiteral("padded.wma"), 1);
+    QByteArray bytes = ReadAll(source);
+    ASSERT_LT(bytes.size(), 60000);
+    bytes.append(QByteArray(60000 - bytes.size(), '\0'));
+    ASSERT_TRUE(WriteAll(source, bytes));
+    AddJob(source, path(QStringLiteral("padded.wav")), kWave);
+    QStringList shown;
+    QTimer::singleShot(0, &driver_, [&] {
+        for (const int32_t n : {22500, 31500, 15 * 60000, 0}) {
+            ConversionDriver::WaveProgress(n);
+            shown << Status(1);
+        }
+    });
+    driver_.Start();
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("2%"), QStringLiteral("4%"), QStringLiteral("97%"),
+                                  QStringLiteral("0%")}));
+    EXPECT_EQ(Status(1), QStringLiteral("100%"));
+}
+
+TEST_F(WaveQueue, StopDuringADecodeStartedByTheEndOfAWmaRun) {
+    AddJob(Mp3(QStringLiteral("a.mp3"), 1), path(QStringLiteral("a.wma")));
+    AddJob(Wma(QStringLiteral("b.wma"), 2), path(QStringLiteral("b.wav")), kWave);
+    AddJob(Mp3(QStringLiteral("c.mp3"), 1), path(QStringLiteral("c.wma")));
+    Inside inside;
+    onJobStarted_ = [&](int row) {
+        if (row == 2) {
+            LookInsideTheDecode(inside, [this] { driver_.Stop(); });
+        }
+    };
+    driver_.Start();
+    ASSERT_TRUE(WaitUntilIdle());
+    ASSERT_TRUE(inside.seen);
+    EXPECT_TRUE(inside.decoding);
+    EXPECT_EQ(Status(1), QStringLiteral("100%"));
+    ExpectDecoded(2);
+    EXPECT_EQ(driver_.nCurrentJob(), 3);
+    EXPECT_FALSE(driver_.Timer1().isActive());
+    EXPECT_EQ(Status(3), QStringLiteral("0%"));
+    EXPECT_TRUE(driver_.canStart());
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("c.wma"))));
+}

@@ -224,7 +224,12 @@ TEST_F(WmaQueue, StopInTheMiddleOfJob2ThenStartEncodesItAgain) {
         [&] { return driver_.nCurrentJob() == 2 && midway.match(Status(2)).hasMatch(); }, 60000))
         << Status(2).toStdString();
     const QString shown = Status(2);
+    // The refreshes seen by the time each state is notified: the end of the stopped run must
+    // refresh the commands, or Start would stay unavailable.
+    std::map<int, int> refreshesAt;
+    onState_ = [&](int state) { refreshesAt[state] = commandRefreshes_; };
     driver_.Stop();
+    const int refreshesAfterStop = commandRefreshes_;
 
     EXPECT_FALSE(driver_.bConverting());
     EXPECT_FALSE(driver_.Timer1().isActive());
@@ -236,6 +241,10 @@ TEST_F(WmaQueue, StopInTheMiddleOfJob2ThenStartEncodesItAgain) {
     ASSERT_EQ(encoder_.lastOutcome(), sw::enc::RunOutcome::Stopped)
         << "the run ended before the stop reached it";
     ASSERT_TRUE(WaitUntilIdle());
+    ASSERT_EQ(refreshesAt.count(static_cast<int>(RunState::Stopped)), 1u);
+    EXPECT_GT(refreshesAt[static_cast<int>(RunState::Stopped)],
+              std::max(refreshesAfterStop, refreshesAt[static_cast<int>(RunState::Stopping)]));
+    onState_ = nullptr;
 
     EXPECT_EQ(driver_.nCurrentJob(), 2);
     EXPECT_EQ(Status(2), shown);
