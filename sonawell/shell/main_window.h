@@ -13,6 +13,7 @@
 #include <memory>
 
 class QAction;
+class QFontMetrics;
 class QActionGroup;
 class QToolBar;
 class QTreeView;
@@ -87,3 +88,7 @@ private:
 
 // The main window, for module-level code.
 extern frmMain* frmMainInstance;
+
+// `path` shortened to `width` pixels for the job list: the folder gives way before the file
+// name ("/home/user/…/Track 01.mp3"), and a name too long by itself is cut in its middle.
+QString ElidePath(const QString& path, const QFontMetrics& metrics, int width);
