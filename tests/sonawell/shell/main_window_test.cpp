@@ -9,15 +9,20 @@
 #include "settings/app_settings.h"
 #include "settings/cpu_priority.h"
 #include "settings/ini_file.h"
+#include "settings/options_dialog.h"
+#include "shell/about_box.h"
+#include "shell/help_window.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -496,6 +501,99 @@ TEST_F(AddJob, AutoStartStartsAnIdleQueueButNeverRestartsARunningOne) {
     EXPECT_TRUE(prompt_.messages.isEmpty()) << prompt_.messages.join(u'\n').toStdString();
 }
 
+// --- Shortcuts and the other commands --------------------------------------------------------
+
+using Keys = MainWindowTest;
+
+TEST_F(Keys, ShortcutsReachTheCommandsWhereverTheFocusIs) {
+    frmMain& window = Open();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    const QString a = Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"));
+    window.lstJobs()->setFocus();
+    {
+        AddJobAnswer answer(window, {a}, true);
+        QTest::keyClick(window.lstJobs(), Qt::Key_A, Qt::ControlModifier);
+        EXPECT_TRUE(answer.answered());
+    }
+    ASSERT_EQ(window.jobs().count(), 1);
+    // Without a window manager nothing hands the activation back once the dialog has gone.
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(window.lstJobs(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(window.driver().bConverting());
+    prompt_.answer = false;
+    QTest::keyClick(window.lstJobs(), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(prompt_.questions, QStringList{kQuestion});
+    EXPECT_TRUE(window.isVisible());
+    ASSERT_TRUE(WaitFor([&] { return !window.driver().bConverting(); }));
+    QTest::keyClick(window.lstJobs(), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(window.isVisible());
+}
+
+// Closes the next modal dialog and tells what it was and who owned it.
+class ModalAnswer {
+public:
+    ModalAnswer() {
+        poll_.setInterval(10);
+        QObject::connect(&poll_, &QTimer::timeout, [this] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) {
+                return;
+            }
+            poll_.stop();
+            dialog_ = QLatin1String(dialog->metaObject()->className());
+            owner_ = dialog->parentWidget();
+            dialog->reject();
+        });
+        poll_.start();
+    }
+    QString dialog() const { return dialog_; }
+    const QWidget* owner() const { return owner_; }
+
+private:
+    QTimer poll_;
+    QString dialog_;
+    const QWidget* owner_ = nullptr;
+};
+
+TEST_F(Keys, AboutOptionsAndHelpOpenOverTheMainWindow) {
+    frmMain& window = Open();
+    {
+        ModalAnswer answer;
+        Click(window, "cmdHelpAbout");
+        EXPECT_EQ(answer.dialog(), QStringLiteral("frmAbout"));
+        EXPECT_EQ(answer.owner(), &window);
+    }
+    {
+        ModalAnswer answer;
+        MenuItem(TopMenu(window, QStringLiteral("&Help")), QStringLiteral("About Sonawell"))
+            ->trigger();
+        EXPECT_EQ(answer.dialog(), QStringLiteral("frmAbout"));
+    }
+    {
+        ModalAnswer answer;
+        MenuItem(TopMenu(window, QStringLiteral("&Tools")), QStringLiteral("Options"))->trigger();
+        EXPECT_EQ(answer.dialog(), QStringLiteral("frmOptions"));
+        EXPECT_EQ(answer.owner(), &window);
+    }
+    // Nothing of the settings changes by a cancelled Options dialog.
+    EXPECT_EQ(AppSettings.CPUPriority, 1);
+    EXPECT_FALSE(AppSettings.AutoStart);
+
+    QMenu* help = TopMenu(window, QStringLiteral("&Help"));
+    MenuItem(help, QStringLiteral("Contents..."))->trigger();
+    const QList<HelpWindow*> helpWindows = window.findChildren<HelpWindow*>();
+    ASSERT_EQ(helpWindows.size(), 1);
+    HelpWindow* helpWindow = helpWindows.first();
+    EXPECT_TRUE(helpWindow->isVisible());
+    EXPECT_TRUE(helpWindow->browser()->source().fileName().startsWith(QStringLiteral("contents")));
+    MenuItem(help, QStringLiteral("Index..."))->trigger();
+    EXPECT_EQ(window.findChildren<HelpWindow*>().size(), 1);
+    EXPECT_TRUE(helpWindow->browser()->source().fileName().contains(QStringLiteral("index")));
+    EXPECT_TRUE(prompt_.messages.isEmpty());
+}
+
 // --- Delete ----------------------------------------------------------------------------------
 
 using Delete = MainWindowTest;
@@ -651,6 +749,29 @@ TEST_F(Closing, DuringADecodeNoGoesOnYesClosesWhenTheDecodeHasEnded) {
     EXPECT_EQ(encoder_.runState(), sw::enc::RunState::Stopped);
 }
 
+// Here the decode runs inside the encoder's end notice of the job before it.
+TEST_F(Closing, YesDuringADecodeThatFollowsAnEncodingClosesOnceTheDecodeHasEnded) {
+    frmMain& window = Open();
+    const QString a = Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"));
+    const QString d = Music(Sources::get().wma(), QStringLiteral("d.wma"));
+    const QString c = Music(Sources::get().shortMp3(), QStringLiteral("c.mp3"));
+    HandIn({a, d, c});
+    prompt_.answer = true;
+    bool closedInside = true;
+    DecodeObserver observer(window.driver(), [&] { closedInside = window.close(); });
+    Click(window, "cmdStartConvert");
+    ASSERT_TRUE(WaitFor([&] { return !window.isVisible(); }, 10000));
+    EXPECT_TRUE(observer.seen());
+    EXPECT_FALSE(closedInside);
+    EXPECT_EQ(prompt_.questions, QStringList{kQuestion});
+    EXPECT_EQ(status(1), QStringLiteral("100%"));
+    EXPECT_EQ(status(2), QStringLiteral("100%"));
+    EXPECT_GT(QFileInfo(Target(d, "wav")).size(), 0);
+    EXPECT_EQ(status(3), QStringLiteral("0%"));
+    EXPECT_FALSE(QFile::exists(Target(c, "wma")));
+    EXPECT_EQ(encoder_.runState(), sw::enc::RunState::Stopped);
+}
+
 TEST_F(Closing, UnloadTurnsPendingFilesIntoJobsWithoutStartingThem) {
     Store(QStringLiteral("General"), QStringLiteral("AutoStart"), QStringLiteral("1"));
     frmMain& window = Open();
@@ -769,6 +890,41 @@ TEST_F(Layout, NeverSmallerThanTheMinimumSize) {
         EXPECT_EQ(window.height(), std::max(size.height(), 400));
         ExpectLaidOut(window);
     }
+}
+
+// Long paths in the job list: the file name outlasts the folder.
+TEST(PathColumns, FolderGivesWayBeforeTheFileName) {
+    const QFontMetrics metrics(QApplication::font());
+    const QString path = QStringLiteral("/home/user/Music/Some Artist/Some Album/Track 07.mp3");
+    EXPECT_EQ(ElidePath(path, metrics, metrics.horizontalAdvance(path)), path);
+
+    const int width = metrics.horizontalAdvance(QStringLiteral("/home/us/Track 07.mp3"));
+    const QString shown = ElidePath(path, metrics, width);
+    EXPECT_LE(metrics.horizontalAdvance(shown), width) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("\u2026/Track 07.mp3"))) << shown.toStdString();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("/h"))) << shown.toStdString();
+
+    const QString windows = QStringLiteral("C:\\Music\\Some Album\\Track 07.mp3");
+    const QString shownWindows =
+        ElidePath(windows, metrics, metrics.horizontalAdvance(QStringLiteral("C:\\Track 07.mp3")));
+    EXPECT_TRUE(shownWindows.endsWith(QStringLiteral("\u2026\\Track 07.mp3")))
+        << shownWindows.toStdString();
+}
+
+TEST(PathColumns, ANameTooLongByItselfIsCutInItsMiddleAndStillReadsAsAPath) {
+    const QFontMetrics metrics(QApplication::font());
+    const QString path = QStringLiteral("/music/A very long name of a track that goes on.mp3");
+    const int width = metrics.horizontalAdvance(QStringLiteral("A very long.mp3"));
+    const QString shown = ElidePath(path, metrics, width);
+    EXPECT_LE(metrics.horizontalAdvance(shown), width) << shown.toStdString();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("\u2026/A"))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral(".mp3"))) << shown.toStdString();
+
+    const QString bare = QStringLiteral("A very long name of a track that goes on.mp3");
+    const QString shownBare = ElidePath(bare, metrics, width);
+    EXPECT_LE(metrics.horizontalAdvance(shownBare), width);
+    EXPECT_TRUE(shownBare.startsWith(QStringLiteral("A "))) << shownBare.toStdString();
+    EXPECT_TRUE(shownBare.endsWith(QStringLiteral(".mp3"))) << shownBare.toStdString();
 }
 
 // --- CPU priority ----------------------------------------------------------------------------

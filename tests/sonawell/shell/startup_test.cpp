@@ -9,6 +9,8 @@
 #include "settings/cpu_priority.h"
 #include "settings/ini_file.h"
 #include "settings/profiles_dialog.h"
+#include "shell/help.h"
+#include "shell/help_window.h"
 #include "shell/main_window.h"
 #include "shell/splash.h"
 
@@ -48,6 +50,8 @@ class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(program_.isValid() && data_.isValid());
+        QFile::link(QDir(testsupport::BinDir()).filePath(QStringLiteral("help")),
+                    program_.filePath(QStringLiteral("help")));
         SetProgramFolder(program_.path());
         qputenv("XDG_DATA_HOME", data_.filePath(QStringLiteral("data")).toUtf8());
         qputenv("XDG_CONFIG_HOME", data_.filePath(QStringLiteral("config")).toUtf8());
@@ -75,13 +79,12 @@ protected:
         QObject::connect(&poll, &QTimer::timeout, [&] {
             step();
             if (clock.elapsed() > 20000) {
-                ADD_FAILURE() << "start-up did not finish";
-                if (auto* window = Shown<frmMain>()) {
-                    window->close();
-                }
+                ADD_FAILURE() << "the program did not end";
                 if (auto* dialog = Shown<frmProfiles>()) {
                     dialog->reject();
                 }
+                QApplication::closeAllWindows();
+                QCoreApplication::quit();
             }
         });
         poll.start();
@@ -99,6 +102,7 @@ TEST_F(StartupTest, WithBothProfilesTheMainWindowOpensReadyAndNoProfileIsAsked) 
     int ticksWithWindow = 0;
     bool splashAfter = true;
     bool readyWhenShown = false;
+    bool helpOpen = false;
     const int code = RunMain([&] {
         sawProfiles |= Shown<frmProfiles>() != nullptr;
         auto* window = Shown<frmMain>();
@@ -111,11 +115,16 @@ TEST_F(StartupTest, WithBothProfilesTheMainWindowOpensReadyAndNoProfileIsAsked) 
         } else if (ticksWithWindow == 5) {
             // Start-up has long returned to the event loop; the window is all that is left.
             splashAfter = Shown<frmSplash>() != nullptr;
+            // An open help window does not keep the program alive.
+            ShowHelpContents(window);
+            helpOpen = window->findChild<HelpWindow*>() != nullptr &&
+                       window->findChild<HelpWindow*>()->isVisible();
             window->close();
         }
     });
     EXPECT_EQ(code, 0);
     EXPECT_GE(ticksWithWindow, 5);
+    EXPECT_TRUE(helpOpen);
     EXPECT_FALSE(sawProfiles);
     EXPECT_FALSE(splashAfter);
     EXPECT_TRUE(readyWhenShown);
