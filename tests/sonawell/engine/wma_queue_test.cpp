@@ -417,6 +417,8 @@ TEST_F(WmaQueue, SetUpErrorAfterAFinishedJobIsShownAndEndsTheRun) {
 TEST_F(WmaQueue, DeleteSourceRemovesEachSourceRightAfterItsJobAndKeepsFailedOnes) {
     AppSettings.DeleteSource = true;
     const QString a = Mp3(QStringLiteral("a.mp3"));
+    // The tag is read before its source is given up.
+    ASSERT_TRUE(testsupport::AppendId3v1(a, kTagWithTrack));
     QByteArray cutBytes = ReadAll(Mp3(QStringLiteral("full.mp3"), 3));
     QFile::remove(path(QStringLiteral("full.mp3")));
     cutBytes.truncate(cutBytes.size() / 2 + 77);  // mid-frame
@@ -448,6 +450,7 @@ TEST_F(WmaQueue, DeleteSourceRemovesEachSourceRightAfterItsJobAndKeepsFailedOnes
 
     ExpectDone(1);
     ExpectDone(3);
+    ExpectTag(path(QStringLiteral("a.wma")), kTagWithTrack);
     EXPECT_TRUE(Status(2).startsWith(QStringLiteral("Failed: "))) << Status(2).toStdString();
     EXPECT_TRUE(ToolTip(2).contains(QStringLiteral("truncated"))) << ToolTip(2).toStdString();
     EXPECT_EQ(ReadAll(path(QStringLiteral("cut.wma"))), QByteArray("an older cut.wma"));
