@@ -290,6 +290,14 @@ void frmMain::Form_Resize() {
     lstJobs_->setGeometry(Px(4), 0, Px(width - 8), Px(listHeight));
 }
 
+void frmMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // A resize while minimized was skipped; the restored window must fit its size again.
+    if (event->type() == QEvent::WindowStateChange) {
+        Form_Resize();
+    }
+}
+
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == client_ && event->type() == QEvent::Resize) {
         Form_Resize();
