@@ -892,6 +892,27 @@ TEST_F(Layout, NeverSmallerThanTheMinimumSize) {
     }
 }
 
+TEST_F(Layout, MinimizedNothingMovesAndRestoredItFitsTheNewSize) {
+    frmMain& window = Open();
+    const auto* page = window.findChild<QWidget*>(QStringLiteral("PageShell"));
+    ASSERT_NE(page, nullptr);
+    window.showMinimized();
+    QTest::qWait(20);
+    ASSERT_TRUE(window.isMinimized());
+    const QRect list = window.lstJobs()->geometry();
+    const QRect shell = page->geometry();
+    window.resize(900, 700);
+    QTest::qWait(20);
+    EXPECT_EQ(window.lstJobs()->geometry(), list);
+    EXPECT_EQ(page->geometry(), shell);
+
+    window.showNormal();
+    QTest::qWait(20);
+    ASSERT_FALSE(window.isMinimized());
+    EXPECT_EQ(window.size(), QSize(900, 700));
+    ExpectLaidOut(window);
+}
+
 // Long paths in the job list: the file name outlasts the folder.
 TEST(PathColumns, FolderGivesWayBeforeTheFileName) {
     const QFontMetrics metrics(QApplication::font());
