@@ -14,12 +14,14 @@
 #include "shell/help_window.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFile>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBrowser>
@@ -403,6 +405,31 @@ TEST_F(CommandStates, UnknownToolbarKeyDoesNothing) {
     EXPECT_TRUE(CommandsAre(window, {true, false, true}));
 }
 
+QList<QAction*> PriorityItems(const frmMain& window) {
+    QMenu* tools = TopMenu(window, QStringLiteral("&Tools"));
+    QAction* root = MenuItem(tools, QStringLiteral("CPU Priority"));
+    return root && root->menu() ? root->menu()->actions() : QList<QAction*>{};
+}
+
+QStringList Checked(const frmMain& window) {
+    QStringList checked;
+    for (const QAction* item : PriorityItems(window)) {
+        if (item->isChecked()) {
+            checked << item->text();
+        }
+    }
+    return checked;
+}
+
+// The main thread's scheduling as the kernel reports it.
+int Policy() {
+    return sched_getscheduler(0);
+}
+int Nice() {
+    errno = 0;
+    return getpriority(PRIO_PROCESS, 0);
+}
+
 // --- Add Job ---------------------------------------------------------------------------------
 
 // Answers the Add conversion Job dialog the next time it opens: picks `sources`, then OK or
@@ -503,9 +530,9 @@ TEST_F(AddJob, AutoStartStartsAnIdleQueueButNeverRestartsARunningOne) {
 
 // --- Shortcuts and the other commands --------------------------------------------------------
 
-using Keys = MainWindowTest;
+using MenusAndKeys = MainWindowTest;
 
-TEST_F(Keys, ShortcutsReachTheCommandsWhereverTheFocusIs) {
+TEST_F(MenusAndKeys, ShortcutsReachTheCommandsWhereverTheFocusIs) {
     frmMain& window = Open();
     QApplication::setActiveWindow(&window);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
@@ -531,10 +558,11 @@ TEST_F(Keys, ShortcutsReachTheCommandsWhereverTheFocusIs) {
     EXPECT_FALSE(window.isVisible());
 }
 
-// Closes the next modal dialog and tells what it was and who owned it.
+// Answers the next modal dialog with `answer` (by default: closes it) and tells what it was
+// and who owned it.
 class ModalAnswer {
 public:
-    ModalAnswer() {
+    explicit ModalAnswer(std::function<void(QDialog*)> answer = {}) : answer_(std::move(answer)) {
         poll_.setInterval(10);
         QObject::connect(&poll_, &QTimer::timeout, [this] {
             auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
@@ -544,7 +572,12 @@ public:
             poll_.stop();
             dialog_ = QLatin1String(dialog->metaObject()->className());
             owner_ = dialog->parentWidget();
-            dialog->reject();
+            if (answer_) {
+                answer_(dialog);
+            }
+            if (dialog->isVisible()) {
+                dialog->reject();
+            }
         });
         poll_.start();
     }
@@ -552,12 +585,13 @@ public:
     const QWidget* owner() const { return owner_; }
 
 private:
+    std::function<void(QDialog*)> answer_;
     QTimer poll_;
     QString dialog_;
     const QWidget* owner_ = nullptr;
 };
 
-TEST_F(Keys, AboutOptionsAndHelpOpenOverTheMainWindow) {
+TEST_F(MenusAndKeys, AboutOptionsAndHelpOpenOverTheMainWindow) {
     frmMain& window = Open();
     {
         ModalAnswer answer;
@@ -592,6 +626,35 @@ TEST_F(Keys, AboutOptionsAndHelpOpenOverTheMainWindow) {
     EXPECT_EQ(window.findChildren<HelpWindow*>().size(), 1);
     EXPECT_TRUE(helpWindow->browser()->source().fileName().contains(QStringLiteral("index")));
     EXPECT_TRUE(prompt_.messages.isEmpty());
+}
+
+TEST_F(MenusAndKeys, OptionsTakeEffectAtOnceExceptThePriorityWhichWaitsForTheNextStart) {
+    frmMain& window = Open();
+    {
+        ModalAnswer answer([](QDialog* dialog) {
+            auto* options = qobject_cast<frmOptions*>(dialog);
+            ASSERT_NE(options, nullptr);
+            options->optCPUPriority[2]->click();  // High
+            options->chkAutoStart->setChecked(true);
+            options->cmdOK->click();
+        });
+        MenuItem(TopMenu(window, QStringLiteral("&Tools")), QStringLiteral("Options"))->trigger();
+        ASSERT_EQ(answer.dialog(), QStringLiteral("frmOptions"));
+    }
+    EXPECT_EQ(
+        ReadIniValue(settings_.iniPath(), QStringLiteral("General"), QStringLiteral("CPUPriority")),
+        QStringLiteral("2"));
+    EXPECT_EQ(Checked(window), QStringList{QStringLiteral("Normal")});
+    EXPECT_EQ(Policy(), SCHED_OTHER);
+    EXPECT_EQ(Nice(), 0);
+
+    // AutoStart counts from the next Add Job on.
+    AddJobAnswer add(window, {Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"))}, true);
+    Click(window, "cmdNewJob");
+    ASSERT_TRUE(add.answered());
+    EXPECT_TRUE(window.driver().bConverting());
+    ASSERT_TRUE(WaitFor([&] { return !window.driver().bConverting(); }));
+    EXPECT_EQ(status(1), QStringLiteral("100%"));
 }
 
 // --- Delete ----------------------------------------------------------------------------------
@@ -951,31 +1014,6 @@ TEST(PathColumns, ANameTooLongByItselfIsCutInItsMiddleAndStillReadsAsAPath) {
 // --- CPU priority ----------------------------------------------------------------------------
 
 using Priority = MainWindowTest;
-
-QList<QAction*> PriorityItems(const frmMain& window) {
-    QMenu* tools = TopMenu(window, QStringLiteral("&Tools"));
-    QAction* root = MenuItem(tools, QStringLiteral("CPU Priority"));
-    return root && root->menu() ? root->menu()->actions() : QList<QAction*>{};
-}
-
-QStringList Checked(const frmMain& window) {
-    QStringList checked;
-    for (const QAction* item : PriorityItems(window)) {
-        if (item->isChecked()) {
-            checked << item->text();
-        }
-    }
-    return checked;
-}
-
-// The main thread's scheduling as the kernel reports it.
-int Policy() {
-    return sched_getscheduler(0);
-}
-int Nice() {
-    errno = 0;
-    return getpriority(PRIO_PROCESS, 0);
-}
 
 TEST_F(Priority, PickingALevelChecksOnlyItAndAppliesItAtOnceWithoutStoringIt) {
     frmMain& window = Open();
