@@ -13,6 +13,7 @@
 #include "shell/about_box.h"
 #include "shell/help_window.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
@@ -20,6 +21,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -657,6 +659,29 @@ TEST_F(MenusAndKeys, OptionsTakeEffectAtOnceExceptThePriorityWhichWaitsForTheNex
     EXPECT_EQ(status(1), QStringLiteral("100%"));
 }
 
+TEST_F(CommandStates, ARefusedStartLeavesTheJobCurrentAndStartOffered) {
+    frmMain& window = Open();
+    const QString a = music_.filePath(QStringLiteral("a.mp3"));
+    const QString b = Music(Sources::get().shortMp3(), QStringLiteral("b.mp3"));
+    HandIn({a, b});  // a.mp3 is not there yet
+    Click(window, "cmdStartConvert");
+    EXPECT_EQ(prompt_.messages.size(), 1);
+    EXPECT_FALSE(window.driver().bConverting());
+    EXPECT_EQ(window.driver().nCurrentJob(), 1);
+    EXPECT_TRUE(CommandsAre(window, {true, false, false}));
+    EXPECT_TRUE(DeleteOfferedFor(window, 1));
+
+    // The user puts the file in place and starts again.
+    ASSERT_TRUE(QFile::copy(Sources::get().shortMp3(), a));
+    Click(window, "cmdStartConvert");
+    EXPECT_TRUE(window.driver().bConverting());
+    ASSERT_TRUE(WaitFor([&] { return window.driver().nCurrentJob() == 3; }));
+    ASSERT_TRUE(WaitFor([&] { return !window.driver().bConverting(); }));
+    EXPECT_EQ(status(1), QStringLiteral("100%"));
+    EXPECT_EQ(status(2), QStringLiteral("100%"));
+    EXPECT_EQ(prompt_.messages.size(), 1);
+}
+
 // --- Delete ----------------------------------------------------------------------------------
 
 using Delete = MainWindowTest;
@@ -869,6 +894,90 @@ TEST_F(Closing, UnloadBeforeTheWindowIsReadyLeavesPendingFilesAlone) {
     EXPECT_TRUE(window.close());
     EXPECT_EQ(pending_.nPendingJobs(), 1);
     EXPECT_EQ(window.jobs().count(), 0);
+}
+
+// The window's own message boxes, as the program uses them.
+class BoxAnswer {
+public:
+    explicit BoxAnswer(std::function<void(QMessageBox*)> answer) : answer_(std::move(answer)) {
+        poll_.setInterval(10);
+        QObject::connect(&poll_, &QTimer::timeout, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) {
+                return;
+            }
+            poll_.stop();
+            shown_ = true;
+            title_ = box->windowTitle();
+            text_ = box->text();
+            icon_ = box->icon();
+            owner_ = box->parentWidget();
+            for (QAbstractButton* button : box->buttons()) {
+                buttons_ |= box->standardButton(button);
+            }
+            answer_(box);
+        });
+        poll_.start();
+    }
+    bool shown() const { return shown_; }
+    QString title() const { return title_; }
+    QString text() const { return text_; }
+    QMessageBox::Icon icon() const { return icon_; }
+    QMessageBox::StandardButtons buttons() const { return buttons_; }
+    const QWidget* owner() const { return owner_; }
+
+private:
+    std::function<void(QMessageBox*)> answer_;
+    QTimer poll_;
+    bool shown_ = false;
+    QString title_, text_;
+    QMessageBox::Icon icon_ = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons_;
+    const QWidget* owner_ = nullptr;
+};
+
+TEST_F(Closing, TheQuestionIsAYesNoBoxOverTheWindowAndEscapeMeansNo) {
+    window_ = std::make_unique<frmMain>(encoder_, pending_);  // its own message boxes
+    frmMain& window = *window_;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    HandIn({Music(Sources::get().longMp3(), QStringLiteral("a.mp3")),
+            Music(Sources::get().longMp3(), QStringLiteral("b.mp3"))});
+    Click(window, "cmdStartConvert");
+    ASSERT_TRUE(window.driver().bConverting());
+    {
+        BoxAnswer escape([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+        EXPECT_FALSE(window.close());
+        ASSERT_TRUE(escape.shown());
+        EXPECT_EQ(escape.title(), QStringLiteral("Sonawell"));
+        EXPECT_EQ(escape.text(), kQuestion);
+        EXPECT_EQ(escape.buttons(), QMessageBox::Yes | QMessageBox::No);
+        EXPECT_EQ(escape.owner(), &window);
+    }
+    EXPECT_TRUE(window.isVisible());
+    {
+        BoxAnswer yes([](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
+        EXPECT_TRUE(window.close());
+        ASSERT_TRUE(yes.shown());
+    }
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(encoder_.runState(), sw::enc::RunState::Stopped);
+}
+
+TEST_F(Closing, ErrorsAreShownInAnExclamationBoxOverTheWindow) {
+    window_ = std::make_unique<frmMain>(encoder_, pending_);
+    frmMain& window = *window_;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    HandIn({music_.filePath(QStringLiteral("missing.mp3"))});
+    BoxAnswer ok([](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); });
+    Click(window, "cmdStartConvert");
+    ASSERT_TRUE(ok.shown());
+    EXPECT_EQ(ok.title(), QStringLiteral("Sonawell"));
+    EXPECT_EQ(ok.icon(), QMessageBox::Warning);
+    EXPECT_EQ(ok.buttons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+    EXPECT_EQ(ok.owner(), &window);
+    EXPECT_FALSE(ok.text().isEmpty());
 }
 
 // --- Layout ----------------------------------------------------------------------------------
