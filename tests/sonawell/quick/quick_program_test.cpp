@@ -85,10 +85,11 @@ pid_t OwnerPid(const std::string& address) {
     return static_cast<pid_t>(pid);
 }
 
+// Ended: no longer there, or a zombie. The bus starts the program detached, so init is its
+// parent and reaps it in its own time.
 bool ProcessGone(pid_t pid) {
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
     std::string pidField, name, state;
-    // A zombie has ended; its parent reaps it.
     return !(stat >> pidField >> name >> state) || state == "Z";
 }
 
