@@ -400,7 +400,9 @@ void frmMain::Form_Unload() {
     if (state != sw::enc::RunState::Stopped && state != sw::enc::RunState::Stopping) {
         encoder_.stop();
     }
-    while (encoder_.runState() != sw::enc::RunState::Stopped) {
+    // The encoder's state is the one last notified, so a run started or stopped in this same
+    // turn can still read "ended"; the driver knows that its stopped run has not ended yet.
+    while (encoder_.runState() != sw::enc::RunState::Stopped || driver_->isBusy()) {
         // Sleeps until the encoder's next notification, or 50 ms.
         QEventLoop wait;
         QTimer::singleShot(50, &wait, &QEventLoop::quit);
