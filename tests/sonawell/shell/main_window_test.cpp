@@ -786,6 +786,21 @@ TEST_F(Closing, NoKeepsTheWindowAndTheRunGoingYesStopsAndWaitsForTheEnd) {
     EXPECT_TRUE(prompt_.messages.isEmpty());
 }
 
+// Nothing of the new run has been notified yet when the window closes.
+TEST_F(Closing, YesInTheSameTurnAsTheStartStillAwaitsTheEndOfTheRun) {
+    frmMain& window = Open();
+    const QString a = Music(Sources::get().longMp3(), QStringLiteral("a.mp3"));
+    HandIn({a});
+    prompt_.answer = true;
+    Click(window, "cmdStartConvert");
+    EXPECT_TRUE(window.close());
+    EXPECT_EQ(prompt_.questions, QStringList{kQuestion});
+    EXPECT_EQ(encoder_.runState(), sw::enc::RunState::Stopped);
+    EXPECT_EQ(encoder_.lastOutcome(), sw::enc::RunOutcome::Stopped);
+    EXPECT_TRUE(encoder_.progressText().isEmpty());
+    EXPECT_FALSE(QFile::exists(Target(a, "wma")));
+}
+
 TEST_F(Closing, RightAfterStopNoQuestionAndTheEndingRunIsAwaited) {
     frmMain& window = Open();
     const QString a = Music(Sources::get().longMp3(), QStringLiteral("a.mp3"));
