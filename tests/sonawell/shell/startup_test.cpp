@@ -233,4 +233,79 @@ TEST_F(StartupTest, FileHandedInDuringStartUpBecomesAJobOfTheMainWindow) {
     EXPECT_TRUE(file.readAll().contains(QCoreApplication::applicationFilePath().toUtf8()));
 }
 
+// A settings file mangled by hand or by a broken disk never keeps the program from starting:
+// unreadable bytes are skipped, odd numbers read as their leading digits or the default.
+TEST_F(StartupTest, DamagedSettingsFileStillStarts) {
+    QByteArray garbage(64 * 1024, '\0');
+    for (int i = 0; i < garbage.size(); ++i) {
+        garbage[i] = static_cast<char>((i * 7919 + 13) % 251);
+    }
+    garbage.replace('[', 'x');
+    const QByteArray keys = "\n[General]\nProfile=" + kProfile.toUtf8() +
+                            "\nCPUPriority=99999999999\nAutoStart=yes\nDeleteSource=-1\n"
+                            "OverwriteExist=\n[Quick Convert]\nProfile=" +
+                            kVoice.toUtf8() + "\nSameTargetDir=2x\n";
+    {
+        QFile file(ini());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(garbage + keys);
+    }
+    ASSERT_TRUE(QFile::setPermissions(ini(), QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+
+    bool sawProfiles = false;
+    bool ready = false;
+    const int code = RunMain([&] {
+        sawProfiles |= Shown<frmProfiles>() != nullptr;
+        if (auto* dialog = Shown<frmProfiles>()) {
+            dialog->cmdCancel->click();
+        }
+        if (auto* window = Shown<frmMain>()) {
+            ready = bMainReady;
+            window->close();
+        }
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_FALSE(sawProfiles);
+    EXPECT_TRUE(ready);
+    EXPECT_EQ(AppSettings.GeneralProfile, kProfile);
+    EXPECT_EQ(AppSettings.QuickProfile, kVoice);
+    EXPECT_TRUE(AppSettings.AutoStart);
+    EXPECT_TRUE(AppSettings.DeleteSource);
+    EXPECT_TRUE(AppSettings.OverwriteExist);
+    EXPECT_TRUE(AppSettings.SameTargetDir);
+    EXPECT_FALSE(AppSettings.CPUPriority >= 0 && AppSettings.CPUPriority <= 2);
+}
+
+// Nothing usable at all: the program asks for the profiles as on a first start.
+TEST_F(StartupTest, GarbageSettingsFileAsksForTheProfiles) {
+    QByteArray garbage(10 * 1024, '\0');
+    for (int i = 0; i < garbage.size(); ++i) {
+        garbage[i] = static_cast<char>((i * 31 + 7) % 256);
+    }
+    {
+        QFile file(ini());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(garbage);
+    }
+    bool sawProfiles = false;
+    bool sawWindow = false;
+    const int code = RunMain([&] {
+        if (auto* dialog = Shown<frmProfiles>()) {
+            sawProfiles = true;
+            dialog->cmdCancel->click();
+        }
+        if (auto* window = Shown<frmMain>()) {
+            sawWindow = true;
+            window->close();
+        }
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(sawProfiles);
+    EXPECT_FALSE(sawWindow);
+    // A cancelled choice leaves the file as it was.
+    QFile file(ini());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), garbage);
+}
+
 }  // namespace
