@@ -60,24 +60,6 @@ uint32_t PrepareError(Encoder& encoder) {
     return 0;
 }
 
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
-}
-
-QStringList FolderEntries(const QString& folder) {
-    QStringList names =
-        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-    names.sort();
-    return names;
-}
-
 StreamFormat ProbeStreamFormat(const QString& path) {
     QProcess probe;
     probe.start(QStringLiteral("ffprobe"),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "encoder/encoder.h"
+#include "support/file_fixtures.h"
 
 #include <QByteArray>
 #include <QString>
@@ -32,10 +33,9 @@ std::vector<int> Encode(sw::enc::Encoder& encoder, const QString& source, const 
 // The error number prepare raised, or 0 when it succeeded.
 uint32_t PrepareError(sw::enc::Encoder& encoder);
 
-QByteArray ReadAll(const QString& path);
-bool WriteAll(const QString& path, const QByteArray& bytes);
-// The names in a folder, hidden ones included, sorted.
-QStringList FolderEntries(const QString& folder);
+using testsupport::FolderEntries;
+using testsupport::ReadAll;
+using testsupport::WriteAll;
 
 struct StreamFormat {
     int sampleRate = 0;

@@ -17,6 +17,7 @@
 #include "id3prop/id3prop.h"
 #include "id3prop/scratch_copy.h"
 #include "support/audio_fixtures.h"
+#include "support/file_fixtures.h"
 
 namespace {
 
@@ -55,10 +56,7 @@ const Writer& LoadedLibrary() {
     return writer;
 }
 
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using testsupport::ReadAll;
 
 // "TAG:key=value" lines of ffprobe's format section, as a map.
 std::map<QString, QString> ProbeTags(const QString& path) {

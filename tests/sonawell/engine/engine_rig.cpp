@@ -43,23 +43,6 @@ QString CopyOf(const QString& master, const QString& target) {
 
 }  // namespace
 
-QStringList FolderEntries(const QString& folder) {
-    QStringList names = QDir(folder).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    return names;
-}
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
-}
-
 AsfReadBack ReadAsf(const QString& path) {
     AsfReadBack back;
     TagLib::ASF::File file(QFile::encodeName(path).constData());

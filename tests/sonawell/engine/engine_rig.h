@@ -4,9 +4,10 @@
 #include "encoder/monitor_page.h"
 #include "engine/conversion_driver.h"
 #include "engine/job_list.h"
-#include "engine/user_prompt.h"
+#include "recording_prompt.h"
 #include "settings/app_settings.h"
 #include "support/audio_fixtures.h"
+#include "support/file_fixtures.h"
 
 #include <QString>
 #include <QStringList>
@@ -36,29 +37,9 @@ inline const QString kWave = QStringLiteral("WMA to WAV");
 // temporary files the engine leaves behind can be seen.
 QString WorkRoot();
 QString TempFolder();
-// The names in a folder, hidden ones included, sorted.
-QStringList FolderEntries(const QString& folder);
-QByteArray ReadAll(const QString& path);
-bool WriteAll(const QString& path, const QByteArray& bytes);
-
-// Answers the engine's questions with `answer` and keeps everything it was told or asked.
-class RecordingPrompt : public UserPrompt {
-public:
-    void showMessage(const QString& text) override { messages << text; }
-    bool askYesNo(const QString& text) override {
-        questions << text;
-        if (answers.empty()) {
-            return answer;
-        }
-        const bool next = answers.front();
-        answers.pop_front();
-        return next;
-    }
-    std::deque<bool> answers;  // given in turn, then `answer`
-    bool answer = true;
-    QStringList messages;
-    QStringList questions;
-};
+using testsupport::FolderEntries;
+using testsupport::ReadAll;
+using testsupport::WriteAll;
 
 // What TagLib reads back from a WMA file: the content description and the named attributes.
 struct AsfReadBack {

@@ -8,7 +8,7 @@
 #include "engine/job_list.h"
 #include "engine/pending_jobs.h"
 #include "engine/quick_convert.h"
-#include "engine/user_prompt.h"
+#include "recording_prompt.h"
 
 #include <QString>
 #include <QStringList>
@@ -24,17 +24,6 @@ namespace quicktest {
 
 // The profile the tests encode with; one of the encoder's audio profiles.
 inline const QString kProfile = QStringLiteral("Audio for CD quality (128 Kbps, 44 kHz, stereo)");
-
-class RecordingPrompt : public UserPrompt {
-public:
-    void showMessage(const QString& text) override { messages << text; }
-    bool askYesNo(const QString& text) override {
-        questions << text;
-        return true;
-    }
-    QStringList messages;
-    QStringList questions;
-};
 
 // Quick-convert settings for a test: same folder, AutoStart as given, files overwritten.
 void UseQuickSettings(bool autoStart, bool sameTargetDir = true, const QString& targetDir = {});

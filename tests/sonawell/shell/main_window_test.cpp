@@ -232,7 +232,7 @@ protected:
     QTemporaryDir music_;
     sw::enc::Encoder encoder_;
     PendingJobs pending_;
-    RecordingPrompt prompt_;
+    RecordingPrompt prompt_{false};
     std::unique_ptr<frmMain> window_;
 };
 

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "engine/user_prompt.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+
+// The engine's and the window's questions answered without a box: from `answers` in turn, then
+// with `answer`; every text shown or asked is kept.
+class RecordingPrompt : public UserPrompt {
+public:
+    explicit RecordingPrompt(bool defaultAnswer = true) : answer(defaultAnswer) {}
+
+    void showMessage(const QString& text) override { messages << text; }
+    bool askYesNo(const QString& text) override {
+        questions << text;
+        if (answers.empty()) {
+            return answer;
+        }
+        const bool next = answers.front();
+        answers.pop_front();
+        return next;
+    }
+
+    std::deque<bool> answers;
+    bool answer;
+    QStringList messages;
+    QStringList questions;
+};
