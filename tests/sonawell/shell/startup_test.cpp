@@ -2,6 +2,7 @@
 
 #include "dialogs/dialog_test_support.h"
 #include "support/audio_fixtures.h"
+#include "support/file_fixtures.h"
 
 #include "engine/app_state.h"
 #include "engine/job_list.h"
@@ -43,6 +44,14 @@ Window* Shown() {
     }
     return nullptr;
 }
+
+// What a start-up showed when every profile dialog is cancelled and the main window closed.
+struct StartSeen {
+    int code = -1;
+    bool profiles = false;
+    bool window = false;
+    bool readyWindow = false;
+};
 
 // Runs Main with a program folder and data folders of its own; `step` is called every 10 ms
 // while Main runs, and a main window is closed after 20 s at the latest.
@@ -89,6 +98,22 @@ protected:
         });
         poll.start();
         return Main(*qobject_cast<QApplication*>(QCoreApplication::instance()));
+    }
+
+    StartSeen StartCancellingProfiles() {
+        StartSeen seen;
+        seen.code = RunMain([&] {
+            if (auto* dialog = Shown<frmProfiles>()) {
+                seen.profiles = true;
+                dialog->cmdCancel->click();
+            }
+            if (auto* window = Shown<frmMain>()) {
+                seen.window = true;
+                seen.readyWindow = bMainReady;
+                window->close();
+            }
+        });
+        return seen;
     }
 
     QTemporaryDir program_;
@@ -245,28 +270,13 @@ TEST_F(StartupTest, DamagedSettingsFileStillStarts) {
                             "\nCPUPriority=99999999999\nAutoStart=yes\nDeleteSource=-1\n"
                             "OverwriteExist=\n[Quick Convert]\nProfile=" +
                             kVoice.toUtf8() + "\nSameTargetDir=2x\n";
-    {
-        QFile file(ini());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(garbage + keys);
-    }
+    ASSERT_TRUE(testsupport::WriteAll(ini(), garbage + keys));
     ASSERT_TRUE(QFile::setPermissions(ini(), QFileDevice::ReadOwner | QFileDevice::ReadGroup));
 
-    bool sawProfiles = false;
-    bool ready = false;
-    const int code = RunMain([&] {
-        sawProfiles |= Shown<frmProfiles>() != nullptr;
-        if (auto* dialog = Shown<frmProfiles>()) {
-            dialog->cmdCancel->click();
-        }
-        if (auto* window = Shown<frmMain>()) {
-            ready = bMainReady;
-            window->close();
-        }
-    });
-    EXPECT_EQ(code, 0);
-    EXPECT_FALSE(sawProfiles);
-    EXPECT_TRUE(ready);
+    const StartSeen seen = StartCancellingProfiles();
+    EXPECT_EQ(seen.code, 0);
+    EXPECT_FALSE(seen.profiles);
+    EXPECT_TRUE(seen.readyWindow);
     EXPECT_EQ(AppSettings.GeneralProfile, kProfile);
     EXPECT_EQ(AppSettings.QuickProfile, kVoice);
     EXPECT_TRUE(AppSettings.AutoStart);
@@ -282,30 +292,14 @@ TEST_F(StartupTest, GarbageSettingsFileAsksForTheProfiles) {
     for (int i = 0; i < garbage.size(); ++i) {
         garbage[i] = static_cast<char>((i * 31 + 7) % 256);
     }
-    {
-        QFile file(ini());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(garbage);
-    }
-    bool sawProfiles = false;
-    bool sawWindow = false;
-    const int code = RunMain([&] {
-        if (auto* dialog = Shown<frmProfiles>()) {
-            sawProfiles = true;
-            dialog->cmdCancel->click();
-        }
-        if (auto* window = Shown<frmMain>()) {
-            sawWindow = true;
-            window->close();
-        }
-    });
-    EXPECT_EQ(code, 0);
-    EXPECT_TRUE(sawProfiles);
-    EXPECT_FALSE(sawWindow);
+    ASSERT_TRUE(testsupport::WriteAll(ini(), garbage));
+
+    const StartSeen seen = StartCancellingProfiles();
+    EXPECT_EQ(seen.code, 0);
+    EXPECT_TRUE(seen.profiles);
+    EXPECT_FALSE(seen.window);
     // A cancelled choice leaves the file as it was.
-    QFile file(ini());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), garbage);
+    EXPECT_EQ(testsupport::ReadAll(ini()), garbage);
 }
 
 }  // namespace
