@@ -6,6 +6,7 @@
 
 #include "engine/app_state.h"
 #include "engine/job_list.h"
+#include "engine/quick_convert_engine.h"
 #include "settings/app_settings.h"
 #include "settings/cpu_priority.h"
 #include "settings/ini_file.h"
@@ -17,9 +18,11 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDBusConnection>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -300,6 +303,43 @@ TEST_F(StartupTest, GarbageSettingsFileAsksForTheProfiles) {
     EXPECT_FALSE(seen.window);
     // A cancelled choice leaves the file as it was.
     EXPECT_EQ(testsupport::ReadAll(ini()), garbage);
+}
+
+// Another instance owns the bus name: this one still starts as a converter and says nothing.
+TEST_F(StartupTest, SecondInstanceWithoutTheBusNameStartsQuietly) {
+    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) {
+        GTEST_SKIP() << "needs a session bus of its own";
+    }
+    Store(QStringLiteral("General"), QStringLiteral("Profile"), kProfile);
+    Store(QStringLiteral("Quick Convert"), QStringLiteral("Profile"), kVoice);
+    // Earlier starts in this process took the name on the shared connection.
+    QDBusConnection::sessionBus().unregisterService(QuickConvertEngine::kServiceName);
+    QDBusConnection first =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("first"));
+    ASSERT_TRUE(first.registerService(QuickConvertEngine::kServiceName));
+
+    bool sawMessage = false;
+    const StartSeen seen = [&] {
+        StartSeen result;
+        result.code = RunMain([&] {
+            if (auto* box = Shown<QMessageBox>()) {
+                sawMessage = true;
+                box->reject();
+            }
+            if (auto* window = Shown<frmMain>()) {
+                result.window = true;
+                result.readyWindow = bMainReady;
+                window->close();
+            }
+        });
+        return result;
+    }();
+    first.unregisterService(QuickConvertEngine::kServiceName);
+    QDBusConnection::disconnectFromBus(QStringLiteral("first"));
+
+    EXPECT_EQ(seen.code, 0);
+    EXPECT_TRUE(seen.readyWindow);
+    EXPECT_FALSE(sawMessage);
 }
 
 }  // namespace
