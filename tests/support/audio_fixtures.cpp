@@ -36,11 +36,14 @@ bool RunFfmpeg(const QStringList& args) {
 
 bool MakeTone(const QString& path, double seconds, int sampleRate, int channels,
               const QStringList& extraArgs) {
-    QStringList args{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+    QStringList args{QStringLiteral("-f"),
+                     QStringLiteral("lavfi"),
+                     QStringLiteral("-i"),
                      QStringLiteral("sine=frequency=440:sample_rate=%1:duration=%2")
                          .arg(sampleRate)
                          .arg(seconds),
-                     QStringLiteral("-ac"), QString::number(channels)};
+                     QStringLiteral("-ac"),
+                     QString::number(channels)};
     args << extraArgs << path;
     return RunFfmpeg(args);
 }
@@ -81,37 +84,40 @@ bool AppendId3v1(const QString& path, const Id3v1& tag) {
     }
     block[127] = static_cast<char>(tag.genre);
     QFile file(path);
-    if (!file.open(QIODevice::Append)) return false;
+    if (!file.open(QIODevice::Append))
+        return false;
     return file.write(block) == block.size();
 }
 
 std::optional<double> ProbeDuration(const QString& path) {
     int code = 0;
-    const QString out = RunTool(QStringLiteral("ffprobe"),
-                                {QStringLiteral("-v"), QStringLiteral("error"),
-                                 QStringLiteral("-show_entries"), QStringLiteral("format=duration"),
-                                 QStringLiteral("-of"), QStringLiteral("csv=p=0"), path},
-                                &code);
+    const QString out = RunTool(
+        QStringLiteral("ffprobe"),
+        {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
+         QStringLiteral("format=duration"), QStringLiteral("-of"), QStringLiteral("csv=p=0"), path},
+        &code);
     bool ok = false;
     const double value = out.trimmed().toDouble(&ok);
-    if (code != 0 || !ok) return std::nullopt;
+    if (code != 0 || !ok)
+        return std::nullopt;
     return value;
 }
 
 QString ProbeCodecAndFormat(const QString& path) {
     int code = 0;
-    const QString codec = RunTool(
-        QStringLiteral("ffprobe"),
-        {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
-         QStringLiteral("a:0"), QStringLiteral("-show_entries"), QStringLiteral("stream=codec_name"),
-         QStringLiteral("-of"), QStringLiteral("csv=p=0"), path},
-        &code);
-    const QString format = RunTool(
-        QStringLiteral("ffprobe"),
-        {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
-         QStringLiteral("format=format_name"), QStringLiteral("-of"), QStringLiteral("csv=p=0"),
-         path},
-        &code);
+    const QString codec =
+        RunTool(QStringLiteral("ffprobe"),
+                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
+                 QStringLiteral("a:0"), QStringLiteral("-show_entries"),
+                 QStringLiteral("stream=codec_name"), QStringLiteral("-of"),
+                 QStringLiteral("csv=p=0"), path},
+                &code);
+    const QString format =
+        RunTool(QStringLiteral("ffprobe"),
+                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
+                 QStringLiteral("format=format_name"), QStringLiteral("-of"),
+                 QStringLiteral("csv=p=0"), path},
+                &code);
     return codec.trimmed() + QLatin1Char('|') + format.trimmed();
 }
 
