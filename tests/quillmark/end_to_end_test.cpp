@@ -66,6 +66,10 @@ void StopOwner(const std::string& busAddress) {
         guint32 pid = 0;
         g_variant_get(reply, "(u)", &pid);
         kill(static_cast<pid_t>(pid), SIGTERM);
+        // Gone before the bus is torn down, so nothing outlives the test; the bus reaps it.
+        for (int i = 0; i < 100 && kill(static_cast<pid_t>(pid), 0) == 0; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
     }
 }
 
