@@ -53,5 +53,10 @@ int Main(QApplication& app) {
     mainWindow.show();
     QCoreApplication::processEvents();
     splash.close();
+    // Closed while start-up let events run: the window has unloaded and the quit it asked for
+    // came before the event loop, which would then wait with no window open.
+    if (!mainWindow.isVisible()) {
+        return 0;
+    }
     return app.exec();
 }

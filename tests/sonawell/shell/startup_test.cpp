@@ -342,4 +342,30 @@ TEST_F(StartupTest, SecondInstanceWithoutTheBusNameStartsQuietly) {
     EXPECT_FALSE(sawMessage);
 }
 
+// A close that arrives while start-up still lets events run (the window has just been shown,
+// the splash is still up) ends the program instead of leaving it with no window.
+TEST_F(StartupTest, MainWindowClosedAsItAppearsEndsTheProgram) {
+    Store(QStringLiteral("General"), QStringLiteral("Profile"), kProfile);
+    Store(QStringLiteral("Quick Convert"), QStringLiteral("Profile"), kVoice);
+    class CloseOnShow : public QObject {
+    public:
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (auto* window = qobject_cast<frmMain*>(watched);
+                window != nullptr && event->type() == QEvent::Show) {
+                splashUp = Shown<frmSplash>() != nullptr;
+                QMetaObject::invokeMethod(window, &QWidget::close, Qt::QueuedConnection);
+            }
+            return false;
+        }
+        bool splashUp = false;
+    } closer;
+    qApp->installEventFilter(&closer);
+    const StartSeen seen = StartCancellingProfiles();
+    qApp->removeEventFilter(&closer);
+    EXPECT_EQ(seen.code, 0);
+    EXPECT_TRUE(closer.splashUp);
+    EXPECT_FALSE(seen.window);
+    EXPECT_EQ(Shown<frmSplash>(), nullptr);
+}
+
 }  // namespace
