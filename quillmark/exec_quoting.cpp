@@ -2,7 +2,7 @@
 
 namespace quillmark {
 
-std::string QuoteExecArgument(std::string_view argument) {
+std::string QuoteExecArgument(std::string_view argument, ExecReader reader) {
     // First the quoting rule: inside double quotes, ", `, $ and \ take a backslash.
     std::string quoted = "\"";
     for (const char c : argument) {
@@ -12,7 +12,7 @@ std::string QuoteExecArgument(std::string_view argument) {
         quoted += c;
     }
     quoted += '"';
-    // Then the string-value escapes of the key file, and %% for a literal percent sign.
+    // Then the string-value escapes of the key file, and %% for a launcher's literal percent sign.
     std::string escaped;
     for (const char c : quoted) {
         switch (c) {
@@ -29,7 +29,7 @@ std::string QuoteExecArgument(std::string_view argument) {
                 escaped += "\\r";
                 break;
             case '%':
-                escaped += "%%";
+                escaped += reader == ExecReader::Launcher ? "%%" : "%";
                 break;
             default:
                 escaped += c;

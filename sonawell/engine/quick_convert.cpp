@@ -29,7 +29,6 @@ void QuickConvert::FlushPendingJobs(bool allowStart) {
     }
     if (added && allowStart) {
         StartIfAutoStart();
-        driver_.UpdateCommandStatus();
     }
 }
 

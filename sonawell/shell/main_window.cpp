@@ -10,21 +10,19 @@
 #include "settings/options_dialog.h"
 #include "shell/about_box.h"
 #include "shell/help.h"
+#include "shell/path_delegate.h"
 
 #include <QAction>
 #include <QActionGroup>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QHeaderView>
 #include <QMenuBar>
-#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
 
-#include <algorithm>
 #include <cmath>
 
 frmMain* frmMainInstance = nullptr;
@@ -50,51 +48,7 @@ QIcon Icon(const char* name) {
     return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)));
 }
 
-// Paths cut at the end all read alike ("/home/user/Mus..."); the file name is what tells the
-// jobs apart, so the folder gives way first.
-class PathDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
-        QStyledItemDelegate::initStyleOption(option, index);
-        const QWidget* view = option->widget;
-        const QStyle* style = view ? view->style() : QApplication::style();
-        // The style keeps this margin on both sides of an item's text.
-        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
-        const int width =
-            style->subElementRect(QStyle::SE_ItemViewItemText, option, view).width() - 2 * margin;
-        option->text = ElidePath(option->text, option->fontMetrics, width);
-        option->textElideMode = Qt::ElideMiddle;
-    }
-};
-
 }  // namespace
-
-QString ElidePath(const QString& path, const QFontMetrics& metrics, int width) {
-    if (metrics.horizontalAdvance(path) <= width) {
-        return path;
-    }
-    const qsizetype cut =
-        std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
-    if (cut < 0) {
-        return metrics.elidedText(path, Qt::ElideMiddle, width);
-    }
-    const QString tail = QStringLiteral("\u2026") + path.mid(cut);
-    if (metrics.horizontalAdvance(tail) > width) {
-        // Still shown as a path, so a cut name is never taken for a file of its own.
-        const QString lead = QStringLiteral("\u2026") + path.at(cut);
-        return lead + metrics.elidedText(path.mid(cut + 1), Qt::ElideMiddle,
-                                         width - metrics.horizontalAdvance(lead));
-    }
-    // As much of the folder's start as still fits before the ellipsis.
-    qsizetype keep = 0;
-    while (keep < cut && metrics.horizontalAdvance(path.left(keep + 1) + tail) <= width) {
-        ++keep;
-    }
-    return path.left(keep) + tail;
-}
 
 frmMain::frmMain(sw::enc::Encoder& encoder, PendingJobs& pending, UserPrompt* prompt,
                  QWidget* parent)

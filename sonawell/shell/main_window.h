@@ -13,7 +13,6 @@
 #include <memory>
 
 class QAction;
-class QFontMetrics;
 class QActionGroup;
 class QToolBar;
 class QTreeView;
@@ -89,7 +88,3 @@ private:
 
 // The main window, for module-level code.
 extern frmMain* frmMainInstance;
-
-// `path` shortened to `width` pixels for the job list: the folder gives way before the file
-// name ("/home/user/…/Track 01.mp3"), and a name too long by itself is cut in its middle.
-QString ElidePath(const QString& path, const QFontMetrics& metrics, int width);

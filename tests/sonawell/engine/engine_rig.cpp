@@ -1,5 +1,7 @@
 #include "engine_rig.h"
 
+#include "settings/common.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -174,6 +176,31 @@ QString DriverTest::Mp2(const QString& name, double seconds) {
                  QStringLiteral("192k"), QStringLiteral("-f"), QStringLiteral("mp2")});
         });
     return CopyOf(master, path(name));
+}
+
+void DriverTest::ExpectCompleted(int row) {
+    SCOPED_TRACE(row);
+    EXPECT_EQ(Status(row), QStringLiteral("100%"));
+    const QString output = jobs_.GetOutputFileName(row);
+    EXPECT_GT(GetFileSizeBytes(output), 0);
+    EXPECT_EQ(jobs_.text(row, JobList::kTargetSize), FormatFileSizeMB(output));
+    EXPECT_EQ(jobs_.smallIcon(row), JobList::kIconWaiting);
+}
+
+void DriverTest::ExpectLength(const QString& output, double seconds,
+                              const QString& codecAndFormat) {
+    SCOPED_TRACE(output.toStdString());
+    EXPECT_EQ(testsupport::ProbeCodecAndFormat(output), codecAndFormat);
+    const auto outputLength = testsupport::ProbeDuration(output);
+    ASSERT_TRUE(outputLength);
+    EXPECT_NEAR(*outputLength, seconds, 0.1);
+}
+
+void DriverTest::ExpectSameLength(const QString& source, const QString& output,
+                                  const QString& codecAndFormat) {
+    const auto sourceLength = testsupport::ProbeDuration(source);
+    ASSERT_TRUE(sourceLength) << source.toStdString();
+    ExpectLength(output, *sourceLength, codecAndFormat);
 }
 
 QString DriverTest::ToolTip(int row) {

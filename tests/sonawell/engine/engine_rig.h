@@ -67,6 +67,13 @@ protected:
 
     void AddJob(const QString& source, const QString& output, const QString& format = kCdProfile);
     QString Status(int row) const { return jobs_.text(row, JobList::kStatus); }
+    // The row ended "100%" with the done icon, and its output exists, is not empty and is what
+    // its "Size" shows.
+    void ExpectCompleted(int row);
+    // `output` is `codecAndFormat` to ffprobe and `seconds` long, within a tenth of a second.
+    void ExpectLength(const QString& output, double seconds, const QString& codecAndFormat);
+    void ExpectSameLength(const QString& source, const QString& output,
+                          const QString& codecAndFormat);
     QString ToolTip(int row);
     // Every distinct text "Status" of the row showed, in order.
     const QStringList& StatusHistory(int row) { return statusHistory_[row]; }

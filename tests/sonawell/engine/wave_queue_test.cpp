@@ -13,21 +13,12 @@ using namespace enginetest;
 
 namespace {
 
-constexpr double kLengthTolerance = 0.1;
-
 class WaveQueue : public DriverTest {
 protected:
     void ExpectDecoded(int row) {
-        SCOPED_TRACE(row);
-        EXPECT_EQ(Status(row), QStringLiteral("100%"));
-        const QString output = jobs_.GetOutputFileName(row);
-        EXPECT_EQ(jobs_.text(row, JobList::kTargetSize), FormatFileSizeMB(output));
-        EXPECT_EQ(jobs_.smallIcon(row), JobList::kIconWaiting);
-        EXPECT_EQ(testsupport::ProbeCodecAndFormat(output), QStringLiteral("pcm_s16le|wav"));
-        const auto sourceLength = testsupport::ProbeDuration(jobs_.GetSourceFileName(row));
-        const auto outputLength = testsupport::ProbeDuration(output);
-        ASSERT_TRUE(sourceLength && outputLength);
-        EXPECT_NEAR(*outputLength, *sourceLength, kLengthTolerance);
+        ExpectCompleted(row);
+        ExpectSameLength(jobs_.GetSourceFileName(row), jobs_.GetOutputFileName(row),
+                         QStringLiteral("pcm_s16le|wav"));
     }
 
     // What the commands and the queue looked like from inside a decode.

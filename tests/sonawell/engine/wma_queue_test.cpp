@@ -15,7 +15,7 @@ using sw::enc::RunState;
 
 namespace {
 
-constexpr double kLengthTolerance = 0.1;
+const QString kWma = QStringLiteral("wmav2|asf");
 
 const testsupport::Id3v1 kTagWithTrack{
     "Caf\xe9 au lait", "The Artist", "The Album", "1999", "Short comment", 17, 7};
@@ -28,28 +28,6 @@ const QStringList kAttributeNames{QStringLiteral("WM/AlbumTitle"), QStringLitera
 
 class WmaQueue : public DriverTest {
 protected:
-    void ExpectDone(int row) {
-        SCOPED_TRACE(row);
-        EXPECT_EQ(Status(row), QStringLiteral("100%"));
-        const QString output = jobs_.GetOutputFileName(row);
-        EXPECT_GT(GetFileSizeBytes(output), 0);
-        EXPECT_EQ(jobs_.text(row, JobList::kTargetSize), FormatFileSizeMB(output));
-        EXPECT_EQ(jobs_.smallIcon(row), JobList::kIconWaiting);
-    }
-
-    void ExpectSameLength(const QString& source, const QString& output) {
-        const auto sourceLength = testsupport::ProbeDuration(source);
-        ASSERT_TRUE(sourceLength) << source.toStdString();
-        ExpectLength(output, *sourceLength);
-    }
-    void ExpectLength(const QString& output, double seconds) {
-        SCOPED_TRACE(output.toStdString());
-        EXPECT_EQ(testsupport::ProbeCodecAndFormat(output), QStringLiteral("wmav2|asf"));
-        const auto outputLength = testsupport::ProbeDuration(output);
-        ASSERT_TRUE(outputLength);
-        EXPECT_NEAR(*outputLength, seconds, kLengthTolerance);
-    }
-
     void ExpectTag(const QString& output, const testsupport::Id3v1& tag) {
         SCOPED_TRACE(output.toStdString());
         const AsfReadBack back = ReadAsf(output);
@@ -134,7 +112,7 @@ TEST_F(WmaQueue, ThreeMp3JobsConvertInTurnWithTheirTags) {
     ASSERT_TRUE(WaitUntilIdle());
 
     for (int row = 1; row <= 3; ++row) {
-        ExpectDone(row);
+        ExpectCompleted(row);
     }
     ExpectQueueExhausted();
     EXPECT_TRUE(prompt_.messages.isEmpty());
@@ -163,7 +141,7 @@ TEST_F(WmaQueue, ThreeMp3JobsConvertInTurnWithTheirTags) {
     }
 
     for (int row = 1; row <= 3; ++row) {
-        ExpectSameLength(jobs_.GetSourceFileName(row), jobs_.GetOutputFileName(row));
+        ExpectSameLength(jobs_.GetSourceFileName(row), jobs_.GetOutputFileName(row), kWma);
     }
     ExpectTag(path(QStringLiteral("a.wma")), kTagWithTrack);
     ExpectTag(path(QStringLiteral("b.wma")), kTagWithoutTrack);
@@ -202,8 +180,8 @@ TEST_F(WmaQueue, WaitingJobDeletedDuringARunIsNeverConverted) {
     EXPECT_EQ(deleteOffered, (std::vector<bool>{false, true, true}));
     ASSERT_EQ(jobs_.count(), 2);
     EXPECT_EQ(jobs_.GetSourceFileName(2), path(QStringLiteral("three.mp3")));
-    ExpectDone(1);
-    ExpectDone(2);
+    ExpectCompleted(1);
+    ExpectCompleted(2);
     ExpectQueueExhausted();
     EXPECT_FALSE(QFile::exists(path(QStringLiteral("two.wma"))));
 }
@@ -259,11 +237,11 @@ TEST_F(WmaQueue, StopInTheMiddleOfJob2ThenStartEncodesItAgain) {
     driver_.Start();
     EXPECT_EQ(encoder_.sourceGroups().item(0).source(0).input(), second);
     ASSERT_TRUE(WaitUntilIdle());
-    ExpectDone(1);
-    ExpectDone(2);
-    ExpectDone(3);
+    ExpectCompleted(1);
+    ExpectCompleted(2);
+    ExpectCompleted(3);
     ExpectQueueExhausted();
-    ExpectSameLength(second, path(QStringLiteral("second.wma")));
+    ExpectSameLength(second, path(QStringLiteral("second.wma")), kWma);
     EXPECT_EQ(Notified(RunState::Starting), 4);
 }
 
@@ -277,9 +255,9 @@ TEST_F(WmaQueue, StopRightAfterStartThenStartAgain) {
     ASSERT_TRUE(QTest::qWaitFor([this] { return driver_.canStart(); }, 60000));
     EXPECT_NO_THROW(driver_.Start());
     ASSERT_TRUE(WaitUntilIdle());
-    ExpectDone(1);
+    ExpectCompleted(1);
     ExpectQueueExhausted();
-    ExpectSameLength(source, path(QStringLiteral("song.wma")));
+    ExpectSameLength(source, path(QStringLiteral("song.wma")), kWma);
 }
 
 TEST_F(WmaQueue, RefusedSourceIsEncodedFromAnMp2Copy) {
@@ -307,9 +285,9 @@ TEST_F(WmaQueue, RefusedSourceIsEncodedFromAnMp2Copy) {
     EXPECT_TRUE(inputDuringRun.endsWith(QStringLiteral(".mp2")));
     EXPECT_TRUE(prompt_.messages.isEmpty());
     EXPECT_EQ(jobs_.GetSourceFileName(1), disguised);
-    ExpectDone(1);
-    ExpectDone(2);
-    ExpectSameLength(disguised, path(QStringLiteral("speech.wma")));
+    ExpectCompleted(1);
+    ExpectCompleted(2);
+    ExpectSameLength(disguised, path(QStringLiteral("speech.wma")), kWma);
     ExpectTag(path(QStringLiteral("speech.wma")), kTagWithTrack);
     EXPECT_EQ(FolderEntries(TempFolder()), QStringList());
 }
@@ -362,7 +340,7 @@ TEST_F(WmaQueue, SourceRefusedInTheMiddleOfTheQueueEndsTheRun) {
     AddJob(Mp3(QStringLiteral("three.mp3"), 1), path(QStringLiteral("three.wma")));
     driver_.Start();
     ASSERT_TRUE(WaitUntilIdle());
-    ExpectDone(1);
+    ExpectCompleted(1);
     EXPECT_EQ(prompt_.messages, QStringList{QStringLiteral("Invalid source file format")});
     EXPECT_EQ(driver_.nCurrentJob(), 2);
     EXPECT_FALSE(driver_.Timer1().isActive());
@@ -394,7 +372,7 @@ TEST_F(WmaQueue, SetUpErrorsAreRaisedFromStartAndTheJobStaysCurrent) {
     jobs_.setText(1, JobList::kFormat, kCdProfile);
     driver_.Start();
     ASSERT_TRUE(WaitUntilIdle());
-    ExpectDone(1);
+    ExpectCompleted(1);
 }
 
 TEST_F(WmaQueue, SetUpErrorAfterAFinishedJobIsShownAndEndsTheRun) {
@@ -403,7 +381,7 @@ TEST_F(WmaQueue, SetUpErrorAfterAFinishedJobIsShownAndEndsTheRun) {
            QStringLiteral("Video for broadband (audio and video, 340 Kbps)"));
     driver_.Start();
     ASSERT_TRUE(WaitUntilIdle());
-    ExpectDone(1);
+    ExpectCompleted(1);
     ASSERT_EQ(prompt_.messages.size(), 1);
     EXPECT_TRUE(prompt_.messages.first().contains(QStringLiteral("other than audio")))
         << prompt_.messages.first().toStdString();
@@ -448,8 +426,8 @@ TEST_F(WmaQueue, DeleteSourceRemovesEachSourceRightAfterItsJobAndKeepsFailedOnes
     EXPECT_EQ(sourcesAtStart[3], (std::vector<bool>{false, true, true, true}));
     EXPECT_EQ(sourcesAtStart[4], (std::vector<bool>{false, true, false, true}));
 
-    ExpectDone(1);
-    ExpectDone(3);
+    ExpectCompleted(1);
+    ExpectCompleted(3);
     ExpectTag(path(QStringLiteral("a.wma")), kTagWithTrack);
     EXPECT_TRUE(Status(2).startsWith(QStringLiteral("Failed: "))) << Status(2).toStdString();
     EXPECT_TRUE(ToolTip(2).contains(QStringLiteral("truncated"))) << ToolTip(2).toStdString();
@@ -498,7 +476,7 @@ TEST_F(WmaQueue, OutputThatIsItsOwnSourceFailsWithoutAQuestion) {
         EXPECT_TRUE(ToolTip(row).contains(QStringLiteral("not converted")))
             << ToolTip(row).toStdString();
     }
-    ExpectDone(5);
+    ExpectCompleted(5);
     ExpectQueueExhausted();
     EXPECT_TRUE(prompt_.questions.isEmpty());
     EXPECT_EQ(ReadAll(source), bytes);
@@ -525,13 +503,13 @@ TEST_F(WmaQueue, ExistingOutputIsReplacedOnYesAndSkippedOnNo) {
     ASSERT_EQ(prompt_.questions.size(), 2);
     EXPECT_TRUE(prompt_.questions[0].contains(path(QStringLiteral("yes.wma"))));
     EXPECT_TRUE(prompt_.questions[1].contains(path(QStringLiteral("no.wma"))));
-    ExpectDone(1);
-    ExpectLength(path(QStringLiteral("yes.wma")), *yesLength);
+    ExpectCompleted(1);
+    ExpectLength(path(QStringLiteral("yes.wma")), *yesLength, kWma);
     EXPECT_EQ(Status(2), QStringLiteral("Skipped"));
     EXPECT_TRUE(ToolTip(2).contains(path(QStringLiteral("no.wma"))));
     EXPECT_EQ(jobs_.smallIcon(2), JobList::kIconWaiting);
     EXPECT_EQ(ReadAll(path(QStringLiteral("no.wma"))), QByteArray("the user's no.wma"));
-    ExpectDone(3);
+    ExpectCompleted(3);
     ExpectQueueExhausted();
     // The skipped job's source is kept; the converted ones are given up.
     EXPECT_EQ(FolderEntries(dir_.path()),

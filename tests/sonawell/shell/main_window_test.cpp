@@ -12,6 +12,7 @@
 #include "settings/options_dialog.h"
 #include "shell/about_box.h"
 #include "shell/help_window.h"
+#include "shell/path_delegate.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -434,40 +435,59 @@ int Nice() {
 
 // --- Add Job ---------------------------------------------------------------------------------
 
+// Answers the next modal dialog with `answer` (by default: closes it) and tells what it was
+// and who owned it.
+class ModalAnswer {
+public:
+    explicit ModalAnswer(std::function<void(QDialog*)> answer = {}) : answer_(std::move(answer)) {
+        poll_.setInterval(10);
+        QObject::connect(&poll_, &QTimer::timeout, [this] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) {
+                return;
+            }
+            poll_.stop();
+            dialog_ = QLatin1String(dialog->metaObject()->className());
+            owner_ = dialog->parentWidget();
+            if (answer_) {
+                answer_(dialog);
+            }
+            if (dialog->isVisible()) {
+                dialog->reject();
+            }
+        });
+        poll_.start();
+    }
+    QString dialog() const { return dialog_; }
+    const QWidget* owner() const { return owner_; }
+
+private:
+    std::function<void(QDialog*)> answer_;
+    QTimer poll_;
+    QString dialog_;
+    const QWidget* owner_ = nullptr;
+};
+
 // Answers the Add conversion Job dialog the next time it opens: picks `sources`, then OK or
 // Cancel. Records whether the dialog was owned by the main window.
 class AddJobAnswer {
 public:
     AddJobAnswer(const frmMain& window, QStringList sources, bool ok)
-        : window_(window), sources_(std::move(sources)), ok_(ok) {
-        poll_.setInterval(10);
-        QObject::connect(&poll_, &QTimer::timeout, [this] {
-            auto* dialog = qobject_cast<frmAddJob*>(QApplication::activeModalWidget());
-            if (dialog == nullptr) {
-                return;
-            }
-            poll_.stop();
-            answered_ = true;
-            ownedByWindow_ = dialog->parentWidget() == &window_;
-            dialog->chooseSources = [this] { return sources_; };
-            dialog->cmdBrowseSource->click();
-            (ok_ ? dialog->cmdOK : dialog->cmdCancel)->click();
-            if (dialog->isVisible()) {
-                dialog->reject();  // refused input: never leave the test waiting
-            }
-        });
-        poll_.start();
-    }
-    bool answered() const { return answered_; }
-    bool ownedByWindow() const { return ownedByWindow_; }
+        : window_(window), modal_([sources = std::move(sources), ok](QDialog* opened) {
+              auto* dialog = qobject_cast<frmAddJob*>(opened);
+              if (dialog == nullptr) {
+                  return;
+              }
+              dialog->chooseSources = [sources] { return sources; };
+              dialog->cmdBrowseSource->click();
+              (ok ? dialog->cmdOK : dialog->cmdCancel)->click();
+          }) {}
+    bool answered() const { return modal_.dialog() == QLatin1String("frmAddJob"); }
+    bool ownedByWindow() const { return modal_.owner() == &window_; }
 
 private:
     const frmMain& window_;
-    QStringList sources_;
-    bool ok_;
-    QTimer poll_;
-    bool answered_ = false;
-    bool ownedByWindow_ = false;
+    ModalAnswer modal_;
 };
 
 using AddJob = MainWindowTest;
@@ -559,39 +579,6 @@ TEST_F(MenusAndKeys, ShortcutsReachTheCommandsWhereverTheFocusIs) {
     QTest::keyClick(window.lstJobs(), Qt::Key_Q, Qt::ControlModifier);
     EXPECT_FALSE(window.isVisible());
 }
-
-// Answers the next modal dialog with `answer` (by default: closes it) and tells what it was
-// and who owned it.
-class ModalAnswer {
-public:
-    explicit ModalAnswer(std::function<void(QDialog*)> answer = {}) : answer_(std::move(answer)) {
-        poll_.setInterval(10);
-        QObject::connect(&poll_, &QTimer::timeout, [this] {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (dialog == nullptr) {
-                return;
-            }
-            poll_.stop();
-            dialog_ = QLatin1String(dialog->metaObject()->className());
-            owner_ = dialog->parentWidget();
-            if (answer_) {
-                answer_(dialog);
-            }
-            if (dialog->isVisible()) {
-                dialog->reject();
-            }
-        });
-        poll_.start();
-    }
-    QString dialog() const { return dialog_; }
-    const QWidget* owner() const { return owner_; }
-
-private:
-    std::function<void(QDialog*)> answer_;
-    QTimer poll_;
-    QString dialog_;
-    const QWidget* owner_ = nullptr;
-};
 
 TEST_F(MenusAndKeys, AboutOptionsAndHelpOpenOverTheMainWindow) {
     frmMain& window = Open();
@@ -914,41 +901,34 @@ TEST_F(Closing, UnloadBeforeTheWindowIsReadyLeavesPendingFilesAlone) {
 // The window's own message boxes, as the program uses them.
 class BoxAnswer {
 public:
-    explicit BoxAnswer(std::function<void(QMessageBox*)> answer) : answer_(std::move(answer)) {
-        poll_.setInterval(10);
-        QObject::connect(&poll_, &QTimer::timeout, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (box == nullptr) {
-                return;
-            }
-            poll_.stop();
-            shown_ = true;
-            title_ = box->windowTitle();
-            text_ = box->text();
-            icon_ = box->icon();
-            owner_ = box->parentWidget();
-            for (QAbstractButton* button : box->buttons()) {
-                buttons_ |= box->standardButton(button);
-            }
-            answer_(box);
-        });
-        poll_.start();
-    }
+    explicit BoxAnswer(std::function<void(QMessageBox*)> answer)
+        : modal_([this, answer = std::move(answer)](QDialog* opened) {
+              auto* box = qobject_cast<QMessageBox*>(opened);
+              if (box == nullptr) {
+                  return;
+              }
+              shown_ = true;
+              title_ = box->windowTitle();
+              text_ = box->text();
+              icon_ = box->icon();
+              for (QAbstractButton* button : box->buttons()) {
+                  buttons_ |= box->standardButton(button);
+              }
+              answer(box);
+          }) {}
     bool shown() const { return shown_; }
     QString title() const { return title_; }
     QString text() const { return text_; }
     QMessageBox::Icon icon() const { return icon_; }
     QMessageBox::StandardButtons buttons() const { return buttons_; }
-    const QWidget* owner() const { return owner_; }
+    const QWidget* owner() const { return modal_.owner(); }
 
 private:
-    std::function<void(QMessageBox*)> answer_;
-    QTimer poll_;
     bool shown_ = false;
     QString title_, text_;
     QMessageBox::Icon icon_ = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons_;
-    const QWidget* owner_ = nullptr;
+    ModalAnswer modal_;  // last: its answer writes the fields above
 };
 
 TEST_F(Closing, TheQuestionIsAYesNoBoxOverTheWindowAndEscapeMeansNo) {
