@@ -1,6 +1,7 @@
 #include "encoder/encoder.h"
 
 #include "encoder/encode_run.h"
+#include "encoder/encoder_threads.h"
 #include "encoder/input_probe.h"
 
 #include <QDir>
@@ -73,7 +74,7 @@ void Encoder::start() {
 
     postState(RunState::Starting);
     TranscodeJob job{prepared->input.path, prepared->input.demuxer, prepared->output,
-                     prepared->audio};
+                     prepared->audio, EncoderThreadCount()};
     run_ = std::make_unique<EncodeRun>(
         std::move(job), EncodeRun::Callbacks{[this] { postState(RunState::Running); },
                                              [this](RunOutcome outcome, const QString& error) {

@@ -13,16 +13,20 @@ struct TranscodeJob {
     const char* demuxer = nullptr;
     QString output;  // the file written; the caller renames it into place
     Profile::AudioSettings audio;
+    // Encoder workers for the parallel path; below 2 the run encodes serially.
+    int encoderThreads = 1;
 };
 
 struct TranscodeResult {
     RunOutcome outcome = RunOutcome::Failed;
-    QString error;  // a sentence for the user when the outcome is Failed
+    QString error;   // a sentence for the user when the outcome is Failed
+    int chunks = 0;  // chunks encoded in parallel; 0 when the run took the serial path
 };
 
 // Decodes the job's input, resamples it to the profile's rate and channels and writes it as WMA
 // v2 in ASF to `job.output`. Checks `cancel` between packets and keeps `percent` (0..100, the
-// share of the source's duration encoded) up to date. Runs on the calling thread.
+// share of the source's duration whose packets are written) up to date. Decodes on the calling
+// thread; the encoding runs on threads of its own.
 TranscodeResult Transcode(const TranscodeJob& job, const std::atomic<bool>& cancel,
                           std::atomic<int>& percent);
 

@@ -1,20 +1,30 @@
-// Encodes one MP3 to WMA at 128 kbps through the encoder component and with the ffmpeg tool,
-// alternating for a few rounds, and prints the best times, their ratio and the peak memory of
-// both. Usage: encoder_bench SOURCE.mp3 WORK_FOLDER [ROUNDS]
+// Encoder benchmark, driven by run.sh.
+//   encoder_bench time SOURCE.mp3 WORK_FOLDER [ROUNDS]
+//     Encodes SOURCE to WMA at 128 kbps through the encoder component (all cores) and with the
+//     ffmpeg tool, alternating, then through the component's serial path and with 1, 2 and all
+//     cores; prints the times, the ratios and the peak memory of this process and of ffmpeg.
+//   encoder_bench compare SOURCE WORK_FOLDER
+//     For every built-in audio profile, encodes SOURCE serially and in parallel chunks and
+//     compares the two files' packets (ffmpeg -c copy -f framemd5); for the CD-quality profile
+//     also against the ffmpeg tool's own encode. Exit code 1 when any pair differs.
 
 #include "encoder/encoder.h"
+#include "encoder/encoder_threads.h"
+#include "encoder/transcode.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QProcess>
 
 extern "C" {
 #include <libavutil/log.h>
 }
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -27,6 +37,15 @@ extern "C" {
 namespace {
 
 constexpr int kCdProfile = 3;  // "Audio for CD quality (128 Kbps, 44 kHz, stereo)"
+constexpr int kAudioProfiles = 6;
+
+// CPU time of this process so far, all threads, user and system.
+double OwnCpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
 
 double EncodeWithComponent(sw::enc::Encoder& encoder, const QString& source,
                            const QString& output) {
@@ -58,8 +77,34 @@ double EncodeWithComponent(sw::enc::Encoder& encoder, const QString& source,
     return seconds;
 }
 
+// The component's transcode itself, with a given number of encoder threads (1: serial path).
+struct PathRun {
+    double seconds = 0;
+    double cpuSeconds = 0;
+    int chunks = 0;
+};
+
+PathRun EncodeWithThreads(const QString& source, const QString& output, int profile, int threads) {
+    const sw::enc::ProfileCollection profiles;
+    sw::enc::TranscodeJob job{source, "mp3", output, profiles.item(profile).audio(), threads};
+    std::atomic<bool> cancel{false};
+    std::atomic<int> percent{0};
+    const double cpuBefore = OwnCpuSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    const sw::enc::TranscodeResult result = sw::enc::Transcode(job, cancel, percent);
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    const double cpuSeconds = OwnCpuSeconds() - cpuBefore;
+    if (result.outcome != sw::enc::RunOutcome::Completed) {
+        std::fprintf(stderr, "transcode failed: %s\n", result.error.toUtf8().constData());
+        std::exit(1);
+    }
+    return PathRun{seconds, cpuSeconds, result.chunks};
+}
+
 struct ToolRun {
     double seconds = 0;
+    double cpuSeconds = 0;
     long maxRssKiB = 0;
 };
 
@@ -83,7 +128,10 @@ ToolRun EncodeWithFfmpeg(const QString& source, const QString& output) {
         std::fprintf(stderr, "ffmpeg failed\n");
         std::exit(1);
     }
-    return ToolRun{clock.nsecsElapsed() / 1e9, usage.ru_maxrss};
+    return ToolRun{clock.nsecsElapsed() / 1e9,
+                   usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+                       (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6,
+                   usage.ru_maxrss};
 }
 
 long OwnMaxRssKiB() {
@@ -92,35 +140,110 @@ long OwnMaxRssKiB() {
     return usage.ru_maxrss;
 }
 
+// The file's packets as the ffmpeg tool lists them: timestamps, sizes and an MD5 of each.
+QByteArray PacketList(const QString& path) {
+    QProcess tool;
+    tool.start(QStringLiteral("ffmpeg"),
+               {QStringLiteral("-nostdin"), QStringLiteral("-v"), QStringLiteral("error"),
+                QStringLiteral("-i"), path, QStringLiteral("-c"), QStringLiteral("copy"),
+                QStringLiteral("-f"), QStringLiteral("framemd5"), QStringLiteral("-")});
+    if (!tool.waitForFinished(600000) || tool.exitCode() != 0) {
+        std::fprintf(stderr, "ffmpeg could not list the packets of %s\n",
+                     QFile::encodeName(path).constData());
+        std::exit(1);
+    }
+    return tool.readAllStandardOutput();
+}
+
+int PacketCount(const QByteArray& list) {
+    int count = 0;
+    for (const QByteArray& line : list.split('\n'))
+        count += !line.isEmpty() && !line.startsWith('#');
+    return count;
+}
+
+int Compare(const QString& source, const QDir& work) {
+    const int threads = std::max(2, sw::enc::EncoderThreadCount());
+    const sw::enc::ProfileCollection profiles;
+    bool allSame = true;
+    std::printf("packet comparison, %d encoder threads against the serial path:\n", threads);
+    for (int profile = 0; profile < kAudioProfiles; ++profile) {
+        const QString serial = work.filePath(QStringLiteral("serial%1.wma").arg(profile));
+        const QString chunked = work.filePath(QStringLiteral("chunked%1.wma").arg(profile));
+        EncodeWithThreads(source, serial, profile, 1);
+        const PathRun run = EncodeWithThreads(source, chunked, profile, threads);
+        const QByteArray serialPackets = PacketList(serial);
+        const bool same = serialPackets == PacketList(chunked);
+        allSame = allSame && same;
+        std::printf("  %-55s %s (%d packets, %d chunks%s)\n",
+                    profiles.item(profile).name().toUtf8().constData(),
+                    same ? "identical" : "DIFFERENT", PacketCount(serialPackets), run.chunks,
+                    run.chunks == 0 ? ": the profile takes the serial path" : "");
+        if (profile == kCdProfile) {
+            const QString tool = work.filePath(QStringLiteral("tool.wma"));
+            EncodeWithFfmpeg(source, tool);
+            const bool toolSame = PacketList(tool) == PacketList(chunked);
+            allSame = allSame && toolSame;
+            std::printf("  %-55s %s\n", "  the same against the ffmpeg tool's encode",
+                        toolSame ? "identical" : "DIFFERENT");
+        }
+    }
+    return allSame ? 0 : 1;
+}
+
+int Time(const QString& source, const QDir& work, int rounds) {
+    const int cores = sw::enc::EncoderThreadCount();
+    sw::enc::Encoder encoder;
+    std::vector<double> ours, tool;
+    long toolRss = 0;
+    for (int round = 0; round < rounds; ++round) {
+        ours.push_back(
+            EncodeWithComponent(encoder, source, work.filePath(QStringLiteral("ours.wma"))));
+        const ToolRun run = EncodeWithFfmpeg(source, work.filePath(QStringLiteral("ffmpeg.wma")));
+        tool.push_back(run.seconds);
+        toolRss = std::max(toolRss, run.maxRssKiB);
+        std::printf("round %d: component %.3f s, ffmpeg tool %.3f s (CPU %.3f s), ratio %.3f\n",
+                    round + 1, ours.back(), tool.back(), run.cpuSeconds, ours.back() / tool.back());
+    }
+    const double bestOurs = *std::min_element(ours.begin(), ours.end());
+    const double bestTool = *std::min_element(tool.begin(), tool.end());
+    std::printf("source              %s\n", QFile::encodeName(source).constData());
+    std::printf("encoder component   %.3f s (best of %d, %d encoder threads)\n", bestOurs, rounds,
+                cores);
+    std::printf("ffmpeg tool         %.3f s (best of %d)\n", bestTool, rounds);
+    std::printf("ratio ours/ffmpeg   %.3f (goal <= 0.6)\n", bestOurs / bestTool);
+
+    const QString out = work.filePath(QStringLiteral("scaling.wma"));
+    const PathRun serial = EncodeWithThreads(source, out, kCdProfile, 1);
+    std::printf("serial path         %.3f s, speed-up of the component %.2fx\n", serial.seconds,
+                serial.seconds / bestOurs);
+    for (const int threads : {1, 2, cores}) {
+        const PathRun run = EncodeWithThreads(source, out, kCdProfile, threads);
+        std::printf("scaling %2d thread%s  %.3f s, CPU %.3f s (%s)\n", threads,
+                    threads == 1 ? " " : "s", run.seconds, run.cpuSeconds,
+                    run.chunks == 0 ? "serial path" : "parallel chunks");
+    }
+    std::printf("peak RSS ours       %ld KiB (whole process)\n", OwnMaxRssKiB());
+    std::printf("peak RSS ffmpeg     %ld KiB\n", toolRss);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     av_log_set_level(AV_LOG_ERROR);
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s SOURCE.mp3 WORK_FOLDER [ROUNDS]\n", argv[0]);
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (argc < 4 || (mode != "time" && mode != "compare")) {
+        std::fprintf(stderr,
+                     "usage: %s time SOURCE.mp3 WORK_FOLDER [ROUNDS]\n"
+                     "       %s compare SOURCE.mp3 WORK_FOLDER\n",
+                     argv[0], argv[0]);
         return 2;
     }
-    const QString source = QString::fromLocal8Bit(argv[1]);
-    const QDir work(QString::fromLocal8Bit(argv[2]));
-    const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
-
-    sw::enc::Encoder encoder;
-    double ours = 1e9;
-    double tool = 1e9;
-    long toolRss = 0;
-    for (int round = 0; round < rounds; ++round) {
-        ours = std::min(
-            ours, EncodeWithComponent(encoder, source, work.filePath(QStringLiteral("ours.wma"))));
-        const ToolRun run = EncodeWithFfmpeg(source, work.filePath(QStringLiteral("ffmpeg.wma")));
-        tool = std::min(tool, run.seconds);
-        toolRss = std::max(toolRss, run.maxRssKiB);
-    }
-    std::printf("source            %s\n", argv[1]);
-    std::printf("encoder component %.3f s (best of %d)\n", ours, rounds);
-    std::printf("ffmpeg tool       %.3f s (best of %d)\n", tool, rounds);
-    std::printf("ratio ours/ffmpeg %.3f (goal <= 1.0)\n", ours / tool);
-    std::printf("peak RSS ours     %ld KiB (whole process)\n", OwnMaxRssKiB());
-    std::printf("peak RSS ffmpeg   %ld KiB\n", toolRss);
-    return 0;
+    const QString source = QString::fromLocal8Bit(argv[2]);
+    const QDir work(QString::fromLocal8Bit(argv[3]));
+    if (mode == "compare")
+        return Compare(source, work);
+    return Time(source, work, argc > 4 ? std::max(1, std::atoi(argv[4])) : 3);
 }
