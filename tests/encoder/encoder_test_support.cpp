@@ -1,4 +1,5 @@
 #include "encoder_test_support.h"
+#include "support/audio_fixtures.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -74,6 +75,28 @@ StreamFormat ProbeStreamFormat(const QString& path) {
     if (fields.size() != 2)
         return {};
     return StreamFormat{fields[0].toInt(), fields[1].toInt()};
+}
+
+QByteArray PacketList(const QString& path) {
+    QProcess tool;
+    tool.start(QStringLiteral("ffmpeg"),
+               {QStringLiteral("-nostdin"), QStringLiteral("-v"), QStringLiteral("error"),
+                QStringLiteral("-i"), path, QStringLiteral("-c"), QStringLiteral("copy"),
+                QStringLiteral("-f"), QStringLiteral("framemd5"), QStringLiteral("-")});
+    if (!tool.waitForFinished(120000) || tool.exitStatus() != QProcess::NormalExit ||
+        tool.exitCode() != 0)
+        return {};
+    return tool.readAllStandardOutput();
+}
+
+bool MakeNoisyWav(const QString& path, double seconds, int sampleRate) {
+    return testsupport::RunFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"),
+                                   QStringLiteral("-i"),
+                                   QStringLiteral("aevalsrc=0.4*sin(440*2*PI*t)+0.2*random(0)|"
+                                                  "0.3*sin(660*2*PI*t)+0.2*random(1):s=%1:d=%2")
+                                       .arg(sampleRate)
+                                       .arg(seconds),
+                                   QStringLiteral("-c:a"), QStringLiteral("pcm_s16le"), path});
 }
 
 }  // namespace enctest

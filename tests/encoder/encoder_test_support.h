@@ -43,6 +43,14 @@ struct StreamFormat {
 };
 StreamFormat ProbeStreamFormat(const QString& path);
 
+// The file's packets as `ffmpeg -c copy -f framemd5` lists them: stream parameters, then each
+// packet's timestamps, duration, size and MD5. Empty when the tool fails.
+QByteArray PacketList(const QString& path);
+
+// A WAVE file of two different tones with noise in them, a harder case for the encoder than a
+// plain tone.
+bool MakeNoisyWav(const QString& path, double seconds, int sampleRate = 44100);
+
 // Length in samples of 2048 at 22.05 kHz, the widest gap a decoded WMA may show, plus slack for
 // the container's own rounding.
 inline constexpr double kDurationTolerance = 2048.0 / 22050 + 0.05;

@@ -96,44 +96,52 @@ TEST_F(EncoderFault, OutputFolderThatCannotBeWrittenFails) {
 }
 
 // A disk that fills during the run: the encode runs in a child whose file-size limit is far
-// below the output's size, with SIGXFSZ ignored so that writes fail with EFBIG.
+// below the output's size, with SIGXFSZ ignored so that writes fail with EFBIG. The long source
+// is encoded in parallel chunks by two encoder threads, so the failure comes from one of them.
 TEST_F(EncoderFault, DiskFillingDuringTheRunFailsAndLeavesNoPartialFile) {
-    const QString output = path(QStringLiteral("song.wma"));
-    ASSERT_TRUE(WriteAll(output, "kept"));
-    const QByteArray sourceBytes = ReadAll(source_);
-    const QByteArray program = QFile::encodeName(QCoreApplication::applicationFilePath());
-    const QByteArray sourceArg = QFile::encodeName(source_);
-    const QByteArray outputArg = QFile::encodeName(output);
-    char* const argv[] = {const_cast<char*>(program.constData()),
-                          const_cast<char*>("--encode-child"),
-                          const_cast<char*>(sourceArg.constData()),
-                          const_cast<char*>(outputArg.constData()), nullptr};
-    int pipeFds[2];
-    ASSERT_EQ(::pipe(pipeFds), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::dup2(pipeFds[1], STDOUT_FILENO);
+    const QString longSource = path(QStringLiteral("long.mp3"));
+    ASSERT_TRUE(testsupport::MakeMp3(longSource, 20));
+    for (const QString& source : {source_, longSource}) {
+        SCOPED_TRACE(source.toStdString());
+        const QString output = path(QStringLiteral("song.wma"));
+        ASSERT_TRUE(WriteAll(output, "kept"));
+        const QByteArray sourceBytes = ReadAll(source);
+        const QByteArray program = QFile::encodeName(QCoreApplication::applicationFilePath());
+        const QByteArray sourceArg = QFile::encodeName(source);
+        const QByteArray outputArg = QFile::encodeName(output);
+        char* const argv[] = {const_cast<char*>(program.constData()),
+                              const_cast<char*>("--encode-child"),
+                              const_cast<char*>(sourceArg.constData()),
+                              const_cast<char*>(outputArg.constData()), nullptr};
+        int pipeFds[2];
+        ASSERT_EQ(::pipe(pipeFds), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::dup2(pipeFds[1], STDOUT_FILENO);
+            ::close(pipeFds[0]);
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{16 * 1024, 16 * 1024};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            ::setenv("SONAWELL_ENCODER_THREADS", "2", 1);
+            ::execv(argv[0], argv);
+            ::_exit(127);
+        }
+        ::close(pipeFds[1]);
+        QByteArray reason;
+        char buffer[512];
+        for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+            reason.append(buffer, n);
         ::close(pipeFds[0]);
-        ::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{16 * 1024, 16 * 1024};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        ::execv(argv[0], argv);
-        ::_exit(127);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 1) << "1 is a failed run; reason: " << reason.constData();
+        EXPECT_TRUE(reason.contains("File too large")) << reason.constData();
+        EXPECT_EQ(ReadAll(output), QByteArray("kept"));
+        EXPECT_EQ(ReadAll(source), sourceBytes);
+        EXPECT_EQ(FolderEntries(dir_.path()),
+                  (QStringList{QStringLiteral("long.mp3"), QStringLiteral("song.mp3"),
+                               QStringLiteral("song.wma")}));
     }
-    ::close(pipeFds[1]);
-    QByteArray reason;
-    char buffer[512];
-    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
-        reason.append(buffer, n);
-    ::close(pipeFds[0]);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 1) << "1 is a failed run; reason: " << reason.constData();
-    EXPECT_TRUE(reason.contains("File too large")) << reason.constData();
-    EXPECT_EQ(ReadAll(output), QByteArray("kept"));
-    EXPECT_EQ(ReadAll(source_), sourceBytes);
-    EXPECT_EQ(FolderEntries(dir_.path()),
-              (QStringList{QStringLiteral("song.mp3"), QStringLiteral("song.wma")}));
 }

@@ -1,13 +1,22 @@
+#include "encoder/encoder_threads.h"
+#include "encoder/input_probe.h"
+#include "encoder/transcode.h"
 #include "encoder_test_support.h"
 #include "support/audio_fixtures.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <sched.h>
+
+#include <thread>
 
 using namespace enctest;
 using sw::enc::Encoder;
@@ -23,6 +32,23 @@ protected:
     QString path(const QString& name) const { return dir_.filePath(name); }
     QTemporaryDir dir_;
 };
+
+// The run itself, with a chosen number of encoder threads (1: the serial path).
+sw::enc::TranscodeResult TranscodeWith(const QString& source, const QString& output, int profile,
+                                       int threads) {
+    const sw::enc::ProfileCollection profiles;
+    const sw::enc::TranscodeJob job{source, sw::enc::DemuxerForExtension(source), output,
+                                    profiles.item(profile).audio(), threads};
+    std::atomic<bool> cancel{false};
+    std::atomic<int> percent{0};
+    return sw::enc::Transcode(job, cancel, percent);
+}
+
+// Sets SONAWELL_ENCODER_THREADS until the returned guard goes.
+auto ForceEncoderThreads(const char* count) {
+    qputenv("SONAWELL_ENCODER_THREADS", count);
+    return qScopeGuard([] { qunsetenv("SONAWELL_ENCODER_THREADS"); });
+}
 
 }  // namespace
 
@@ -262,4 +288,106 @@ TEST_F(EncoderRun, DestroyingTheEncoderMidRunStopsItAndLeavesNoFile) {
     }
     QCoreApplication::processEvents();  // no queued notification may reach the dead encoder
     EXPECT_EQ(FolderEntries(dir_.path()), QStringList{QStringLiteral("long.mp3")});
+}
+
+// Chunks encoded apart, each primed by the frame before it, give the serial encode's packets:
+// for every audio profile, at a length that is no multiple of any profile's frame size; a
+// source too short to split takes the serial path.
+TEST_F(EncoderRun, ParallelEncodeGivesTheSerialPacketsAndLength) {
+    const QString longSource = path(QStringLiteral("long.wav"));
+    const QString shortSource = path(QStringLiteral("short.wav"));
+    ASSERT_TRUE(MakeNoisyWav(longSource, 20.3));
+    ASSERT_TRUE(MakeNoisyWav(shortSource, 4.1));
+    struct Row {
+        QString source;
+        int profile;
+        bool split;
+    };
+    std::vector<Row> rows;
+    for (int profile = 0; profile < 6; ++profile)
+        rows.push_back({longSource, profile, true});
+    rows.push_back({shortSource, kCdProfile, false});
+
+    const QString serial = path(QStringLiteral("serial.wma"));
+    const QString parallel = path(QStringLiteral("parallel.wma"));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(
+            QStringLiteral("%1, profile %2").arg(row.source).arg(row.profile).toStdString());
+        const auto one = TranscodeWith(row.source, serial, row.profile, 1);
+        const auto three = TranscodeWith(row.source, parallel, row.profile, 3);
+        ASSERT_EQ(one.outcome, RunOutcome::Completed) << one.error.toStdString();
+        ASSERT_EQ(three.outcome, RunOutcome::Completed) << three.error.toStdString();
+        EXPECT_EQ(one.chunks, 0);
+        if (row.split)
+            EXPECT_GE(three.chunks, 6);
+        else
+            EXPECT_EQ(three.chunks, 0);
+
+        const QByteArray packets = PacketList(serial);
+        EXPECT_GT(packets.count('\n'), 50);
+        EXPECT_EQ(PacketList(parallel), packets);
+        const auto serialLength = testsupport::ProbeDuration(serial);
+        const auto parallelLength = testsupport::ProbeDuration(parallel);
+        ASSERT_TRUE(serialLength && parallelLength);
+        EXPECT_EQ(*parallelLength, *serialLength);
+        EXPECT_NEAR(*parallelLength, row.split ? 20.3 : 4.1, kDurationTolerance);
+
+        if (row.split && row.profile == kCdProfile) {
+            const QString tool = path(QStringLiteral("tool.wma"));
+            ASSERT_TRUE(testsupport::RunFfmpeg(
+                {QStringLiteral("-i"), row.source, QStringLiteral("-c:a"), QStringLiteral("wmav2"),
+                 QStringLiteral("-b:a"), QStringLiteral("128k"), tool}));
+            EXPECT_EQ(PacketList(tool), packets) << "the ffmpeg tool's own encode";
+        }
+    }
+}
+
+TEST_F(EncoderRun, StopWithEveryEncoderThreadBusyEndsWithin100MsAndLeavesNoFile) {
+    const auto threads = ForceEncoderThreads("3");
+    const QString source = path(QStringLiteral("long.wav"));
+    ASSERT_TRUE(MakeNoisyWav(source, 300));
+    const QByteArray sourceBytes = ReadAll(source);
+
+    Encoder encoder;
+    SetUpJob(encoder, source, path(QStringLiteral("long.wma")));
+    encoder.prepareToEncode(true);
+    encoder.start();
+    // Once the first chunk is written, every worker has a chunk of its own.
+    std::vector<int> percents;
+    QElapsedTimer guard;
+    guard.start();
+    while (guard.elapsed() < 60000) {
+        const QString text = encoder.progressText();
+        if (!text.isEmpty())
+            percents.push_back(text.chopped(1).toInt());
+        if (!percents.empty() && percents.back() > 0)
+            break;
+        QTest::qWait(2);
+    }
+    ASSERT_FALSE(percents.empty());
+    ASSERT_GT(percents.back(), 0);
+    ASSERT_LT(percents.back(), 50) << "the run was nearly over before it could be stopped";
+    EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+
+    QElapsedTimer clock;
+    clock.start();
+    encoder.stop();
+    const std::vector<int> states = WaitForEnd(encoder);
+    EXPECT_LE(clock.elapsed(), 100);
+    EXPECT_EQ(states, (std::vector<int>{4, 5}));
+    EXPECT_EQ(encoder.lastOutcome(), RunOutcome::Stopped);
+    EXPECT_EQ(FolderEntries(dir_.path()), QStringList{QStringLiteral("long.wav")});
+    EXPECT_EQ(ReadAll(source), sourceBytes);
+}
+
+TEST(EncoderThreads, FollowTheCpuAffinityAndTheOverride) {
+    std::thread([] {
+        cpu_set_t one;
+        CPU_ZERO(&one);
+        CPU_SET(::sched_getcpu(), &one);
+        ASSERT_EQ(::sched_setaffinity(0, sizeof one, &one), 0);
+        EXPECT_EQ(sw::enc::EncoderThreadCount(), 1);
+    }).join();
+    const auto threads = ForceEncoderThreads("5");
+    EXPECT_EQ(sw::enc::EncoderThreadCount(), 5);
 }
