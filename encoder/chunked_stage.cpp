@@ -188,6 +188,7 @@ private:
     }
 
     void work() {
+        setup_.threadStarted();
         guarded([this] {
             ff::Frame frame(av_frame_alloc());
             ff::Packet packet(av_packet_alloc());
@@ -270,6 +271,7 @@ private:
 
     // Writes the chunks' packets in stream order as they are done.
     void write() {
+        setup_.threadStarted();
         guarded([this] {
             AVFormatContext* output = setup_.output;
             const AVRational from = setup_.encoder->time_base;

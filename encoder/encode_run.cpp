@@ -5,7 +5,10 @@
 namespace sw::enc {
 
 EncodeRun::EncodeRun(TranscodeJob job, Callbacks callbacks)
-    : job_(std::move(job)), callbacks_(std::move(callbacks)), thread_([this] { execute(); }) {}
+    : job_(std::move(job)),
+      callbacks_(std::move(callbacks)),
+      priority_(job_.priority),
+      thread_([this] { execute(); }) {}
 
 EncodeRun::~EncodeRun() {
     requestStop();
@@ -29,6 +32,7 @@ void EncodeRun::execute() {
             const TranscodeResult result = Transcode(job, cancel_, percent_);
             outcome = result.outcome;
             error = result.error;
+            priority_.store(result.priority);
             if (outcome == RunOutcome::Completed && cancel_.load())
                 outcome = RunOutcome::Stopped;
             if (outcome == RunOutcome::Completed && !temp.commit(&error))

@@ -28,6 +28,8 @@ public:
 
     void requestStop() { cancel_.store(true); }
     int percent() const { return percent_.load(std::memory_order_relaxed); }
+    // The level the run's threads got; read once the run has finished.
+    CpuPriority priority() const { return priority_.load(); }
     void join();
 
 private:
@@ -37,6 +39,7 @@ private:
     Callbacks callbacks_;
     std::atomic<bool> cancel_{false};
     std::atomic<int> percent_{0};
+    std::atomic<CpuPriority> priority_;
     std::thread thread_;  // last: starts once everything above exists
 };
 

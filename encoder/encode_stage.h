@@ -20,6 +20,8 @@ struct StageSetup {
     const std::atomic<bool>* cancel = nullptr;
     // Called with the stream position (in samples) up to which packets are written.
     std::function<void(int64_t samples)> written;
+    // Called first on each thread the stage starts.
+    std::function<void()> threadStarted;
 };
 
 // The stage after decoding and conversion: takes planar float samples at the profile's rate

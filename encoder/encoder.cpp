@@ -69,12 +69,14 @@ void Encoder::start() {
     runProfile_ = prepared->profileName;
     outcome_ = RunOutcome::None;
     lastError_.clear();
+    lastPriorityNote_.clear();
+    runPriority_ = priority_;
     lastElapsedMs_ = 0;
     runClock_.start();
 
     postState(RunState::Starting);
     TranscodeJob job{prepared->input.path, prepared->input.demuxer, prepared->output,
-                     prepared->audio, EncoderThreadCount()};
+                     prepared->audio,      EncoderThreadCount(),    priority_};
     run_ = std::make_unique<EncodeRun>(
         std::move(job), EncodeRun::Callbacks{[this] { postState(RunState::Running); },
                                              [this](RunOutcome outcome, const QString& error) {
@@ -153,8 +155,10 @@ void Encoder::deliverState(RunState state) {
 void Encoder::onRunFinished(RunOutcome outcome, const QString& error) {
     // The run's thread has queued its last call, so this join is immediate; a handler of the
     // notification may start the next run.
-    if (run_)
+    if (run_) {
         run_->join();
+        lastPriorityNote_ = PriorityNote(runPriority_, run_->priority());
+    }
     run_.reset();
     lastElapsedMs_ = runClock_.isValid() ? runClock_.elapsed() : 0;
     outcome_ = outcome;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "encoder/error.h"
+#include "encoder/thread_priority.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -144,6 +145,13 @@ public:
 
     RunOutcome lastOutcome() const { return outcome_; }
     QString lastError() const { return lastError_; }
+    // The CPU priority of the conversion threads of the runs started from now on; the calling
+    // (UI) thread keeps its own.
+    void setCpuPriority(CpuPriority level) { priority_ = level; }
+    CpuPriority cpuPriority() const { return priority_; }
+    // Says so when the last run's threads could not get the priority asked for; else empty.
+    QString lastPriorityNote() const { return lastPriorityNote_; }
+
     // Share of the source encoded in the current run, "37%"; empty when no run is under way.
     QString progressText() const;
 
@@ -172,6 +180,9 @@ private:
     RunState state_ = RunState::Stopped;
     RunOutcome outcome_ = RunOutcome::None;
     QString lastError_;
+    CpuPriority priority_ = CpuPriority::Normal;
+    CpuPriority runPriority_ = CpuPriority::Normal;  // what the current or last run asked for
+    QString lastPriorityNote_;
     QString runSource_, runOutput_, runProfile_;
     QElapsedTimer runClock_;
     qint64 lastElapsedMs_ = 0;

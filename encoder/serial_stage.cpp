@@ -81,6 +81,7 @@ private:
     // Whole encoder frames from the FIFO, at the end the last, shorter one, then the encoder's
     // own tail.
     void encodeLoop() {
+        setup_.threadStarted();
         try {
             const int size = setup_.frameSize;
             int64_t nextPts = 0;

@@ -32,10 +32,12 @@ public:
     ~Pipeline() = default;
 
     int chunks() const { return chunks_; }
+    CpuPriority priority() const { return static_cast<CpuPriority>(lowestPriority_.load()); }
 
     // Decoding and conversion run on this thread, encoding and writing on the stage's own
     // threads; the stage holds a bounded amount, so memory does not grow with the source.
     RunOutcome run() {
+        applyPriority();
         openInput();
         openOutput();
         const std::unique_ptr<EncodeStage> stage = makeStage();
@@ -107,10 +109,18 @@ private:
         setup.frameSize = enc_->frame_size > 0 ? enc_->frame_size : 2048;
         setup.cancel = &cancel_;
         setup.written = [this](int64_t samples) { reportProgress(samples); };
+        setup.threadStarted = [this] { applyPriority(); };
         const bool tooShort = in_.durationUs > 0 && in_.durationUs < kParallelMinimumUs;
         if (job_.encoderThreads < 2 || tooShort || !ChunkingIsExact(job_.audio))
             return MakeSerialStage(setup);
         return MakeChunkedStage(setup, job_.encoderThreads);
+    }
+
+    void applyPriority() {
+        const int got = static_cast<int>(ApplyToCurrentThread(job_.priority));
+        int lowest = lowestPriority_.load();
+        while (got < lowest && !lowestPriority_.compare_exchange_weak(lowest, got)) {
+        }
     }
 
     // The share of the source's duration whose packets are written.
@@ -204,20 +214,22 @@ private:
     int64_t decodedSamples_ = 0;
     int64_t decodedUs_ = 0;
     int chunks_ = 0;
+    std::atomic<int> lowestPriority_{static_cast<int>(job_.priority)};
 };
 
 }  // namespace
 
 TranscodeResult Transcode(const TranscodeJob& job, const std::atomic<bool>& cancel,
                           std::atomic<int>& percent) {
+    Pipeline pipeline(job, cancel, percent);
     try {
-        Pipeline pipeline(job, cancel, percent);
         const RunOutcome outcome = pipeline.run();
-        return TranscodeResult{outcome, {}, pipeline.chunks()};
+        return TranscodeResult{outcome, {}, pipeline.chunks(), pipeline.priority()};
     } catch (const RunFailure& failure) {
-        return TranscodeResult{RunOutcome::Failed, failure.reason};
+        return TranscodeResult{RunOutcome::Failed, failure.reason, 0, pipeline.priority()};
     } catch (const std::bad_alloc&) {
-        return TranscodeResult{RunOutcome::Failed, QStringLiteral("Out of memory.")};
+        return TranscodeResult{RunOutcome::Failed, QStringLiteral("Out of memory."), 0,
+                               pipeline.priority()};
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "encoder/encoder.h"
+#include "encoder/thread_priority.h"
 
 #include <QString>
 
@@ -15,12 +16,14 @@ struct TranscodeJob {
     Profile::AudioSettings audio;
     // Encoder workers for the parallel path; below 2 the run encodes serially.
     int encoderThreads = 1;
+    CpuPriority priority = CpuPriority::Normal;  // for the calling thread and the encoding threads
 };
 
 struct TranscodeResult {
     RunOutcome outcome = RunOutcome::Failed;
     QString error;   // a sentence for the user when the outcome is Failed
     int chunks = 0;  // chunks encoded in parallel; 0 when the run took the serial path
+    CpuPriority priority = CpuPriority::Normal;  // the lowest level one of the run's threads got
 };
 
 // Decodes the job's input, resamples it to the profile's rate and channels and writes it as WMA

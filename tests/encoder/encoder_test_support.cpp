@@ -9,6 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sched.h>
+
+#include <algorithm>
+
 namespace enctest {
 
 using sw::enc::Encoder;
@@ -75,6 +79,24 @@ StreamFormat ProbeStreamFormat(const QString& path) {
     if (fields.size() != 2)
         return {};
     return StreamFormat{fields[0].toInt(), fields[1].toInt()};
+}
+
+ThreadSchedule LowestThreadSchedule() {
+    ThreadSchedule lowest;
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString& tid : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(tasks.filePath(tid + QStringLiteral("/stat")));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;  // the thread has ended meanwhile
+        const QByteArray line = stat.readAll();
+        // Fields after the command's closing parenthesis, from field 3 (state) on.
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() < 39)
+            continue;
+        lowest.nice = std::min(lowest.nice, fields[16].toInt());                       // field 19
+        lowest.otherPolicy = lowest.otherPolicy || fields[38].toInt() != SCHED_OTHER;  // 41
+    }
+    return lowest;
 }
 
 QByteArray PacketList(const QString& path) {

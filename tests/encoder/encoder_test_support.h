@@ -47,6 +47,14 @@ StreamFormat ProbeStreamFormat(const QString& path);
 // packet's timestamps, duration, size and MD5. Empty when the tool fails.
 QByteArray PacketList(const QString& path);
 
+// The nice value and scheduling policy of this process's threads, read from /proc: the lowest
+// nice value among them, and whether any runs under a policy other than SCHED_OTHER.
+struct ThreadSchedule {
+    int nice = 20;
+    bool otherPolicy = false;
+};
+ThreadSchedule LowestThreadSchedule();
+
 // A WAVE file of two different tones with noise in them, a harder case for the encoder than a
 // plain tone.
 bool MakeNoisyWav(const QString& path, double seconds, int sampleRate = 44100);
