@@ -2,6 +2,7 @@
 
 #include "core/engine/error_boundary.h"
 #include "core/engine/job_outcome.h"
+#include "core/engine/tag_copy.h"
 #include "core/settings/app_settings.h"
 #include "core/settings/common.h"
 
@@ -140,7 +141,7 @@ void ConversionDriver::wmaEncoder_OnStateChange(int32_t enumState) {
         RemoveTempFiles();
         if (encoder_.lastOutcome() == sw::enc::RunOutcome::Completed) {
             FinishJob(n);
-            CopyTagToWMAFile(jobs_.GetSourceFileName(n), jobs_.GetOutputFileName(n));
+            copyTagToWmaFile(jobs_.GetSourceFileName(n), jobs_.GetOutputFileName(n));
             ClearSourceCollection();
             DeleteSourceIfDone(n);
         } else {

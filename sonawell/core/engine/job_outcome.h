@@ -8,6 +8,3 @@ QString FailedStatusText(const QString& reason);
 
 // True when both paths name the same file, however spelled (links, "..", separators).
 bool IsSameFile(const QString& a, const QString& b);
-
-// Carries the source's ID3 tag over into the WMA file.
-void CopyTagToWMAFile(const QString& strSource, const QString& strOutput);
