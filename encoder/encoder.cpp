@@ -8,6 +8,12 @@
 #include <QFileInfo>
 #include <QPointer>
 
+#include <mutex>
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
 namespace sw::enc {
 
 struct Encoder::Prepared {
@@ -17,7 +23,12 @@ struct Encoder::Prepared {
     Profile::AudioSettings audio;
 };
 
-Encoder::Encoder(QObject* parent) : QObject(parent) {}
+Encoder::Encoder(QObject* parent) : QObject(parent) {
+    // Decoder chatter about odd frames would flood a terminal on every damaged file; failures
+    // reach the user through the run's outcome instead.
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { av_log_set_level(AV_LOG_ERROR); });
+}
 
 Encoder::~Encoder() {
     // Joined here, before QObject's destructor drops the notifications the run still queued,

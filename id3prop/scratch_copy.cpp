@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "id3prop/unique_fd.h"
+#include "common/unique_fd.h"
 
 namespace id3prop {
 
@@ -66,25 +66,25 @@ ScratchCopy::~ScratchCopy() {
 }
 
 bool ScratchCopy::Make() {
-    const UniqueFd source(::open(m_original.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!source.IsOpen())
+    const sw::UniqueFd source(::open(m_original.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!source.valid())
         return false;
     struct stat info {};
-    if (::fstat(source.Get(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (::fstat(source.get(), &info) != 0 || !S_ISREG(info.st_mode))
         return false;
 
     // A hidden name, so a file manager showing the folder doesn't offer it as a track.
     std::string pattern = FolderOf(m_original) + "/." + NameOf(m_original) + ".XXXXXX";
-    UniqueFd copy(::mkostemp(pattern.data(), O_CLOEXEC));
-    if (!copy.IsOpen())
+    sw::UniqueFd copy(::mkostemp(pattern.data(), O_CLOEXEC));
+    if (!copy.valid())
         return false;
     m_path = pattern;
     // Keeps the owner where that is permitted (a privileged caller); elsewhere the copy,
     // and so the file, becomes the caller's, who could write it anyway.
-    [[maybe_unused]] const int owned = ::fchown(copy.Get(), info.st_uid, info.st_gid);
-    if (::fchmod(copy.Get(), info.st_mode & 07777) != 0)
+    [[maybe_unused]] const int owned = ::fchown(copy.get(), info.st_uid, info.st_gid);
+    if (::fchmod(copy.get(), info.st_mode & 07777) != 0)
         return false;
-    return CopyContents(source.Get(), copy.Get()) && copy.Close();
+    return CopyContents(source.get(), copy.get()) && copy.close();
 }
 
 // No fsync: it cost ~20 ms a call, seven calls per job, and the encoder that wrote the file

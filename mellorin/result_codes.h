@@ -1,18 +1,13 @@
 #pragma once
 
-#include <cstdint>
+#include "common/result_codes.h"
 
 namespace mellorin {
 
-// Result codes of the library's internal operations, with the values callers on every
-// platform already know.
-using HResult = int32_t;
-
-inline constexpr HResult S_OK = 0;
-inline constexpr HResult E_FAIL = static_cast<HResult>(0x80004005u);
-inline constexpr HResult E_POINTER = static_cast<HResult>(0x80004003u);
-inline constexpr HResult E_INVALIDARG = static_cast<HResult>(0x80070057u);
-inline constexpr HResult E_OUTOFMEMORY = static_cast<HResult>(0x8007000Eu);
-inline constexpr HResult CO_E_NOTINITIALIZED = static_cast<HResult>(0x800401F0u);
+using HResult = sw::result::Code;
+inline constexpr HResult S_OK = sw::result::kOk;
+inline constexpr HResult E_FAIL = sw::result::kFail;
+inline constexpr HResult E_INVALIDARG = sw::result::kInvalidArg;
+inline constexpr HResult CO_E_NOTINITIALIZED = sw::result::kNotInitialized;
 
 }  // namespace mellorin

@@ -247,7 +247,7 @@ bool RiffFile::Close() {
     }
     lent_ = false;
     const bool flushed = Flush();
-    const bool closed = fd_.Close();
+    const bool closed = fd_.close();
     return flushed && closed;
 }
 

@@ -1,6 +1,6 @@
 #include "quillmark/registration.h"
 
-#include "quillmark/exec_quoting.h"
+#include "common/exec_quoting.h"
 #include "quillmark/icon_svg.h"
 #include "quillmark/wma_ext_core.h"
 
@@ -176,7 +176,7 @@ void UnlinkModule(const RegistrationPaths& paths, RegistrationOutcome& outcome) 
 
 std::vector<EntryFile> DataEntries(std::string_view invokeProgram) {
     // "--" keeps a file named like an option a file.
-    const std::string exec = QuoteExecArgument(invokeProgram) + " -- %F";
+    const std::string exec = sw::quoteExecArgument(invokeProgram) + " -- %F";
     return {
         {"kio/servicemenus/quillmark-convert-to-wma.desktop", ServiceMenu(kToWma, exec), true},
         {"kio/servicemenus/quillmark-convert-to-wav.desktop", ServiceMenu(kToWav, exec), true},

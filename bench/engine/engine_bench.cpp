@@ -7,10 +7,10 @@
 
 #include "encoder/encoder.h"
 #include "encoder/monitor_page.h"
-#include "engine/conversion_driver.h"
-#include "engine/job_list.h"
-#include "engine/user_prompt.h"
-#include "settings/app_settings.h"
+#include "core/engine/conversion_driver.h"
+#include "core/engine/job_list.h"
+#include "core/engine/user_prompt.h"
+#include "core/settings/app_settings.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/user_prompt.h"
+#include "core/engine/user_prompt.h"
 
 #include <QString>
 #include <QStringList>

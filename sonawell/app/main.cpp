@@ -1,0 +1,10 @@
+#include "gui/startup.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Sonawell"));
+    QApplication::setDesktopFileName(QStringLiteral("sonawell"));
+    return Main(app);
+}

@@ -1,0 +1,28 @@
+#include "core/engine/command_status.h"
+
+#include "core/engine/conversion_driver.h"
+
+CommandStatus ComputeCommandStatus(const QueueSnapshot& queue) {
+    CommandStatus status;
+    if (queue.converting) {
+        status.stop = true;
+    } else {
+        status.start = !queue.busy && queue.current <= queue.count;
+    }
+    if (queue.count > 0 && queue.selected > 0) {
+        // Done jobs never move, so nCurrentJob stays valid; neither does the running one.
+        const bool running = queue.converting || queue.busy;
+        status.del = running ? queue.selected > queue.current : queue.selected >= queue.current;
+    }
+    return status;
+}
+
+CommandStatus ComputeCommandStatus(ConversionDriver& driver) {
+    QueueSnapshot queue;
+    queue.converting = driver.bConverting();
+    queue.busy = driver.isBusy();
+    queue.current = driver.nCurrentJob();
+    queue.count = driver.jobs().count();
+    queue.selected = driver.jobs().selectedRow();
+    return ComputeCommandStatus(queue);
+}

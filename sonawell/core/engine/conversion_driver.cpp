@@ -1,0 +1,188 @@
+#include "core/engine/conversion_driver.h"
+
+#include "core/engine/error_boundary.h"
+#include "core/engine/job_outcome.h"
+#include "core/engine/tag_copy.h"
+#include "core/settings/app_settings.h"
+#include "core/settings/common.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
+
+using sw::enc::RunState;
+
+ConversionDriver::ConversionDriver(sw::enc::Encoder& encoder, JobList& jobs, UserPrompt& prompt,
+                                   QObject* parent)
+    : QObject(parent), encoder_(encoder), jobs_(jobs), prompt_(prompt) {
+    timer1_.setInterval(500);
+    connect(&timer1_, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+    connect(&encoder_, &sw::enc::Encoder::stateChanged, this,
+            &ConversionDriver::wmaEncoder_OnStateChange);
+}
+
+ConversionDriver::~ConversionDriver() {
+    RemoveTempFiles();
+}
+
+void ConversionDriver::Start() {
+    if (!canStart()) {
+        return;
+    }
+    haltAfterDecode_ = false;
+    auto refresh = qScopeGuard([this] { UpdateCommandStatus(); });
+    try {
+        bConverting_ = ConvertFile(nCurrentJob_);
+    } catch (...) {
+        bConverting_ = false;
+        timer1_.stop();
+        throw;
+    }
+}
+
+void ConversionDriver::Stop() {
+    // A run started here may not have notified anything yet, so the encoder's last state can
+    // still read "ended" while the run goes on.
+    const bool runUnderWay =
+        (bConverting_ && !decoding_) || encoder_.runState() != RunState::Stopped;
+    bConverting_ = false;
+    timer1_.stop();
+    if (decoding_) {
+        haltAfterDecode_ = true;
+    }
+    if (runUnderWay) {
+        // Its end notification must not finish the job that a later Start sets up.
+        stopPending_ = true;
+    }
+    encoder_.stop();
+    UpdateCommandStatus();
+}
+
+bool ConversionDriver::ConvertFile(int nIndex) {
+    ++settingUp_;
+    auto done = qScopeGuard([this] { --settingUp_; });
+    // Jobs that end without an encoding run are finished in this loop rather than by nested
+    // calls, so a long row of them can't exhaust the stack.
+    for (nCurrentJob_ = nIndex;;) {
+        timer1_.stop();
+        switch (StartJob(nCurrentJob_)) {
+            case JobStart::EncodingStarted:
+                return true;
+            case JobStart::Refused:
+                return false;
+            case JobStart::Finished:
+                break;
+        }
+        ++nCurrentJob_;
+        UpdateCommandStatus();
+        if (haltAfterDecode_ || nCurrentJob_ > jobs_.count()) {
+            return false;
+        }
+    }
+}
+
+ConversionDriver::JobStart ConversionDriver::StartJob(int nIndex) {
+    const QString source = jobs_.GetSourceFileName(nIndex);
+    const QString output = jobs_.GetOutputFileName(nIndex);
+    if (IsSameFile(source, output)) {
+        FailJob(nIndex, QStringLiteral("The output file is the source file itself; it was not "
+                                       "converted so that it is not overwritten."));
+        return JobStart::Finished;
+    }
+    if (!AppSettings.OverwriteExist && QFileInfo::exists(output)) {
+        const QString question =
+            QStringLiteral("The file %1 already exists.\nDo you want to replace it?").arg(output);
+        if (!prompt_.askYesNo(question)) {
+            jobs_.setStatus(nIndex, QStringLiteral("Skipped"),
+                            QStringLiteral("Not converted: %1 already exists.").arg(output));
+            return JobStart::Finished;
+        }
+    }
+    if (jobs_.GetProfileName(nIndex) == kWaveFormat) {
+        ConvertToWaveFile(nIndex);
+        return JobStart::Finished;
+    }
+    return ConvertToWMAFile(nIndex) ? JobStart::EncodingStarted : JobStart::Refused;
+}
+
+void ConversionDriver::SetPercent(const QString& strText) {
+    jobs_.setStatus(nCurrentJob_, strText);
+}
+
+QObject* ConversionDriver::GetThePercentWindow() {
+    if (hPercentWnd_) {
+        return hPercentWnd_;
+    }
+    if (!percentRoot_) {
+        return nullptr;
+    }
+    const QList<QObject*> children = percentRoot_->findChildren<QObject*>();
+    for (QObject* child : children) {
+        if (child->property("controlId").toInt() == 506) {
+            hPercentWnd_ = child;
+            return child;
+        }
+    }
+    return nullptr;
+}
+
+void ConversionDriver::Timer1_Timer() {
+    // An unavailable label blanks "Status", as the progress it stands for is unknown.
+    SetPercent(hPercentWnd_ ? hPercentWnd_->property("text").toString().left(255) : QString());
+}
+
+void ConversionDriver::wmaEncoder_OnStateChange(int32_t enumState) {
+    if (enumState == static_cast<int32_t>(RunState::Stopped) && stopPending_) {
+        stopPending_ = false;
+        RemoveTempFiles();
+    } else if (enumState == static_cast<int32_t>(RunState::Stopped) && bConverting_ && !decoding_ &&
+               settingUp_ == 0) {
+        const int n = nCurrentJob_;
+        RemoveTempFiles();
+        if (encoder_.lastOutcome() == sw::enc::RunOutcome::Completed) {
+            FinishJob(n);
+            copyTagToWmaFile(jobs_.GetSourceFileName(n), jobs_.GetOutputFileName(n));
+            ClearSourceCollection();
+            DeleteSourceIfDone(n);
+        } else {
+            FailJob(n, encoder_.lastError());
+            ClearSourceCollection();
+        }
+        nCurrentJob_ = n + 1;
+        const bool more = nCurrentJob_ <= jobs_.count();
+        bConverting_ = false;
+        if (more) {
+            RunGuarded(prompt_, [this] { bConverting_ = ConvertFile(nCurrentJob_); });
+        }
+        if (!bConverting_) {
+            timer1_.stop();
+        }
+    }
+    UpdateCommandStatus();
+}
+
+void ConversionDriver::FinishJob(int nIndex) {
+    jobs_.setStatus(nIndex, QStringLiteral("100%"));
+    jobs_.setText(nIndex, JobList::kTargetSize, FormatFileSizeMB(jobs_.GetOutputFileName(nIndex)));
+    jobs_.setSmallIcon(nIndex, JobList::kIconWaiting);
+}
+
+void ConversionDriver::FailJob(int nIndex, const QString& reason) {
+    jobs_.setStatus(nIndex, FailedStatusText(reason), reason);
+    jobs_.setText(nIndex, JobList::kTargetSize, FormatFileSizeMB(jobs_.GetOutputFileName(nIndex)));
+    jobs_.setSmallIcon(nIndex, JobList::kIconWaiting);
+}
+
+void ConversionDriver::DeleteSourceIfDone(int nIndex) {
+    // Only a source whose output really exists is given up.
+    if (AppSettings.DeleteSource && GetFileSizeBytes(jobs_.GetOutputFileName(nIndex)) > 0) {
+        QFile::remove(jobs_.GetSourceFileName(nIndex));
+    }
+}
+
+void ConversionDriver::RemoveTempFiles() {
+    for (const QString& path : std::as_const(tempFiles_)) {
+        QFile::remove(path);
+    }
+    tempFiles_.clear();
+}

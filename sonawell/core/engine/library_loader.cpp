@@ -1,0 +1,44 @@
+#include "core/engine/library_loader.h"
+
+#include "core/settings/app_settings.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <dlfcn.h>
+
+namespace {
+QString& LastLoadError() {
+    static QString error;
+    return error;
+}
+}  // namespace
+
+std::shared_ptr<LoadedLibrary> LoadedLibrary::Load(const QString& fileName) {
+    const QString local = QDir(ProgramFolder()).filePath(fileName);
+    void* handle = nullptr;
+    if (QFile::exists(local)) {
+        handle = dlopen(QFile::encodeName(local).constData(), RTLD_NOW | RTLD_LOCAL);
+    }
+    if (!handle) {
+        handle = dlopen(QFile::encodeName(fileName).constData(), RTLD_NOW | RTLD_LOCAL);
+    }
+    if (!handle) {
+        const char* reason = dlerror();
+        LastLoadError() = reason ? QString::fromLocal8Bit(reason) : fileName;
+        return nullptr;
+    }
+    return std::shared_ptr<LoadedLibrary>(new LoadedLibrary(handle));
+}
+
+LoadedLibrary::~LoadedLibrary() {
+    dlclose(handle_);
+}
+
+void* LoadedLibrary::symbol(const char* name) const {
+    return dlsym(handle_, name);
+}
+
+QString LoadedLibrary::lastError() {
+    return LastLoadError();
+}

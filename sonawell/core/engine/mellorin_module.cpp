@@ -1,0 +1,67 @@
+#include "core/engine/mellorin_module.h"
+
+#include "core/engine/library_loader.h"
+
+#include <QFile>
+
+#include <memory>
+
+namespace basMellorin {
+namespace {
+
+using Help101Fn = int32_t (*)(const char*, const char*, ProgressCallback);
+using SetStringFn = int32_t (*)(const char*, const char*, const char*);
+using SetDwordFn = int32_t (*)(const char*, const char*, uint32_t);
+
+// Bound once, on the first call; a failed bind is tried again next time.
+std::shared_ptr<LoadedLibrary> Bind(std::shared_ptr<LoadedLibrary>& slot, const char* name) {
+    if (!slot) {
+        slot = LoadedLibrary::Load(QString::fromLatin1(name));
+    }
+    return slot;
+}
+
+std::shared_ptr<LoadedLibrary>& Decoder() {
+    static std::shared_ptr<LoadedLibrary> library;
+    return library;
+}
+
+std::shared_ptr<LoadedLibrary>& TagWriter() {
+    static std::shared_ptr<LoadedLibrary> library;
+    return library;
+}
+
+}  // namespace
+
+std::optional<int32_t> Help101(const QString& source, const QString& output,
+                               ProgressCallback progress, QString* error) {
+    const auto library = Bind(Decoder(), "libmellorin.so");
+    const auto entry = library ? reinterpret_cast<Help101Fn>(library->symbol("Help101")) : nullptr;
+    if (!entry) {
+        if (error) {
+            *error = QStringLiteral("The decoder library libmellorin.so could not be loaded: %1")
+                         .arg(LoadedLibrary::lastError());
+        }
+        return std::nullopt;
+    }
+    return entry(QFile::encodeName(source).constData(), QFile::encodeName(output).constData(),
+                 progress);
+}
+
+bool SetID3PropertyString(const QString& file, const QString& name, const QString& value) {
+    const auto library = Bind(TagWriter(), "libid3prop.so");
+    const auto entry =
+        library ? reinterpret_cast<SetStringFn>(library->symbol("SetID3PropertyString")) : nullptr;
+    return entry && entry(QFile::encodeName(file).constData(), name.toUtf8().constData(),
+                          value.toUtf8().constData()) == 0;
+}
+
+bool SetID3PropertyDWORD(const QString& file, const QString& name, uint32_t value) {
+    const auto library = Bind(TagWriter(), "libid3prop.so");
+    const auto entry =
+        library ? reinterpret_cast<SetDwordFn>(library->symbol("SetID3PropertyDWORD")) : nullptr;
+    return entry &&
+           entry(QFile::encodeName(file).constData(), name.toUtf8().constData(), value) == 0;
+}
+
+}  // namespace basMellorin

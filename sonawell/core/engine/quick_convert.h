@@ -1,0 +1,33 @@
+#pragma once
+
+#include "core/engine/conversion_driver.h"
+#include "core/engine/job_list.h"
+#include "core/engine/pending_jobs.h"
+
+#include <QObject>
+#include <QTimer>
+
+// Turns handed-in paths into quick-convert jobs with the quick-convert settings.
+class QuickConvert : public QObject {
+    Q_OBJECT
+public:
+    QuickConvert(PendingJobs& pending, JobList& jobs, ConversionDriver& driver,
+                 QObject* parent = nullptr);
+
+    QTimer& timerPendingJobs() { return timer_; }
+    // allowStart false adds the jobs without starting a conversion (used while closing).
+    void FlushPendingJobs(bool allowStart = true);
+    // True when a job was added.
+    bool QuickAddJob(const QString& strSource, bool allowStart = true);
+
+    // The target of a quick job for strSource, or empty text for a path that is dropped.
+    static QString QuickTarget(const QString& strSource, QString* profile);
+
+private:
+    void StartIfAutoStart();
+
+    PendingJobs& pending_;
+    JobList& jobs_;
+    ConversionDriver& driver_;
+    QTimer timer_;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "core/engine/pending_jobs.h"
+
+#include <QObject>
+#include <QString>
+
+// The automation class other programs (the file manager's context menu) hand files to, on the
+// session bus as Sonawell.QuickConvertEngine at /QuickConvertEngine.
+class QuickConvertEngine : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "Sonawell.QuickConvertEngine")
+public:
+    static inline const QString kServiceName = QStringLiteral("Sonawell.QuickConvertEngine");
+    static inline const QString kObjectPath = QStringLiteral("/QuickConvertEngine");
+
+    explicit QuickConvertEngine(PendingJobs& pending, QObject* parent = nullptr);
+
+    // Exports the object and asks for the bus name. False when there is no session bus; a
+    // second instance, which can't own the name, still converts and stays silent.
+    bool registerOnSessionBus();
+
+public Q_SLOTS:
+    void AddJobs(const QString& strFileName);
+
+private:
+    PendingJobs& pending_;
+};
+
+// Writes (or refreshes) the per-user D-Bus service file that lets the bus start this program.
+bool WriteSessionServiceFile(const QString& executable);

@@ -1,0 +1,375 @@
+#include "core/settings/ini_file.h"
+
+#include "core/settings/common.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <optional>
+
+namespace {
+
+// The reader's buffer holds 255 characters including the terminating NUL.
+constexpr qsizetype kMaxValueLength = 254;
+
+const QByteArray kUtf8Bom("\xEF\xBB\xBF");
+
+// One line of the file: its bytes as found, the text they decode to, and its own line end
+// ("\r\n", "\n" or none on the last line). A rewrite gives back every untouched line byte for
+// byte, even one that is not valid UTF-8.
+struct IniLine {
+    QString text;
+    QByteArray raw;
+    QByteArray ending;
+};
+
+IniLine MakeLine(const QString& text, const QByteArray& ending) {
+    return IniLine{text, text.toUtf8(), ending};
+}
+
+struct IniText {
+    bool hasBom = false;
+    std::vector<IniLine> lines;
+};
+
+// Calls visit with each line, without its line end, until visit returns false.
+template <typename Visit>
+void ForEachLine(const QByteArray& bytes, Visit visit) {
+    qsizetype start = bytes.startsWith(kUtf8Bom) ? kUtf8Bom.size() : 0;
+    while (start < bytes.size()) {
+        const qsizetype newline = bytes.indexOf('\n', start);
+        qsizetype end = newline < 0 ? bytes.size() : newline;
+        if (newline >= 0 && end > start && bytes.at(end - 1) == '\r') {
+            --end;
+        }
+        if (!visit(QByteArrayView(bytes).sliced(start, end - start))) {
+            return;
+        }
+        start = newline < 0 ? bytes.size() : newline + 1;
+    }
+}
+
+IniText ParseLines(const QByteArray& bytes) {
+    IniText result;
+    qsizetype start = 0;
+    if (bytes.startsWith(kUtf8Bom)) {
+        result.hasBom = true;
+        start = kUtf8Bom.size();
+    }
+    while (start < bytes.size()) {
+        const qsizetype newline = bytes.indexOf('\n', start);
+        if (newline < 0) {
+            const QByteArray raw = bytes.mid(start);
+            result.lines.push_back({QString::fromUtf8(raw), raw, QByteArray()});
+            break;
+        }
+        qsizetype end = newline;
+        QByteArray ending("\n");
+        if (end > start && bytes.at(end - 1) == '\r') {
+            --end;
+            ending = QByteArray("\r\n");
+        }
+        const QByteArray raw = bytes.mid(start, end - start);
+        result.lines.push_back({QString::fromUtf8(raw), raw, ending});
+        start = newline + 1;
+    }
+    return result;
+}
+
+// The section name of a "[name]" line, or nothing for any other line.
+std::optional<QString> SectionName(const QString& line) {
+    const QString trimmed = line.trimmed();
+    if (!trimmed.startsWith(QLatin1Char('['))) {
+        return std::nullopt;
+    }
+    const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
+    const qsizetype end = close < 0 ? trimmed.size() : close;
+    return trimmed.mid(1, end - 1).trimmed();
+}
+
+struct KeyValue {
+    QString key;
+    QString value;
+};
+
+std::optional<KeyValue> SplitKeyLine(const QString& line) {
+    const QString trimmed = line.trimmed();
+    if (trimmed.startsWith(QLatin1Char(';'))) {
+        return std::nullopt;
+    }
+    const qsizetype equals = trimmed.indexOf(QLatin1Char('='));
+    if (equals < 0) {
+        return std::nullopt;
+    }
+    QString value = trimmed.mid(equals + 1).trimmed();
+    if (value.size() >= 2) {
+        const QChar first = value.front();
+        if ((first == QLatin1Char('"') || first == QLatin1Char('\'')) && value.back() == first) {
+            value = value.mid(1, value.size() - 2);
+        }
+    }
+    return KeyValue{trimmed.left(equals).trimmed(), value};
+}
+
+bool SameName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// Index of the first "[section]" line, or -1.
+qsizetype FindSection(const IniText& ini, const QString& section) {
+    for (size_t i = 0; i < ini.lines.size(); ++i) {
+        const auto name = SectionName(ini.lines[i].text);
+        if (name && SameName(*name, section)) {
+            return static_cast<qsizetype>(i);
+        }
+    }
+    return -1;
+}
+
+// One past the last line of the section whose header is at sectionLine.
+qsizetype SectionEnd(const IniText& ini, qsizetype sectionLine) {
+    qsizetype i = sectionLine + 1;
+    while (i < static_cast<qsizetype>(ini.lines.size()) && !SectionName(ini.lines[i].text)) {
+        ++i;
+    }
+    return i;
+}
+
+// Index of the first line of the section that holds the key, or -1.
+qsizetype FindKey(const IniText& ini, qsizetype sectionLine, const QString& key) {
+    const qsizetype end = SectionEnd(ini, sectionLine);
+    for (qsizetype i = sectionLine + 1; i < end; ++i) {
+        const auto pair = SplitKeyLine(ini.lines[i].text);
+        if (pair && SameName(pair->key, key)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+// Settings files are small; anything this big is not one of ours and is neither read into
+// memory nor rewritten.
+constexpr qint64 kMaxFileSize = qint64{64} << 20;
+
+std::optional<QByteArray> ReadWholeFile(const QString& path) {
+    // Only regular files: opening a FIFO would block.
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() > kMaxFileSize) {
+        return std::nullopt;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+// A value must stay on its own line, and the C-string heritage of the file ends it at a NUL.
+QString SingleLineValue(const QString& value) {
+    QString cleaned = TrimAtNull(value);
+    cleaned.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    cleaned.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return cleaned;
+}
+
+// Writes to a temporary file beside the target and renames it over the target only when
+// every byte reached the disk, so a crash or a full disk leaves the old file whole. (Qt 6.4's
+// QSaveFile renames its temporary file even after a failed write.)
+bool WriteFileAtomically(const QString& path, const QByteArray& bytes) {
+    QString target = path;
+    const QFileInfo info(path);
+    if (info.isSymLink()) {
+        target = info.canonicalFilePath();
+        if (target.isEmpty()) {
+            target = info.symLinkTarget();
+        }
+    }
+    const QFileInfo targetInfo(target);
+    QByteArray tempName = QFile::encodeName(targetInfo.absolutePath() + QStringLiteral("/.") +
+                                            targetInfo.fileName() + QStringLiteral(".XXXXXX"));
+    const int fd = ::mkostemp(tempName.data(), O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    bool ok = true;
+    struct stat old {};
+    if (::stat(QFile::encodeName(target).constData(), &old) == 0) {
+        ::fchmod(fd, old.st_mode & 07777);
+        if (::geteuid() == 0) {
+            // Root rewriting a user's settings must not take the file away from the user.
+            if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+                ok = false;
+            }
+        }
+    } else {
+        ::fchmod(fd, 0644);
+    }
+    qsizetype written = 0;
+    while (ok && written < bytes.size()) {
+        const ssize_t n =
+            ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        written += n;
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(tempName.constData(), QFile::encodeName(target).constData()) == 0;
+    if (!ok) {
+        ::unlink(tempName.constData());
+        return false;
+    }
+    // The rename itself reaches the disk with the folder.
+    const int folder = ::open(QFile::encodeName(targetInfo.absolutePath()).constData(),
+                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+    return true;
+}
+
+// Names that would read back as something else, or split a line, are not written.
+bool IsSingleLineName(const QString& trimmed) {
+    return !trimmed.isEmpty() && !trimmed.contains(QLatin1Char('\n')) &&
+           !trimmed.contains(QLatin1Char('\r')) && !trimmed.contains(QChar(u'\0'));
+}
+
+bool IsWritableSection(const QString& section) {
+    const QString trimmed = section.trimmed();
+    return IsSingleLineName(trimmed) && !trimmed.contains(QLatin1Char(']'));
+}
+
+bool IsWritableKey(const QString& key) {
+    const QString trimmed = key.trimmed();
+    return IsSingleLineName(trimmed) && !trimmed.contains(QLatin1Char('=')) &&
+           !trimmed.startsWith(QLatin1Char(';')) && !trimmed.startsWith(QLatin1Char('['));
+}
+
+}  // namespace
+
+QString ReadIniValue(const QString& iniPath, const QString& section, const QString& key) {
+    if (iniPath.isEmpty() || section.isEmpty() || key.isEmpty()) {
+        return QString();
+    }
+    const auto bytes = ReadWholeFile(iniPath);
+    if (!bytes) {
+        return QString();
+    }
+    // One pass over the bytes; only lines that can be a section header or a key are decoded,
+    // so a huge file costs a scan, not a copy per line.
+    std::optional<QString> found;
+    bool inSection = false;
+    ForEachLine(*bytes, [&](QByteArrayView line) {
+        if (line.contains('[')) {
+            if (const auto name = SectionName(QString::fromUtf8(line))) {
+                if (inSection) {
+                    return false;
+                }
+                inSection = SameName(*name, section);
+                return true;
+            }
+        }
+        if (inSection && line.contains('=')) {
+            const auto pair = SplitKeyLine(QString::fromUtf8(line));
+            if (pair && SameName(pair->key, key)) {
+                found = pair->value;
+                return false;
+            }
+        }
+        return true;
+    });
+    if (!found) {
+        return QString();
+    }
+    QString value = *found;
+    if (value.size() > kMaxValueLength) {
+        value.truncate(kMaxValueLength);
+        if (value.back().isHighSurrogate()) {
+            value.chop(1);
+        }
+    }
+    return TrimAtNull(value);
+}
+
+void WriteIniValue(const QString& iniPath, const QString& section, const QString& key,
+                   const QString& value) {
+    if (iniPath.isEmpty() || !IsWritableSection(section) || !IsWritableKey(key)) {
+        return;
+    }
+    IniText ini;
+    if (QFileInfo::exists(iniPath)) {
+        // A file we cannot read is left alone rather than replaced by one holding a single key.
+        const auto bytes = ReadWholeFile(iniPath);
+        if (!bytes) {
+            return;
+        }
+        ini = ParseLines(*bytes);
+    } else if (!QDir().mkpath(QFileInfo(iniPath).absolutePath())) {
+        return;
+    }
+
+    QByteArray newline("\n");
+    for (const IniLine& line : ini.lines) {
+        if (!line.ending.isEmpty()) {
+            newline = line.ending;
+            break;
+        }
+    }
+    const auto insertLine = [&](qsizetype at, const QString& text) {
+        // The line before the new one needs an end if it was the unterminated last line.
+        if (at > 0 && ini.lines[at - 1].ending.isEmpty()) {
+            ini.lines[at - 1].ending = newline;
+        }
+        ini.lines.insert(ini.lines.begin() + at, MakeLine(text, newline));
+    };
+
+    const QString trimmedKey = key.trimmed();
+    const QString keyLineText = trimmedKey + QLatin1Char('=') + SingleLineValue(value);
+    const qsizetype sectionLine = FindSection(ini, section);
+    if (sectionLine < 0) {
+        const qsizetype end = static_cast<qsizetype>(ini.lines.size());
+        insertLine(end, QLatin1Char('[') + section.trimmed() + QLatin1Char(']'));
+        insertLine(end + 1, keyLineText);
+    } else if (const qsizetype keyLine = FindKey(ini, sectionLine, trimmedKey); keyLine >= 0) {
+        ini.lines[keyLine] = MakeLine(keyLineText, ini.lines[keyLine].ending);
+    } else {
+        // After the section's last key, so blank lines and comments that lead into the next
+        // section stay where they are.
+        qsizetype after = sectionLine;
+        const qsizetype end = SectionEnd(ini, sectionLine);
+        for (qsizetype i = sectionLine + 1; i < end; ++i) {
+            if (SplitKeyLine(ini.lines[i].text)) {
+                after = i;
+            }
+        }
+        insertLine(after + 1, keyLineText);
+    }
+
+    QByteArray out;
+    if (ini.hasBom) {
+        out += kUtf8Bom;
+    }
+    for (const IniLine& line : ini.lines) {
+        out += line.raw;
+        out += line.ending;
+    }
+
+    WriteFileAtomically(iniPath, out);
+}

@@ -1,3 +1,0 @@
-#include "engine/app_state.h"
-
-bool bMainReady = false;

@@ -1,0 +1,62 @@
+#include "gui/startup.h"
+
+#include "encoder/encoder.h"
+#include "core/engine/app_state.h"
+#include "core/engine/pending_jobs.h"
+#include "core/engine/quick_convert_engine.h"
+#include "core/settings/app_settings.h"
+#include "gui/dialogs/profiles_dialog.h"
+#include "gui/main_window.h"
+#include "gui/splash.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <memory>
+
+int Main(QApplication& app) {
+    bMainReady = false;
+    AppSettings.IniPath = SettingsPathFor(ProgramFolder());
+    LoadSettings();
+
+    // Files handed in from here on wait in the pending list until the main window is ready.
+    PendingJobs pending;
+    QuickConvertEngine automation(pending);
+    if (automation.registerOnSessionBus()) {
+        WriteSessionServiceFile(app.applicationFilePath());
+    }
+
+    frmSplash splash;
+    splash.show();
+    splash.repaint();
+
+    std::unique_ptr<sw::enc::Encoder> objEncoder;
+    try {
+        objEncoder = std::make_unique<sw::enc::Encoder>();
+    } catch (const sw::Error& error) {
+        splash.close();
+        QMessageBox::warning(nullptr, QStringLiteral("Sonawell"), error.description());
+        return 1;
+    }
+
+    if (AppSettings.GeneralProfile.isEmpty() || AppSettings.QuickProfile.isEmpty()) {
+        frmProfiles profiles(objEncoder->profiles());
+        profiles.exec();
+        if (!profiles.bOKPressed) {
+            objEncoder.reset();
+            splash.close();
+            return 0;
+        }
+    }
+
+    frmMain mainWindow(*objEncoder, pending);
+    mainWindow.show();
+    QCoreApplication::processEvents();
+    splash.close();
+    // Closed while start-up let events run: the window has unloaded and the quit it asked for
+    // came before the event loop, which would then wait with no window open.
+    if (!mainWindow.isVisible()) {
+        return 0;
+    }
+    return app.exec();
+}

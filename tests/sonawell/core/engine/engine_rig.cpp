@@ -1,0 +1,234 @@
+#include "engine_rig.h"
+
+#include "core/settings/common.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include <taglib/asffile.h>
+#include <taglib/asftag.h>
+
+namespace enginetest {
+
+namespace {
+
+QString FromTagLib(const TagLib::String& text) {
+    return QString::fromStdString(text.to8Bit(true));
+}
+
+// Tone files are made once and copied, which keeps the ffmpeg tool off the critical path.
+QString Master(const QString& key, const std::function<bool(const QString&)>& make) {
+    static std::map<QString, QString> made;
+    const auto found = made.find(key);
+    if (found != made.end()) {
+        return found->second;
+    }
+    const QString folder = WorkRoot() + QStringLiteral("/masters");
+    QDir().mkpath(folder);
+    const QString file = folder + QLatin1Char('/') + key;
+    if (!make(file)) {
+        return {};
+    }
+    made.emplace(key, file);
+    return file;
+}
+
+QString CopyOf(const QString& master, const QString& target) {
+    if (master.isEmpty() || !QFile::copy(master, target)) {
+        ADD_FAILURE() << "could not make " << target.toStdString();
+        return target;
+    }
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
+    return target;
+}
+
+}  // namespace
+
+AsfReadBack ReadAsf(const QString& path) {
+    AsfReadBack back;
+    TagLib::ASF::File file(QFile::encodeName(path).constData());
+    back.valid = file.isValid() && file.tag();
+    if (!back.valid) {
+        return back;
+    }
+    back.title = FromTagLib(file.tag()->title());
+    back.author = FromTagLib(file.tag()->artist());
+    back.description = FromTagLib(file.tag()->comment());
+    for (const auto& [name, list] : file.tag()->attributeListMap()) {
+        for (const TagLib::ASF::Attribute& attribute : list) {
+            const bool dword = attribute.type() == TagLib::ASF::Attribute::DWordType;
+            back.attributes[FromTagLib(name)] =
+                dword ? QString::number(attribute.toUInt()) : FromTagLib(attribute.toString());
+            back.isDword[FromTagLib(name)] = dword;
+        }
+    }
+    return back;
+}
+
+DriverTest::DriverTest()
+    : dir_(WorkRoot() + QStringLiteral("/case-XXXXXX")),
+      savedSettings_(AppSettings),
+      driver_(encoder_, jobs_, prompt_),
+      page_(encoder_) {
+    driver_.setPercentWindowRoot(&page_);
+    // Connected after the driver, so these run once it has handled the notification.
+    QObject::connect(&encoder_, &sw::enc::Encoder::stateChanged, &driver_, [this](int32_t state) {
+        StateSeen seen;
+        seen.state = state;
+        seen.currentJob = driver_.nCurrentJob();
+        seen.converting = driver_.bConverting();
+        auto& groups = encoder_.sourceGroups();
+        seen.groups = groups.count();
+        if (groups.count() > 0) {
+            seen.groupName = groups.item(0).name();
+            if (groups.item(0).sourceCount() > 0) {
+                seen.input = groups.item(0).source(0).input();
+            }
+        }
+        states_.push_back(seen);
+        if (onState_) {
+            onState_(state);
+        }
+    });
+    QObject::connect(
+        &jobs_.model(), &QStandardItemModel::itemChanged, &driver_, [this](QStandardItem* item) {
+            const int row = item->row() + 1;
+            if (item->column() == JobList::kStatus) {
+                QStringList& history = statusHistory_[row];
+                if (history.isEmpty() || history.last() != item->text()) {
+                    history << item->text();
+                }
+            } else if (item->column() == JobList::kSource) {
+                const int icon = jobs_.smallIcon(row);
+                const bool started =
+                    icon == JobList::kIconConverting && icons_[row] != JobList::kIconConverting;
+                icons_[row] = icon;
+                if (started && onJobStarted_) {
+                    onJobStarted_(row);
+                }
+            }
+        });
+    QObject::connect(&driver_, &ConversionDriver::commandStatusChanged, &driver_,
+                     [this] { ++commandRefreshes_; });
+}
+
+DriverTest::~DriverTest() {
+    // A run still going (a failed test) is stopped and awaited before the encoder goes.
+    if (encoder_.runState() != sw::enc::RunState::Stopped || driver_.isBusy()) {
+        driver_.Stop();
+        if (!QTest::qWaitFor([this] { return encoder_.runState() == sw::enc::RunState::Stopped; },
+                             30000)) {
+            ADD_FAILURE() << "the encoder did not end its run";
+        }
+    }
+    AppSettings = savedSettings_;
+}
+
+QString DriverTest::path(const QString& name) const {
+    return dir_.filePath(name);
+}
+
+QString DriverTest::Mp3(const QString& name, double seconds) {
+    const QString master =
+        Master(QStringLiteral("tone-%1.mp3").arg(seconds),
+               [seconds](const QString& file) { return testsupport::MakeMp3(file, seconds); });
+    return CopyOf(master, path(name));
+}
+
+QString DriverTest::Wav(const QString& name, double seconds, int sampleRate, int channels) {
+    const QString master =
+        Master(QStringLiteral("tone-%1-%2-%3.wav").arg(seconds).arg(sampleRate).arg(channels),
+               [=](const QString& file) {
+                   return testsupport::MakeWav(file, seconds, sampleRate, channels);
+               });
+    return CopyOf(master, path(name));
+}
+
+void DriverTest::AddJob(const QString& source, const QString& output, const QString& format) {
+    jobs_.AddNewJob(source, output, format);
+    const int row = jobs_.count();
+    statusHistory_[row] = QStringList{Status(row)};
+    icons_[row] = jobs_.smallIcon(row);
+}
+
+QString DriverTest::Wma(const QString& name, double seconds, const QString& bitRate) {
+    const QString master =
+        Master(QStringLiteral("tone-%1-%2.wma").arg(seconds).arg(bitRate),
+               [seconds, bitRate](const QString& file) {
+                   if (bitRate.isEmpty()) {
+                       return testsupport::MakeWma(file, seconds);
+                   }
+                   return testsupport::MakeTone(
+                       file, seconds, 44100, 2,
+                       {QStringLiteral("-c:a"), QStringLiteral("wmav2"), QStringLiteral("-b:a"),
+                        bitRate, QStringLiteral("-f"), QStringLiteral("asf")});
+               });
+    return CopyOf(master, path(name));
+}
+
+QString DriverTest::Mp2(const QString& name, double seconds) {
+    const QString master =
+        Master(QStringLiteral("tone-%1.mp2").arg(seconds), [seconds](const QString& file) {
+            return testsupport::MakeTone(
+                file, seconds, 44100, 2,
+                {QStringLiteral("-c:a"), QStringLiteral("mp2"), QStringLiteral("-b:a"),
+                 QStringLiteral("192k"), QStringLiteral("-f"), QStringLiteral("mp2")});
+        });
+    return CopyOf(master, path(name));
+}
+
+void DriverTest::ExpectCompleted(int row) {
+    SCOPED_TRACE(row);
+    EXPECT_EQ(Status(row), QStringLiteral("100%"));
+    const QString output = jobs_.GetOutputFileName(row);
+    EXPECT_GT(GetFileSizeBytes(output), 0);
+    EXPECT_EQ(jobs_.text(row, JobList::kTargetSize), FormatFileSizeMB(output));
+    EXPECT_EQ(jobs_.smallIcon(row), JobList::kIconWaiting);
+}
+
+void DriverTest::ExpectLength(const QString& output, double seconds,
+                              const QString& codecAndFormat) {
+    SCOPED_TRACE(output.toStdString());
+    EXPECT_EQ(testsupport::ProbeCodecAndFormat(output), codecAndFormat);
+    const auto outputLength = testsupport::ProbeDuration(output);
+    ASSERT_TRUE(outputLength);
+    EXPECT_NEAR(*outputLength, seconds, 0.1);
+}
+
+void DriverTest::ExpectSameLength(const QString& source, const QString& output,
+                                  const QString& codecAndFormat) {
+    const auto sourceLength = testsupport::ProbeDuration(source);
+    ASSERT_TRUE(sourceLength) << source.toStdString();
+    ExpectLength(output, *sourceLength, codecAndFormat);
+}
+
+QString DriverTest::ToolTip(int row) {
+    const QStandardItem* item = jobs_.model().item(row - 1, JobList::kStatus);
+    return item ? item->toolTip() : QString();
+}
+
+bool DriverTest::WaitUntilIdle(int timeoutMs) {
+    return QTest::qWaitFor(
+        [this] {
+            return !driver_.bConverting() && !driver_.isBusy() &&
+                   encoder_.runState() == sw::enc::RunState::Stopped;
+        },
+        timeoutMs);
+}
+
+bool DriverTest::WaitForState(sw::enc::RunState state, int timeoutMs) {
+    const size_t seen = states_.size();
+    return QTest::qWaitFor(
+        [this, seen, state] {
+            for (size_t i = seen; i < states_.size(); ++i) {
+                if (states_[i].state == static_cast<int>(state)) {
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeoutMs);
+}
+
+}  // namespace enginetest

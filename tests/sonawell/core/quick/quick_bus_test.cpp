@@ -1,0 +1,492 @@
+// The automation server on a real session bus (the test runs inside dbus-run-session): paths
+// handed in through the bus become quick jobs, and start-up serves the bus before any window.
+
+#include "core/engine/app_state.h"
+#include "core/engine/quick_convert_engine.h"
+#include "quick_test_support.h"
+#include "quillmark/quick_convert_client.h"
+#include "core/settings/app_settings.h"
+#include "gui/dialogs/profiles_dialog.h"
+#include "gui/main_window.h"
+#include "gui/splash.h"
+#include "gui/startup.h"
+#include "support/audio_fixtures.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gio/gio.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <future>
+#include <string>
+#include <thread>
+#include <vector>
+
+using quicktest::Engine;
+using quicktest::kProfile;
+using quicktest::UseQuickSettings;
+using quicktest::WaitUntil;
+using ::testing::IsEmpty;
+
+namespace {
+
+std::vector<std::string> ToStd(const QStringList& paths) {
+    std::vector<std::string> list;
+    for (const QString& path : paths) {
+        list.push_back(path.toStdString());
+    }
+    return list;
+}
+
+// The client of the file-manager extension, on a thread of its own so that this thread can
+// serve the calls.
+quickconvert::AddJobsResult HandIn(const QStringList& paths) {
+    auto call = std::async(std::launch::async, [files = ToStd(paths)] {
+        return quickconvert::AddJobs(quickconvert::kProgId, files);
+    });
+    WaitUntil([&] { return call.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+              std::chrono::seconds(60));
+    return call.get();
+}
+
+// Hands every path in without waiting for one call's answer before sending the next, on a
+// connection of its own; `answered` counts the calls answered without an error as they come.
+void HandInPipelined(const std::vector<std::string>& paths, std::atomic<int>& answered) {
+    struct Tally {
+        int outstanding = 0;
+        std::atomic<int>* answered = nullptr;
+    } tally{0, &answered};
+    g_autoptr(GMainContext) context = g_main_context_new();
+    g_main_context_push_thread_default(context);
+    {
+        g_autofree char* address =
+            g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+        g_autoptr(GDBusConnection) bus =
+            address == nullptr ? nullptr
+                               : g_dbus_connection_new_for_address_sync(
+                                     address,
+                                     static_cast<GDBusConnectionFlags>(
+                                         G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                         G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+                                     nullptr, nullptr, nullptr);
+        if (bus != nullptr) {
+            const std::string name(quickconvert::kBusName);
+            const std::string object(quickconvert::kObjectPath);
+            const std::string interface(quickconvert::kInterface);
+            for (const std::string& path : paths) {
+                ++tally.outstanding;
+                g_dbus_connection_call(
+                    bus, name.c_str(), object.c_str(), interface.c_str(), "AddJobs",
+                    g_variant_new("(s)", path.c_str()), nullptr, G_DBUS_CALL_FLAGS_NONE, -1,
+                    nullptr,
+                    [](GObject* source, GAsyncResult* result, gpointer data) {
+                        auto* t = static_cast<Tally*>(data);
+                        g_autoptr(GVariant) reply = g_dbus_connection_call_finish(
+                            G_DBUS_CONNECTION(source), result, nullptr);
+                        --t->outstanding;
+                        *t->answered += reply != nullptr ? 1 : 0;
+                    },
+                    &tally);
+            }
+            while (tally.outstanding > 0) {
+                g_main_context_iteration(context, TRUE);
+            }
+        }
+    }
+    g_main_context_pop_thread_default(context);
+}
+
+QString WithExtension(const QString& path, const QString& extension) {
+    return path.left(path.lastIndexOf(QLatin1Char('.')) + 1) + extension;
+}
+
+class QuickBus : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        ASSERT_TRUE(automation_.registerOnSessionBus()) << "no session bus";
+        ASSERT_TRUE(QDBusConnection::sessionBus().interface()->isServiceRegistered(
+            QuickConvertEngine::kServiceName));
+        bMainReady = true;
+    }
+    void TearDown() override {
+        bMainReady = false;
+        QDBusConnection::sessionBus().unregisterService(QuickConvertEngine::kServiceName);
+    }
+
+    QString mp3(const QString& name, double seconds = 0.5) const {
+        const QString path = dir_.filePath(name);
+        QDir().mkpath(QFileInfo(path).path());
+        EXPECT_TRUE(testsupport::MakeMp3(path, seconds)) << path.toStdString();
+        return path;
+    }
+
+    QTemporaryDir dir_;
+    Engine engine_;
+    QuickConvertEngine automation_{engine_.pending};
+};
+
+// What other clients (the file-manager extension, dbus-send) rely on: AddJobs with one string
+// argument, strFileName, and no result.
+TEST_F(QuickBus, OffersAddJobsWithOneStringAndNoResult) {
+    auto introspect = std::async(std::launch::async, [] {
+        std::string xml;
+        g_autoptr(GDBusConnection) bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+        if (bus != nullptr) {
+            g_autoptr(GVariant) reply = g_dbus_connection_call_sync(
+                bus, std::string(quickconvert::kBusName).c_str(),
+                std::string(quickconvert::kObjectPath).c_str(),
+                "org.freedesktop.DBus.Introspectable", "Introspect", nullptr, G_VARIANT_TYPE("(s)"),
+                G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
+            if (reply != nullptr) {
+                const char* text = nullptr;
+                g_variant_get(reply, "(&s)", &text);
+                xml = text;
+            }
+        }
+        return xml;
+    });
+    WaitUntil(
+        [&] { return introspect.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+    const std::string xml = introspect.get();
+    g_autoptr(GDBusNodeInfo) node = g_dbus_node_info_new_for_xml(xml.c_str(), nullptr);
+    ASSERT_NE(node, nullptr) << xml;
+    GDBusInterfaceInfo* interface =
+        g_dbus_node_info_lookup_interface(node, std::string(quickconvert::kInterface).c_str());
+    ASSERT_NE(interface, nullptr) << xml;
+    GDBusMethodInfo* method = g_dbus_interface_info_lookup_method(interface, "AddJobs");
+    ASSERT_NE(method, nullptr) << xml;
+    ASSERT_NE(method->in_args, nullptr);
+    ASSERT_NE(method->in_args[0], nullptr);
+    EXPECT_STREQ(method->in_args[0]->name, "strFileName");
+    EXPECT_STREQ(method->in_args[0]->signature, "s");
+    EXPECT_EQ(method->in_args[1], nullptr);
+    EXPECT_TRUE(method->out_args == nullptr || method->out_args[0] == nullptr);
+}
+
+TEST_F(QuickBus, ThreeMp3PathsBecomeJobsInOrderAndConvertFromTheFirst) {
+    QObject watch;  // the connections below end with this test's locals
+    UseQuickSettings(true);
+    const QStringList paths = {mp3(QStringLiteral("one.mp3"), 1.0),
+                               mp3(QStringLiteral("two.mp3"), 1.0),
+                               mp3(QStringLiteral("three.mp3"), 1.0)};
+    // The rows in the order they were taken up, read off the "converting" icon.
+    std::vector<int> started;
+    QObject::connect(&engine_.jobs.model(), &QAbstractItemModel::dataChanged, &watch,
+                     [&](const QModelIndex& from, const QModelIndex& to) {
+                         for (int row = from.row() + 1; row <= to.row() + 1; ++row) {
+                             if (engine_.jobs.smallIcon(row) == JobList::kIconConverting &&
+                                 (started.empty() || started.back() != row)) {
+                                 started.push_back(row);
+                             }
+                         }
+                     });
+
+    const auto result = HandIn(paths);
+    ASSERT_TRUE(result.allHandedOver()) << result.unreachable;
+    ASSERT_TRUE(WaitUntil([&] { return engine_.jobs.count() == 3 && engine_.queueDone(); }));
+
+    EXPECT_EQ(engine_.sources(), paths);
+    EXPECT_EQ(started, (std::vector<int>{1, 2, 3}));
+    EXPECT_THAT(engine_.prompt.messages, IsEmpty());
+    for (int row = 1; row <= 3; ++row) {
+        const QString target = WithExtension(paths.at(row - 1), QStringLiteral("wma"));
+        EXPECT_EQ(engine_.jobs.GetOutputFileName(row), target);
+        EXPECT_EQ(engine_.jobs.GetProfileName(row), kProfile);
+        EXPECT_EQ(engine_.jobs.text(row, JobList::kStatus), QStringLiteral("100%"));
+        EXPECT_EQ(testsupport::ProbeCodecAndFormat(target), QStringLiteral("wmav2|asf"));
+    }
+}
+
+TEST_F(QuickBus, PathsWithSpacesQuotesLettersAndNewlinesArriveUnchanged) {
+    UseQuickSettings(true);
+    const QStringList paths = {
+        mp3(QStringLiteral("with space/My Song .mp3")),
+        mp3(QStringLiteral("quotes/\"Double\" 'Single' `Back` $HOME.mp3")),
+        mp3(QStringLiteral("Ünïcödé/Größe – 日本語 ♫.Mp3")),
+        mp3(QStringLiteral("new\nline/first\nsecond.mp3")),
+        mp3(QStringLiteral("tab\tand back\\slash.mp3")),
+    };
+    const QString wma = dir_.filePath(QStringLiteral("Ünïcödé/Grüße \"wav\"\n.wma"));
+    ASSERT_TRUE(testsupport::MakeWma(wma, 0.5));
+
+    const auto result = HandIn(QStringList(paths) << wma);
+    ASSERT_TRUE(result.allHandedOver()) << result.unreachable;
+    ASSERT_TRUE(WaitUntil([&] { return engine_.jobs.count() == 6 && engine_.queueDone(); }));
+
+    EXPECT_EQ(engine_.sources(), QStringList(paths) << wma);
+    EXPECT_THAT(engine_.prompt.messages, IsEmpty());
+    for (int row = 1; row <= 6; ++row) {
+        const QString source = engine_.jobs.GetSourceFileName(row);
+        const QString target =
+            WithExtension(source, row == 6 ? QStringLiteral("wav") : QStringLiteral("wma"));
+        SCOPED_TRACE(source.toStdString());
+        EXPECT_EQ(engine_.jobs.GetOutputFileName(row), target);
+        EXPECT_EQ(engine_.jobs.text(row, JobList::kStatus), QStringLiteral("100%"));
+        EXPECT_GT(QFileInfo(target).size(), 0);
+    }
+}
+
+// A flush that starts a WMA decode lets events run until the decode ends; a path handed in
+// then must not be lost when that flush finishes.
+TEST_F(QuickBus, APathHandedInWhileAFlushDecodesIsNotLost) {
+    QObject watch;  // the connections below end with this test's locals
+    UseQuickSettings(true);
+    engine_.quick.timerPendingJobs().setInterval(20);
+    const QString wma = dir_.filePath(QStringLiteral("first.wma"));
+    ASSERT_TRUE(testsupport::MakeWma(wma, 2.0));
+    const QString during = mp3(QStringLiteral("during.mp3"));
+
+    // The second path is handed in from inside the decode's first progress report.
+    std::atomic<bool> handedIn = false;
+    bool reported = false;
+    QObject::connect(&engine_.jobs.model(), &QAbstractItemModel::dataChanged, &watch, [&] {
+        if (engine_.driver.isDecoding() && !reported) {
+            reported = true;
+            std::thread client([&] {
+                quickconvert::AddJobs(quickconvert::kProgId, {during.toStdString()});
+                handedIn = true;
+            });
+            WaitUntil([&] { return handedIn.load(); });
+            client.join();
+        }
+    });
+    ASSERT_TRUE(HandIn({wma}).allHandedOver());
+    WaitUntil([&] { return engine_.jobs.count() >= 2 && engine_.queueDone(); },
+              std::chrono::seconds(10));
+    EXPECT_TRUE(reported);
+    EXPECT_EQ(engine_.sources(), (QStringList{wma, during}));
+    for (int row = 1; row <= 2; ++row) {
+        EXPECT_EQ(engine_.jobs.text(row, JobList::kStatus), QStringLiteral("100%"));
+        EXPECT_GT(QFileInfo(engine_.jobs.GetOutputFileName(row)).size(), 0);
+    }
+}
+
+// A thousand paths as fast as the bus takes them. The first ones arrive before the window is
+// ready: an MP3 is encoded, and when it ends a WMA is decoded, which lets events run; half
+// of the rest arrive and are flushed while that decode runs, the others after it.
+TEST_F(QuickBus, AThousandPathsBecomeOneJobEachInOrderWhileADecodeRuns) {
+    QObject watch;  // the connections below end with this test's locals
+    UseQuickSettings(true);
+    bMainReady = false;
+    engine_.quick.timerPendingJobs().setInterval(20);
+    const QString wma = dir_.filePath(QStringLiteral("second.wma"));
+    ASSERT_TRUE(testsupport::MakeWma(wma, 5.0));
+    QStringList paths = {mp3(QStringLiteral("first.mp3")), wma};
+    // Missing files: their decodes fail at once, so the queue gets through them quickly.
+    for (int i = 2; i < 1000; ++i) {
+        paths << dir_.filePath(QStringLiteral("gone/track %1.wma").arg(i, 4, 10, QLatin1Char('0')));
+    }
+    constexpr int kBeforeReady = 10;
+    constexpr int kDuringDecode = 500;
+
+    std::atomic<bool> decodeStarted = false;
+    std::atomic<int> answered = 0;
+    QObject::connect(&engine_.driver, &ConversionDriver::commandStatusChanged, &watch,
+                     [&] { decodeStarted = decodeStarted || engine_.driver.isDecoding(); });
+    // The decode is quicker than the bus; it is held at its first progress report, letting
+    // events run as its reports do, as a longer file would.
+    bool held = false;
+    int answeredDuringDecode = 0;
+    QObject::connect(&engine_.jobs.model(), &QAbstractItemModel::dataChanged, &watch, [&] {
+        if (engine_.driver.isDecoding() && !held) {
+            held = true;
+            const int before = answered;
+            WaitUntil([&] { return answered >= kDuringDecode; });
+            answeredDuringDecode = answered - before;
+        }
+    });
+    int addedWhileDecoding = 0;
+    QObject::connect(&engine_.jobs.model(), &QAbstractItemModel::rowsInserted, &watch,
+                     [&] { addedWhileDecoding += engine_.driver.isDecoding() ? 1 : 0; });
+
+    std::atomic<bool> firstHandedIn = false;
+    std::thread client([&] {
+        const auto first =
+            quickconvert::AddJobs(quickconvert::kProgId, ToStd(paths.mid(0, kBeforeReady)));
+        answered = static_cast<int>(first.handedOver.size());
+        firstHandedIn = true;
+        const QDeadlineTimer deadline(std::chrono::seconds(20));
+        while (!decodeStarted && !deadline.hasExpired()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        HandInPipelined(ToStd(paths.mid(kBeforeReady)), answered);
+    });
+    const bool handedIn = WaitUntil([&] { return firstHandedIn.load(); });
+    // The window is ready only now.
+    bMainReady = true;
+    const bool done = WaitUntil(
+        [&] { return answered == 1000 && engine_.jobs.count() >= 1000 && engine_.queueDone(); },
+        std::chrono::seconds(60));
+    client.join();
+    ASSERT_TRUE(handedIn);
+    ASSERT_TRUE(done) << "answered " << answered << ", jobs " << engine_.jobs.count();
+
+    EXPECT_GE(answeredDuringDecode, kDuringDecode - kBeforeReady);
+    EXPECT_GT(addedWhileDecoding, 0) << "no path became a job while the decode ran";
+    const QStringList sources = engine_.sources();
+    ASSERT_EQ(sources.size(), 1000);
+    for (int i = 0; i < 1000; ++i) {
+        ASSERT_EQ(sources.at(i), paths.at(i)) << "row " << i + 1;
+    }
+    for (int row = 1; row <= 2; ++row) {
+        EXPECT_EQ(engine_.jobs.text(row, JobList::kStatus), QStringLiteral("100%"));
+        EXPECT_GT(QFileInfo(engine_.jobs.GetOutputFileName(row)).size(), 0);
+    }
+}
+
+// Start-up as the program runs it: the bus is served from before the splash, a file handed in
+// while the default-profile dialog is open waits, and becomes a job (and an output) once the
+// main window is up.
+TEST(StartUp, ServesTheBusBeforeTheSplashAndQueuesUntilTheMainWindowIsUp) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString program = dir.filePath(QStringLiteral("program"));
+    ASSERT_TRUE(QDir().mkpath(program));
+    {
+        QFile ini(program + QStringLiteral("/Sonawell.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        // No quick-convert profile: the default-profile dialog comes up.
+        ini.write("[General]\nAutoStart=1\nCPUPriority=1\n[Quick Convert]\nSameTargetDir=1\n");
+    }
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toUtf8());
+    SetProgramFolder(program);
+    const QString source = dir.filePath(QStringLiteral("handed in.mp3"));
+    ASSERT_TRUE(testsupport::MakeMp3(source, 1.0));
+    const QString target = dir.filePath(QStringLiteral("handed in.wma"));
+
+    struct Seen {
+        bool splashShown = false;
+        bool servedAtSplash = false;
+        bool dialogUp = false;
+        bool mainWindowDuringDialog = false;
+        bool answeredDuringDialog = false;
+        bool mainWindowUp = false;
+        int jobsWhenMainWindowUp = -1;
+        bool outputBeforeMainWindow = false;
+        QStringList jobs;
+        QString status;
+        bool timedOut = false;
+    } seen;
+
+    // The splash's show event is the first moment it can be seen.
+    class SplashWatch : public QObject {
+    public:
+        explicit SplashWatch(Seen& s) : seen_(s) {}
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Show && qobject_cast<frmSplash*>(watched) &&
+                !seen_.splashShown) {
+                seen_.splashShown = true;
+                seen_.servedAtSplash =
+                    QDBusConnection::sessionBus().interface()->isServiceRegistered(
+                        QuickConvertEngine::kServiceName);
+            }
+            return false;
+        }
+
+    private:
+        Seen& seen_;
+    } splashWatch(seen);
+    qApp->installEventFilter(&splashWatch);
+
+    bool sent = false;
+    std::future<quickconvert::AddJobsResult> call;
+    const QDeadlineTimer deadline(std::chrono::seconds(40));
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (deadline.hasExpired()) {
+            seen.timedOut = true;
+            while (QWidget* modal = QApplication::activeModalWidget()) {
+                modal->close();
+            }
+            if (frmMainInstance) {
+                frmMainInstance->close();
+            }
+            return;
+        }
+        if (auto* dialog = qobject_cast<frmProfiles*>(QApplication::activeModalWidget())) {
+            seen.dialogUp = true;
+            seen.mainWindowDuringDialog = seen.mainWindowDuringDialog || frmMainInstance != nullptr;
+            seen.outputBeforeMainWindow = seen.outputBeforeMainWindow || QFileInfo::exists(target);
+            if (!sent) {
+                sent = true;
+                call = std::async(std::launch::async, [&] {
+                    return quickconvert::AddJobs(quickconvert::kProgId, {source.toStdString()});
+                });
+            } else if (call.valid() &&
+                       call.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+                seen.answeredDuringDialog = call.get().allHandedOver();
+                // A while longer: nothing may come of the file before the main window.
+                QTimer::singleShot(600, dialog, [dialog] {
+                    dialog->comboProfile->setCurrentText(kProfile);
+                    dialog->cmdOK->click();
+                });
+            }
+            return;
+        }
+        if (!frmMainInstance) {
+            seen.outputBeforeMainWindow = seen.outputBeforeMainWindow || QFileInfo::exists(target);
+            return;
+        }
+        frmMain& window = *frmMainInstance;
+        if (!seen.mainWindowUp) {
+            seen.mainWindowUp = true;
+            seen.jobsWhenMainWindowUp = window.jobs().count();
+            seen.outputBeforeMainWindow = seen.outputBeforeMainWindow || QFileInfo::exists(target);
+        }
+        const ConversionDriver& driver = window.driver();
+        if (window.jobs().count() > 0 && !driver.bConverting() && !driver.isBusy() &&
+            driver.nCurrentJob() > window.jobs().count()) {
+            for (int row = 1; row <= window.jobs().count(); ++row) {
+                seen.jobs << window.jobs().GetSourceFileName(row);
+            }
+            seen.status = window.jobs().text(1, JobList::kStatus);
+            window.close();
+        }
+    });
+    poll.start();
+    const int exitCode = Main(*qApp);
+    poll.stop();
+    qApp->removeEventFilter(&splashWatch);
+    SetProgramFolder(QString());
+    QDBusConnection::sessionBus().unregisterService(QuickConvertEngine::kServiceName);
+
+    EXPECT_FALSE(seen.timedOut);
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_TRUE(seen.splashShown);
+    EXPECT_TRUE(seen.servedAtSplash) << "the bus name was not owned when the splash appeared";
+    EXPECT_TRUE(seen.dialogUp);
+    EXPECT_FALSE(seen.mainWindowDuringDialog);
+    EXPECT_TRUE(seen.answeredDuringDialog);
+    EXPECT_TRUE(seen.mainWindowUp);
+    EXPECT_EQ(seen.jobsWhenMainWindowUp, 0);
+    EXPECT_FALSE(seen.outputBeforeMainWindow);
+    EXPECT_EQ(seen.jobs, QStringList{source});
+    EXPECT_EQ(seen.status, QStringLiteral("100%"));
+    EXPECT_EQ(testsupport::ProbeCodecAndFormat(target), QStringLiteral("wmav2|asf"));
+
+    // Each start refreshes the file that lets the bus start the program.
+    QFile service(
+        dir.filePath(QStringLiteral("data/dbus-1/services/Sonawell.QuickConvertEngine.service")));
+    ASSERT_TRUE(service.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(service.readAll());
+    EXPECT_TRUE(text.contains(QStringLiteral("Name=Sonawell.QuickConvertEngine\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Exec=\"%1\"\n").arg(qApp->applicationFilePath())));
+    qputenv("XDG_DATA_HOME", dataHome);
+}
+
+}  // namespace

@@ -1,0 +1,171 @@
+// Quick convert without a bus: the target and profile a handed-in path gets, and what a flush
+// does with the pending paths, with the real encoder and decoder behind the job list.
+
+#include "core/engine/quick_convert.h"
+#include "core/engine/app_state.h"
+#include "quick_test_support.h"
+#include "core/settings/app_settings.h"
+#include "support/audio_fixtures.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using quicktest::Engine;
+using quicktest::kProfile;
+using quicktest::UseQuickSettings;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+const QString kWave = QStringLiteral("WMA to WAV");
+
+struct TargetCase {
+    const char* source;
+    const char* target;  // empty: the path is dropped
+    bool wave;           // "WMA to WAV" rather than the quick-convert profile
+};
+
+void ExpectTargets(const std::vector<TargetCase>& cases) {
+    for (const TargetCase& c : cases) {
+        SCOPED_TRACE(c.source);
+        QString profile = QStringLiteral("untouched");
+        const QString target = QuickConvert::QuickTarget(QString::fromUtf8(c.source), &profile);
+        EXPECT_EQ(target, QString::fromUtf8(c.target));
+        if (*c.target != '\0') {
+            EXPECT_EQ(profile, c.wave ? kWave : kProfile);
+        }
+    }
+}
+
+TEST(QuickTarget, BesideTheSourceWhenSameTargetDirIsOn) {
+    UseQuickSettings(true, true, QStringLiteral("/elsewhere"));
+    ExpectTargets({
+        {"/music/a.mp3", "/music/a.wma", false},
+        {"/music/b.WMA", "/music/b.wav", true},
+        {"/music/c.Mp2", "/music/c.wma", false},
+        {"/music/d.wav", "/music/d.wma", false},
+        {"/music/live.2001.mp3", "/music/live.2001.wma", false},
+        {"/music/some.folder/e.mp3", "/music/some.folder/e.wma", false},
+    });
+}
+
+TEST(QuickTarget, InTheTargetFolderJoinedWithOneSlash) {
+    for (const char* folder : {"/out", "/out/", "/out//", "/out\\"}) {
+        SCOPED_TRACE(folder);
+        UseQuickSettings(true, false, QString::fromUtf8(folder));
+        ExpectTargets({
+            {"/music/a.mp3", "/out/a.wma", false},
+            {"/music/b.WMA", "/out/b.wav", true},
+            {"/music/x.y/c.mp2", "/out/c.wma", false},
+        });
+    }
+    UseQuickSettings(true, false, QStringLiteral("/"));
+    ExpectTargets({{"/music/a.mp3", "/a.wma", false}});
+}
+
+TEST(QuickTarget, EmptyTargetFolderKeepsTheOutputBesideItsSource) {
+    UseQuickSettings(true, false, QString());
+    ExpectTargets({
+        {"/music/a.mp3", "/music/a.wma", false},
+        {"/music/b.wma", "/music/b.wav", true},
+    });
+}
+
+TEST(QuickTarget, OtherExtensionsAreDropped) {
+    for (const bool same : {true, false}) {
+        UseQuickSettings(true, same, QStringLiteral("/out"));
+        ExpectTargets({
+            {"/music/a.ogg", "", false},
+            {"/music/noextension", "", false},
+            {"/music/album.mp3/track01", "", false},
+            {"/music/trailing.mp3 ", "", false},
+            {"/music/a.mp3.bak", "", false},
+            {"/music/a.mp4", "", false},
+            {"/music/a.", "", false},
+            {"", "", false},
+        });
+    }
+}
+
+class QuickFlush : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        // The timer stays out of the way: each test flushes by hand.
+        bMainReady = false;
+    }
+
+    QString file(const QString& name) const { return dir_.filePath(name); }
+    QString mp3(const QString& name, double seconds = 0.5) const {
+        const QString path = file(name);
+        EXPECT_TRUE(testsupport::MakeMp3(path, seconds));
+        return path;
+    }
+
+    QTemporaryDir dir_;
+    Engine engine_;
+};
+
+TEST_F(QuickFlush, DroppedPathsAddNothingAndShowNothing) {
+    UseQuickSettings(true);
+    engine_.pending.AddPendingJob(file(QStringLiteral("song.ogg")));
+    engine_.pending.AddPendingJob(file(QStringLiteral("README")));
+    engine_.quick.FlushPendingJobs();
+    EXPECT_EQ(engine_.jobs.count(), 0);
+    EXPECT_EQ(engine_.pending.nPendingJobs(), 0);
+    EXPECT_FALSE(engine_.driver.bConverting());
+    EXPECT_THAT(engine_.prompt.messages, IsEmpty());
+}
+
+TEST_F(QuickFlush, AutoStartOffQueuesWithoutConverting) {
+    UseQuickSettings(false);
+    const QString a = mp3(QStringLiteral("a.mp3"));
+    engine_.pending.AddPendingJob(a);
+    engine_.quick.FlushPendingJobs();
+    ASSERT_EQ(engine_.jobs.count(), 1);
+    EXPECT_EQ(engine_.jobs.GetOutputFileName(1), file(QStringLiteral("a.wma")));
+    EXPECT_EQ(engine_.jobs.GetProfileName(1), kProfile);
+    EXPECT_EQ(engine_.jobs.text(1, JobList::kStatus), QStringLiteral("0%"));
+    EXPECT_FALSE(engine_.driver.bConverting());
+    EXPECT_EQ(engine_.encoder.runState(), sw::enc::RunState::Stopped);
+}
+
+// A WMA decode lets events run, so a flush can be entered again while the one that started
+// the decode still holds paths to add. Paths must still become jobs in the order they were
+// handed in, and every one of them be converted.
+TEST_F(QuickFlush, NestedFlushDuringADecodeKeepsTheOrderAndLosesNothing) {
+    QObject watch;  // the connections below end with this test's locals
+    UseQuickSettings(true);
+    const QString wma = file(QStringLiteral("long.wma"));
+    ASSERT_TRUE(testsupport::MakeWma(wma, 5.0));
+    const QString second = mp3(QStringLiteral("second.mp3"));
+    const QString during = mp3(QStringLiteral("during.mp3"));
+
+    bool nested = false;
+    QObject::connect(&engine_.jobs.model(), &QAbstractItemModel::dataChanged, &watch, [&] {
+        if (engine_.driver.isDecoding() && !nested) {
+            nested = true;
+            engine_.pending.AddPendingJob(during);
+            engine_.quick.FlushPendingJobs();
+        }
+    });
+    engine_.pending.AddPendingJob(wma);
+    engine_.pending.AddPendingJob(second);
+    engine_.quick.FlushPendingJobs();
+    ASSERT_TRUE(nested) << "the decode reported no progress";
+
+    EXPECT_THAT(engine_.sources(), ElementsAre(wma, second, during));
+    ASSERT_TRUE(quicktest::WaitUntil([&] { return engine_.queueDone(); }));
+    EXPECT_THAT(engine_.prompt.messages, IsEmpty());
+    for (int row = 1; row <= engine_.jobs.count(); ++row) {
+        SCOPED_TRACE(engine_.jobs.GetSourceFileName(row).toStdString());
+        EXPECT_EQ(engine_.jobs.text(row, JobList::kStatus), QStringLiteral("100%"));
+        EXPECT_GT(QFileInfo(engine_.jobs.GetOutputFileName(row)).size(), 0);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,302 @@
+// The built program from a program folder of the test's own, on a bus of the test's own:
+// handed-in MP3 files become WMA files with their tags, and a call while it isn't running
+// starts it through the service file the program writes for itself.
+
+#include "core/engine/quick_convert_engine.h"
+#include "quillmark/private_bus.h"
+#include "quillmark/quick_convert_client.h"
+#include "support/audio_fixtures.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QThread>
+
+#include <asffile.h>
+#include <gio/gio.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+using quillmarktest::PrivateBus;
+using quillmarktest::TempFolder;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kProfile[] = "Audio for CD quality (128 Kbps, 44 kHz, stereo)";
+
+// A copy of the program and the libraries it loads by name, with settings under which it
+// asks nothing: both profiles chosen, AutoStart on, normal priority.
+fs::path MakeProgramFolder(const fs::path& folder) {
+    const fs::path built = testsupport::BinDir().toStdString();
+    fs::create_directories(folder);
+    for (const char* name : {"sonawell", "libmellorin.so", "libid3prop.so"}) {
+        fs::copy_file(built / name, folder / name);
+    }
+    std::ofstream(folder / "Sonawell.ini")
+        << "[General]\r\nProfile=" << kProfile
+        << "\r\nAutoStart=1\r\nCPUPriority=1\r\nDeleteSource=0\r\nOverwriteExist=1\r\n"
+        << "[Quick Convert]\r\nProfile=" << kProfile << "\r\nSameTargetDir=1\r\n";
+    return folder / "sonawell";
+}
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const QDeadlineTimer deadline(timeout);
+    while (!done()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QThread::msleep(50);
+    }
+    return true;
+}
+
+GDBusConnection* Connect(const std::string& address) {
+    return g_dbus_connection_new_for_address_sync(
+        address.c_str(),
+        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+        nullptr, nullptr, nullptr);
+}
+
+// The process that owns the quick-convert name on the bus, 0 when none does.
+pid_t OwnerPid(const std::string& address) {
+    g_autoptr(GDBusConnection) bus = Connect(address);
+    if (bus == nullptr) {
+        return 0;
+    }
+    g_autoptr(GVariant) reply = g_dbus_connection_call_sync(
+        bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+        "GetConnectionUnixProcessID",
+        g_variant_new("(s)", std::string(quickconvert::kBusName).c_str()), G_VARIANT_TYPE("(u)"),
+        G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
+    guint32 pid = 0;
+    if (reply != nullptr) {
+        g_variant_get(reply, "(u)", &pid);
+    }
+    return static_cast<pid_t>(pid);
+}
+
+// Ended: no longer there, or a zombie. The bus starts the program detached, so init is its
+// parent and reaps it in its own time.
+bool ProcessGone(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string pidField, name, state;
+    return !(stat >> pidField >> name >> state) || state == "Z";
+}
+
+// Ends the program that the bus started, and waits until it has gone.
+struct StopOwnerAtEnd {
+    const std::string& address;
+    ~StopOwnerAtEnd() {
+        const pid_t pid = OwnerPid(address);
+        if (pid > 0) {
+            kill(pid, SIGTERM);
+            WaitFor([pid] { return ProcessGone(pid); }, std::chrono::seconds(10));
+        }
+    }
+};
+
+struct Tagged {
+    std::string path;
+    testsupport::Id3v1 tag;
+};
+
+void MakeTaggedMp3(const Tagged& file) {
+    const QString path = QString::fromStdString(file.path);
+    ASSERT_TRUE(testsupport::MakeMp3(path, 1.0));
+    ASSERT_TRUE(testsupport::AppendId3v1(path, file.tag));
+}
+
+std::string WmaPath(const std::string& mp3) {
+    return mp3.substr(0, mp3.rfind('.') + 1) + "wma";
+}
+
+// The WMA attributes a file carries, as text; empty when the file can't be read yet.
+std::map<std::string, std::string> Attributes(const std::string& path) {
+    std::map<std::string, std::string> found;
+    TagLib::ASF::File file(path.c_str());
+    if (!file.isValid() || file.tag() == nullptr) {
+        return found;
+    }
+    TagLib::ASF::Tag* tag = file.tag();
+    found["Title"] = tag->title().to8Bit(true);
+    found["Author"] = tag->artist().to8Bit(true);
+    found["Description"] = tag->comment().to8Bit(true);
+    for (const auto& [name, list] : tag->attributeListMap()) {
+        if (list.isEmpty()) {
+            continue;
+        }
+        const TagLib::ASF::Attribute& value = list.front();
+        found[name.to8Bit(true)] = value.type() == TagLib::ASF::Attribute::DWordType
+                                       ? std::to_string(value.toUInt())
+                                       : value.toString().to8Bit(true);
+    }
+    return found;
+}
+
+// What differs between the attributes found and those expected, one line each; a tag
+// without a track number must carry no "WM/Track".
+std::string Differences(const std::map<std::string, std::string>& found,
+                        const std::map<std::string, std::string>& expected) {
+    std::string report;
+    for (const auto& [name, value] : expected) {
+        const auto it = found.find(name);
+        if (it == found.end() || it->second != value) {
+            report += name + ": expected \"" + value + "\", got " +
+                      (it == found.end() ? std::string("nothing") : "\"" + it->second + "\"") +
+                      "\n";
+        }
+    }
+    if (expected.count("WM/Track") == 0 && found.count("WM/Track") > 0) {
+        report += "WM/Track: expected nothing, got \"" + found.at("WM/Track") + "\"\n";
+    }
+    return report;
+}
+
+class QuickProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!fs::exists(fs::path(testsupport::BinDir().toStdString()) / "sonawell")) {
+            GTEST_SKIP() << "the program is not built in " << testsupport::BinDir().toStdString();
+        }
+        program_ = MakeProgramFolder(fs::path(home_.path()) / "program 'x' \"y\" $z");
+        music_ = home_.file("my music");
+        fs::create_directories(music_);
+        // What the programs started here, by the test or by a bus, see.
+        g_setenv("XDG_DATA_HOME", home_.file("data").c_str(), TRUE);
+        g_setenv("XDG_CONFIG_HOME", home_.file("config").c_str(), TRUE);
+        g_setenv("QT_QPA_PLATFORM", "offscreen", TRUE);
+    }
+
+    std::string servicesFolder() const { return home_.file("data/dbus-1/services"); }
+
+    TempFolder home_;
+    fs::path program_;
+    std::string music_;
+};
+
+TEST_F(QuickProgram, ThreeTaggedMp3FilesBecomeThreeTaggedWmaFiles) {
+    std::vector<Tagged> files(3);
+    files[0] = {music_ + "/01 Opening.mp3",
+                {"Opening", "Bj\xf6rk Tester", "First Album", "1997", "track one", 17, 1}};
+    files[1] = {music_ + "/02 \"Quoted\".mp3",
+                {"Second Song", "Another Artist", "Second Album", "2004", "", 0, 12}};
+    files[2] = {music_ + "/03 plain.mp3", {"Third", "Third Artist", "", "1980", "v1 tag", 80, 0}};
+    for (const Tagged& file : files) {
+        MakeTaggedMp3(file);
+    }
+
+    PrivateBus bus;
+    QProcess sonawell;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QString::fromStdString(bus.address()));
+    sonawell.setProcessEnvironment(env);
+    sonawell.setProcessChannelMode(QProcess::ForwardedChannels);
+    sonawell.start(QString::fromStdString(program_.string()), {});
+    ASSERT_TRUE(sonawell.waitForStarted());
+    struct End {
+        QProcess& process;
+        ~End() {
+            process.terminate();
+            if (!process.waitForFinished(10000)) {
+                process.kill();
+                process.waitForFinished();
+            }
+        }
+    } end{sonawell};
+
+    ASSERT_TRUE(WaitFor([&] { return OwnerPid(bus.address()) == sonawell.processId(); },
+                        std::chrono::seconds(20)))
+        << "the program did not take its bus name";
+    const auto result = quickconvert::AddJobs(
+        quickconvert::kProgId, {files[0].path, files[1].path, files[2].path}, bus.address());
+    ASSERT_TRUE(result.allHandedOver()) << result.unreachable;
+
+    const std::vector<std::map<std::string, std::string>> expected = {
+        {{"Title", "Opening"},
+         {"Author", "Bj\xc3\xb6rk Tester"},
+         {"WM/AlbumTitle", "First Album"},
+         {"WM/Year", "1997"},
+         {"Description", "track one"},
+         {"WM/GenreID", "17"},
+         {"WM/Track", "1"}},
+        {{"Title", "Second Song"},
+         {"Author", "Another Artist"},
+         {"WM/AlbumTitle", "Second Album"},
+         {"WM/Year", "2004"},
+         {"Description", ""},
+         {"WM/GenreID", "0"},
+         {"WM/Track", "12"}},
+        {{"Title", "Third"},
+         {"Author", "Third Artist"},
+         {"WM/AlbumTitle", ""},
+         {"WM/Year", "1980"},
+         {"Description", "v1 tag"},
+         {"WM/GenreID", "80"}},
+    };
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::string target = WmaPath(files[i].path);
+        SCOPED_TRACE(target);
+        // The attributes are written one by one once the encoding has ended.
+        WaitFor([&] { return Differences(Attributes(target), expected[i]).empty(); },
+                std::chrono::seconds(60));
+        EXPECT_EQ(Differences(Attributes(target), expected[i]), "");
+        EXPECT_EQ(testsupport::ProbeCodecAndFormat(QString::fromStdString(target)),
+                  QStringLiteral("wmav2|asf"));
+    }
+
+    // It wrote, as it does on every start, the file through which a bus can start it.
+    std::ifstream service(servicesFolder() + "/Sonawell.QuickConvertEngine.service");
+    const std::string serviceText((std::istreambuf_iterator<char>(service)),
+                                  std::istreambuf_iterator<char>());
+    EXPECT_NE(serviceText.find("Name=Sonawell.QuickConvertEngine\n"), std::string::npos);
+    EXPECT_NE(serviceText.find("sonawell\"\n"), std::string::npos) << serviceText;
+}
+
+TEST_F(QuickProgram, OneCallWhileItIsNotRunningStartsItThroughItsServiceFile) {
+    // The service file as the program writes it for itself, here for the copy.
+    ASSERT_TRUE(WriteSessionServiceFile(QString::fromStdString(program_.string())));
+    const Tagged file{music_ + "/started by the bus.mp3",
+                      {"Woken", "Bus Activation", "", "2024", "", 0, 7}};
+    MakeTaggedMp3(file);
+
+    PrivateBus bus(servicesFolder());
+    StopOwnerAtEnd stop{bus.address()};
+    ASSERT_EQ(OwnerPid(bus.address()), 0) << "something owns the name already";
+
+    const auto result = quickconvert::AddJobs(quickconvert::kProgId, {file.path}, bus.address());
+    ASSERT_TRUE(result.allHandedOver()) << result.unreachable;
+    EXPECT_EQ(result.busName, std::string(quickconvert::kBusName));
+
+    const pid_t pid = OwnerPid(bus.address());
+    ASSERT_GT(pid, 0);
+    std::error_code error;
+    EXPECT_TRUE(fs::equivalent("/proc/" + std::to_string(pid) + "/exe", program_, error))
+        << "the bus started another program";
+
+    const std::string target = WmaPath(file.path);
+    ASSERT_TRUE(
+        WaitFor([&] { return Attributes(target).count("WM/Track") > 0; }, std::chrono::seconds(60)))
+        << "no tagged output";
+    const auto attributes = Attributes(target);
+    EXPECT_EQ(attributes.at("Title"), "Woken");
+    EXPECT_EQ(attributes.at("Author"), "Bus Activation");
+    EXPECT_EQ(attributes.at("WM/Track"), "7");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

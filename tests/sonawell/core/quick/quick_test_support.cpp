@@ -1,0 +1,65 @@
+#include "quick_test_support.h"
+
+#include "core/engine/app_state.h"
+#include "core/settings/app_settings.h"
+#include "support/audio_fixtures.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
+
+void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
+namespace quicktest {
+
+void UseQuickSettings(bool autoStart, bool sameTargetDir, const QString& targetDir) {
+    AppSettings.GeneralProfile = kProfile;
+    AppSettings.QuickProfile = kProfile;
+    AppSettings.AutoStart = autoStart;
+    AppSettings.SameTargetDir = sameTargetDir;
+    AppSettings.TargetDir = targetDir;
+    AppSettings.OverwriteExist = true;
+    AppSettings.DeleteSource = false;
+}
+
+Engine::Engine() {
+    // The decoder and the tag writer are loaded from the program folder.
+    SetProgramFolder(testsupport::BinDir());
+}
+
+Engine::~Engine() {
+    bMainReady = false;
+    // A run still going when a test gives up must end before the encoder goes.
+    if (encoder.runState() != sw::enc::RunState::Stopped) {
+        driver.Stop();
+        WaitUntil([this] { return encoder.runState() == sw::enc::RunState::Stopped; });
+    }
+}
+
+QStringList Engine::sources() const {
+    QStringList list;
+    for (int row = 1; row <= jobs.count(); ++row) {
+        list << jobs.GetSourceFileName(row);
+    }
+    return list;
+}
+
+bool Engine::queueDone() const {
+    return !driver.bConverting() && !driver.isBusy() && driver.nCurrentJob() > jobs.count();
+}
+
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const QDeadlineTimer deadline(timeout);
+    while (!done()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+}  // namespace quicktest

@@ -1,0 +1,276 @@
+#include "dialog_test_support.h"
+
+#include "encoder/encoder.h"
+#include "gui/dialogs/add_job_dialog.h"
+#include "core/settings/app_settings.h"
+#include "core/settings/ini_file.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+using dialogtest::AnswerMessageBox;
+using dialogtest::TempSettings;
+
+namespace {
+
+const QString kCd = QStringLiteral("Audio for CD quality (128 Kbps, 44 kHz, stereo)");
+const QString kVoice = QStringLiteral("Audio for voice (32 Kbps, 22 kHz, mono)");
+const QString kWmaToWav = QStringLiteral("WMA to WAV");
+
+void SetDefaultProfile(const TempSettings& settings, const QString& profile) {
+    WriteIniValue(settings.iniPath(), QStringLiteral("General"), QStringLiteral("Profile"),
+                  profile);
+}
+
+QStringList Lines(const QListWidget* list) {
+    QStringList lines;
+    for (int i = 0; i < list->count(); ++i) {
+        lines << list->item(i)->text();
+    }
+    return lines;
+}
+
+// Moves the keyboard focus as a click or Tab would, so the box being left sees it go.
+void MoveFocus(QWidget* to) {
+    to->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+}
+
+struct AddJobFixture : ::testing::Test {
+    void open() {
+        dialog = std::make_unique<frmAddJob>(profiles, &owner);
+        dialog->chooseSources = [this] { return nextSources; };
+        dialog->chooseOutput = [this] { return nextOutput; };
+        owner.show();
+        dialog->show();
+        QApplication::setActiveWindow(dialog.get());
+    }
+
+    TempSettings settings;
+    const sw::enc::ProfileCollection profiles;
+    QWidget owner;
+    std::unique_ptr<frmAddJob> dialog;
+    QStringList nextSources;
+    QString nextOutput;
+};
+
+TEST_F(AddJobFixture, ShowsItsControlsAndTheFormatsInEncoderOrder) {
+    SetDefaultProfile(settings, kCd);
+    open();
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Add conversion Job"));
+    EXPECT_EQ(dialog->lblSource->text(), QStringLiteral("Source File"));
+    EXPECT_EQ(dialog->lblOutput->text(), QStringLiteral("Output File"));
+    EXPECT_EQ(dialog->lblFormat->text(), QStringLiteral("Output Format"));
+    EXPECT_EQ(dialog->cmdOK->text(), QStringLiteral("OK"));
+    EXPECT_EQ(dialog->cmdCancel->text(), QStringLiteral("Cancel"));
+    EXPECT_FALSE(dialog->cmdBrowseSource->icon().isNull());
+    EXPECT_FALSE(dialog->cmdBrowseOutput->icon().isNull());
+
+    QStringList formats;
+    for (int i = 0; i < dialog->comboFormats->count(); ++i) {
+        formats << dialog->comboFormats->itemText(i);
+    }
+    EXPECT_EQ(formats, profiles.audioProfileNames() + QStringList{kWmaToWav});
+    // The default comes from the file, not from the loaded settings.
+    EXPECT_TRUE(AppSettings.GeneralProfile.isEmpty());
+    EXPECT_EQ(dialog->comboFormats->currentText(), kCd);
+    EXPECT_EQ(dialog->strNewJobSources, QStringList{QString()});
+    EXPECT_EQ(dialog->strNewJobOutputs, QStringList{QString()});
+    EXPECT_EQ(dialog->strNewJobFormats, QStringList{QString()});
+}
+
+TEST_F(AddJobFixture, TwoSourcesGetTheirOutputsAndFormatsAndKeepEditsPerLine) {
+    SetDefaultProfile(settings, kCd);
+    open();
+    nextSources = {QStringLiteral("/music/a.wma"), QStringLiteral("/music/b.wav")};
+    dialog->cmdBrowseSource->click();
+
+    EXPECT_EQ(Lines(dialog->lstSourcePathName), nextSources);
+    EXPECT_EQ(dialog->strNewJobSources, nextSources);
+    EXPECT_EQ(dialog->strNewJobOutputs,
+              (QStringList{QStringLiteral("/music/a.wav"), QStringLiteral("/music/b.wma")}));
+    EXPECT_EQ(dialog->strNewJobFormats, (QStringList{kWmaToWav, kCd}));
+    EXPECT_EQ(dialog->lstSourcePathName->currentRow(), 0);
+    EXPECT_EQ(dialog->txtOutputPathName->text(), QStringLiteral("/music/a.wav"));
+    EXPECT_EQ(dialog->comboFormats->currentText(), kWmaToWav);
+
+    // Line 2: another format, then away to line 1 and back.
+    dialog->lstSourcePathName->setCurrentRow(1);
+    EXPECT_EQ(dialog->txtOutputPathName->text(), QStringLiteral("/music/b.wma"));
+    MoveFocus(dialog->comboFormats);
+    dialog->comboFormats->setCurrentText(kVoice);
+    MoveFocus(dialog->lstSourcePathName);
+    dialog->lstSourcePathName->setCurrentRow(0);
+    EXPECT_EQ(dialog->comboFormats->currentText(), kWmaToWav);
+    EXPECT_EQ(dialog->txtOutputPathName->text(), QStringLiteral("/music/a.wav"));
+    dialog->lstSourcePathName->setCurrentRow(1);
+    EXPECT_EQ(dialog->comboFormats->currentText(), kVoice);
+
+    // A typed output path, then OK at once.
+    MoveFocus(dialog->txtOutputPathName);
+    dialog->txtOutputPathName->setText(QStringLiteral("/elsewhere/b-voice.wma"));
+    dialog->cmdOK->click();
+    EXPECT_TRUE(dialog->bOKPressed);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->strNewJobSources, nextSources);
+    EXPECT_EQ(dialog->strNewJobOutputs, (QStringList{QStringLiteral("/music/a.wav"),
+                                                     QStringLiteral("/elsewhere/b-voice.wma")}));
+    EXPECT_EQ(dialog->strNewJobFormats, (QStringList{kWmaToWav, kVoice}));
+}
+
+TEST_F(AddJobFixture, OutputBrowseFillsTheBoxAndCancelKeepsIt) {
+    open();
+    nextSources = {QStringLiteral("/music/a.mp3")};
+    dialog->cmdBrowseSource->click();
+    nextOutput = QStringLiteral("/out/picked.wma");
+    dialog->cmdBrowseOutput->click();
+    EXPECT_EQ(dialog->txtOutputPathName->text(), nextOutput);
+    nextOutput.clear();
+    dialog->cmdBrowseOutput->click();
+    EXPECT_EQ(dialog->txtOutputPathName->text(), QStringLiteral("/out/picked.wma"));
+    // Stored only once the box is left.
+    EXPECT_EQ(dialog->strNewJobOutputs, QStringList{QStringLiteral("/music/a.wma")});
+    MoveFocus(dialog->txtOutputPathName);
+    MoveFocus(dialog->lstSourcePathName);
+    EXPECT_EQ(dialog->strNewJobOutputs, QStringList{QStringLiteral("/out/picked.wma")});
+}
+
+TEST_F(AddJobFixture, WithoutDefaultProfileNonWmaSourcesGetAnEmptyFormat) {
+    open();
+    nextSources = {QStringLiteral("/music/a.mp3"), QStringLiteral("/music/B.WMA"),
+                   QStringLiteral("/music/c.mp2")};
+    dialog->cmdBrowseSource->click();
+    EXPECT_EQ(dialog->strNewJobFormats, (QStringList{QString(), kWmaToWav, QString()}));
+    EXPECT_EQ(dialog->strNewJobOutputs,
+              (QStringList{QStringLiteral("/music/a.wma"), QStringLiteral("/music/B.wav"),
+                           QStringLiteral("/music/c.wma")}));
+    EXPECT_EQ(dialog->comboFormats->currentIndex(), -1);
+    dialog->cmdOK->click();
+    EXPECT_TRUE(dialog->bOKPressed);
+    EXPECT_EQ(dialog->strNewJobFormats, (QStringList{QString(), kWmaToWav, QString()}));
+}
+
+TEST_F(AddJobFixture, AnUnknownStoredProfileIsKeptUntilTheUserPicksOne) {
+    SetDefaultProfile(settings, QStringLiteral("A profile the encoder dropped"));
+    open();
+    EXPECT_EQ(dialog->comboFormats->currentIndex(), -1);
+    nextSources = {QStringLiteral("/music/a.mp3"), QStringLiteral("/music/b.mp3")};
+    dialog->cmdBrowseSource->click();
+    MoveFocus(dialog->comboFormats);
+    MoveFocus(dialog->lstSourcePathName);
+    EXPECT_EQ(dialog->strNewJobFormats.at(0), QStringLiteral("A profile the encoder dropped"));
+    dialog->lstSourcePathName->setCurrentRow(1);
+    MoveFocus(dialog->comboFormats);
+    dialog->comboFormats->setCurrentText(kCd);
+    dialog->cmdOK->click();
+    EXPECT_EQ(dialog->strNewJobFormats,
+              (QStringList{QStringLiteral("A profile the encoder dropped"), kCd}));
+}
+
+TEST_F(AddJobFixture, ASecondSelectionReplacesTheFirst) {
+    SetDefaultProfile(settings, kCd);
+    open();
+    nextSources = {QStringLiteral("/one/a.mp3"), QStringLiteral("/one/b.mp3"),
+                   QStringLiteral("/one/c.mp3")};
+    dialog->cmdBrowseSource->click();
+    dialog->lstSourcePathName->setCurrentRow(2);
+    nextSources = {QStringLiteral("/two/z.wma")};
+    dialog->cmdBrowseSource->click();
+    EXPECT_EQ(Lines(dialog->lstSourcePathName), nextSources);
+    EXPECT_EQ(dialog->strNewJobSources, nextSources);
+    EXPECT_EQ(dialog->strNewJobOutputs, QStringList{QStringLiteral("/two/z.wav")});
+    EXPECT_EQ(dialog->strNewJobFormats, QStringList{kWmaToWav});
+    // A cancelled choice leaves everything as it was.
+    nextSources.clear();
+    dialog->cmdBrowseSource->click();
+    EXPECT_EQ(dialog->strNewJobSources, QStringList{QStringLiteral("/two/z.wma")});
+}
+
+TEST_F(AddJobFixture, OkWithoutSourceWarnsAndLeavingBoxesStoresNothing) {
+    open();
+    MoveFocus(dialog->txtOutputPathName);
+    dialog->txtOutputPathName->setText(QStringLiteral("/typed/early.wma"));
+    MoveFocus(dialog->comboFormats);
+    MoveFocus(dialog->cmdOK);
+    EXPECT_EQ(dialog->strNewJobOutputs, QStringList{QString()});
+
+    const auto message = AnswerMessageBox([&] { dialog->cmdOK->click(); });
+    EXPECT_TRUE(message.shown);
+    EXPECT_EQ(message.text, QStringLiteral("Invalid Source File Name"));
+    EXPECT_EQ(message.title, QStringLiteral("Sonawell"));
+    EXPECT_TRUE(message.warningIcon);
+    EXPECT_FALSE(dialog->bOKPressed);
+    EXPECT_TRUE(dialog->isVisible());
+
+    dialog->cmdCancel->click();
+    EXPECT_FALSE(dialog->bOKPressed);
+}
+
+TEST_F(AddJobFixture, OpensCentredOverItsOwner) {
+    owner.setGeometry(200, 150, 900, 700);
+    open();
+    EXPECT_NEAR(dialog->frameGeometry().center().x(), owner.frameGeometry().center().x(), 1);
+    EXPECT_NEAR(dialog->frameGeometry().center().y(), owner.frameGeometry().center().y(), 1);
+}
+
+// The source filters match extensions in any letter case and show the familiar labels.
+TEST(AddJobFilters, OfferUpperAndMixedCaseFiles) {
+    QTemporaryDir dir;
+    for (const char* name : {"SONG.MP3", "Take.Mp2", "tone.wav", "voice.WMA", "notes.txt"}) {
+        QFile file(dir.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    QFileDialog picker(nullptr, QString(), dir.path());
+    picker.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
+    picker.setFileMode(QFileDialog::ExistingFiles);
+    picker.setNameFilters(SourceFileFilters());
+    auto* model = picker.findChild<QFileSystemModel*>();
+    ASSERT_NE(model, nullptr);
+    picker.show();
+
+    auto shown = [&] {
+        QStringList names;
+        const QModelIndex root = model->index(dir.path());
+        for (int i = 0; i < model->rowCount(root); ++i) {
+            names << model->index(i, 0, root).data().toString();
+        }
+        names.sort();
+        return names;
+    };
+    const QStringList supported{QStringLiteral("SONG.MP3"), QStringLiteral("Take.Mp2"),
+                                QStringLiteral("tone.wav")};
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown() == supported; }, 5000))
+        << shown().join(QLatin1Char(',')).toStdString();
+    picker.selectNameFilter(SourceFileFilters().at(3));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return shown() == QStringList{QStringLiteral("voice.WMA")}; }, 5000))
+        << shown().join(QLatin1Char(',')).toStdString();
+
+    auto* types = picker.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    ASSERT_NE(types, nullptr);
+    QStringList labels;
+    for (int i = 0; i < types->count(); ++i) {
+        labels << types->itemText(i);
+    }
+    EXPECT_EQ(labels, (QStringList{QStringLiteral("All supported files(*.mp3;*.mp2;*.wav)"),
+                                   QStringLiteral("MPEG audio files (*.mp3;*.mp2)"),
+                                   QStringLiteral("Microsoft Waveform audio files (*.wav)"),
+                                   QStringLiteral("Windows Media Audio files (*.wma)")}));
+    ASSERT_EQ(OutputFileFilters().size(), 1);
+    EXPECT_TRUE(OutputFileFilters().first().startsWith(
+        QStringLiteral("Windows Media Format Audio Files(*.wma)")));
+}
+
+}  // namespace

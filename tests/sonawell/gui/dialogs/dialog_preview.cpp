@@ -1,0 +1,143 @@
+// Opens one of the program's dialogs with sample data and leaves it up, for screenshots.
+// The test machine has no window manager, so a strip above each window shows its caption
+// the way a title bar would.
+#include "encoder/encoder.h"
+#include "gui/dialogs/add_job_dialog.h"
+#include "core/settings/app_settings.h"
+#include "core/settings/ini_file.h"
+#include "gui/dialogs/options_dialog.h"
+#include "gui/dialogs/profiles_dialog.h"
+#include "gui/about_box.h"
+#include "gui/help.h"
+#include "gui/splash.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+// A caption strip just above the window, following it when it moves.
+void AddCaption(QWidget* window) {
+    auto* caption = new QLabel(window->windowTitle());
+    caption->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint);
+    caption->setStyleSheet(
+        QStringLiteral("background:#2f3b48; color:white; font-weight:bold; padding:3px 8px;"));
+    QObject::connect(window, &QObject::destroyed, caption, &QObject::deleteLater);
+    auto place = [window, caption] {
+        caption->setFixedWidth(window->frameGeometry().width());
+        caption->adjustSize();
+        caption->move(window->frameGeometry().left(),
+                      window->frameGeometry().top() - caption->height());
+        caption->show();
+        caption->raise();
+    };
+    QTimer::singleShot(200, window, place);
+}
+
+void ShowWithCaption(QWidget* window) {
+    // Leave room for the caption strip when the window sits at the top of the screen.
+    if (window->y() < 30) {
+        window->move(window->x(), 30);
+    }
+    window->show();
+    AddCaption(window);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QString name = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (argc > 2) {
+        SetProgramFolder(QString::fromLocal8Bit(argv[2]));
+    }
+
+    QTemporaryDir settingsFolder;
+    AppSettings = AppSettingsRecord{};
+    AppSettings.IniPath = settingsFolder.filePath(QStringLiteral("Sonawell.ini"));
+    AppSettings.GeneralProfile =
+        QStringLiteral("Audio for archive quality (192 Kbps, 48 kHz, stereo)");
+    AppSettings.QuickProfile =
+        QStringLiteral("Audio for FM radio quality (64 Kbps, 44 kHz, stereo)");
+    AppSettings.CPUPriority = 1;
+    AppSettings.SameTargetDir = false;
+    AppSettings.TargetDir = QDir::homePath();
+    WriteIniValue(AppSettings.IniPath, QStringLiteral("General"), QStringLiteral("Profile"),
+                  AppSettings.GeneralProfile);
+    const sw::enc::ProfileCollection profiles;
+
+    // A stand-in for the main window, so dialogs have an owner to centre on.
+    QMainWindow owner;
+    owner.setWindowTitle(QStringLiteral("Sonawell Convertor"));
+    owner.setGeometry(140, 100, 1000, 800);
+    owner.setStyleSheet(QStringLiteral("QMainWindow { background: #d8dde3; }"));
+
+    std::unique_ptr<QWidget> shown;
+    if (name == QLatin1String("profiles")) {
+        shown = std::make_unique<frmProfiles>(profiles);
+    } else if (name == QLatin1String("addjob")) {
+        owner.show();
+        auto dialog = std::make_unique<frmAddJob>(profiles, &owner);
+        dialog->chooseSources = [] {
+            return QStringList{QStringLiteral("/home/user/Music/Live at the harbour.wma"),
+                               QStringLiteral("/home/user/Music/Morning tune.mp3"),
+                               QStringLiteral("/home/user/Music/Interview.wav")};
+        };
+        QTimer::singleShot(0, dialog.get(), [d = dialog.get()] {
+            d->cmdBrowseSource->click();
+            d->lstSourcePathName->setCurrentRow(1);
+        });
+        shown = std::move(dialog);
+    } else if (name.startsWith(QLatin1String("options-"))) {
+        // options-general, options-quick, options-quick-same (outputs beside the sources).
+        AppSettings.SameTargetDir = name == QLatin1String("options-quick-same");
+        owner.show();
+        auto dialog = std::make_unique<frmOptions>(profiles, &owner);
+        if (name.startsWith(QLatin1String("options-quick"))) {
+            dialog->TabStrip1->setCurrentIndex(1);
+        }
+        shown = std::move(dialog);
+    } else if (name == QLatin1String("splash")) {
+        shown = std::make_unique<frmSplash>();
+        shown->show();
+        return app.exec();
+    } else if (name == QLatin1String("about")) {
+        owner.show();
+        shown = std::make_unique<frmAbout>(&owner);
+    } else if (name == QLatin1String("help-contents") || name == QLatin1String("help-index")) {
+        owner.show();
+        if (name == QLatin1String("help-contents")) {
+            ShowHelpContents(&owner);
+        } else {
+            ShowHelpIndex(&owner);
+        }
+        QTimer::singleShot(0, &owner, [&owner] {
+            for (QWidget* w : owner.findChildren<QWidget*>()) {
+                if (w->isWindow() && w->isVisible()) {
+                    w->move(owner.x() + 80, owner.y() + 60);
+                    AddCaption(w);
+                }
+            }
+        });
+        return app.exec();
+    } else {
+        QTextStream(stderr)
+            << "usage: dialog_preview profiles|addjob|options-general|"
+               "options-quick|options-quick-same|splash|about|help-contents|help-index "
+               "[program folder]\n";
+        return 2;
+    }
+    ShowWithCaption(shown.get());
+    return app.exec();
+}

@@ -1,0 +1,255 @@
+#include "dialog_test_support.h"
+
+#include "encoder/encoder.h"
+#include "core/settings/app_settings.h"
+#include "core/settings/ini_file.h"
+#include "gui/dialogs/options_dialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTabBar>
+
+#include <gtest/gtest.h>
+
+using dialogtest::AnswerMessageBox;
+using dialogtest::KeysInOrder;
+using dialogtest::TempSettings;
+
+namespace {
+
+const QString kCd = QStringLiteral("Audio for CD quality (128 Kbps, 44 kHz, stereo)");
+const QString kVoice = QStringLiteral("Audio for voice (32 Kbps, 22 kHz, mono)");
+const QString kGeneral = QStringLiteral("General");
+const QString kQuick = QStringLiteral("Quick Convert");
+
+QString Read(const TempSettings& settings, const QString& section, const QString& key) {
+    return ReadIniValue(settings.iniPath(), section, key);
+}
+
+struct OptionsFixture : ::testing::Test {
+    void open() {
+        dialog = std::make_unique<frmOptions>(profiles, &owner);
+        owner.show();
+        dialog->show();
+    }
+
+    TempSettings settings;
+    const sw::enc::ProfileCollection profiles;
+    QWidget owner;
+    std::unique_ptr<frmOptions> dialog;
+};
+
+TEST_F(OptionsFixture, ShowsEveryControlLoadedFromTheSettings) {
+    AppSettings.GeneralProfile = kCd;
+    AppSettings.QuickProfile = kVoice;
+    AppSettings.CPUPriority = 1;
+    AppSettings.DeleteSource = true;
+    AppSettings.OverwriteExist = false;
+    AppSettings.AutoStart = true;
+    AppSettings.SameTargetDir = false;
+    AppSettings.TargetDir = QStringLiteral("/music/out");
+    open();
+
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Sonawell Options"));
+    ASSERT_EQ(dialog->TabStrip1->count(), 2);
+    EXPECT_EQ(dialog->TabStrip1->tabText(0), QStringLiteral("General"));
+    EXPECT_EQ(dialog->TabStrip1->tabText(1), QStringLiteral("Quick Convert"));
+    EXPECT_EQ(dialog->TabStrip1->currentIndex(), 0);
+    EXPECT_TRUE(dialog->frmTabs[0]->isVisible());
+    EXPECT_FALSE(dialog->frmTabs[1]->isVisible());
+
+    EXPECT_EQ(dialog->lblGeneralFormat->text(), QStringLiteral("Output Format"));
+    EXPECT_EQ(dialog->chkDeleteSource->text(),
+              QStringLiteral("Delete source files after converting"));
+    EXPECT_EQ(dialog->chkOverwriteExist->text(),
+              QStringLiteral("Overwrite existing files without prompt"));
+    EXPECT_EQ(dialog->chkAutoStart->text(),
+              QStringLiteral("Automatically start the conversion after adding the job"));
+    EXPECT_EQ(dialog->fraCPUPriority->title(), QStringLiteral("CPU Priority"));
+    EXPECT_EQ(dialog->optCPUPriority[0]->text(), QStringLiteral("Low priority"));
+    EXPECT_EQ(dialog->optCPUPriority[1]->text(), QStringLiteral("Normal priority"));
+    EXPECT_EQ(dialog->optCPUPriority[2]->text(), QStringLiteral("High priority"));
+    EXPECT_LT(dialog->optCPUPriority[0]->x(), dialog->optCPUPriority[1]->x());
+    EXPECT_LT(dialog->optCPUPriority[1]->x(), dialog->optCPUPriority[2]->x());
+    EXPECT_EQ(dialog->chkQuickSameDirectory->text(),
+              QStringLiteral("Save the output to the same directory where the source file is"));
+    EXPECT_EQ(dialog->lblQuickFolder->text(), QStringLiteral("Target directory"));
+    EXPECT_EQ(dialog->lblQuickFormat->text(),
+              QStringLiteral("Output format for quick converting :"));
+    EXPECT_FALSE(dialog->cmdQuickFolder->icon().isNull());
+    EXPECT_EQ(dialog->cmdOK->text(), QStringLiteral("OK"));
+    EXPECT_EQ(dialog->cmdCancel->text(), QStringLiteral("Cancel"));
+
+    for (QComboBox* combo : {dialog->comboGeneralFormat, dialog->comboQuickFormat}) {
+        QStringList names;
+        for (int i = 0; i < combo->count(); ++i) {
+            names << combo->itemText(i);
+        }
+        EXPECT_EQ(names, profiles.audioProfileNames());
+    }
+    EXPECT_EQ(dialog->comboGeneralFormat->currentText(), kCd);
+    EXPECT_EQ(dialog->comboQuickFormat->currentText(), kVoice);
+    EXPECT_TRUE(dialog->optCPUPriority[1]->isChecked());
+    EXPECT_TRUE(dialog->chkDeleteSource->isChecked());
+    EXPECT_FALSE(dialog->chkOverwriteExist->isChecked());
+    EXPECT_TRUE(dialog->chkAutoStart->isChecked());
+    EXPECT_FALSE(dialog->chkQuickSameDirectory->isChecked());
+    EXPECT_EQ(dialog->txtQuickFolder->text(), QStringLiteral("/music/out"));
+    EXPECT_TRUE(dialog->txtQuickFolder->isEnabled());
+
+    EXPECT_NEAR(dialog->frameGeometry().center().x(), owner.frameGeometry().center().x(), 1);
+    EXPECT_NEAR(dialog->frameGeometry().center().y(), owner.frameGeometry().center().y(), 1);
+}
+
+TEST_F(OptionsFixture, SameDirectoryBoxGreysTheFolderBoxAndButton) {
+    AppSettings.SameTargetDir = true;
+    open();
+    EXPECT_FALSE(dialog->txtQuickFolder->isEnabled());
+    EXPECT_FALSE(dialog->cmdQuickFolder->isEnabled());
+    const QColor greyed = dialog->txtQuickFolder->palette().color(QPalette::Base);
+    dialog->chkQuickSameDirectory->click();
+    EXPECT_TRUE(dialog->txtQuickFolder->isEnabled());
+    EXPECT_TRUE(dialog->cmdQuickFolder->isEnabled());
+    EXPECT_NE(dialog->txtQuickFolder->palette().color(QPalette::Base), greyed);
+    dialog->chkQuickSameDirectory->click();
+    EXPECT_FALSE(dialog->txtQuickFolder->isEnabled());
+    EXPECT_FALSE(dialog->cmdQuickFolder->isEnabled());
+}
+
+TEST_F(OptionsFixture, InvalidFolderBlocksLeavingThePageAndOk) {
+    AppSettings.SameTargetDir = false;
+    AppSettings.TargetDir = settings.folder() + QStringLiteral("/missing");
+    open();
+    // Shown at load, but only checked on the "Quick Convert" page.
+    dialog->TabStrip1->setCurrentIndex(1);
+    EXPECT_TRUE(dialog->frmTabs[1]->isVisible());
+    EXPECT_FALSE(dialog->frmTabs[0]->isVisible());
+
+    for (const QString& folder : {QString(), settings.folder() + QStringLiteral("/missing")}) {
+        dialog->txtQuickFolder->setText(folder);
+        auto message = AnswerMessageBox([&] { dialog->TabStrip1->setCurrentIndex(0); });
+        EXPECT_TRUE(message.shown);
+        EXPECT_EQ(message.text, QStringLiteral("Invalid target directory"));
+        EXPECT_EQ(message.title, QStringLiteral("Sonawell"));
+        EXPECT_TRUE(message.warningIcon);
+        EXPECT_EQ(dialog->TabStrip1->currentIndex(), 1);
+        EXPECT_TRUE(dialog->frmTabs[1]->isVisible());
+
+        message = AnswerMessageBox([&] { dialog->cmdOK->click(); });
+        EXPECT_EQ(message.text, QStringLiteral("Invalid target directory"));
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_FALSE(QFile::exists(settings.iniPath()));
+    }
+
+    // An existing folder with a trailing separator passes and is stored without it.
+    dialog->txtQuickFolder->setText(settings.folder() + QStringLiteral("/"));
+    auto message = AnswerMessageBox([&] { dialog->TabStrip1->setCurrentIndex(0); });
+    EXPECT_FALSE(message.shown);
+    EXPECT_TRUE(dialog->frmTabs[0]->isVisible());
+    dialog->cmdOK->click();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(Read(settings, kQuick, QStringLiteral("TargetDir")), settings.folder());
+    EXPECT_EQ(AppSettings.TargetDir, settings.folder());
+}
+
+TEST_F(OptionsFixture, OkWritesTheEightKeysInOrderAndReloads) {
+    AppSettings.GeneralProfile = kCd;
+    AppSettings.QuickProfile = QStringLiteral("A profile the encoder dropped");
+    AppSettings.SameTargetDir = true;
+    AppSettings.TargetDir = QStringLiteral("/music/out/");
+    open();
+    dialog->optCPUPriority[2]->click();
+    dialog->chkDeleteSource->click();
+    dialog->chkAutoStart->click();
+    EXPECT_EQ(dialog->comboQuickFormat->currentIndex(), -1);
+    dialog->cmdOK->click();
+
+    EXPECT_EQ(
+        KeysInOrder(settings.iniPath()),
+        (QStringList{QStringLiteral("General/Profile"), QStringLiteral("General/DeleteSource"),
+                     QStringLiteral("General/OverwriteExist"), QStringLiteral("General/AutoStart"),
+                     QStringLiteral("General/CPUPriority"), QStringLiteral("Quick Convert/Profile"),
+                     QStringLiteral("Quick Convert/SameTargetDir"),
+                     QStringLiteral("Quick Convert/TargetDir")}));
+    EXPECT_EQ(Read(settings, kGeneral, QStringLiteral("Profile")), kCd);
+    EXPECT_EQ(Read(settings, kGeneral, QStringLiteral("DeleteSource")), QStringLiteral("1"));
+    EXPECT_EQ(Read(settings, kGeneral, QStringLiteral("OverwriteExist")), QStringLiteral("1"));
+    EXPECT_EQ(Read(settings, kGeneral, QStringLiteral("AutoStart")), QStringLiteral("0"));
+    EXPECT_EQ(Read(settings, kGeneral, QStringLiteral("CPUPriority")), QStringLiteral("2"));
+    // The dropped profile is stored empty, so the next start asks for one again.
+    EXPECT_EQ(Read(settings, kQuick, QStringLiteral("Profile")), QString());
+    EXPECT_EQ(Read(settings, kQuick, QStringLiteral("SameTargetDir")), QStringLiteral("1"));
+    // Not checked while the same-directory box is on, but stored all the same.
+    EXPECT_EQ(Read(settings, kQuick, QStringLiteral("TargetDir")), QStringLiteral("/music/out"));
+
+    EXPECT_EQ(AppSettings.CPUPriority, 2);
+    EXPECT_TRUE(AppSettings.DeleteSource);
+    EXPECT_FALSE(AppSettings.AutoStart);
+    EXPECT_TRUE(AppSettings.QuickProfile.isEmpty());
+    EXPECT_EQ(AppSettings.TargetDir, QStringLiteral("/music/out"));
+}
+
+TEST_F(OptionsFixture, TheRootFolderStaysTheRoot) {
+    AppSettings.SameTargetDir = false;
+    AppSettings.TargetDir = QStringLiteral("/");
+    open();
+    dialog->TabStrip1->setCurrentIndex(1);
+    dialog->cmdOK->click();
+    EXPECT_EQ(Read(settings, kQuick, QStringLiteral("TargetDir")), QStringLiteral("/"));
+}
+
+TEST_F(OptionsFixture, CancelLeavesTheFileByteForByte) {
+    QFile file(settings.iniPath());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(
+        "; kept as it is\r\n[General]\r\nProfile = Old \r\nCPUPriority=0\r\n\r\n"
+        "[Quick Convert]\r\nTargetDir=/music/out\r\n");
+    file.close();
+    const QByteArray before = settings.bytes();
+    LoadSettings();
+    open();
+    dialog->optCPUPriority[2]->click();
+    dialog->chkOverwriteExist->click();
+    dialog->comboGeneralFormat->setCurrentIndex(0);
+    dialog->TabStrip1->setCurrentIndex(1);
+    dialog->chkQuickSameDirectory->click();
+    dialog->txtQuickFolder->setText(settings.folder());
+    dialog->cmdCancel->click();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(settings.bytes(), before);
+    EXPECT_EQ(AppSettings.CPUPriority, 0);
+    EXPECT_EQ(AppSettings.TargetDir, QStringLiteral("/music/out"));
+}
+
+TEST_F(OptionsFixture, FolderButtonAsksTheBrowserFromTheCurrentText) {
+    AppSettings.SameTargetDir = false;
+    AppSettings.TargetDir = QStringLiteral("/music/in");
+    open();
+    QString askedStart, askedTitle;
+    QString answer = QStringLiteral("/music/picked");
+    dialog->browseForFolder = [&](QWidget* browseOwner, const QString& start,
+                                  const QString& title) {
+        EXPECT_EQ(browseOwner, dialog.get());
+        askedStart = start;
+        askedTitle = title;
+        return answer;
+    };
+    dialog->cmdQuickFolder->click();
+    EXPECT_EQ(askedStart, QStringLiteral("/music/in"));
+    EXPECT_EQ(askedTitle, QStringLiteral("Set the target folder for quick convert"));
+    EXPECT_EQ(dialog->txtQuickFolder->text(), QStringLiteral("/music/picked"));
+    answer.clear();
+    dialog->cmdQuickFolder->click();
+    EXPECT_EQ(askedStart, QStringLiteral("/music/picked"));
+    EXPECT_EQ(dialog->txtQuickFolder->text(), QStringLiteral("/music/picked"));
+}
+
+}  // namespace

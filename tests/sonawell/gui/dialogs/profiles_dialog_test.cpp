@@ -1,0 +1,108 @@
+#include "dialog_test_support.h"
+
+#include "encoder/encoder.h"
+#include "core/settings/app_settings.h"
+#include "core/settings/ini_file.h"
+#include "gui/dialogs/profiles_dialog.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+using dialogtest::AnswerMessageBox;
+using dialogtest::TempSettings;
+
+namespace {
+
+const QString kGeneral = QStringLiteral("General");
+const QString kQuick = QStringLiteral("Quick Convert");
+const QString kProfile = QStringLiteral("Profile");
+
+TEST(ProfilesDialog, OffersTheAudioProfilesWithoutPreselection) {
+    TempSettings settings;
+    WriteIniValue(settings.iniPath(), kGeneral, kProfile,
+                  QStringLiteral("Audio for CD quality (128 Kbps, 44 kHz, stereo)"));
+    LoadSettings();
+    const sw::enc::ProfileCollection profiles;
+    frmProfiles dialog(profiles);
+
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Set your default profile"));
+    EXPECT_EQ(dialog.Label2->text(), QStringLiteral("Please set the default profile you want to "
+                                                    "use when you convert your audio files"));
+    QStringList offered;
+    for (int i = 0; i < dialog.comboProfile->count(); ++i) {
+        offered << dialog.comboProfile->itemText(i);
+    }
+    EXPECT_EQ(offered, profiles.audioProfileNames());
+    EXPECT_EQ(offered.size(), 6);
+    EXPECT_EQ(dialog.comboProfile->currentIndex(), -1);
+    EXPECT_FALSE(dialog.bOKPressed);
+}
+
+TEST(ProfilesDialog, OkWithoutChoiceWarnsAndWritesNothing) {
+    TempSettings settings;
+    const sw::enc::ProfileCollection profiles;
+    frmProfiles dialog(profiles);
+    dialog.show();
+
+    const auto message = AnswerMessageBox([&] { dialog.cmdOK->click(); });
+    EXPECT_TRUE(message.shown);
+    EXPECT_EQ(message.text, QStringLiteral("You must select a profile"));
+    EXPECT_EQ(message.title, QStringLiteral("Sonawell"));
+    EXPECT_TRUE(message.warningIcon);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_FALSE(dialog.bOKPressed);
+    EXPECT_FALSE(QFile::exists(settings.iniPath()));
+}
+
+TEST(ProfilesDialog, OkWritesTheSameProfileUnderBothSectionsAndReloads) {
+    TempSettings settings;
+    // Only the quick-convert profile is missing: the choice replaces the general one too.
+    WriteIniValue(settings.iniPath(), kGeneral, kProfile, QStringLiteral("Old profile"));
+    LoadSettings();
+    const sw::enc::ProfileCollection profiles;
+    frmProfiles dialog(profiles);
+    dialog.show();
+    dialog.comboProfile->setCurrentIndex(2);
+    const QString chosen = dialog.comboProfile->currentText();
+
+    const auto message = AnswerMessageBox([&] { dialog.cmdOK->click(); });
+    EXPECT_FALSE(message.shown);
+    EXPECT_TRUE(dialog.bOKPressed);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(ReadIniValue(settings.iniPath(), kGeneral, kProfile), chosen);
+    EXPECT_EQ(ReadIniValue(settings.iniPath(), kQuick, kProfile), chosen);
+    EXPECT_EQ(AppSettings.GeneralProfile, chosen);
+    EXPECT_EQ(AppSettings.QuickProfile, chosen);
+}
+
+TEST(ProfilesDialog, CancelOrClosingLeavesTheFileUntouched) {
+    const sw::enc::ProfileCollection profiles;
+    {
+        TempSettings settings;
+        frmProfiles dialog(profiles);
+        dialog.show();
+        dialog.comboProfile->setCurrentIndex(0);
+        dialog.cmdCancel->click();
+        EXPECT_FALSE(dialog.bOKPressed);
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_FALSE(QFile::exists(settings.iniPath()));
+    }
+    {
+        TempSettings settings;
+        WriteIniValue(settings.iniPath(), kGeneral, kProfile, QStringLiteral("Kept"));
+        const QByteArray before = settings.bytes();
+        frmProfiles dialog(profiles);
+        dialog.show();
+        dialog.comboProfile->setCurrentIndex(1);
+        dialog.close();
+        EXPECT_FALSE(dialog.bOKPressed);
+        EXPECT_EQ(settings.bytes(), before);
+    }
+}
+
+}  // namespace
