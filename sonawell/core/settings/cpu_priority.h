@@ -1,9 +1,11 @@
 #pragma once
 
+#include "encoder/thread_priority.h"
+
 #include <cstdint>
 
-// Levels: 0 low (SCHED_IDLE, or SCHED_BATCH where the process could not return from
-// SCHED_IDLE without privilege), 1 normal (SCHED_OTHER, nice 0), 2 high (nice -10 where
-// permitted, else as low as RLIMIT_NICE allows, at most 0). Applies to every thread of the
-// process; threads started later inherit it. Other levels change nothing.
-void SetCPUPriority(int32_t level);
+// The stored CPU priority (0 low, 1 normal, 2 high) as the level of the encoder's conversion
+// threads, which take it as each run starts; other values are normal. The UI thread and the
+// rest of the program keep normal priority. Whether high takes effect on this system:
+// sw::enc::HighPriorityAvailable(); what a run got: Encoder::lastPriorityNote().
+sw::enc::CpuPriority ConversionPriority(int32_t level);

@@ -5,12 +5,11 @@
 #include "support/audio_fixtures.h"
 
 #include "core/engine/app_state.h"
-#include "gui/dialogs/add_job_dialog.h"
 #include "core/settings/app_settings.h"
-#include "core/settings/cpu_priority.h"
 #include "core/settings/ini_file.h"
-#include "gui/dialogs/options_dialog.h"
 #include "gui/about_box.h"
+#include "gui/dialogs/add_job_dialog.h"
+#include "gui/dialogs/options_dialog.h"
 #include "gui/help_window.h"
 #include "gui/path_delegate.h"
 
@@ -194,7 +193,6 @@ protected:
     void TearDown() override {
         window_.reset();
         bMainReady = false;
-        SetCPUPriority(1);
     }
 
     void Store(const QString& section, const QString& key, const QString& value) {
@@ -634,6 +632,7 @@ TEST_F(MenusAndKeys, OptionsTakeEffectAtOnceExceptThePriorityWhichWaitsForTheNex
         ReadIniValue(settings_.iniPath(), QStringLiteral("General"), QStringLiteral("CPUPriority")),
         QStringLiteral("2"));
     EXPECT_EQ(Checked(window), QStringList{QStringLiteral("Normal")});
+    EXPECT_EQ(encoder_.cpuPriority(), sw::enc::CpuPriority::Normal);
     EXPECT_EQ(Policy(), SCHED_OTHER);
     EXPECT_EQ(Nice(), 0);
 
@@ -1119,6 +1118,7 @@ TEST(PathColumns, ANameTooLongByItselfIsCutInItsMiddleAndStillReadsAsAPath) {
 
 using Priority = MainWindowTest;
 
+// A level is the conversion threads' from the next run on; the UI thread stays normal.
 TEST_F(Priority, PickingALevelChecksOnlyItAndAppliesItAtOnceWithoutStoringIt) {
     frmMain& window = Open();
     ASSERT_EQ(Checked(window), QStringList{QStringLiteral("Normal")});
@@ -1128,18 +1128,22 @@ TEST_F(Priority, PickingALevelChecksOnlyItAndAppliesItAtOnceWithoutStoringIt) {
 
     items[2]->trigger();  // Low
     EXPECT_EQ(Checked(window), QStringList{QStringLiteral("Low")});
-    EXPECT_TRUE(Policy() == SCHED_IDLE || Policy() == SCHED_BATCH) << Policy();
+    EXPECT_EQ(encoder_.cpuPriority(), sw::enc::CpuPriority::Low);
+    EXPECT_EQ(Policy(), SCHED_OTHER);
+    EXPECT_EQ(Nice(), 0);
 
     items[0]->trigger();  // High
     EXPECT_EQ(Checked(window), QStringList{QStringLiteral("High")});
+    EXPECT_EQ(encoder_.cpuPriority(), sw::enc::CpuPriority::High);
     EXPECT_EQ(Policy(), SCHED_OTHER);
-    EXPECT_LE(Nice(), 0);
+    EXPECT_EQ(Nice(), 0);
 
     items[0]->trigger();  // picked again
     EXPECT_EQ(Checked(window), QStringList{QStringLiteral("High")});
 
     items[1]->trigger();  // Normal
     EXPECT_EQ(Checked(window), QStringList{QStringLiteral("Normal")});
+    EXPECT_EQ(encoder_.cpuPriority(), sw::enc::CpuPriority::Normal);
     EXPECT_EQ(Policy(), SCHED_OTHER);
     EXPECT_EQ(Nice(), 0);
 
@@ -1152,18 +1156,20 @@ TEST_F(Priority, StoredLevelIsCheckedAndAppliedWhenTheWindowOpens) {
     Store(QStringLiteral("General"), QStringLiteral("CPUPriority"), QStringLiteral("0"));
     frmMain& window = Open();
     EXPECT_EQ(Checked(window), QStringList{QStringLiteral("Low")});
-    EXPECT_TRUE(Policy() == SCHED_IDLE || Policy() == SCHED_BATCH) << Policy();
+    EXPECT_EQ(encoder_.cpuPriority(), sw::enc::CpuPriority::Low);
+    EXPECT_EQ(Policy(), SCHED_OTHER);
 }
 
 TEST_F(Priority, BadStoredLevelChecksNothingAndTheWindowStillGetsReady) {
     for (const char* level : {"3", "-1", "7"}) {
         SCOPED_TRACE(level);
-        SetCPUPriority(1);
+        encoder_.setCpuPriority(sw::enc::CpuPriority::Low);
         Store(QStringLiteral("General"), QStringLiteral("CPUPriority"), QLatin1String(level));
         bMainReady = false;
         frmMain& window = Open();
         EXPECT_TRUE(Checked(window).isEmpty()) << Checked(window).join(u',').toStdString();
         EXPECT_TRUE(prompt_.messages.isEmpty());
+        EXPECT_EQ(encoder_.cpuPriority(), sw::enc::CpuPriority::Normal);
         EXPECT_EQ(Policy(), SCHED_OTHER);
         EXPECT_EQ(Nice(), 0);
         // The set-up went on to its end: commands refreshed and handed-in files taken.

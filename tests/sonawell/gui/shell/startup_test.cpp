@@ -8,7 +8,6 @@
 #include "core/engine/job_list.h"
 #include "core/engine/quick_convert_engine.h"
 #include "core/settings/app_settings.h"
-#include "core/settings/cpu_priority.h"
 #include "core/settings/ini_file.h"
 #include "gui/dialogs/profiles_dialog.h"
 #include "gui/help.h"
@@ -73,10 +72,7 @@ protected:
         Store(QStringLiteral("General"), QStringLiteral("AutoStart"), QStringLiteral("0"));
     }
 
-    void TearDown() override {
-        SetProgramFolder(QString());
-        SetCPUPriority(1);
-    }
+    void TearDown() override { SetProgramFolder(QString()); }
 
     QString ini() const { return program_.filePath(QStringLiteral("Sonawell.ini")); }
     void Store(const QString& section, const QString& key, const QString& value) const {
