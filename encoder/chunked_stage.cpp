@@ -31,7 +31,7 @@ struct Chunk {
     int64_t start = 0;  // stream position of the first sample whose packets the chunk keeps
     int leadIn = 0;     // samples before `start`, there only to prime the encoder
     int samples = 0;    // held, lead-in included
-    bool last = false;
+    bool last = false;  // drains the encoder after its frames, as the serial encode does at the end
     std::vector<float> data;  // planar, channel c from c * capacity
     std::vector<ff::Packet> packets;
     bool taken = false;
