@@ -337,6 +337,10 @@ std::unique_ptr<EncodeStage> MakeChunkedStage(const StageSetup& setup, int worke
     return std::make_unique<ChunkedStage>(setup, workers);
 }
 
+int64_t ChunkedMinimumSamples(int frameSize) {
+    return 2 * int64_t{kChunkFrames + 1} * frameSize;
+}
+
 bool ChunkingIsExact(const Profile::AudioSettings& audio) {
     // Shown for the built-in audio profiles (the encoder tests compare both ways' packets for
     // each); other settings keep to the serial encode.

@@ -47,6 +47,9 @@ std::unique_ptr<EncodeStage> MakeSerialStage(const StageSetup& setup);
 // a writer thread writes their packets in order.
 std::unique_ptr<EncodeStage> MakeChunkedStage(const StageSetup& setup, int workers);
 
+// Sources shorter than this (two chunks) leave the chunked stage too little to share out.
+int64_t ChunkedMinimumSamples(int frameSize);
+
 // True when a chunked encode gives the same packets as the serial one for these settings.
 bool ChunkingIsExact(const Profile::AudioSettings& audio);
 

@@ -15,10 +15,6 @@ namespace sw::enc {
 
 namespace {
 
-// Sources shorter than this many chunks' worth of audio are encoded serially: there is too
-// little to share out.
-constexpr int64_t kParallelMinimumUs = 8 * AV_TIME_BASE;
-
 [[noreturn]] void FailWrite(int err) {
     FailRun(QStringLiteral("The output file could not be written: %1").arg(ff::ErrorText(err)));
 }
@@ -110,7 +106,9 @@ private:
         setup.cancel = &cancel_;
         setup.written = [this](int64_t samples) { reportProgress(samples); };
         setup.threadStarted = [this] { applyPriority(); };
-        const bool tooShort = in_.durationUs > 0 && in_.durationUs < kParallelMinimumUs;
+        const int64_t samples = av_rescale(in_.durationUs, job_.audio.sampleRate, AV_TIME_BASE);
+        const bool tooShort =
+            in_.durationUs > 0 && samples < ChunkedMinimumSamples(setup.frameSize);
         if (job_.encoderThreads < 2 || tooShort || !ChunkingIsExact(job_.audio))
             return MakeSerialStage(setup);
         return MakeChunkedStage(setup, job_.encoderThreads);
