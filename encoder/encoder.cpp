@@ -87,7 +87,9 @@ void Encoder::start() {
 
     postState(RunState::Starting);
     TranscodeJob job{prepared->input.path, prepared->input.demuxer, prepared->output,
-                     prepared->audio,      EncoderThreadCount(),    priority_};
+                     prepared->audio};
+    job.encoderThreads = EncoderThreadCount();
+    job.priority = priority_;
     run_ = std::make_unique<EncodeRun>(
         std::move(job), EncodeRun::Callbacks{[this] { postState(RunState::Running); },
                                              [this](RunOutcome outcome, const QString& error) {
