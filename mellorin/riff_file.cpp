@@ -260,7 +260,7 @@ bool RiffFile::Close() {
     }
     lent_ = false;
     const bool flushed = Flush();
-    const bool closed = fd_.Close() || Failed();
+    const bool closed = fd_.Close();
     return flushed && closed;
 }
 

@@ -180,8 +180,12 @@ HResult CWaveWriter::Close() {
             return fail();
         }
     }
-    if (!file->Ascend(riff_) || !file->Close()) {
-        error_ = file->Error();
+    if (!file->Ascend(riff_)) {
+        return fail();
+    }
+    if (!file->Close()) {
+        // A failed close(2) is the one failure the file layer does not record.
+        error_ = file->Error() != 0 ? file->Error() : errno;
         return E_FAIL;
     }
     return S_OK;
