@@ -20,10 +20,12 @@ extern "C" {
 // number of sample bytes written so far, saturated at INT32_MAX; its last value is the size
 // of the data chunk.
 //
-// The WAVE file is written under no name (or a hidden one) in the output's folder, flushed to
-// disk and only then put at `output`, replacing what is there. So `output` is either left as
-// it was or complete, also when the process is killed. Only a regular file (links followed)
-// is opened as the source; anything else fails at once, without opening it.
+// The WAVE file is written under no name in the output's folder, flushed to disk and only then
+// put at `output`, replacing what is there (a link there is replaced, not followed). So
+// `output` is either left as it was or complete, also when the process is killed. Where the
+// file system has no unnamed files a hidden ".<name>.XXXXXX.part" is used instead, which a
+// killed process leaves behind. Only a regular file (links followed) is opened as the source;
+// anything else fails at once, without being opened.
 //
 // Returns
 //   1  the whole source was decoded and `output` is complete;
