@@ -254,7 +254,8 @@ TEST_F(QuickProgram, ThreeTaggedMp3FilesBecomeThreeTaggedWmaFiles) {
                   QStringLiteral("wmav2|asf"));
     }
 
-    // It wrote, as it does on every start, the file through which a bus can start it.
+    // Nothing installed provides the name, so it wrote the file through which a bus can start
+    // it.
     std::ifstream service(servicesFolder() + "/Sonawell.QuickConvertEngine.service");
     const std::string serviceText((std::istreambuf_iterator<char>(service)),
                                   std::istreambuf_iterator<char>());
