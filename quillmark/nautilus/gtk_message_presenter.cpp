@@ -33,7 +33,7 @@ GtkWindow* ActiveWindow() {
             return active;
         }
     }
-    g_autoptr(GListModel) toplevels = gtk_window_get_toplevels();
+    GListModel* toplevels = gtk_window_get_toplevels();  // GTK's own
     for (guint i = 0; i < g_list_model_get_n_items(toplevels); ++i) {
         g_autoptr(GtkWindow) window = GTK_WINDOW(g_list_model_get_item(toplevels, i));
         if (gtk_window_is_active(window)) {
