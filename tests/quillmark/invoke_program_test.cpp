@@ -1,6 +1,7 @@
 // quillmark-invoke as Dolphin, Nemo and an administrator run it.
 
 #include "quillmark/engine_double.h"
+#include "quillmark/notification_double.h"
 #include "quillmark/private_bus.h"
 
 #include <gmock/gmock.h>
@@ -87,6 +88,21 @@ TEST(QuillmarkInvoke, NamesWhatItCouldNotHandOverAndStillHandsOverTheRest) {
               "It can't be handed over: not a local file; Sonawell reads local files only\n"
               "quillmark-test://host/c.mp3\n");
     EXPECT_THAT(engine.received(), ElementsAre("/m/refuse.mp3", "/m/b.mp3"));
+}
+
+TEST(QuillmarkInvoke, RetryInTheNotificationHandsOverWhatWasLeft) {
+    PrivateBus bus;
+    EngineDouble engine(bus.address(), "Sonawell.QuickConvertEngine", "refuse");
+    quillmarktest::NotificationDouble notifications(bus.address(), {"retry", "cancel"});
+    const Outcome run =
+        Invoke({"/m/refuse & <1>.mp3", "/m/b.mp3"}, {{"DBUS_SESSION_BUS_ADDRESS", bus.address()}});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(engine.received(),
+                ElementsAre("/m/refuse & <1>.mp3", "/m/b.mp3", "/m/refuse & <1>.mp3"));
+    const std::string body =
+        "1 file was not handed over to Sonawell.\n\n"
+        "Sonawell refused it: this file was refused\n/m/refuse &amp; &lt;1&gt;.mp3";
+    EXPECT_THAT(notifications.bodies(), ElementsAre(body, body));
 }
 
 TEST(QuillmarkInvoke, WithNoServerNamesTheFilesAndWhy) {
