@@ -71,30 +71,37 @@ void fillGenre(SourceTag& tag, const QString& text) {
     tag.genreId = index >= 0 && index < 255 ? index : -1;
 }
 
+// The first text frame with this id, unless its encoding byte names no encoding: such a frame
+// is damaged, and TagLib would read its bytes as UTF-16 garbage.
+const TagLib::ID3v2::TextIdentificationFrame* textFrame(const TagLib::ID3v2::Tag& v2,
+                                                        const char* id) {
+    const TagLib::ID3v2::FrameListMap& frames = v2.frameListMap();
+    const auto it = frames.find(id);
+    if (it == frames.end() || it->second.isEmpty())
+        return nullptr;
+    const auto* frame =
+        dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame*>(it->second.front());
+    if (frame == nullptr || frame->textEncoding() > TagLib::String::UTF8)
+        return nullptr;
+    return frame;
+}
+
+QString frameText(const TagLib::ID3v2::Tag& v2, const char* id) {
+    const auto* frame = textFrame(v2, id);
+    return frame ? toQString(frame->toString()) : QString();
+}
+
 // TCON may hold several genres (or a number and its refinement as two fields): the first counts.
 QString genreText(const TagLib::ID3v2::Tag& v2) {
-    const TagLib::ID3v2::FrameListMap& frames = v2.frameListMap();
-    const auto it = frames.find("TCON");
-    if (it == frames.end() || it->second.isEmpty())
+    const auto* frame = textFrame(v2, "TCON");
+    if (frame == nullptr)
         return {};
-    const auto* text =
-        dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame*>(it->second.front());
-    if (text == nullptr)
-        return {};
-    for (const TagLib::String& field : text->fieldList()) {
+    for (const TagLib::String& field : frame->fieldList()) {
         const QString value = toQString(field);
         if (!value.isEmpty())
             return value;
     }
     return {};
-}
-
-QString frameText(const TagLib::ID3v2::Tag& v2, const char* id) {
-    const TagLib::ID3v2::FrameListMap& frames = v2.frameListMap();
-    const auto it = frames.find(id);
-    if (it == frames.end() || it->second.isEmpty())
-        return {};
-    return toQString(it->second.front()->toString());
 }
 
 // The image's own signature names its type; a tagger's MIME text is only the fallback, and
