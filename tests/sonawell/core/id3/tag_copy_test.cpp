@@ -179,6 +179,22 @@ const Case kCases[] = {
      [](const Media&) {
          return Tags{{"title", "Layer Two"}, {"track", "1"}, {"wm_track", "1"}};
      }},
+    {"V24InvalidUtf8EmbeddedNulAndOverlongTitle", "mp3",
+     [](const Media& m, const QString&) {
+         return Tag(4, {{"TIT2", Text(4, QString(40000, QLatin1Char('x')))},
+                        {"TPE1", QByteArray("\x03One\0Two", 8)},
+                        {"TALB", QByteArray("\x03"
+                                            "Caf\xe9 Noir",
+                                            10)},
+                        {"TCOM", Text(4, QStringLiteral("Composer"))}}) +
+                m.mp3;
+     },
+     [](const Media&) {
+         // A content description text holds 32,766 UTF-16 units; TagLib reads malformed
+         // UTF-8 as no text.
+         return Tags{
+             {"title", std::string(32766, 'x')}, {"artist", "One Two"}, {"composer", "Composer"}};
+     }},
     {"DamagedFrameTheRestCarried", "mp3",
      [](const Media& m, const QString& folder) {
          // An unknown text encoding, a picture frame too short to hold its own header.
