@@ -4,6 +4,7 @@
 #include "core/engine/mellorin_module.h"
 #include "core/id3/info_text.h"
 #include "core/id3/source_tag.h"
+#include "id3prop/id3prop.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -18,16 +19,16 @@
 
 namespace {
 
-using SetPictureFn = int32_t (*)(const char*, const char*, const char*, uint32_t, const char*,
-                                 const void*, uint32_t);
-
-// The picture entry point of the same libid3prop.so the text attributes go through.
+// The picture entry point of the same libid3prop.so the text attributes go through; a failed
+// load is tried again on the next file.
 void setPicture(const QString& output, const TagPicture& picture) {
-    static const std::shared_ptr<LoadedLibrary> library =
-        LoadedLibrary::Load(QStringLiteral("libid3prop.so"));
+    static std::shared_ptr<LoadedLibrary> library;
+    if (!library)
+        library = LoadedLibrary::Load(QStringLiteral(ID3PROP_LIBRARY_NAME));
     const auto entry =
-        library ? reinterpret_cast<SetPictureFn>(library->symbol("SetID3PropertyPicture"))
-                : nullptr;
+        library
+            ? reinterpret_cast<SetID3PropertyPictureFn>(library->symbol("SetID3PropertyPicture"))
+            : nullptr;
     if (entry == nullptr || picture.data.isEmpty())
         return;
     entry(QFile::encodeName(output).constData(), "WM/Picture",
