@@ -360,8 +360,10 @@ TEST_P(TagCopyTest, EveryReaderShowsTheCarriedTag) {
     ASSERT_TRUE(QDir().mkpath(scratch));
     const Tags probed = tagreaders::ReadWithFfprobe(wma, scratch);
     EXPECT_EQ(probed, KnownToFfprobe(expected)) << "ffprobe";
-    if (const auto mutagen = tagreaders::ReadAsfWithMutagen(wma))
+    // A third reader where python3-mutagen is installed (scripts/setup installs it).
+    if (const auto mutagen = tagreaders::ReadAsfWithMutagen(wma)) {
         EXPECT_EQ(*mutagen, expected) << "mutagen";
+    }
     // Still the audio it was.
     EXPECT_EQ(testsupport::ProbeCodecAndFormat(wma), QStringLiteral("wmav2|asf"));
 }
