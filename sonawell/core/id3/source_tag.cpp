@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 
 #include <taglib/attachedpictureframe.h>
+#include <taglib/commentsframe.h>
 #include <taglib/id3v1genres.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/infotag.h>
@@ -91,6 +92,26 @@ QString frameText(const TagLib::ID3v2::Tag& v2, const char* id) {
     return frame ? toQString(frame->toString()) : QString();
 }
 
+// The comment without a description (the one players show), else the first; as with text frames,
+// one whose encoding byte names no encoding is damaged.
+QString commentText(const TagLib::ID3v2::Tag& v2) {
+    const TagLib::ID3v2::FrameListMap& frames = v2.frameListMap();
+    const auto it = frames.find("COMM");
+    if (it == frames.end())
+        return {};
+    const TagLib::ID3v2::CommentsFrame* chosen = nullptr;
+    for (const TagLib::ID3v2::Frame* frame : it->second) {
+        const auto* comment = dynamic_cast<const TagLib::ID3v2::CommentsFrame*>(frame);
+        if (comment == nullptr || comment->textEncoding() > TagLib::String::UTF8)
+            continue;
+        if (comment->description().isEmpty())
+            return toQString(comment->text());
+        if (chosen == nullptr)
+            chosen = comment;
+    }
+    return chosen ? toQString(chosen->text()) : QString();
+}
+
 // TCON may hold several genres (or a number and its refinement as two fields): the first counts.
 QString genreText(const TagLib::ID3v2::Tag& v2) {
     const auto* frame = textFrame(v2, "TCON");
@@ -153,7 +174,7 @@ void fillFromId3v2(SourceTag& tag, const TagLib::ID3v2::Tag& v2) {
     QString year = frameText(v2, "TDRC");
     fill(year, frameText(v2, "TYER"));
     fill(tag.year, yearOf(year));
-    fill(tag.comment, toQString(v2.comment()));
+    fill(tag.comment, commentText(v2));
     fillGenre(tag, genreText(v2));
     if (tag.track == 0)
         tag.track = trackOf(frameText(v2, "TRCK"));

@@ -197,9 +197,12 @@ const Case kCases[] = {
      }},
     {"DamagedFrameTheRestCarried", "mp3",
      [](const Media& m, const QString& folder) {
-         // An unknown text encoding, a picture frame too short to hold its own header.
+         // Unknown text encodings, a picture frame too short to hold its own header.
          return Tag(3, {{"TIT2", Text(3, QStringLiteral("Before"))},
                         {"TALB", QByteArray("\x09\xff\xfe\x00\x01\x02", 6)},
+                        {"COMM", QByteArray("\x07"
+                                            "eng\0garbage",
+                                            12)},
                         {"APIC", QByteArray("\x00image/", 7)},
                         {"TPE1", Text(3, QStringLiteral("After"))}}) +
                 m.mp3 + V1({"", "", "", "", "v1 comment", 255, 0}, folder);
