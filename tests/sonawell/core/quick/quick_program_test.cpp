@@ -238,7 +238,6 @@ TEST_F(QuickProgram, ThreeTaggedMp3FilesBecomeThreeTaggedWmaFiles) {
          {"WM/Track", "12"}},
         {{"Title", "Third"},
          {"Author", "Third Artist"},
-         {"WM/AlbumTitle", ""},
          {"WM/Year", "1980"},
          {"Description", "v1 tag"},
          {"WM/GenreID", "80"}},
