@@ -7,6 +7,7 @@
 #include <memory>
 
 #include <taglib/asffile.h>
+#include <taglib/asfpicture.h>
 #include <taglib/asftag.h>
 #include <taglib/tfilestream.h>
 
@@ -34,10 +35,33 @@ TagLib::String Utf8(const std::string& text) {
     return TagLib::String(text, TagLib::String::UTF8);
 }
 
+// Content description fields and attribute names carry a 16-bit byte count, terminator
+// included; a longer text would overrun into the fields after it.
+constexpr size_t kMaxUtf16Units = 32766;
+
+bool IsContentDescription(const std::string& name) {
+    return name == "Title" || name == "Author" || name == "Description";
+}
+
 std::string AsText(const AttributeValue& value) {
     if (const auto* text = std::get_if<std::string>(&value))
         return *text;
     return std::to_string(std::get<uint32_t>(value));
+}
+
+TagLib::ASF::Attribute AsAttribute(const AttributeValue& value) {
+    if (const auto* text = std::get_if<std::string>(&value))
+        return TagLib::ASF::Attribute(Utf8(*text));
+    if (const auto* number = std::get_if<uint32_t>(&value))
+        return TagLib::ASF::Attribute(static_cast<unsigned int>(*number));
+    const auto& source = std::get<Picture>(value);
+    TagLib::ASF::Picture picture;
+    picture.setMimeType(Utf8(source.mimeType));
+    picture.setType(static_cast<TagLib::ASF::Picture::Type>(source.type & 0xFF));
+    picture.setDescription(Utf8(source.description));
+    picture.setPicture(
+        TagLib::ByteVector(source.data.data(), static_cast<unsigned int>(source.data.size())));
+    return TagLib::ASF::Attribute(picture);
 }
 
 // The three names players read from the content description object go there; a DWORD
@@ -49,22 +73,47 @@ void Apply(TagLib::ASF::Tag& tag, const std::string& name, const AttributeValue&
         tag.setArtist(Utf8(AsText(value)));
     } else if (name == "Description") {
         tag.setComment(Utf8(AsText(value)));
-    } else if (const auto* text = std::get_if<std::string>(&value)) {
-        tag.setAttribute(Utf8(name), TagLib::ASF::Attribute(Utf8(*text)));
     } else {
-        tag.setAttribute(Utf8(name), TagLib::ASF::Attribute(
-                                         static_cast<unsigned int>(std::get<uint32_t>(value))));
+        tag.setAttribute(Utf8(name), AsAttribute(value));
     }
+}
+
+// Why the value can't be written as it is, or S_OK.
+int32_t CheckArguments(const std::string& path, const std::string& name,
+                       const AttributeValue& value) {
+    if (name.empty() || path.empty() || !IsValidUtf8(name) ||
+        Utf8PrefixForUtf16Units(name, kMaxUtf16Units) < name.size())
+        return ID3PROP_E_INVALIDARG;
+    if (const auto* text = std::get_if<std::string>(&value); text && !IsValidUtf8(*text))
+        return ID3PROP_E_INVALIDARG;
+    if (const auto* picture = std::get_if<Picture>(&value)) {
+        // Type, size, two terminated UTF-16 texts (at most two units a byte) and the data.
+        const uint64_t total = 5 +
+                               (picture->mimeType.size() + picture->description.size() + 2) * 4 +
+                               uint64_t{picture->data.size()};
+        const bool fits = total <= 0xFFFFFFFFu;
+        if (IsContentDescription(name) || picture->mimeType.empty() || picture->data.empty() ||
+            !fits || !IsValidUtf8(picture->mimeType) || !IsValidUtf8(picture->description))
+            return ID3PROP_E_INVALIDARG;
+    }
+    return ID3PROP_S_OK;
 }
 
 }  // namespace
 
 int32_t WriteAsfAttribute(const std::string& path, const std::string& name,
                           const AttributeValue& value) {
-    if (name.empty() || path.empty() || !IsValidUtf8(name))
-        return ID3PROP_E_INVALIDARG;
-    if (const auto* text = std::get_if<std::string>(&value); text && !IsValidUtf8(*text))
-        return ID3PROP_E_INVALIDARG;
+    if (const int32_t check = CheckArguments(path, name, value); check != ID3PROP_S_OK)
+        return check;
+    // Cut at a character boundary rather than refused: the start of a long title is still
+    // the title.
+    AttributeValue fitted = value;
+    bool cut = false;
+    if (auto* text = std::get_if<std::string>(&fitted); text && IsContentDescription(name)) {
+        const size_t keep = Utf8PrefixForUtf16Units(*text, kMaxUtf16Units);
+        cut = keep < text->size();
+        text->resize(keep);
+    }
 
     // Through a symbolic link the link stays and the file it names gets the tag.
     const std::unique_ptr<char, FreeDeleter> resolved(::realpath(path.c_str(), nullptr));
@@ -88,13 +137,15 @@ int32_t WriteAsfAttribute(const std::string& path, const std::string& name,
         TagLib::ASF::File file(copy.Path().c_str(), /*readProperties=*/false);
         if (!file.isValid() || file.readOnly() || file.tag() == nullptr)
             return ID3PROP_E_FAIL;
-        Apply(*file.tag(), name, value);
+        Apply(*file.tag(), name, fitted);
         if (!file.save())
             return ID3PROP_E_FAIL;
     }
     if (!IsAsfFile(copy.Path()))
         return ID3PROP_E_FAIL;
-    return copy.Replace() ? ID3PROP_S_OK : ID3PROP_E_FAIL;
+    if (!copy.Replace())
+        return ID3PROP_E_FAIL;
+    return cut ? ID3PROP_S_TRUNCATED : ID3PROP_S_OK;
 }
 
 }  // namespace id3prop

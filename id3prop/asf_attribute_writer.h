@@ -6,7 +6,14 @@
 
 namespace id3prop {
 
-using AttributeValue = std::variant<std::string, uint32_t>;
+struct Picture {
+    std::string mimeType;
+    uint32_t type = 0;  // the ID3v2 picture type
+    std::string description;
+    std::string data;
+};
+
+using AttributeValue = std::variant<std::string, uint32_t, Picture>;
 
 // Writes one attribute into the ASF file at `path` (UTF-8) and returns a result code of
 // id3prop.h. The file is written through a copy beside it that replaces it only once the

@@ -33,3 +33,18 @@ extern "C" int32_t SetID3PropertyDWORD(const char* file, const char* name, uint3
         return ID3PROP_E_POINTER;
     return Guarded(file, name, value);
 }
+
+extern "C" int32_t SetID3PropertyPicture(const char* file, const char* name, const char* mimeType,
+                                         uint32_t pictureType, const char* description,
+                                         const void* data, uint32_t size) {
+    if (file == nullptr || name == nullptr || mimeType == nullptr || description == nullptr ||
+        data == nullptr)
+        return ID3PROP_E_POINTER;
+    try {
+        const id3prop::Picture picture{mimeType, pictureType, description,
+                                       std::string(static_cast<const char*>(data), size)};
+        return Guarded(file, name, picture);
+    } catch (...) {  // copying the picture ran out of memory
+        return ID3PROP_E_OUTOFMEMORY;
+    }
+}

@@ -38,4 +38,23 @@ bool IsValidUtf8(std::string_view text) {
     return true;
 }
 
+size_t Utf8PrefixForUtf16Units(std::string_view text, size_t maxUnits) {
+    size_t bytes = 0;
+    size_t units = 0;
+    while (bytes < text.size()) {
+        const auto lead = static_cast<uint8_t>(text[bytes]);
+        const size_t length = lead < 0x80             ? 1
+                              : (lead & 0xE0) == 0xC0 ? 2
+                              : (lead & 0xF0) == 0xE0 ? 3
+                                                      : 4;
+        // Only four-byte sequences lie outside the basic plane and need a surrogate pair.
+        const size_t needed = length == 4 ? 2 : 1;
+        if (units + needed > maxUnits)
+            break;
+        units += needed;
+        bytes += length;
+    }
+    return bytes < text.size() ? bytes : text.size();
+}
+
 }  // namespace id3prop

@@ -9,6 +9,12 @@ namespace {
 
 constexpr int kBytesPerSample = 2;
 
+std::string ErrorText(int error) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(error, text, sizeof text);
+    return text;
+}
+
 void CopyOrDefaultLayout(AVChannelLayout* out, const AVChannelLayout& in) {
     if (in.order == AV_CHANNEL_ORDER_UNSPEC || av_channel_layout_copy(out, &in) < 0) {
         av_channel_layout_default(out, in.nb_channels);
@@ -17,20 +23,29 @@ void CopyOrDefaultLayout(AVChannelLayout* out, const AVChannelLayout& in) {
 
 }  // namespace
 
-std::unique_ptr<AudioStream> AudioStream::Open(const std::string& path) {
+std::unique_ptr<AudioStream> AudioStream::Open(const std::string& url, std::string* error) {
+    std::string ignored;
+    std::string& reason = error != nullptr ? *error : ignored;
+    const auto refuse = [&reason](int code) {
+        reason = "not an audio file the decoder accepts: " + ErrorText(code);
+        return nullptr;
+    };
     auto stream = std::make_unique<AudioStream>(Key{});
     AVFormatContext* rawInput = nullptr;
-    if (avformat_open_input(&rawInput, path.c_str(), nullptr, nullptr) < 0) {
-        return nullptr;
+    if (const int rc = avformat_open_input(&rawInput, url.c_str(), nullptr, nullptr); rc < 0) {
+        return refuse(rc);
     }
     stream->input_.reset(rawInput);
     AVFormatContext* input = stream->input_.get();
-    if (avformat_find_stream_info(input, nullptr) < 0) {
-        return nullptr;
+    if (const int rc = avformat_find_stream_info(input, nullptr); rc < 0) {
+        return refuse(rc);
     }
     const AVCodec* decoder = nullptr;
     const int index = av_find_best_stream(input, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
     if (index < 0 || decoder == nullptr) {
+        reason = index == AVERROR_DECODER_NOT_FOUND
+                     ? "not an audio file the decoder accepts: no decoder for its audio"
+                     : "not an audio file the decoder accepts: no audio stream";
         return nullptr;
     }
     stream->streamIndex_ = index;
@@ -42,22 +57,26 @@ std::unique_ptr<AudioStream> AudioStream::Open(const std::string& path) {
     const AVStream* audio = input->streams[index];
     stream->codec_.reset(avcodec_alloc_context3(decoder));
     AVCodecContext* codec = stream->codec_.get();
-    if (codec == nullptr || avcodec_parameters_to_context(codec, audio->codecpar) < 0) {
-        return nullptr;
+    if (codec == nullptr) {
+        return refuse(AVERROR(ENOMEM));
+    }
+    if (const int rc = avcodec_parameters_to_context(codec, audio->codecpar); rc < 0) {
+        return refuse(rc);
     }
     codec->pkt_timebase = audio->time_base;
-    if (avcodec_open2(codec, decoder, nullptr) < 0) {
-        return nullptr;
+    if (const int rc = avcodec_open2(codec, decoder, nullptr); rc < 0) {
+        return refuse(rc);
     }
     const int channels = codec->ch_layout.nb_channels;
     if (codec->sample_rate <= 0 || channels <= 0 || channels * kBytesPerSample > 0xFFFF) {
+        reason = "not an audio file the decoder accepts: no sample rate or channel count";
         return nullptr;
     }
     CopyOrDefaultLayout(&stream->outLayout_, codec->ch_layout);
     stream->frame_.reset(av_frame_alloc());
     stream->packet_.reset(av_packet_alloc());
     if (!stream->frame_ || !stream->packet_) {
-        return nullptr;
+        return refuse(AVERROR(ENOMEM));
     }
     WaveFormatEx& format = stream->format_;
     format.wFormatTag = kWaveFormatPcm;
@@ -73,6 +92,19 @@ std::unique_ptr<AudioStream> AudioStream::Open(const std::string& path) {
 AudioStream::~AudioStream() {
     av_channel_layout_uninit(&outLayout_);
     av_channel_layout_uninit(&inLayout_);
+}
+
+std::string AudioStream::FailureText() const {
+    return ErrorText(failure_ != 0 ? failure_ : AVERROR_UNKNOWN);
+}
+
+std::optional<double> AudioStream::DeclaredSeconds() const {
+    const AVFormatContext* input = input_.get();
+    if (input->duration == AV_NOPTS_VALUE || input->duration < 0 ||
+        input->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE) {
+        return std::nullopt;
+    }
+    return static_cast<double>(input->duration) / AV_TIME_BASE;
 }
 
 StreamStatus AudioStream::Read(uint8_t* buffer, size_t capacity, size_t* filled) {
@@ -116,14 +148,14 @@ int AudioStream::Refill() {
             }
             const int converted = Convert(nullptr);
             resampler_.reset();
-            return converted < 0 ? -1 : (converted > 0 ? 1 : 0);
+            return converted < 0 ? Fail(converted) : (converted > 0 ? 1 : 0);
         }
         int rc = avcodec_receive_frame(codec, frame_.get());
         if (rc == 0) {
             const int converted = Convert(frame_.get());
             av_frame_unref(frame_.get());
             if (converted < 0) {
-                return -1;
+                return Fail(converted);
             }
             if (converted > 0) {
                 return 1;
@@ -134,21 +166,19 @@ int AudioStream::Refill() {
             decoderDone_ = true;
             continue;
         }
-        // A damaged packet is skipped, as the ffmpeg tool does.
         if (rc == AVERROR_INVALIDDATA) {
+            damaged_ = true;
             continue;
         }
         if (rc != AVERROR(EAGAIN) || inputDone_) {
-            return -1;
+            return Fail(rc);
         }
         rc = av_read_frame(input_.get(), packet_.get());
         if (rc < 0) {
-            if (rc != AVERROR_EOF) {
-                return -1;
-            }
+            damaged_ = damaged_ || rc != AVERROR_EOF;
             inputDone_ = true;
-            if (avcodec_send_packet(codec, nullptr) < 0) {
-                return -1;
+            if (const int sent = avcodec_send_packet(codec, nullptr); sent < 0) {
+                return Fail(sent);
             }
             continue;
         }
@@ -156,10 +186,17 @@ int AudioStream::Refill() {
             rc = avcodec_send_packet(codec, packet_.get());
         }
         av_packet_unref(packet_.get());
-        if (rc < 0 && rc != AVERROR_INVALIDDATA) {
-            return -1;
+        if (rc == AVERROR_INVALIDDATA) {
+            damaged_ = true;
+        } else if (rc < 0) {
+            return Fail(rc);
         }
     }
+}
+
+int AudioStream::Fail(int error) {
+    failure_ = error;
+    return -1;
 }
 
 bool AudioStream::ConfigureResampler(const AVFrame* frame) {
@@ -185,12 +222,12 @@ bool AudioStream::ConfigureResampler(const AVFrame* frame) {
 int AudioStream::Convert(const AVFrame* frame) {
     if (frame != nullptr && !ConfigureResampler(frame)) {
         resampler_.reset();
-        return -1;
+        return AVERROR(EINVAL);
     }
     const int inSamples = frame != nullptr ? frame->nb_samples : 0;
     const int room = swr_get_out_samples(resampler_.get(), inSamples);
     if (room < 0) {
-        return -1;
+        return room;
     }
     if (room == 0) {
         return 0;
@@ -204,7 +241,7 @@ int AudioStream::Convert(const AVFrame* frame) {
         resampler_.get(), &out, room,
         frame != nullptr ? const_cast<const uint8_t**>(frame->extended_data) : nullptr, inSamples);
     if (converted < 0) {
-        return -1;
+        return converted;
     }
     pendingBegin_ = 0;
     pendingEnd_ = static_cast<size_t>(converted) * format_.nBlockAlign;

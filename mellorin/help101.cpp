@@ -2,37 +2,41 @@
 
 #include "mellorin/decode.h"
 
-#include <sys/stat.h>
-
-#include <cstring>
+#include <new>
+#include <string>
 
 namespace {
 
-constexpr size_t kMaxSourcePathBytes = 999;
+thread_local std::string t_lastError;
 
-// Replacing the output must never truncate the file being decoded.
-bool NamesTheSameFile(const char* source, const char* output) {
-    struct stat a {};
-    struct stat b {};
-    return ::stat(source, &a) == 0 && ::stat(output, &b) == 0 && a.st_dev == b.st_dev &&
-           a.st_ino == b.st_ino;
+int32_t Finish(const mellorin::DecodeOutcome& outcome) {
+    t_lastError = outcome.text;
+    switch (outcome.kind) {
+        case mellorin::DecodeOutcome::Kind::Completed:
+            return 1;
+        case mellorin::DecodeOutcome::Kind::CompletedDamaged:
+            return 2;
+        default:
+            return 0;
+    }
 }
 
 }  // namespace
 
 extern "C" int32_t Help101(const char* source, const char* output, void (*progress)(int32_t)) {
     try {
-        if (source == nullptr || output == nullptr ||
-            ::strnlen(source, kMaxSourcePathBytes + 1) > kMaxSourcePathBytes ||
-            NamesTheSameFile(source, output)) {
-            return 0;
+        if (source == nullptr || output == nullptr) {
+            return Finish({mellorin::DecodeOutcome::Kind::Failed, "no source or output given"});
         }
-        const auto stream = mellorin::OpenAudioStream(source);
-        if (!stream) {
-            return 0;
-        }
-        return mellorin::DecodeToWave(*stream, output, progress) ? 1 : 0;
+        return Finish(mellorin::DecodeFile(source, output, progress));
+    } catch (const std::bad_alloc&) {
+        t_lastError = "out of memory";
     } catch (...) {
-        return 0;
+        t_lastError = "internal error";
     }
+    return 0;
+}
+
+extern "C" const char* Help101LastError(void) {
+    return t_lastError.c_str();
 }

@@ -58,7 +58,11 @@ uint32_t GetLe32(const uint8_t* in) {
 }  // namespace
 
 std::unique_ptr<RiffFile> RiffFile::Create(const std::string& path, size_t bufferSize) {
-    UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    return Adopt(UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)),
+                 bufferSize);
+}
+
+std::unique_ptr<RiffFile> RiffFile::Adopt(UniqueFd fd, size_t bufferSize) {
     if (!fd.valid() || bufferSize == 0) {
         return nullptr;
     }
@@ -70,12 +74,17 @@ RiffFile::RiffFile(Key, UniqueFd fd, size_t bufferSize)
       buffer_(std::make_unique_for_overwrite<uint8_t[]>(bufferSize)),
       capacity_(bufferSize) {}
 
+bool RiffFile::Failed() {
+    error_ = errno;
+    return false;
+}
+
 bool RiffFile::Flush() {
     if (!fd_.valid() || lent_) {
         return false;
     }
     if (used_ > 0 && !WriteAllAt(fd_.get(), buffer_.get(), used_, bufferOffset_)) {
-        return false;
+        return Failed();
     }
     bufferOffset_ += used_;
     used_ = 0;
@@ -154,8 +163,11 @@ bool RiffFile::Ascend(ChunkInfo& chunk) {
     }
     uint8_t field[4];
     PutLe32(field, static_cast<uint32_t>(size));
-    if (!Flush() || !WriteAllAt(fd_.get(), field, 4, chunk.dataOffset - 4)) {
+    if (!Flush()) {
         return false;
+    }
+    if (!WriteAllAt(fd_.get(), field, 4, chunk.dataOffset - 4)) {
+        return Failed();
     }
     chunk.size = static_cast<uint32_t>(size);
     return true;
@@ -215,6 +227,7 @@ bool RiffFile::Advance(BufferInfo& info) {
     const auto count = static_cast<size_t>(info.next - info.begin);
     if (info.dirty && count > 0) {
         if (!WriteAllAt(fd_.get(), buffer_.get(), count, bufferOffset_)) {
+            Failed();
             // Cut off whatever part of the buffer made it, so that the file ends at the last
             // whole buffer and the sizes fixed up later describe what is on disk.
             if (::ftruncate(fd_.get(), static_cast<off_t>(bufferOffset_)) == 0) {

@@ -47,6 +47,8 @@ public:
     // Creates (or truncates) `path`.
     static std::unique_ptr<RiffFile> Create(const std::string& path,
                                             size_t bufferSize = kDefaultBufferSize);
+    // Writes into the open, empty file `fd` from its start.
+    static std::unique_ptr<RiffFile> Adopt(UniqueFd fd, size_t bufferSize = kDefaultBufferSize);
 
     RiffFile(Key, UniqueFd fd, size_t bufferSize);
     RiffFile(const RiffFile&) = delete;
@@ -79,8 +81,12 @@ public:
     // Writes out pending bytes and closes the file.
     bool Close();
 
+    // errno of the last system call that failed, 0 when none did.
+    int Error() const { return error_; }
+
 private:
     bool Flush();
+    bool Failed();
 
     UniqueFd fd_;
     std::unique_ptr<uint8_t[]> buffer_;
@@ -88,6 +94,7 @@ private:
     size_t used_ = 0;
     uint64_t bufferOffset_ = 0;
     bool lent_ = false;
+    int error_ = 0;
 };
 
 }  // namespace mellorin

@@ -1,6 +1,7 @@
 #include "mellorin/wave_writer.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace mellorin {
@@ -34,16 +35,39 @@ HResult CWaveWriter::Open(const char* path, const WaveFormatEx* format) {
     if (file_) {
         Close();
     }
-    file_ = RiffFile::Create(path);
-    if (!file_) {
+    auto file = RiffFile::Create(path);
+    if (!file) {
+        error_ = errno;
         return E_FAIL;
     }
+    return Start(std::move(file), format);
+}
+
+HResult CWaveWriter::Open(UniqueFd fd, const WaveFormatEx* format) {
+    if (!fd.valid() || format == nullptr) {
+        return E_INVALIDARG;
+    }
+    if (file_) {
+        Close();
+    }
+    return Start(RiffFile::Adopt(std::move(fd)), format);
+}
+
+HResult CWaveWriter::Start(std::unique_ptr<RiffFile> file, const WaveFormatEx* format) {
+    error_ = 0;
+    file_ = std::move(file);
     if (const HResult hr = WriteHeader(format); hr != S_OK) {
+        error_ = file_->Error();
         file_->Close();
         file_.reset();
         return hr;
     }
     return BeginData();
+}
+
+HResult CWaveWriter::Fail() {
+    error_ = file_->Error();
+    return E_FAIL;
 }
 
 HResult CWaveWriter::WriteHeader(const WaveFormatEx* format) {
@@ -96,7 +120,7 @@ HResult CWaveWriter::BeginData() {
     chunk_ = {};
     chunk_.id = FourCC("data");
     if (!file_->CreateChunk(chunk_, false) || !file_->GetInfo(buffer_)) {
-        return E_FAIL;
+        return Fail();
     }
     return S_OK;
 }
@@ -109,6 +133,7 @@ HResult CWaveWriter::Write(uint32_t count, const uint8_t* bytes, uint32_t* writt
         return E_INVALIDARG;
     }
     *written = 0;
+    error_ = 0;
     const uint64_t dataSoFar = buffer_.fileOffset +
                                static_cast<uint64_t>(buffer_.next - buffer_.begin) -
                                chunk_.dataOffset;
@@ -121,7 +146,7 @@ HResult CWaveWriter::Write(uint32_t count, const uint8_t* bytes, uint32_t* writt
         if (buffer_.next == buffer_.endWrite) {
             buffer_.dirty = true;
             if (!file_->Advance(buffer_)) {
-                return E_FAIL;
+                return Fail();
             }
         }
         const auto room = static_cast<uint32_t>(buffer_.endWrite - buffer_.next);
@@ -140,19 +165,27 @@ HResult CWaveWriter::Close() {
     }
     // The file is released whatever step fails, so a writer never keeps a descriptor open.
     const std::unique_ptr<RiffFile> file = std::move(file_);
-    if (!file->SetInfo(buffer_) || !file->Ascend(chunk_) || !file->Ascend(riff_) ||
-        !file->Seek(0) || !file->DescendRiff(riff_)) {
+    const auto fail = [&] {
+        error_ = file->Error();
         file->Close();
         return E_FAIL;
+    };
+    if (!file->SetInfo(buffer_) || !file->Ascend(chunk_) || !file->Ascend(riff_) ||
+        !file->Seek(0) || !file->DescendRiff(riff_)) {
+        return fail();
     }
     if (file->DescendFind(chunk_, riff_, FourCC("fact"))) {
         const uint8_t zero[4] = {0, 0, 0, 0};
         if (!file->Write(zero, 4) || !file->Ascend(chunk_)) {
-            file->Close();
-            return E_FAIL;
+            return fail();
         }
     }
-    if (!file->Ascend(riff_) || !file->Close()) {
+    if (!file->Ascend(riff_)) {
+        return fail();
+    }
+    if (!file->Close()) {
+        // A failed close(2) is the one failure the file layer does not record.
+        error_ = file->Error() != 0 ? file->Error() : errno;
         return E_FAIL;
     }
     return S_OK;

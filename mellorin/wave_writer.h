@@ -25,12 +25,20 @@ public:
     // `path` is UTF-8; an existing file is replaced. For formats other than PCM the
     // record's cbSize extra bytes must follow it in memory.
     HResult Open(const char* path, const WaveFormatEx* format);
+    // Writes into the open, empty file `fd`, which the writer closes.
+    HResult Open(UniqueFd fd, const WaveFormatEx* format);
     // Appends `count` bytes; `written` receives how many were taken. A write that would
     // make the RIFF size overflow takes nothing and fails with E_FAIL.
     HResult Write(uint32_t count, const uint8_t* bytes, uint32_t* written);
     HResult Close();
 
+    // errno of the I/O failure behind the last E_FAIL; 0 when no I/O failed (a write refused
+    // for the RIFF size limit).
+    int Error() const { return error_; }
+
 private:
+    HResult Start(std::unique_ptr<RiffFile> file, const WaveFormatEx* format);
+    HResult Fail();
     HResult WriteHeader(const WaveFormatEx* format);
     HResult BeginData();
 
@@ -39,6 +47,7 @@ private:
     ChunkInfo riff_;
     ChunkInfo chunk_;
     BufferInfo buffer_;
+    int error_ = 0;
 };
 
 }  // namespace mellorin

@@ -6,17 +6,19 @@
 #include "quillmark/registration.h"
 #include "quillmark/wma_ext_core.h"
 
-#include <glib.h>
+#include <gio/gio.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace {
 
 constexpr char kUsage[] =
-    "Usage: quillmark-invoke FILE...\n"
+    "Usage: quillmark-invoke FILE|URI...\n"
     "       quillmark-invoke --register [--system]\n"
     "       quillmark-invoke --unregister [--system]\n"
     "       quillmark-invoke --version\n"
@@ -34,6 +36,11 @@ quillmark::RegistrationPaths PathsFor(bool system) {
     const char* extensionDir = g_getenv("QUILLMARK_NAUTILUS_EXTENSION_DIR");
     paths.extensionDir = extensionDir != nullptr ? extensionDir : QUILLMARK_NAUTILUS_EXTENSION_DIR;
     paths.invokeProgram = ProgramPath();
+    if (!system) {
+        for (const char* const* folder = g_get_system_data_dirs(); *folder != nullptr; ++folder) {
+            paths.systemDataDirs.emplace_back(*folder);
+        }
+    }
     // The module beside this program (the build folder, or a copy registered by hand), else
     // the installed one in GNOME Files' own folder.
     g_autofree char* folder = g_path_get_dirname(paths.invokeProgram.c_str());
@@ -55,6 +62,9 @@ int Registration(bool registering, bool system) {
     for (const std::string& path : outcome.done) {
         std::printf("%s %s\n", registering ? "wrote" : "removed", path.c_str());
     }
+    for (const std::string& skipped : outcome.skipped) {
+        std::printf("skipped %s\n", skipped.c_str());
+    }
     for (const std::string& error : outcome.errors) {
         std::fprintf(stderr, "quillmark-invoke: %s\n", error.c_str());
     }
@@ -64,36 +74,72 @@ int Registration(bool registering, bool system) {
     return outcome.ok() ? 0 : 1;
 }
 
-int Invoke(const std::vector<std::string>& arguments) {
-    // The converter runs elsewhere: it needs absolute paths.
-    g_autofree char* cwd = g_get_current_dir();
-    std::vector<std::string> files;
-    for (const std::string& argument : arguments) {
+// An argument as Dolphin and Nemo fill in %U (a URI) or as typed (a path), as the local path
+// the converter reads; "" with `why` set when the file has none.
+std::string LocalPath(const std::string& argument, const char* cwd, std::string* why) {
+    const char* scheme = g_uri_peek_scheme(argument.c_str());
+    if (scheme == nullptr || argument.find("://") == std::string::npos) {
+        // The converter runs elsewhere: it needs absolute paths.
         g_autofree char* absolute = g_canonicalize_filename(argument.c_str(), cwd);
-        files.emplace_back(absolute);
+        return absolute;
     }
-    quillmark::NotificationPresenter presenter;
-    quillmark::WMAExtCore handler(presenter);
-    handler.Initialize(files);
+    g_autoptr(GFile) file = g_file_new_for_uri(argument.c_str());
+    g_autofree char* path = g_file_get_path(file);
+    if (path == nullptr) {
+        *why = "not a local file; Sonawell reads local files only";
+        return {};
+    }
+    return path;
+}
+
+// Hands the files over and names in one message what did not go over; Retry there hands
+// those over again.
+int HandOverAll(const std::vector<std::string>& arguments,
+                const std::shared_ptr<quillmark::MessagePresenter>& messages) {
+    g_autofree char* cwd = g_get_current_dir();
+    std::vector<std::string> files;     // as the message names them
+    std::vector<std::size_t> sendable;  // positions in `files` that have a local path
+    std::vector<std::string> paths;
+    std::vector<quickconvert::CallFailure> kept;
+    for (const std::string& argument : arguments) {
+        std::string why;
+        std::string path = LocalPath(argument, cwd, &why);
+        if (path.empty()) {
+            kept.push_back({files.size(), argument, quickconvert::FailureKind::CannotCarry, why});
+            files.push_back(argument);
+            continue;
+        }
+        sendable.push_back(files.size());
+        files.push_back(path);
+        paths.push_back(std::move(path));
+    }
+    quickconvert::AddJobsResult result = quickconvert::AddJobs(quickconvert::kProgId, paths);
+    for (quickconvert::CallFailure& failure : result.failures) {
+        failure.index = sendable.at(failure.index);
+    }
+    result.failures.insert(result.failures.end(), kept.begin(), kept.end());
+    std::sort(result.failures.begin(), result.failures.end(),
+              [](const auto& a, const auto& b) { return a.index < b.index; });
+    const std::string text = quillmark::FailureText(files, result);
+    if (text.empty()) {
+        return 0;
+    }
+    const std::vector<std::string> left = quillmark::NotHandedOver(files, result);
+    int retried = 1;
+    messages->ShowRetryCancel(text, [&] { retried = HandOverAll(left, messages); });
+    return retried;
+}
+
+int Invoke(const std::vector<std::string>& arguments) {
+    quillmark::WMAExtCore handler(nullptr);
+    handler.Initialize(arguments);
     if (!handler.showsItem()) {
         std::fprintf(stderr,
                      "quillmark-invoke: none of the files is an MP2, MP3, WAVE or WMA file; "
                      "nothing handed over\n");
         return 1;
     }
-    handler.InvokeCommand(0u);
-    const auto& dispatch = handler.lastDispatch();
-    if (!dispatch || !dispatch->reached) {
-        if (dispatch) {
-            std::fprintf(stderr, "quillmark-invoke: %s\n", dispatch->unreachable.c_str());
-        }
-        return 1;
-    }
-    for (const quickconvert::CallFailure& failure : dispatch->failures) {
-        std::fprintf(stderr, "quillmark-invoke: %s was not handed over: %s\n", failure.path.c_str(),
-                     failure.message.c_str());
-    }
-    return dispatch->allHandedOver() ? 0 : 1;
+    return HandOverAll(arguments, std::make_shared<quillmark::NotificationPresenter>());
 }
 
 }  // namespace

@@ -1,15 +1,20 @@
 #pragma once
 
-#include <string_view>
+#include <functional>
+#include <string>
 
 namespace quillmark {
 
-// The one message the extension shows, through whatever toolkit its host runs.
+// Every message the extension shows carries this title.
+inline constexpr char kMessageTitle[] = "Sonawell";
+
+// The extension's messages, through whatever toolkit its host runs.
 class MessagePresenter {
 public:
     virtual ~MessagePresenter() = default;
-    // A message with the buttons Retry and Cancel; the answer is not used.
-    virtual void ShowRetryCancel(std::string_view text) = 0;
+    // `text` is a headline, an empty line and the details. The message offers Retry and
+    // Cancel; Retry runs `retry`, Cancel just closes it.
+    virtual void ShowRetryCancel(const std::string& text, std::function<void()> retry) = 0;
 };
 
 }  // namespace quillmark

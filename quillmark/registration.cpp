@@ -9,7 +9,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <set>
 
 namespace quillmark {
 namespace {
@@ -17,13 +19,18 @@ namespace {
 struct Command {
     const char* id;
     std::string_view label;
+    std::string_view help;
     const char* mimeTypes;
     const char* extensions;
 };
 
-constexpr Command kToWma{"convertToWma", kMenuTextToWma, "audio/mpeg;audio/mp2;audio/x-wav;",
-                         "mp3;mp2;wav;"};
-constexpr Command kToWav{"convertToWav", kMenuTextToWav, "audio/x-ms-wma;", "wma;"};
+constexpr Command kToWma{"convertToWma", kMenuTextToWma, kHelpTextToWma,
+                         "audio/mpeg;audio/mp2;audio/x-wav;", "mp3;mp2;wav;"};
+constexpr Command kToWav{"convertToWav", kMenuTextToWav, kHelpTextToWav, "audio/x-ms-wma;", "wma;"};
+
+// Where registration notes the folders it created, relative to the data folder, so that
+// unregistration removes those and no one else's.
+constexpr char kCreatedFoldersRecord[] = "quillmark/created-folders";
 
 std::string ServiceMenu(const Command& command, const std::string& exec) {
     // Type=Application keeps the file a valid desktop entry; NoDisplay keeps it out of menus.
@@ -33,7 +40,7 @@ std::string ServiceMenu(const Command& command, const std::string& exec) {
            std::string(command.label) +
            "\n"
            "Comment=" +
-           std::string(kHelpText) +
+           std::string(command.help) +
            "\n"
            "Icon=" +
            std::string(kIconName) +
@@ -71,7 +78,7 @@ std::string NemoAction(const Command& command, const std::string& exec) {
            std::string(command.label) +
            "\n"
            "Comment=" +
-           std::string(kHelpText) +
+           std::string(command.help) +
            "\n"
            "Icon-Name=" +
            std::string(kIconName) +
@@ -136,6 +143,7 @@ void LinkModule(const RegistrationPaths& paths, RegistrationOutcome& outcome) {
     if (SameFile(paths.module, target)) {
         struct stat info {};
         if (lstat(target.c_str(), &info) == 0 && !S_ISLNK(info.st_mode)) {
+            outcome.skipped.push_back(target + ": installed, GNOME Files loads it");
             return;  // the installed module itself: nothing to link
         }
     }
@@ -146,6 +154,7 @@ void LinkModule(const RegistrationPaths& paths, RegistrationOutcome& outcome) {
     struct stat info {};
     if (lstat(target.c_str(), &info) == 0 && !S_ISLNK(info.st_mode)) {
         // A module installed by the package: that copy stays the one GNOME Files loads.
+        outcome.skipped.push_back(target + ": installed, GNOME Files loads it");
         return;
     }
     if (g_unlink(target.c_str()) != 0 && errno != ENOENT) {
@@ -172,11 +181,102 @@ void UnlinkModule(const RegistrationPaths& paths, RegistrationOutcome& outcome) 
     outcome.done.push_back(target);
 }
 
+// The system install's copy of an entry, or "" when it has none.
+std::string SystemCopy(const RegistrationPaths& paths, const std::string& relativePath) {
+    const std::string ours = Join(paths.dataHome, relativePath);
+    for (const std::string& folder : paths.systemDataDirs) {
+        const std::string theirs = Join(folder, relativePath);
+        if (g_file_test(theirs.c_str(), G_FILE_TEST_EXISTS) && !SameFile(theirs, ours)) {
+            return theirs;
+        }
+    }
+    return {};
+}
+
+std::set<std::string> ReadCreatedFolders(const std::string& dataHome) {
+    std::set<std::string> folders;
+    g_autofree char* text = nullptr;
+    if (g_file_get_contents(Join(dataHome, kCreatedFoldersRecord).c_str(), &text, nullptr,
+                            nullptr)) {
+        g_auto(GStrv) lines = g_strsplit(text, "\n", -1);
+        for (char** line = lines; *line != nullptr; ++line) {
+            if (**line != '\0') {
+                folders.insert(*line);
+            }
+        }
+    }
+    return folders;
+}
+
+// Creates `relativeFolder` under `dataHome` one level at a time, noting each level it made.
+bool MakeFolders(const std::string& dataHome, const std::string& relativeFolder,
+                 std::set<std::string>& created, RegistrationOutcome& outcome) {
+    if (g_mkdir_with_parents(dataHome.c_str(), 0755) != 0) {
+        outcome.errors.push_back(dataHome + ": " + Reason(errno));
+        return false;
+    }
+    g_auto(GStrv) levels = g_strsplit(relativeFolder.c_str(), "/", -1);
+    std::string relative;
+    for (char** level = levels; *level != nullptr; ++level) {
+        relative += (relative.empty() ? "" : "/") + std::string(*level);
+        const std::string folder = Join(dataHome, relative);
+        if (g_mkdir(folder.c_str(), 0755) == 0) {
+            created.insert(relative);
+        } else if (errno != EEXIST) {
+            outcome.errors.push_back(folder + ": " + Reason(errno));
+            return false;
+        }
+    }
+    return true;
+}
+
+void WriteCreatedFolders(const std::string& dataHome, std::set<std::string>& created,
+                         RegistrationOutcome& outcome) {
+    if (created.empty()) {
+        return;
+    }
+    g_autofree char* recordFolder = g_path_get_dirname(kCreatedFoldersRecord);
+    if (!MakeFolders(dataHome, recordFolder, created, outcome)) {
+        return;
+    }
+    std::string text;
+    for (const std::string& folder : created) {
+        text += folder + "\n";
+    }
+    const std::string record = Join(dataHome, kCreatedFoldersRecord);
+    g_autoptr(GError) error = nullptr;
+    if (!g_file_set_contents(record.c_str(), text.data(), static_cast<gssize>(text.size()),
+                             &error)) {
+        outcome.errors.push_back(record + ": " + error->message);
+    }
+}
+
+// Removes the folders registration created, deepest first, where nothing else was put in.
+void RemoveCreatedFolders(const std::string& dataHome, RegistrationOutcome& outcome) {
+    const std::set<std::string> created = ReadCreatedFolders(dataHome);
+    if (created.empty()) {
+        return;
+    }
+    RemoveEntry(Join(dataHome, kCreatedFoldersRecord), outcome, false);
+    std::vector<std::string> deepestFirst(created.begin(), created.end());
+    std::sort(deepestFirst.begin(), deepestFirst.end(),
+              [](const std::string& a, const std::string& b) {
+                  return std::count(a.begin(), a.end(), '/') > std::count(b.begin(), b.end(), '/');
+              });
+    for (const std::string& relative : deepestFirst) {
+        const std::string folder = Join(dataHome, relative);
+        if (g_rmdir(folder.c_str()) == 0) {
+            outcome.done.push_back(folder);
+        }
+    }
+}
+
 }  // namespace
 
 std::vector<EntryFile> DataEntries(std::string_view invokeProgram) {
-    // "--" keeps a file named like an option a file.
-    const std::string exec = sw::quoteExecArgument(invokeProgram) + " -- %F";
+    // "--" keeps a file named like an option a file. URIs, because Nemo garbles a name with a
+    // line break in it when it fills in a list of paths.
+    const std::string exec = sw::quoteExecArgument(invokeProgram) + " -- %U";
     return {
         {"kio/servicemenus/quillmark-convert-to-wma.desktop", ServiceMenu(kToWma, exec), true},
         {"kio/servicemenus/quillmark-convert-to-wav.desktop", ServiceMenu(kToWav, exec), true},
@@ -189,11 +289,17 @@ std::vector<EntryFile> DataEntries(std::string_view invokeProgram) {
 
 RegistrationOutcome Register(const RegistrationPaths& paths) {
     RegistrationOutcome outcome;
+    std::set<std::string> created = ReadCreatedFolders(paths.dataHome);
     for (const EntryFile& entry : DataEntries(paths.invokeProgram)) {
         const std::string path = Join(paths.dataHome, entry.relativePath);
-        g_autofree char* folder = g_path_get_dirname(path.c_str());
-        if (g_mkdir_with_parents(folder, 0755) != 0) {
-            outcome.errors.push_back(std::string(folder) + ": " + Reason(errno));
+        if (const std::string system = SystemCopy(paths, entry.relativePath); !system.empty()) {
+            // A copy of ours from before the system install would show a second item.
+            RemoveEntry(path, outcome, false);
+            outcome.skipped.push_back(path + ": the system install provides " + system);
+            continue;
+        }
+        g_autofree char* relativeFolder = g_path_get_dirname(entry.relativePath.c_str());
+        if (!MakeFolders(paths.dataHome, relativeFolder, created, outcome)) {
             continue;
         }
         if (!RemoveEntry(path, outcome, false)) {
@@ -208,6 +314,7 @@ RegistrationOutcome Register(const RegistrationPaths& paths) {
         }
         outcome.done.push_back(path);
     }
+    WriteCreatedFolders(paths.dataHome, created, outcome);
     LinkModule(paths, outcome);
     return outcome;
 }
@@ -217,6 +324,7 @@ RegistrationOutcome Unregister(const RegistrationPaths& paths) {
     for (const EntryFile& entry : DataEntries(paths.invokeProgram)) {
         RemoveEntry(Join(paths.dataHome, entry.relativePath), outcome, true);
     }
+    RemoveCreatedFolders(paths.dataHome, outcome);
     UnlinkModule(paths, outcome);
     return outcome;
 }

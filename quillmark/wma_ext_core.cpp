@@ -28,40 +28,12 @@ Kind KindOf(std::string_view path) {
     return Kind::Unknown;
 }
 
-// How many units of `text` fit before a NUL in `size` units without splitting a character.
-std::size_t Utf8Cut(std::string_view text, std::size_t size) {
-    std::size_t cut = std::min(text.size(), size - 1);
-    while (cut > 0 && cut < text.size() && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
-        --cut;
-    }
-    return cut;
-}
-
-std::size_t Utf16Cut(std::u16string_view text, std::size_t size) {
-    std::size_t cut = std::min(text.size(), size - 1);
-    if (cut > 0 && cut < text.size() && text[cut - 1] >= 0xD800 && text[cut - 1] <= 0xDBFF) {
-        --cut;
-    }
-    return cut;
-}
-
-std::u16string ToUtf16(std::string_view text) {
-    glong length = 0;
-    g_autofree gunichar2* converted =
-        g_utf8_to_utf16(text.data(), static_cast<glong>(text.size()), nullptr, &length, nullptr);
-    if (converted == nullptr) {
-        return {};
-    }
-    return std::u16string(reinterpret_cast<const char16_t*>(converted),
-                          static_cast<std::size_t>(length));
-}
-
 }  // namespace
 
-WMAExtCore::WMAExtCore(MessagePresenter& messages, std::string busAddress)
-    : messages_(messages), busAddress_(std::move(busAddress)) {}
+WMAExtCore::WMAExtCore(std::shared_ptr<MessagePresenter> messages, HandOverTarget target)
+    : messages_(std::move(messages)), target_(std::move(target)) {}
 
-ResultCode WMAExtCore::Initialize(std::vector<std::string> selection) {
+sw::result::Code WMAExtCore::Initialize(std::vector<std::string> selection) {
     selection_ = std::move(selection);
     show_ = false;
     wmaSelection_ = false;
@@ -73,7 +45,7 @@ ResultCode WMAExtCore::Initialize(std::vector<std::string> selection) {
             break;
         }
     }
-    return kOk;
+    return sw::result::kOk;
 }
 
 unsigned WMAExtCore::QueryContextMenu(std::vector<MenuItem>& menu, std::size_t position,
@@ -87,51 +59,13 @@ unsigned WMAExtCore::QueryContextMenu(std::vector<MenuItem>& menu, std::size_t p
     return 1;
 }
 
-ResultCode WMAExtCore::GetCommandString(unsigned /*offset*/, unsigned type, char* buffer,
-                                        std::size_t size) const {
-    if (type == kHelpTextUtf16) {
-        return kInvalidArg;  // the UTF-16 form needs a UTF-16 buffer
-    }
-    if (type != kHelpTextUtf8 || size == 0) {
-        return kOk;
-    }
-    if (buffer == nullptr) {
-        return kPointer;
-    }
-    const std::size_t cut = Utf8Cut(kHelpText, size);
-    std::copy_n(kHelpText.data(), cut, buffer);
-    buffer[cut] = '\0';
-    return kOk;
-}
-
-ResultCode WMAExtCore::GetCommandString(unsigned /*offset*/, unsigned type, char16_t* buffer,
-                                        std::size_t size) const {
-    if (type == kHelpTextUtf8) {
-        return kInvalidArg;
-    }
-    if (type != kHelpTextUtf16 || size == 0) {
-        return kOk;
-    }
-    if (buffer == nullptr) {
-        return kPointer;
-    }
-    const std::u16string help = ToUtf16(kHelpText);
-    const std::size_t cut = Utf16Cut(help, size);
-    std::copy_n(help.data(), cut, buffer);
-    buffer[cut] = u'\0';
-    return kOk;
-}
-
-ResultCode WMAExtCore::InvokeCommand(const Command& command) {
+sw::result::Code WMAExtCore::InvokeCommand(const Command& command) {
     const unsigned* offset = std::get_if<unsigned>(&command);
     if (offset == nullptr || *offset != 0) {
-        return kOk;
+        return sw::result::kOk;
     }
-    lastDispatch_ = quickconvert::AddJobs(quickconvert::kProgId, selection_, busAddress_);
-    if (!lastDispatch_->reached) {
-        messages_.ShowRetryCancel(kFailedDispatch);
-    }
-    return kOk;
+    HandOver(selection_, messages_, target_, observer_);
+    return sw::result::kOk;
 }
 
 }  // namespace quillmark

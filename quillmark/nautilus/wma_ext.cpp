@@ -14,9 +14,11 @@ struct _WMAExt {
 
 namespace {
 
-// One context menu's handler, owned by the item it made.
+// One context menu's handler, owned by the item it made. The presenter outlives it while a
+// hand-over it started is still under way.
 struct MenuHandler {
-    quillmark::GtkMessagePresenter presenter;
+    std::shared_ptr<quillmark::GtkMessagePresenter> presenter =
+        std::make_shared<quillmark::GtkMessagePresenter>();
     quillmark::WMAExtCore core{presenter};
 };
 
@@ -26,7 +28,9 @@ void FreeMenuHandler(gpointer data, GClosure* /*closure*/) {
 
 void OnActivate(NautilusMenuItem* /*item*/, gpointer data) {
     try {
-        static_cast<MenuHandler*>(data)->core.InvokeCommand(0u);
+        auto* handler = static_cast<MenuHandler*>(data);
+        handler->presenter->attachTo(quillmark::ActiveWindow());
+        handler->core.InvokeCommand(0u);
     } catch (const std::exception& error) {
         g_warning("Quillmark: %s", error.what());
     }
@@ -53,7 +57,7 @@ GList* GetFileItems(NautilusMenuProvider* /*provider*/, GList* files) {
             return nullptr;
         }
         const std::string label = menu.front().text;
-        const std::string tip(quillmark::kHelpText);
+        const std::string tip(handler->core.helpText());
         const std::string icon(quillmark::kIconName);
         NautilusMenuItem* item =
             nautilus_menu_item_new("WMAExt::Convert", label.c_str(), tip.c_str(), icon.c_str());

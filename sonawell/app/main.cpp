@@ -5,6 +5,6 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Sonawell"));
-    QApplication::setDesktopFileName(QStringLiteral("sonawell"));
+    QApplication::setDesktopFileName(QStringLiteral("io.github.sonawell.Sonawell"));
     return Main(app);
 }

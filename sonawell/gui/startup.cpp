@@ -1,10 +1,11 @@
 #include "gui/startup.h"
 
-#include "encoder/encoder.h"
+#include "core/automation/session_service_file.h"
 #include "core/engine/app_state.h"
 #include "core/engine/pending_jobs.h"
 #include "core/engine/quick_convert_engine.h"
 #include "core/settings/app_settings.h"
+#include "encoder/encoder.h"
 #include "gui/dialogs/profiles_dialog.h"
 #include "gui/main_window.h"
 #include "gui/splash.h"
@@ -23,7 +24,7 @@ int Main(QApplication& app) {
     PendingJobs pending;
     QuickConvertEngine automation(pending);
     if (automation.registerOnSessionBus()) {
-        WriteSessionServiceFile(app.applicationFilePath());
+        updateSessionServiceFile(app.applicationFilePath());
     }
 
     frmSplash splash;

@@ -3,14 +3,20 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <algorithm>
 #include <csignal>
 
 using namespace enctest;
@@ -39,10 +45,54 @@ protected:
         EXPECT_TRUE(encoder_.progressText().isEmpty());
     }
 
+    // Starts this program's --encode-child (main.cpp) on `source` and `output`, its standard
+    // output going to `stdoutFd`. A `sizeLimit` keeps the files it writes below that many bytes,
+    // with SIGXFSZ ignored so that writes fail with EFBIG.
+    static pid_t startEncodeChild(const QString& source, const QString& output, int stdoutFd,
+                                  rlim_t sizeLimit = RLIM_INFINITY) {
+        const QByteArray program = QFile::encodeName(QCoreApplication::applicationFilePath());
+        const QByteArray sourceArg = QFile::encodeName(source);
+        const QByteArray outputArg = QFile::encodeName(output);
+        char* const argv[] = {const_cast<char*>(program.constData()),
+                              const_cast<char*>("--encode-child"),
+                              const_cast<char*>(sourceArg.constData()),
+                              const_cast<char*>(outputArg.constData()), nullptr};
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::dup2(stdoutFd, STDOUT_FILENO);
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{sizeLimit, sizeLimit};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            ::execv(argv[0], argv);
+            ::_exit(127);
+        }
+        return child;
+    }
+
     QTemporaryDir dir_;
     QString source_;
     Encoder encoder_;
 };
+
+// The size of the largest file in `folder` that process `pid` has open, other than `except`;
+// -1 when it has none open there.
+qint64 LargestOpenFileIn(pid_t pid, const QString& folder, const QString& except) {
+    const QString fds = QStringLiteral("/proc/%1/fd").arg(pid);
+    qint64 largest = -1;
+    for (const QString& fd :
+         QDir(fds).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        const QByteArray link = QFile::encodeName(fds + QLatin1Char('/') + fd);
+        char target[4096];
+        const ssize_t n = ::readlink(link.constData(), target, sizeof target);
+        struct stat info {};
+        if (n <= 0 || ::stat(link.constData(), &info) != 0)
+            continue;
+        const QString name = QFile::decodeName(QByteArray(target, n));
+        if (name.startsWith(folder + QLatin1Char('/')) && name != except)
+            largest = std::max<qint64>(largest, info.st_size);
+    }
+    return largest;
+}
 
 }  // namespace
 
@@ -101,32 +151,17 @@ TEST_F(EncoderFault, OutputFolderThatCannotBeWrittenFails) {
 TEST_F(EncoderFault, DiskFillingDuringTheRunFailsAndLeavesNoPartialFile) {
     const QString longSource = path(QStringLiteral("long.mp3"));
     ASSERT_TRUE(testsupport::MakeMp3(longSource, 20));
+    qputenv("SONAWELL_ENCODER_THREADS", "2");  // the child inherits it
+    const auto unset = qScopeGuard([] { qunsetenv("SONAWELL_ENCODER_THREADS"); });
     for (const QString& source : {source_, longSource}) {
         SCOPED_TRACE(source.toStdString());
         const QString output = path(QStringLiteral("song.wma"));
         ASSERT_TRUE(WriteAll(output, "kept"));
         const QByteArray sourceBytes = ReadAll(source);
-        const QByteArray program = QFile::encodeName(QCoreApplication::applicationFilePath());
-        const QByteArray sourceArg = QFile::encodeName(source);
-        const QByteArray outputArg = QFile::encodeName(output);
-        char* const argv[] = {const_cast<char*>(program.constData()),
-                              const_cast<char*>("--encode-child"),
-                              const_cast<char*>(sourceArg.constData()),
-                              const_cast<char*>(outputArg.constData()), nullptr};
         int pipeFds[2];
-        ASSERT_EQ(::pipe(pipeFds), 0);
-        const pid_t child = ::fork();
+        ASSERT_EQ(::pipe2(pipeFds, O_CLOEXEC), 0);
+        const pid_t child = startEncodeChild(source, output, pipeFds[1], 16 * 1024);
         ASSERT_GE(child, 0);
-        if (child == 0) {
-            ::dup2(pipeFds[1], STDOUT_FILENO);
-            ::close(pipeFds[0]);
-            ::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit{16 * 1024, 16 * 1024};
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-            ::setenv("SONAWELL_ENCODER_THREADS", "2", 1);
-            ::execv(argv[0], argv);
-            ::_exit(127);
-        }
         ::close(pipeFds[1]);
         QByteArray reason;
         char buffer[512];
@@ -144,4 +179,35 @@ TEST_F(EncoderFault, DiskFillingDuringTheRunFailsAndLeavesNoPartialFile) {
                   (QStringList{QStringLiteral("long.mp3"), QStringLiteral("song.mp3"),
                                QStringLiteral("song.wma")}));
     }
+}
+
+// A program killed during a run leaves nothing beside the output: the run's file has no name
+// until it is complete. The run is in a child, killed once it has written a megabyte.
+TEST_F(EncoderFault, RunKilledMidwayLeavesNothingBesideTheOutput) {
+    const QString source = path(QStringLiteral("long.mp3"));
+    ASSERT_TRUE(testsupport::MakeMp3(source, 300, 22050, 1));
+    const QString output = path(QStringLiteral("song.wma"));
+    ASSERT_TRUE(WriteAll(output, "kept"));
+    const QStringList entries = FolderEntries(dir_.path());
+
+    const pid_t child = startEncodeChild(source, output, STDERR_FILENO);
+    ASSERT_GE(child, 0);
+    QElapsedTimer timer;
+    timer.start();
+    qint64 written = -1;
+    int status = 0;
+    bool ended = false;
+    while (written < 1024 * 1024 && !ended && timer.elapsed() < 60000) {
+        QThread::msleep(2);
+        written = LargestOpenFileIn(child, dir_.path(), source);
+        ended = ::waitpid(child, &status, WNOHANG) == child;
+    }
+    if (!ended) {
+        ::kill(child, SIGKILL);
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+    }
+    EXPECT_TRUE(WIFSIGNALED(status)) << "the run ended before it was killed";
+    ASSERT_GE(written, 1024 * 1024) << "the child was not caught writing its output";
+    EXPECT_EQ(ReadAll(output), QByteArray("kept"));
+    EXPECT_EQ(FolderEntries(dir_.path()), entries);
 }

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 #include <taglib/asffile.h>
+#include <taglib/asfpicture.h>
 #include <taglib/asftag.h>
 
 #include "id3prop/asf_attribute_writer.h"
@@ -25,6 +26,7 @@ struct Writer {
     const char* label;
     SetID3PropertyStringFn setString;
     SetID3PropertyDWORDFn setDword;
+    SetID3PropertyPictureFn setPicture;
 };
 
 int32_t CoreString(const char* file, const char* name, const char* value) {
@@ -32,6 +34,13 @@ int32_t CoreString(const char* file, const char* name, const char* value) {
 }
 int32_t CoreDword(const char* file, const char* name, uint32_t value) {
     return id3prop::WriteAsfAttribute(file, name, value);
+}
+int32_t CorePicture(const char* file, const char* name, const char* mimeType, uint32_t type,
+                    const char* description, const void* data, uint32_t size) {
+    return id3prop::WriteAsfAttribute(
+        file, name,
+        id3prop::Picture{mimeType, type, description,
+                         std::string(static_cast<const char*>(data), size)});
 }
 
 QString LibraryPath() {
@@ -52,6 +61,9 @@ const Writer& LoadedLibrary() {
             ? reinterpret_cast<SetID3PropertyStringFn>(dlsym(handle.get(), "SetID3PropertyString"))
             : nullptr,
         handle ? reinterpret_cast<SetID3PropertyDWORDFn>(dlsym(handle.get(), "SetID3PropertyDWORD"))
+               : nullptr,
+        handle ? reinterpret_cast<SetID3PropertyPictureFn>(
+                     dlsym(handle.get(), "SetID3PropertyPicture"))
                : nullptr};
     return writer;
 }
@@ -110,7 +122,8 @@ std::optional<TagLib::ASF::Attribute> OnlyAttribute(const ReadBack& back, const 
 class Id3PropTest : public ::testing::TestWithParam<Writer> {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(GetParam().setString != nullptr && GetParam().setDword != nullptr)
+        ASSERT_TRUE(GetParam().setString != nullptr && GetParam().setDword != nullptr &&
+                    GetParam().setPicture != nullptr)
             << "could not load " << LibraryPath().toStdString() << ": " << dlerror();
         ASSERT_TRUE(m_dir.isValid());
     }
@@ -125,6 +138,12 @@ protected:
     }
     int32_t SetDword(const QString& file, const char* name, uint32_t value) const {
         return GetParam().setDword(QFile::encodeName(file).constData(), name, value);
+    }
+    int32_t SetPicture(const QString& file, const char* name, const char* mimeType,
+                       const QByteArray& image) const {
+        return GetParam().setPicture(QFile::encodeName(file).constData(), name, mimeType, 3,
+                                     "Front", image.constData(),
+                                     static_cast<uint32_t>(image.size()));
     }
     QStringList FolderEntries() const {
         return QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
@@ -200,6 +219,73 @@ TEST_P(Id3PropTest, NonAsciiTextRoundTrips) {
     ASSERT_TRUE(album.has_value());
     EXPECT_EQ(Utf8(album->toString()), text);
     EXPECT_EQ(ProbeTags(wma)[QStringLiteral("title")], QString::fromUtf8(text));
+}
+
+// A content description text has a 16-bit byte count: a longer one used to overrun into the
+// fields after it.
+TEST_P(Id3PropTest, OverlongTextIsCutAtACharacterBoundaryAndTouchesNothingElse) {
+    const QString wma = MakeWma(QStringLiteral("long.wma"));
+    ASSERT_EQ(SetString(wma, "Author", "Kept Artist"), ID3PROP_S_OK);
+    ASSERT_EQ(SetString(wma, "Description", "Kept Comment"), ID3PROP_S_OK);
+    const std::string fits(32766, 'y');
+    const std::string music = "\xf0\x9f\x8e\xb5";  // two UTF-16 units
+    const struct {
+        const char* label;
+        std::string title;
+        int32_t result;
+        std::string readBack;
+    } rows[] = {
+        {"40,000 characters", std::string(40000, 'x'), ID3PROP_S_TRUNCATED,
+         std::string(32766, 'x')},
+        {"a pair that would be split", std::string(32765, 'z') + music + "z", ID3PROP_S_TRUNCATED,
+         std::string(32765, 'z')},
+        {"exactly what fits", fits, ID3PROP_S_OK, fits},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        EXPECT_EQ(SetString(wma, "Title", row.title.c_str()), row.result);
+        const ReadBack back = ReadAsf(wma);
+        EXPECT_EQ(back.title, row.readBack);
+        EXPECT_EQ(back.artist, "Kept Artist");
+        EXPECT_EQ(back.comment, "Kept Comment");
+        auto tags = ProbeTags(wma);
+        EXPECT_EQ(tags[QStringLiteral("title")].toStdString(), row.readBack);
+        EXPECT_EQ(tags[QStringLiteral("artist")], QStringLiteral("Kept Artist"));
+        EXPECT_EQ(tags[QStringLiteral("comment")], QStringLiteral("Kept Comment"));
+    }
+    // Extended attributes have room: a long one is kept whole.
+    EXPECT_EQ(SetString(wma, "WM/AlbumTitle", std::string(40000, 'a').c_str()), ID3PROP_S_OK);
+    const auto album = OnlyAttribute(ReadAsf(wma), "WM/AlbumTitle");
+    ASSERT_TRUE(album.has_value());
+    EXPECT_EQ(Utf8(album->toString()), std::string(40000, 'a'));
+    EXPECT_EQ(SetDword(wma, std::string(32767, 'n').c_str(), 1), ID3PROP_E_INVALIDARG);
+}
+
+TEST_P(Id3PropTest, PicturesRoundTripByteForByte) {
+    const QString wma = MakeWma(QStringLiteral("cover.wma"));
+    QByteArray small("\x89PNG\r\n\x1a\n");
+    small += QByteArray(1000, '\x42');
+    // Beyond the 64 KiB an extended content description value holds.
+    QByteArray large("\xff\xd8\xff\xe0");
+    for (int i = 0; large.size() < 300000; ++i)
+        large += static_cast<char>(i * 7);
+    for (const auto& [mime, image] :
+         {std::pair{"image/png", small}, std::pair{"image/jpeg", large}}) {
+        SCOPED_TRACE(mime);
+        ASSERT_EQ(SetPicture(wma, "WM/Picture", mime, image), ID3PROP_S_OK);
+        const auto attribute = OnlyAttribute(ReadAsf(wma), "WM/Picture");
+        ASSERT_TRUE(attribute.has_value());
+        const TagLib::ASF::Picture picture = attribute->toPicture();
+        EXPECT_EQ(Utf8(picture.mimeType()), mime);
+        EXPECT_EQ(picture.type(), TagLib::ASF::Picture::FrontCover);
+        EXPECT_EQ(Utf8(picture.description()), "Front");
+        EXPECT_EQ(QByteArray(picture.picture().data(), picture.picture().size()), image);
+    }
+    const QByteArray before = ReadAll(wma);
+    EXPECT_EQ(SetPicture(wma, "WM/Picture", "", small), ID3PROP_E_INVALIDARG);
+    EXPECT_EQ(SetPicture(wma, "WM/Picture", "image/png", QByteArray()), ID3PROP_E_INVALIDARG);
+    EXPECT_EQ(SetPicture(wma, "Title", "image/png", small), ID3PROP_E_INVALIDARG);
+    EXPECT_EQ(ReadAll(wma), before);
 }
 
 TEST_P(Id3PropTest, WritingAgainReplacesTheValue) {
@@ -304,12 +390,10 @@ TEST_P(Id3PropTest, TruncatedWmaIsRefusedAndLeftAlone) {
     EXPECT_EQ(FolderEntries(), QStringList{QStringLiteral("cut.wma")});
 }
 
-INSTANTIATE_TEST_SUITE_P(BothBuilds, Id3PropTest,
-                         ::testing::Values(Writer{"id3prop-core", CoreString, CoreDword},
-                                           LoadedLibrary()),
-                         [](const auto& p) {
-                             return std::string(p.index == 0 ? "StaticCore" : "SharedLibrary");
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    BothBuilds, Id3PropTest,
+    ::testing::Values(Writer{"id3prop-core", CoreString, CoreDword, CorePicture}, LoadedLibrary()),
+    [](const auto& p) { return std::string(p.index == 0 ? "StaticCore" : "SharedLibrary"); });
 
 TEST(Id3PropLibraryTest, NullArgumentsGiveEPointer) {
     const Writer& lib = LoadedLibrary();
@@ -319,11 +403,16 @@ TEST(Id3PropLibraryTest, NullArgumentsGiveEPointer) {
     EXPECT_EQ(lib.setString("/tmp/x.wma", "Title", nullptr), ID3PROP_E_POINTER);
     EXPECT_EQ(lib.setDword(nullptr, "WM/Track", 1), ID3PROP_E_POINTER);
     EXPECT_EQ(lib.setDword("/tmp/x.wma", nullptr, 1), ID3PROP_E_POINTER);
+    ASSERT_TRUE(lib.setPicture != nullptr);
+    EXPECT_EQ(lib.setPicture("/tmp/x.wma", "WM/Picture", "image/png", 3, "", nullptr, 1),
+              ID3PROP_E_POINTER);
+    EXPECT_EQ(lib.setPicture("/tmp/x.wma", "WM/Picture", nullptr, 3, "", "x", 1),
+              ID3PROP_E_POINTER);
     EXPECT_EQ(ID3PROP_E_POINTER, static_cast<int32_t>(0x80004003));
     EXPECT_LT(ID3PROP_E_INVALIDARG, 0);
 }
 
-TEST(Id3PropLibraryTest, ExportsExactlyTheTwoEntryPoints) {
+TEST(Id3PropLibraryTest, ExportsExactlyItsEntryPoints) {
     QProcess nm;
     nm.start(QStringLiteral("nm"),
              {QStringLiteral("-D"), QStringLiteral("--defined-only"), LibraryPath()});
@@ -335,6 +424,7 @@ TEST(Id3PropLibraryTest, ExportsExactlyTheTwoEntryPoints) {
         names << line.split(QLatin1Char(' '), Qt::SkipEmptyParts).last();
     names.sort();
     EXPECT_EQ(names, (QStringList{QStringLiteral("SetID3PropertyDWORD"),
+                                  QStringLiteral("SetID3PropertyPicture"),
                                   QStringLiteral("SetID3PropertyString")}));
 }
 

@@ -2,8 +2,10 @@
 
 #include "mellorin/file_bytes.h"
 #include "support/audio_fixtures.h"
+#include "support/file_fixtures.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -12,6 +14,9 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <memory>
 #include <tuple>
@@ -22,6 +27,7 @@ using mellorin::test::Id;
 using mellorin::test::Le16;
 using mellorin::test::Le32;
 using mellorin::test::ReadBytes;
+using testsupport::FolderEntries;
 
 constexpr int32_t kBlockSize = 128000;
 
@@ -48,6 +54,9 @@ protected:
         ASSERT_TRUE(library_) << dlerror();
         help101_ = reinterpret_cast<Help101Fn>(dlsym(library_.get(), "Help101"));
         ASSERT_NE(help101_, nullptr);
+        lastError_ =
+            reinterpret_cast<Help101LastErrorFn>(dlsym(library_.get(), "Help101LastError"));
+        ASSERT_NE(lastError_, nullptr);
         ASSERT_TRUE(dir_.isValid());
         g_progress.clear();
     }
@@ -58,9 +67,11 @@ protected:
     }
 
     QString Path(const QString& name) const { return dir_.filePath(name); }
+    QString LastError() const { return QString::fromUtf8(lastError_()); }
 
     std::unique_ptr<void, LibraryCloser> library_;
     Help101Fn help101_ = nullptr;
+    Help101LastErrorFn lastError_ = nullptr;
     QTemporaryDir dir_;
 };
 
@@ -109,7 +120,7 @@ WaveFile ParseWave(const std::vector<uint8_t>& bytes) {
     return wave;
 }
 
-TEST(Help101Library, ExportsExactlyHelp101) {
+TEST(Help101Library, ExportsExactlyHelp101AndItsErrorText) {
     QProcess nm;
     nm.start(QStringLiteral("nm"),
              {QStringLiteral("-D"), QStringLiteral("--defined-only"), LibraryPath()});
@@ -121,7 +132,8 @@ TEST(Help101Library, ExportsExactlyHelp101) {
     for (const QString& line : lines) {
         names << line.section(QLatin1Char(' '), -1);
     }
-    EXPECT_EQ(names, QStringList{QStringLiteral("Help101")});
+    names.sort();
+    EXPECT_EQ(names, (QStringList{QStringLiteral("Help101"), QStringLiteral("Help101LastError")}));
 }
 
 class Help101FormatTest : public Help101Test,
@@ -137,6 +149,7 @@ TEST_P(Help101FormatTest, SamplesMatchTheFfmpegToolAndProgressEndsAtTheDataSize)
 
     const QString output = Path(QStringLiteral("tone.wav"));
     ASSERT_EQ(Decode(source, output), 1);
+    EXPECT_EQ(LastError(), QString());
     const WaveFile wave = ParseWave(ReadBytes(output));
     EXPECT_EQ(wave.tag, 1);
     EXPECT_EQ(wave.channels, channels);
@@ -195,10 +208,12 @@ TEST_F(Help101Test, StreamWithoutPacketsGivesAnEmptyDataChunk) {
     EXPECT_TRUE(g_progress.empty());
 }
 
-TEST_F(Help101Test, UnreadableSourcesFailWithoutCreatingTheOutput) {
+TEST_F(Help101Test, UnreadableSourcesFailAtOnceWithTheirReasonAndCreateNothing) {
     const QString empty = Path(QStringLiteral("empty.wma"));
     const QString garbage = Path(QStringLiteral("garbage.wma"));
     const QString video = Path(QStringLiteral("video.avi"));
+    const QString folder = Path(QStringLiteral("folder.wma"));
+    const QString fifo = Path(QStringLiteral("fifo.wma"));
     {
         QFile(empty).open(QIODevice::WriteOnly);
         QFile file(garbage);
@@ -212,40 +227,55 @@ TEST_F(Help101Test, UnreadableSourcesFailWithoutCreatingTheOutput) {
     ASSERT_TRUE(testsupport::RunFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"),
                                         QStringLiteral("-i"), QStringLiteral("testsrc=d=1"),
                                         QStringLiteral("-c:v"), QStringLiteral("mpeg4"), video}));
-    const QString longName = Path(QString(990, QLatin1Char('a')) + QStringLiteral(".wma"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    ASSERT_EQ(::mkfifo(fifo.toUtf8().constData(), 0600), 0);
+    const QStringList entries = FolderEntries(dir_.path());
 
     const QString output = Path(QStringLiteral("out.wav"));
-    for (const QString& source :
-         {Path(QStringLiteral("missing.wma")), empty, garbage, video, longName}) {
+    const std::pair<QString, QString> cases[] = {
+        {Path(QStringLiteral("missing.wma")), QStringLiteral("file not found")},
+        {empty, QStringLiteral("empty file")},
+        {garbage, QStringLiteral("not an audio file the decoder accepts: Invalid data found "
+                                 "when processing input")},
+        {video, QStringLiteral("not an audio file the decoder accepts: no audio stream")},
+        {folder, QStringLiteral("not a regular file")},
+        {fifo, QStringLiteral("not a regular file")},
+        {Path(QString(300, QLatin1Char('a')) + QStringLiteral(".wma")),
+         QStringLiteral("cannot read the source: File name too long")},
+    };
+    for (const auto& [source, reason] : cases) {
         SCOPED_TRACE(source.right(40).toStdString());
+        alarm(10);  // a decoder blocked on the FIFO ends the test instead of hanging it
+        QElapsedTimer timer;
+        timer.start();
         EXPECT_EQ(Decode(source, output), 0);
-        EXPECT_FALSE(QFile::exists(output));
+        EXPECT_LT(timer.elapsed(), 2000);
+        alarm(0);
+        EXPECT_EQ(LastError(), reason);
     }
     EXPECT_EQ(help101_(nullptr, output.toUtf8().constData(), nullptr), 0);
+    EXPECT_EQ(LastError(), QStringLiteral("no source or output given"));
+    EXPECT_EQ(FolderEntries(dir_.path()), entries);
     EXPECT_TRUE(g_progress.empty());
 }
 
-TEST_F(Help101Test, LongSourcePathIsRefusedEvenWhenTheFileExists) {
-    // 999 bytes is the longest path taken; the file name limit forces sub-folders.
+TEST_F(Help101Test, SourceAndOutputPathsLongerThanAThousandBytesWork) {
+    // The file name limit forces sub-folders.
     QString folder = dir_.path();
-    while (folder.toUtf8().size() < 900) {
+    while (folder.toUtf8().size() < 1500) {
         folder += QStringLiteral("/") + QString(100, QLatin1Char('d'));
     }
     ASSERT_TRUE(QDir().mkpath(folder));
-    const QString prefix = folder + QStringLiteral("/");
-    const int room = 999 - static_cast<int>(prefix.toUtf8().size()) - 4;
-    ASSERT_GT(room, 0);
-    const QString longest = prefix + QString(room, QLatin1Char('s')) + QStringLiteral(".wma");
-    ASSERT_EQ(longest.toUtf8().size(), 999);
-    ASSERT_TRUE(testsupport::MakeWma(longest, 1.0, 22050, 1));
-    const QString tooLong = prefix + QString(room + 1, QLatin1Char('s')) + QStringLiteral(".wma");
-    ASSERT_TRUE(QFile::copy(longest, tooLong));
+    const QString source =
+        folder + QStringLiteral("/") + QString(200, QLatin1Char('s')) + QStringLiteral(".wma");
+    const QString output = folder + QStringLiteral("/out.wav");
+    ASSERT_TRUE(testsupport::MakeWma(Path(QStringLiteral("short.wma")), 1.0, 22050, 1));
+    ASSERT_TRUE(QFile::copy(Path(QStringLiteral("short.wma")), source));
+    ASSERT_GT(source.toUtf8().size(), 1700);
 
-    const QString output = Path(QStringLiteral("out.wav"));
-    EXPECT_EQ(Decode(tooLong, output), 0);
-    EXPECT_FALSE(QFile::exists(output));
-    EXPECT_EQ(Decode(longest, output), 1);
-    EXPECT_TRUE(QFile::exists(output));
+    ASSERT_EQ(Decode(Path(QStringLiteral("short.wma")), Path(QStringLiteral("short.wav"))), 1);
+    EXPECT_EQ(Decode(source, output), 1) << LastError().toStdString();
+    EXPECT_EQ(ReadBytes(output), ReadBytes(Path(QStringLiteral("short.wav"))));
 }
 
 // Keeps files written by this process below `bytes` for its lifetime; writes past it fail
@@ -271,14 +301,12 @@ private:
     bool ok_ = false;
 };
 
-TEST_F(Help101Test, WriteFailureMidwayLeavesAValidFileWithTheSamplesOnDisk) {
+TEST_F(Help101Test, DiskFillingDuringADecodeKeepsTheExistingOutputAndSaysSo) {
     const QString source = Path(QStringLiteral("tone.wma"));
     ASSERT_TRUE(testsupport::MakeWma(source, 3.0, 44100, 2));
-    const QString reference = Path(QStringLiteral("reference.raw"));
-    ASSERT_TRUE(testsupport::RunFfmpeg(
-        {QStringLiteral("-i"), source, QStringLiteral("-f"), QStringLiteral("s16le"), reference}));
-    const std::vector<uint8_t> expected = ReadBytes(reference);
     const QString output = Path(QStringLiteral("full-disk.wav"));
+    const QByteArray previous(1000, 'p');
+    ASSERT_TRUE(testsupport::WriteAll(output, previous));
 
     int32_t result = -1;
     {
@@ -287,26 +315,122 @@ TEST_F(Help101Test, WriteFailureMidwayLeavesAValidFileWithTheSamplesOnDisk) {
         result = Decode(source, output);
     }
     EXPECT_EQ(result, 0);
-    const std::vector<uint8_t> bytes = ReadBytes(output);
-    EXPECT_LE(bytes.size(), 300000u);
-    const WaveFile wave = ParseWave(bytes);
-    EXPECT_EQ(wave.fact, 0u);
-    ASSERT_GT(wave.data.size(), 0u);
-    ASSERT_LT(wave.data.size(), expected.size());
-    EXPECT_TRUE(std::equal(wave.data.begin(), wave.data.end(), expected.begin()));
-    ASSERT_FALSE(g_progress.empty());
+    EXPECT_EQ(LastError(), QStringLiteral("disk full: File too large"));
+    EXPECT_FALSE(g_progress.empty()) << "the limit must be reached mid-decode";
+    EXPECT_EQ(testsupport::ReadAll(output), previous);
+    EXPECT_EQ(FolderEntries(dir_.path()),
+              (QStringList{QStringLiteral("full-disk.wav"), QStringLiteral("tone.wma")}));
 }
 
-TEST_F(Help101Test, OutputThatCannotBeCreatedOrIsTheSourceFails) {
+// The progress callback of a decode in a child process: tells the parent the decode is under
+// way, then waits to be killed.
+int g_underWayPipe = -1;
+void SignalAndWait(int32_t) {
+    [[maybe_unused]] const ssize_t n = ::write(g_underWayPipe, "x", 1);
+    for (;;) {
+        ::pause();
+    }
+}
+
+TEST_F(Help101Test, DecodeKilledMidwayLeavesNothingAtOrBesideTheOutput) {
+    const QString source = Path(QStringLiteral("long.wma"));
+    ASSERT_TRUE(testsupport::MakeWma(source, 20.0, 44100, 2));
+    const QString output = Path(QStringLiteral("long.wav"));
+    const QString other = Path(QStringLiteral("new.wav"));
+    ASSERT_TRUE(testsupport::WriteAll(output, "kept"));
+    const QByteArray sourcePath = source.toUtf8();
+    const QByteArray outputPaths[] = {output.toUtf8(), other.toUtf8()};
+
+    for (const QByteArray& target : outputPaths) {
+        SCOPED_TRACE(target.constData());
+        int pipeFds[2];
+        ASSERT_EQ(::pipe(pipeFds), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            g_underWayPipe = pipeFds[1];
+            help101_(sourcePath.constData(), target.constData(), SignalAndWait);
+            ::_exit(0);  // reached only when the decode ended without a block
+        }
+        ::close(pipeFds[1]);
+        char byte = 0;
+        EXPECT_EQ(::read(pipeFds[0], &byte, 1), 1) << "the child decoded no block";
+        ::close(pipeFds[0]);
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status));
+    }
+    EXPECT_EQ(testsupport::ReadAll(output), QByteArray("kept"));
+    EXPECT_EQ(FolderEntries(dir_.path()),
+              (QStringList{QStringLiteral("long.wav"), QStringLiteral("long.wma")}));
+}
+
+// Damaged sources decode as far as the ffmpeg tool decodes them, and say how far that was.
+TEST_F(Help101Test, DamagedSourcesCompleteWithWhatDecodesAndTheirDecodedLength) {
+    const QString intact = Path(QStringLiteral("intact.wma"));
+    ASSERT_TRUE(testsupport::MakeWma(intact, 10.0, 44100, 2));
+    QByteArray truncated = testsupport::ReadAll(intact);
+    QByteArray corrupt = truncated;
+    truncated.truncate(truncated.size() * 6 / 10);
+    for (qsizetype i = corrupt.size() / 3; i < corrupt.size() / 3 + 8000; ++i) {
+        corrupt[i] = static_cast<char>(i * 7919 >> 3);
+    }
+    const std::pair<QString, QByteArray> cases[] = {{QStringLiteral("truncated"), truncated},
+                                                    {QStringLiteral("corrupt"), corrupt}};
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name.toStdString());
+        const QString source = Path(name + QStringLiteral(".wma"));
+        ASSERT_TRUE(testsupport::WriteAll(source, bytes));
+        const QString reference = Path(name + QStringLiteral(".raw"));
+        ASSERT_TRUE(testsupport::RunFfmpeg({QStringLiteral("-i"), source, QStringLiteral("-f"),
+                                            QStringLiteral("s16le"), reference}));
+        const QString output = Path(name + QStringLiteral(".wav"));
+        ASSERT_EQ(Decode(source, output), 2);
+        const WaveFile wave = ParseWave(ReadBytes(output));
+        EXPECT_TRUE(wave.data == ReadBytes(reference)) << "decoded samples differ from ffmpeg's";
+        const double seconds = static_cast<double>(wave.data.size()) / wave.avgBytes;
+        EXPECT_GT(seconds, 1.0);
+        EXPECT_LT(seconds, 9.5);
+        EXPECT_EQ(LastError(), QStringLiteral("source damaged: %1 of 10 s").arg(qRound(seconds)));
+    }
+}
+
+TEST_F(Help101Test, OutputThatCannotBeCreatedOrIsTheSourceFailsWithItsCause) {
     const QString source = Path(QStringLiteral("tone.wma"));
     ASSERT_TRUE(testsupport::MakeWma(source, 1.0, 22050, 1));
     const std::vector<uint8_t> original = ReadBytes(source);
-    EXPECT_EQ(Decode(source, Path(QStringLiteral("no/such/folder/out.wav"))), 0);
-    EXPECT_EQ(Decode(source, source), 0);
-    const QString link = Path(QStringLiteral("link.wav"));
-    ASSERT_TRUE(QFile::link(source, link));
-    EXPECT_EQ(Decode(source, link), 0);
+    ASSERT_TRUE(testsupport::WriteAll(Path(QStringLiteral("plain-file")), "x"));
+    ASSERT_TRUE(QDir().mkdir(Path(QStringLiteral("folder.wav"))));
+    ASSERT_TRUE(QFile::link(source, Path(QStringLiteral("link.wav"))));
+    const QString locked = Path(QStringLiteral("locked"));
+    ASSERT_TRUE(QDir().mkdir(locked));
+    ASSERT_TRUE(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
+    const QStringList entries = FolderEntries(dir_.path());
+
+    std::vector<std::pair<QString, QString>> cases = {
+        {Path(QStringLiteral("no/such/folder/out.wav")),
+         QStringLiteral("cannot create the output: No such file or directory")},
+        {Path(QStringLiteral("plain-file/out.wav")),
+         QStringLiteral("cannot create the output: Not a directory")},
+        {Path(QStringLiteral("folder.wav")),
+         QStringLiteral("cannot create the output: Is a directory")},
+        {source, QStringLiteral("the output is the source file")},
+        {Path(QStringLiteral("link.wav")), QStringLiteral("the output is the source file")},
+    };
+    if (::geteuid() != 0) {  // root writes anywhere
+        cases.emplace_back(locked + QStringLiteral("/out.wav"),
+                           QStringLiteral("cannot create the output: Permission denied"));
+    }
+    for (const auto& [output, reason] : cases) {
+        SCOPED_TRACE(output.toStdString());
+        EXPECT_EQ(Decode(source, output), 0);
+        EXPECT_EQ(LastError(), reason);
+    }
     EXPECT_EQ(ReadBytes(source), original);
+    EXPECT_EQ(FolderEntries(dir_.path()), entries);
+    EXPECT_TRUE(FolderEntries(locked).isEmpty());
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_TRUE(g_progress.empty());
 }
 

@@ -13,10 +13,12 @@ constexpr char kIntrospection[] =
 
 }  // namespace
 
-EngineDouble::EngineDouble(std::string busAddress, std::string name, std::string rejectMarker)
+EngineDouble::EngineDouble(std::string busAddress, std::string name, std::string rejectMarker,
+                           bool answers)
     : busAddress_(std::move(busAddress)),
       name_(std::move(name)),
       rejectMarker_(std::move(rejectMarker)),
+      answers_(answers),
       context_(g_main_context_new()),
       loop_(g_main_loop_new(context_, FALSE)) {
     std::promise<std::string> ready;
@@ -66,6 +68,10 @@ void EngineDouble::OnMethodCall(GDBusConnection*, const char*, const char*, cons
         std::lock_guard lock(engine->mutex_);
         engine->received_.emplace_back(path);
     }
+    if (!engine->answers_) {
+        engine->unanswered_.push_back(invocation);
+        return;
+    }
     if (!engine->rejectMarker_.empty() &&
         std::string(path).find(engine->rejectMarker_) != std::string::npos) {
         g_dbus_method_invocation_return_dbus_error(invocation, "Sonawell.Error.Rejected",
@@ -106,6 +112,9 @@ void EngineDouble::Run(std::promise<std::string>* ready) {
     } else {
         ready->set_value({});
         g_main_loop_run(loop_);
+    }
+    for (GDBusMethodInvocation* invocation : unanswered_) {
+        g_object_unref(invocation);
     }
     if (registration != 0) {
         g_dbus_connection_unregister_object(bus, registration);

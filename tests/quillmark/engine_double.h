@@ -15,9 +15,10 @@ namespace quillmarktest {
 
 class EngineDouble {
 public:
-    // Paths containing `rejectMarker` (when not empty) are answered with an error.
+    // Paths containing `rejectMarker` (when not empty) are answered with an error. With
+    // `answers` false it takes every call and never answers one: a hung server.
     EngineDouble(std::string busAddress, std::string name = "Sonawell.QuickConvertEngine",
-                 std::string rejectMarker = {});
+                 std::string rejectMarker = {}, bool answers = true);
     ~EngineDouble();
     EngineDouble(const EngineDouble&) = delete;
     EngineDouble& operator=(const EngineDouble&) = delete;
@@ -31,6 +32,8 @@ private:
     void Run(std::promise<std::string>* ready);
 
     std::string busAddress_, name_, rejectMarker_;
+    bool answers_ = true;
+    std::vector<GDBusMethodInvocation*> unanswered_;  // the engine thread's only
     GMainContext* context_ = nullptr;
     GMainLoop* loop_ = nullptr;
     std::thread thread_;

@@ -1,6 +1,7 @@
 // quillmark-invoke as Dolphin, Nemo and an administrator run it.
 
 #include "quillmark/engine_double.h"
+#include "quillmark/notification_double.h"
 #include "quillmark/private_bus.h"
 
 #include <gmock/gmock.h>
@@ -65,28 +66,52 @@ TEST(QuillmarkInvoke, HandsTheFilesOverInOrderWithAbsolutePaths) {
     PrivateBus bus;
     EngineDouble engine(bus.address());
     TempFolder folder;
-    const Outcome run = Invoke({"--", "two words.mp3", "/music/b.WMA", "-dash.wav"},
+    // Paths as typed, URIs as Dolphin and Nemo fill in %U.
+    const Outcome run = Invoke({"--", "two words.mp3", "/music/b.WMA", "-dash.wav",
+                                "file:///music/two%0Alines.mp3", "file:///music/caf%E9.mp3"},
                                {{"DBUS_SESSION_BUS_ADDRESS", bus.address()}}, folder.path());
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_THAT(engine.received(), ElementsAre(folder.file("two words.mp3"), "/music/b.WMA",
-                                               folder.file("-dash.wav")));
+    EXPECT_THAT(engine.received(),
+                ElementsAre(folder.file("two words.mp3"), "/music/b.WMA", folder.file("-dash.wav"),
+                            "/music/two\nlines.mp3", "file:///music/caf%E9.mp3"));
 }
 
-TEST(QuillmarkInvoke, ReportsARefusedFileAndStillHandsOverTheRest) {
+TEST(QuillmarkInvoke, NamesWhatItCouldNotHandOverAndStillHandsOverTheRest) {
     PrivateBus bus;
     EngineDouble engine(bus.address(), "Sonawell.QuickConvertEngine", "refuse");
-    const Outcome run =
-        Invoke({"/m/refuse.mp3", "/m/b.mp3"}, {{"DBUS_SESSION_BUS_ADDRESS", bus.address()}});
+    const Outcome run = Invoke({"/m/refuse.mp3", "quillmark-test://host/c.mp3", "/m/b.mp3"},
+                               {{"DBUS_SESSION_BUS_ADDRESS", bus.address()}});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_THAT(run.err, HasSubstr("/m/refuse.mp3 was not handed over"));
+    EXPECT_EQ(run.err,
+              "quillmark-invoke: 2 files were not handed over to Sonawell.\n\n"
+              "Sonawell refused it: this file was refused\n/m/refuse.mp3\n\n"
+              "It can't be handed over: not a local file; Sonawell reads local files only\n"
+              "quillmark-test://host/c.mp3\n");
     EXPECT_THAT(engine.received(), ElementsAre("/m/refuse.mp3", "/m/b.mp3"));
 }
 
-TEST(QuillmarkInvoke, WithNoServerSaysFailedDispatch) {
+TEST(QuillmarkInvoke, RetryInTheNotificationHandsOverWhatWasLeft) {
+    PrivateBus bus;
+    EngineDouble engine(bus.address(), "Sonawell.QuickConvertEngine", "refuse");
+    quillmarktest::NotificationDouble notifications(bus.address(), {"retry", "cancel"});
+    const Outcome run =
+        Invoke({"/m/refuse & <1>.mp3", "/m/b.mp3"}, {{"DBUS_SESSION_BUS_ADDRESS", bus.address()}});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(engine.received(),
+                ElementsAre("/m/refuse & <1>.mp3", "/m/b.mp3", "/m/refuse & <1>.mp3"));
+    const std::string body =
+        "1 file was not handed over to Sonawell.\n\n"
+        "Sonawell refused it: this file was refused\n/m/refuse &amp; &lt;1&gt;.mp3";
+    EXPECT_THAT(notifications.bodies(), ElementsAre(body, body));
+}
+
+TEST(QuillmarkInvoke, WithNoServerNamesTheFilesAndWhy) {
     PrivateBus bus;
     const Outcome run = Invoke({"/m/a.mp3"}, {{"DBUS_SESSION_BUS_ADDRESS", bus.address()}});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_THAT(run.err, HasSubstr("failed dispatch"));
+    EXPECT_THAT(run.err, HasSubstr("1 file was not handed over to Sonawell.\n\n"
+                                   "Sonawell could not be reached: "));
+    EXPECT_THAT(run.err, HasSubstr("\n/m/a.mp3\n"));
 }
 
 TEST(QuillmarkInvoke, HandsNothingOverWhenNoFileIsAudio) {
@@ -103,6 +128,7 @@ TEST(QuillmarkInvoke, RegistersAndUnregistersUnderXdgDataHome) {
     TempFolder home;
     const std::vector<std::pair<std::string, std::string>> environment = {
         {"XDG_DATA_HOME", home.file("data")},
+        {"XDG_DATA_DIRS", home.file("no-system-install")},
         {"QUILLMARK_NAUTILUS_EXTENSION_DIR", home.file("extensions-4")},
     };
     const std::string menu = home.file("data/kio/servicemenus/quillmark-convert-to-wma.desktop");
@@ -113,14 +139,43 @@ TEST(QuillmarkInvoke, RegistersAndUnregistersUnderXdgDataHome) {
     }
     std::ifstream in(menu);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_THAT(text, HasSubstr(std::string("Exec=\"") + QUILLMARK_INVOKE + "\" -- %F\n"));
+    EXPECT_THAT(text, HasSubstr(std::string("Exec=\"") + QUILLMARK_INVOKE + "\" -- %U\n"));
     EXPECT_TRUE(fs::is_symlink(home.file("extensions-4/libquillmark-nautilus.so")));
 
     const Outcome run = Invoke({"--unregister"}, environment);
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_FALSE(fs::exists(menu));
     EXPECT_FALSE(fs::exists(home.file("extensions-4/libquillmark-nautilus.so")));
-    EXPECT_TRUE(fs::is_directory(home.file("data/kio/servicemenus")));
+    EXPECT_THAT(run.out, HasSubstr("removed " + home.file("data/kio/servicemenus") + "\n"));
+    EXPECT_FALSE(fs::exists(home.file("data/kio")));
+    EXPECT_TRUE(fs::is_directory(home.file("data")));
+}
+
+TEST(QuillmarkInvoke, RegisteringForAUserSkipsWhatTheSystemInstallProvides) {
+    TempFolder home;
+    const std::string system = home.file("usr-share");
+    const std::vector<std::string> provided = {"kio/servicemenus/quillmark-convert-to-wma.desktop",
+                                               "nemo/actions/quillmark-convert-to-wma.nemo_action",
+                                               "nemo/actions/quillmark-convert-to-wav.nemo_action"};
+    for (const std::string& entry : provided) {
+        fs::create_directories(fs::path(system + "/" + entry).parent_path());
+        std::ofstream(system + "/" + entry) << "installed";
+    }
+    // A copy of ours from before the system install would be a second menu item.
+    fs::create_directories(home.file("data/nemo/actions"));
+    std::ofstream(home.file("data/nemo/actions/quillmark-convert-to-wma.nemo_action")) << "old";
+    const Outcome run =
+        Invoke({"--register"}, {{"XDG_DATA_HOME", home.file("data")},
+                                {"XDG_DATA_DIRS", home.file("elsewhere") + ":" + system},
+                                {"QUILLMARK_NAUTILUS_EXTENSION_DIR", home.file("extensions-4")}});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    for (const std::string& entry : provided) {
+        EXPECT_THAT(run.out,
+                    HasSubstr("skipped " + home.file("data/" + entry) +
+                              ": the system install provides " + system + "/" + entry + "\n"));
+        EXPECT_FALSE(fs::exists(home.file("data/" + entry))) << entry;
+    }
+    EXPECT_TRUE(fs::exists(home.file("data/kio/servicemenus/quillmark-convert-to-wav.desktop")));
 }
 
 TEST(QuillmarkInvoke, SaysClearlyWhenTheModuleNeedsSystemRegistration) {
@@ -128,6 +183,7 @@ TEST(QuillmarkInvoke, SaysClearlyWhenTheModuleNeedsSystemRegistration) {
     const Outcome run =
         Invoke({"--register"},
                {{"XDG_DATA_HOME", home.file("data")},
+                {"XDG_DATA_DIRS", home.file("no-system-install")},
                 {"QUILLMARK_NAUTILUS_EXTENSION_DIR", "/proc/quillmark-test/extensions-4"}});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_THAT(run.err, HasSubstr("GNOME Files module needs system registration"));

@@ -1,9 +1,11 @@
 // The built GNOME Files module, loaded the way the file manager loads it: its entry points,
-// its type, the menu item for a selection, and the paths arriving at a server double when
-// the item is activated.
+// its type, the menu item for a selection, the paths arriving at a server double when the
+// item is activated, and the message on the file manager's window when they don't.
 
 #include "quillmark/engine_double.h"
+#include "quillmark/main_loop.h"
 #include "quillmark/private_bus.h"
+#include "quillmark/quick_convert_client.h"
 #include "quillmark/test_file_info.h"
 
 #include <gmock/gmock.h>
@@ -11,13 +13,19 @@
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <memory>
 #include <set>
 #include <sstream>
 
 using quillmarktest::EngineDouble;
 using quillmarktest::PrivateBus;
+using quillmarktest::RunUntil;
 using ::testing::ElementsAre;
+using ::testing::EndsWith;
+using ::testing::StartsWith;
 
 G_BEGIN_DECLS
 #define TEST_TYPE_TYPE_MODULE (test_type_module_get_type())
@@ -155,18 +163,20 @@ TEST_F(NautilusModule, TheItemHandsEverySelectedFileToTheServer) {
     ASSERT_EQ(g_list_length(items.get()), 1u);
     GObject* item = G_OBJECT(items->data);
     EXPECT_EQ(StringProperty(item, "label"), "Convert to WAV");
-    EXPECT_EQ(StringProperty(item, "tip"), "Convert this audio file to WMA format.");
+    EXPECT_EQ(StringProperty(item, "tip"), "Convert this audio file to WAV format.");
     EXPECT_EQ(StringProperty(item, "icon"), "quillmark");
     EXPECT_TRUE(engine.received().empty());
 
     g_signal_emit_by_name(item, "activate");
-    EXPECT_EQ(engine.received(), paths);
+    EXPECT_TRUE(RunUntil([&] { return engine.received() == paths; }, std::chrono::seconds(10)));
 }
 
 TEST_F(NautilusModule, AnMp3SelectionOffersConvertToWma) {
     const ItemList items = ItemsFor({"/music/song.MP3", "/music/x.wma"});
     ASSERT_EQ(g_list_length(items.get()), 1u);
     EXPECT_EQ(StringProperty(G_OBJECT(items->data), "label"), "Convert To WMA");
+    EXPECT_EQ(StringProperty(G_OBJECT(items->data), "tip"),
+              "Convert this audio file to WMA format.");
 }
 
 TEST_F(NautilusModule, NoItemForUnknownFilesOrFilesWithoutALocalPath) {
@@ -175,28 +185,57 @@ TEST_F(NautilusModule, NoItemForUnknownFilesOrFilesWithoutALocalPath) {
     EXPECT_EQ(ItemsFor({"quillmark-test://host/music/song.mp3"}), nullptr);
 }
 
-TEST_F(NautilusModule, WithNoServerTheItemShowsFailedDispatchWithRetryAndCancel) {
-    if (!gtk_init_check()) {
-        GTEST_SKIP() << "no display to show the dialog on (run under xvfb-run)";
-    }
-    // Nobody owns the name on this bus and nothing can be started for it.
-    const ItemList items = ItemsFor({"/music/song.mp3"});
-    ASSERT_EQ(g_list_length(items.get()), 1u);
-    g_signal_emit_by_name(items->data, "activate");
+// A GNOME Files window of the test's own: a GTK application with one window, as the module
+// finds them in the file manager. Null without a display.
+GtkWindow* FileManagerWindow() {
+    static GtkWindow* window = []() -> GtkWindow* {
+        if (!gtk_init_check()) {
+            return nullptr;
+        }
+        GtkApplication* application =
+            gtk_application_new("org.example.QuillmarkTest", G_APPLICATION_NON_UNIQUE);
+        if (!g_application_register(G_APPLICATION(application), nullptr, nullptr)) {
+            return nullptr;
+        }
+        GtkWidget* made = gtk_application_window_new(application);
+        gtk_window_present(GTK_WINDOW(made));
+        return GTK_WINDOW(made);
+    }();
+    return window;
+}
 
-    g_autoptr(GListModel) toplevels = gtk_window_get_toplevels();
-    GtkMessageDialog* dialog = nullptr;
+// The message dialog on screen, if any.
+GtkMessageDialog* ShownMessage() {
+    GListModel* toplevels = gtk_window_get_toplevels();  // GTK's own
     for (guint i = 0; i < g_list_model_get_n_items(toplevels); ++i) {
         g_autoptr(GObject) window = G_OBJECT(g_list_model_get_item(toplevels, i));
-        if (GTK_IS_MESSAGE_DIALOG(window)) {
-            dialog = GTK_MESSAGE_DIALOG(window);  // the list keeps it alive
+        if (GTK_IS_MESSAGE_DIALOG(window) && gtk_widget_get_visible(GTK_WIDGET(window))) {
+            return GTK_MESSAGE_DIALOG(window);  // the list of toplevels keeps it alive
         }
     }
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(StringProperty(G_OBJECT(dialog), "text"), "failed dispatch");
-    const char* title = gtk_window_get_title(GTK_WINDOW(dialog));
-    EXPECT_STREQ(title != nullptr ? title : "", "");  // no title of its own
-    EXPECT_TRUE(gtk_widget_get_visible(GTK_WIDGET(dialog)));
+    return nullptr;
+}
+
+TEST_F(NautilusModule, WithNoServerTheMessageNamesTheFilesOnTheWindowAndRetryHandsThemOver) {
+    GtkWindow* window = FileManagerWindow();
+    if (window == nullptr) {
+        GTEST_SKIP() << "no display to show the message on (run under xvfb-run)";
+    }
+    // Nobody owns the name on this bus and nothing can be started for it.
+    const ItemList items = ItemsFor({"/music/song.mp3", "/music/caf\xe9.mp3"});
+    ASSERT_EQ(g_list_length(items.get()), 1u);
+    g_signal_emit_by_name(items->data, "activate");
+    ASSERT_TRUE(RunUntil([] { return ShownMessage() != nullptr; }, std::chrono::seconds(10)));
+
+    GtkMessageDialog* dialog = ShownMessage();
+    EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(dialog)), "Sonawell");
+    EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(dialog)), window);
+    EXPECT_TRUE(gtk_window_get_modal(GTK_WINDOW(dialog)));
+    EXPECT_EQ(StringProperty(G_OBJECT(dialog), "text"),
+              "2 files were not handed over to Sonawell.");
+    const std::string details = StringProperty(G_OBJECT(dialog), "secondary-text");
+    EXPECT_THAT(details, StartsWith("Sonawell could not be reached: "));
+    EXPECT_THAT(details, EndsWith("\n/music/song.mp3\n/music/caf\uFFFD.mp3"));
     GtkWidget* retry = gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
     GtkWidget* cancel = gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
     ASSERT_NE(retry, nullptr);
@@ -204,10 +243,69 @@ TEST_F(NautilusModule, WithNoServerTheItemShowsFailedDispatchWithRetryAndCancel)
     EXPECT_STREQ(gtk_button_get_label(GTK_BUTTON(retry)), "_Retry");
     EXPECT_STREQ(gtk_button_get_label(GTK_BUTTON(cancel)), "_Cancel");
 
-    // Either answer just closes it.
-    g_autoptr(GtkWindow) held = GTK_WINDOW(g_object_ref(dialog));
+    // Sonawell is there now: Retry hands the same files over, and nothing more is shown.
+    EngineDouble engine(bus_->address());
     gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
-    EXPECT_FALSE(gtk_widget_get_visible(GTK_WIDGET(held)));
+    EXPECT_EQ(ShownMessage(), nullptr);
+    ASSERT_TRUE(RunUntil([&] { return engine.received().size() == 2; }, std::chrono::seconds(10)));
+    EXPECT_THAT(engine.received(), ElementsAre("/music/song.mp3", "file:///music/caf%E9.mp3"));
+    RunUntil([] { return false; }, std::chrono::milliseconds(300));
+    EXPECT_EQ(ShownMessage(), nullptr);
+}
+
+TEST_F(NautilusModule, AHungSonawellNeverHoldsTheFileManagerAndOneMessageComesAtTheBound) {
+    GtkWindow* window = FileManagerWindow();
+    if (window == nullptr) {
+        GTEST_SKIP() << "no display to show the message on (run under xvfb-run)";
+    }
+    EngineDouble engine(bus_->address(), "Sonawell.QuickConvertEngine", {}, false);
+    const std::vector<std::string> paths = {"/music/a.mp3", "/music/b.mp3", "/music/c.mp3"};
+    const ItemList items = ItemsFor(paths);
+    ASSERT_EQ(g_list_length(items.get()), 1u);
+
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    g_signal_emit_by_name(items->data, "activate");
+    const Clock::duration activation = Clock::now() - start;
+    // The file manager's own events keep coming while the hand-over waits.
+    struct Ticks {
+        Clock::time_point last = Clock::now();
+        Clock::duration longestGap{};
+    } ticks;
+    const guint ticker = g_timeout_add(
+        50,
+        [](gpointer data) -> gboolean {
+            auto* seen = static_cast<Ticks*>(data);
+            seen->longestGap = std::max(seen->longestGap, Clock::now() - seen->last);
+            seen->last = Clock::now();
+            return G_SOURCE_CONTINUE;
+        },
+        &ticks);
+    const bool shown = RunUntil([] { return ShownMessage() != nullptr; },
+                                quickconvert::kHandOverBound + std::chrono::seconds(10));
+    const Clock::duration untilMessage = Clock::now() - start;
+    g_source_remove(ticker);
+    std::printf(
+        "activation returned after %.1f ms; the message came after %.2f s; the longest "
+        "pause of the main loop was %.1f ms\n",
+        std::chrono::duration<double, std::milli>(activation).count(),
+        std::chrono::duration<double>(untilMessage).count(),
+        std::chrono::duration<double, std::milli>(ticks.longestGap).count());
+
+    EXPECT_LT(activation, std::chrono::milliseconds(200));
+    EXPECT_LT(ticks.longestGap, std::chrono::milliseconds(500));
+    ASSERT_TRUE(shown);
+    EXPECT_GE(untilMessage, quickconvert::kHandOverBound);
+    EXPECT_LT(untilMessage, quickconvert::kHandOverBound + std::chrono::seconds(2));
+    EXPECT_EQ(engine.received(), paths);
+    GtkMessageDialog* dialog = ShownMessage();
+    EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(dialog)), window);
+    EXPECT_EQ(StringProperty(G_OBJECT(dialog), "text"),
+              "3 files were not handed over to Sonawell.");
+    EXPECT_EQ(StringProperty(G_OBJECT(dialog), "secondary-text"),
+              "Sonawell gave no answer within 20 s\n/music/a.mp3\n/music/b.mp3\n/music/c.mp3");
+    gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
+    EXPECT_EQ(ShownMessage(), nullptr);
 }
 
 }  // namespace

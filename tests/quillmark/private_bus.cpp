@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -57,8 +58,10 @@ PrivateBus::PrivateBus(const std::string& serviceDir) {
     int out = -1;
     if (!g_spawn_async_with_pipes(
             nullptr, const_cast<char**>(argv), nullptr,
-            static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD), nullptr,
-            nullptr, &pid_, nullptr, &out, nullptr, &error)) {
+            static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD),
+            // Gone with the test even when it crashes: it holds the test's output open.
+            [](gpointer) { prctl(PR_SET_PDEATHSIG, SIGTERM); }, nullptr, &pid_, nullptr, &out,
+            nullptr, &error)) {
         throw std::runtime_error(error->message);
     }
     std::string line;

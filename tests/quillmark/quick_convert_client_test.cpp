@@ -7,6 +7,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -86,16 +87,39 @@ TEST(QuickConvertClient, AFileTheServerRefusesDoesNotStopTheRest) {
     EXPECT_THAT(result.failures[0].message, HasSubstr("this file was refused"));
 }
 
-TEST(QuickConvertClient, APathThatIsNotUtf8IsReportedAndTheRestGoOver) {
+TEST(QuickConvertClient, ANameThatIsNotUtf8GoesOverAsAFileUri) {
     PrivateBus bus;
     EngineDouble engine(bus.address());
-    const std::string latin1 = "/m/caf\xe9.mp3";
+    const std::string latin1 = "/m/caf\xe9 \"1\".mp3";
+    const std::string relative = "caf\xe9.mp3";  // a URI needs an absolute path
     const auto result =
-        quickconvert::AddJobs(quickconvert::kProgId, {latin1, "/m/b.mp3"}, bus.address());
-    EXPECT_THAT(engine.received(), ElementsAre("/m/b.mp3"));
+        quickconvert::AddJobs(quickconvert::kProgId, {latin1, relative, "/m/b.mp3"}, bus.address());
+    EXPECT_THAT(engine.received(), ElementsAre("file:///m/caf%E9%20%221%22.mp3", "/m/b.mp3"));
+    EXPECT_THAT(result.handedOver, ElementsAre(latin1, "/m/b.mp3"));
     ASSERT_EQ(result.failures.size(), 1u);
-    EXPECT_EQ(result.failures[0].path, latin1);
-    EXPECT_THAT(result.failures[0].message, HasSubstr("UTF-8"));
+    EXPECT_EQ(result.failures[0].index, 1u);
+    EXPECT_EQ(result.failures[0].kind, quickconvert::FailureKind::CannotCarry);
+    EXPECT_THAT(result.failures[0].message, HasSubstr("not valid UTF-8"));
+}
+
+TEST(QuickConvertClient, AServerThatNeverAnswersGetsOneBoundForTheWholeList) {
+    PrivateBus bus;
+    EngineDouble engine(bus.address(), "Sonawell.QuickConvertEngine", {}, false);
+    const std::vector<std::string> files = {"/m/a.mp3", "/m/b.mp3", "/m/c.mp3"};
+    const auto start = std::chrono::steady_clock::now();
+    const auto result =
+        quickconvert::AddJobs(quickconvert::kProgId, files, bus.address(), std::chrono::seconds(1));
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, std::chrono::seconds(1));
+    EXPECT_LT(took, std::chrono::milliseconds(1900));  // one bound, not one per file
+    EXPECT_EQ(engine.received(), files);
+    EXPECT_TRUE(result.reached);
+    EXPECT_THAT(result.handedOver, IsEmpty());
+    ASSERT_EQ(result.failures.size(), 3u);
+    for (const quickconvert::CallFailure& failure : result.failures) {
+        EXPECT_EQ(failure.kind, quickconvert::FailureKind::NoAnswer);
+        EXPECT_EQ(failure.message, "no answer within 1 s");
+    }
 }
 
 TEST(QuickConvertClient, NoOwnerAndNothingToStartIsItsOwnFailure) {

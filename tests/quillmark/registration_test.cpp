@@ -1,5 +1,5 @@
 // Registration on a temporary XDG tree: the entries appear once, are replaced cleanly, go
-// away again and leave the folders; what they hold is what the file managers parse.
+// away again with the folders made for them; what they hold is what the file managers parse.
 
 #include "quillmark/registration.h"
 #include "quillmark/private_bus.h"
@@ -43,7 +43,7 @@ std::vector<std::string> Names(const std::string& folder) {
 }
 
 // The argument list a file manager builds from an Exec= line of `group`: unquoted as a shell
-// would, then field codes expanded per argument (%% is a literal %; %F is left in place).
+// would, then field codes expanded per argument (%% is a literal %; %U is left in place).
 std::vector<std::string> ExecArguments(const std::string& file, const char* group) {
     g_autoptr(GKeyFile) keys = g_key_file_new();
     g_autoptr(GError) error = nullptr;
@@ -120,7 +120,7 @@ TEST_F(Registration, WritesEachEntryOnce) {
 
 TEST_F(Registration, EveryExecLineNamesTheProgramExactly) {
     ASSERT_TRUE(quillmark::Register(paths).ok());
-    const std::vector<std::string> expected = {paths.invokeProgram, "--", "%F"};
+    const std::vector<std::string> expected = {paths.invokeProgram, "--", "%U"};
     for (const char* name :
          {"quillmark-convert-to-wma.desktop", "quillmark-convert-to-wav.desktop"}) {
         const std::string file = Entry(std::string("kio/servicemenus/") + name);
@@ -144,15 +144,19 @@ TEST_F(Registration, TheMenusOfferTheRightCommandForTheRightFiles) {
     ASSERT_TRUE(quillmark::Register(paths).ok());
     const std::string toWma = Read(Entry("kio/servicemenus/quillmark-convert-to-wma.desktop"));
     EXPECT_THAT(toWma, HasSubstr("\nName=Convert To WMA\n"));
+    EXPECT_THAT(toWma, HasSubstr("\nComment=Convert this audio file to WMA format.\n"));
     EXPECT_THAT(toWma, HasSubstr("MimeType=audio/mpeg;audio/mp2;audio/x-wav;\n"));
     const std::string toWav = Read(Entry("kio/servicemenus/quillmark-convert-to-wav.desktop"));
     EXPECT_THAT(toWav, HasSubstr("\nName=Convert to WAV\n"));
+    EXPECT_THAT(toWav, HasSubstr("\nComment=Convert this audio file to WAV format.\n"));
     EXPECT_THAT(toWav, HasSubstr("MimeType=audio/x-ms-wma;\n"));
     const std::string nemoWma = Read(Entry("nemo/actions/quillmark-convert-to-wma.nemo_action"));
     EXPECT_THAT(nemoWma, HasSubstr("Name=Convert To WMA\n"));
+    EXPECT_THAT(nemoWma, HasSubstr("Comment=Convert this audio file to WMA format.\n"));
     EXPECT_THAT(nemoWma, HasSubstr("Extensions=mp3;mp2;wav;\n"));
     const std::string nemoWav = Read(Entry("nemo/actions/quillmark-convert-to-wav.nemo_action"));
     EXPECT_THAT(nemoWav, HasSubstr("Name=Convert to WAV\n"));
+    EXPECT_THAT(nemoWav, HasSubstr("Comment=Convert this audio file to WAV format.\n"));
     EXPECT_THAT(nemoWav, HasSubstr("Extensions=wma;\n"));
 }
 
@@ -182,19 +186,21 @@ TEST_F(Registration, RegisteringAgainReplacesOurEntriesAndNothingElse) {
     EXPECT_EQ(fs::read_symlink(Link()), paths.module);
 }
 
-TEST_F(Registration, UnregisteringRemovesOurEntriesAndKeepsTheFolders) {
+TEST_F(Registration, UnregisteringRemovesOurEntriesAndTheEmptyFoldersRegistrationMade) {
+    fs::create_directories(Entry("nemo/actions"));  // Nemo's, from before
     ASSERT_TRUE(quillmark::Register(paths).ok());
-    Write(Entry("nemo/actions/someone-else.nemo_action"), "theirs");
+    Write(Entry("kio/servicemenus/someone-else.desktop"), "theirs");
     const auto outcome = quillmark::Unregister(paths);
     EXPECT_TRUE(outcome.ok());
-    EXPECT_EQ(outcome.done.size(), 6u);  // five files and the module link
-    for (const char* folder : kFolders) {
-        EXPECT_TRUE(fs::is_directory(Entry(folder))) << folder;
+    EXPECT_THAT(outcome.done, ::testing::Contains(Link()));
+    for (const char* gone :
+         {"kio/servicemenus/quillmark-convert-to-wma.desktop",
+          "nemo/actions/quillmark-convert-to-wav.nemo_action", "icons", "quillmark"}) {
+        EXPECT_FALSE(fs::exists(Entry(gone))) << gone;
+        EXPECT_THAT(outcome.done, ::testing::Contains(Entry(gone))) << gone;
     }
-    EXPECT_TRUE(fs::is_directory(paths.extensionDir));
-    EXPECT_THAT(Names(Entry("kio/servicemenus")), IsEmpty());
-    EXPECT_THAT(Names(Entry("nemo/actions")), ElementsAre("someone-else.nemo_action"));
-    EXPECT_THAT(Names(Entry("icons/hicolor/scalable/apps")), IsEmpty());
+    EXPECT_THAT(Names(Entry("kio/servicemenus")), ElementsAre("someone-else.desktop"));
+    EXPECT_THAT(Names(Entry("nemo/actions")), IsEmpty());
     EXPECT_THAT(Names(paths.extensionDir), IsEmpty());
 
     // Nothing left to remove is no failure.
@@ -216,7 +222,9 @@ TEST_F(Registration, AFolderInTheWayIsReportedAndTheRestIsWritten) {
 TEST_F(Registration, AnInstalledModuleIsLeftAsItIs) {
     fs::create_directories(paths.extensionDir);
     Write(Link(), "installed by the package");
-    EXPECT_TRUE(quillmark::Register(paths).ok());
+    const auto outcome = quillmark::Register(paths);
+    EXPECT_TRUE(outcome.ok());
+    EXPECT_THAT(outcome.skipped, ElementsAre(Link() + ": installed, GNOME Files loads it"));
     EXPECT_FALSE(fs::is_symlink(Link()));
     EXPECT_TRUE(quillmark::Unregister(paths).ok());
     EXPECT_EQ(Read(Link()), "installed by the package");

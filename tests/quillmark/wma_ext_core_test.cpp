@@ -1,30 +1,33 @@
-// The context-menu handler's core: what the menu offers for a selection, the help text, and
-// what choosing the item hands to a quick-convert server double.
+// The context-menu handler's core: what the menu offers for a selection, what choosing the
+// item hands to a quick-convert server double, and the message naming what did not go over.
 
 #include "quillmark/wma_ext_core.h"
 #include "quillmark/engine_double.h"
+#include "quillmark/main_loop.h"
 #include "quillmark/private_bus.h"
 #include "quillmark/recording_presenter.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <array>
+#include <optional>
 
 using quillmark::MenuItem;
 using quillmark::WMAExtCore;
 using quillmarktest::EngineDouble;
 using quillmarktest::PrivateBus;
 using quillmarktest::RecordingPresenter;
+using quillmarktest::RunUntil;
 using ::testing::ElementsAre;
+using ::testing::EndsWith;
 using ::testing::IsEmpty;
+using ::testing::StartsWith;
 
 namespace {
 
 // The item the handler adds to an empty menu for `selection`, or "" for none.
 std::string ItemFor(std::vector<std::string> selection) {
-    RecordingPresenter presenter;
-    WMAExtCore handler(presenter);
+    WMAExtCore handler(std::make_shared<RecordingPresenter>());
     handler.Initialize(std::move(selection));
     std::vector<MenuItem> menu;
     const unsigned used = handler.QueryContextMenu(menu, 0, 7);
@@ -61,8 +64,7 @@ TEST(WMAExtMenu, NothingForAnUnknownOrEmptySelection) {
 }
 
 TEST(WMAExtMenu, TheItemGoesWhereTheHostAsksAndANewSelectionReplacesTheOld) {
-    RecordingPresenter presenter;
-    WMAExtCore handler(presenter);
+    WMAExtCore handler(std::make_shared<RecordingPresenter>());
     handler.Initialize({"/m/a.wma"});
     std::vector<MenuItem> menu = {{"Open", 1}, {"Copy", 2}};
     EXPECT_EQ(handler.QueryContextMenu(menu, 1, 40), 1u);
@@ -77,110 +79,119 @@ TEST(WMAExtMenu, TheItemGoesWhereTheHostAsksAndANewSelectionReplacesTheOld) {
     EXPECT_THAT(second, IsEmpty());
 }
 
-TEST(WMAExtHelpText, IsCutToTheBufferInBothForms) {
-    RecordingPresenter presenter;
-    WMAExtCore handler(presenter);
-    handler.Initialize({"/m/a.mp3"});
+TEST(WMAExtMessage, NamesEveryFileNotHandedOverUnderItsReason) {
+    using quickconvert::FailureKind;
+    const std::vector<std::string> files = {"/m/a.mp3", "/m/caf\xe9.mp3", "/m/c.mp3"};
+    quickconvert::AddJobsResult result;
+    result.reached = true;
+    result.handedOver = {"/m/a.mp3"};
+    result.failures = {
+        {1, files[1], FailureKind::Refused, "GDBus.Error:Sonawell.Error.Closing: closing"},
+        {2, files[2], FailureKind::NoAnswer, "no answer within 20 s"}};
+    EXPECT_EQ(quillmark::FailureText(files, result),
+              "2 files were not handed over to Sonawell.\n\n"
+              "Sonawell refused it: closing\n/m/caf\uFFFD.mp3\n\n"
+              "Sonawell gave no answer within 20 s\n/m/c.mp3");
+    EXPECT_THAT(quillmark::NotHandedOver(files, result), ElementsAre(files[1], files[2]));
 
-    std::array<char, 64> utf8{};
-    EXPECT_EQ(handler.GetCommandString(0, quillmark::kHelpTextUtf8, utf8.data(), utf8.size()),
-              quillmark::kOk);
-    EXPECT_STREQ(utf8.data(), "Convert this audio file to WMA format.");
-    utf8.fill('#');
-    handler.GetCommandString(0, quillmark::kHelpTextUtf8, utf8.data(), 8);
-    EXPECT_STREQ(utf8.data(), "Convert");
-    EXPECT_EQ(utf8[8], '#');  // nothing past the size given
+    result.failures.clear();
+    EXPECT_EQ(quillmark::FailureText(files, result), "");
 
-    std::array<char16_t, 64> utf16{};
-    EXPECT_EQ(handler.GetCommandString(0, quillmark::kHelpTextUtf16, utf16.data(), utf16.size()),
-              quillmark::kOk);
-    EXPECT_EQ(std::u16string(utf16.data()), u"Convert this audio file to WMA format.");
-    utf16.fill(u'#');
-    handler.GetCommandString(0, quillmark::kHelpTextUtf16, utf16.data(), 4);
-    EXPECT_EQ(std::u16string(utf16.data()), u"Con");
-    EXPECT_EQ(utf16[4], u'#');
-
-    // Exactly the text's length plus its NUL still fits whole.
-    std::array<char, 39> exact{};
-    handler.GetCommandString(0, quillmark::kHelpTextUtf8, exact.data(), exact.size());
-    EXPECT_STREQ(exact.data(), "Convert this audio file to WMA format.");
-}
-
-TEST(WMAExtHelpText, OtherRequestsWriteNothing) {
-    RecordingPresenter presenter;
-    WMAExtCore handler(presenter);
-    handler.Initialize({"/m/a.mp3"});
-    std::array<char, 16> buffer{};
-    buffer.fill('#');
-    for (const unsigned verbType : {0u, 2u, 4u}) {
-        EXPECT_EQ(handler.GetCommandString(0, verbType, buffer.data(), buffer.size()),
-                  quillmark::kOk);
+    // Unreached, every file is named; a long list is cut to what fits on a screen.
+    std::vector<std::string> many;
+    for (int i = 0; i < 12; ++i) {
+        many.push_back("/m/" + std::to_string(i) + ".mp3");
     }
-    EXPECT_EQ(handler.GetCommandString(0, quillmark::kHelpTextUtf8, buffer.data(), 0),
-              quillmark::kOk);
-    EXPECT_EQ(buffer[0], '#');
-    EXPECT_EQ(
-        handler.GetCommandString(0, quillmark::kHelpTextUtf8, static_cast<char*>(nullptr), 10),
-        quillmark::kPointer);
-    // The UTF-16 form asked for with a byte buffer is refused rather than written half.
-    EXPECT_EQ(handler.GetCommandString(0, quillmark::kHelpTextUtf16, buffer.data(), buffer.size()),
-              quillmark::kInvalidArg);
-    EXPECT_EQ(buffer[0], '#');
+    quickconvert::AddJobsResult unreached;
+    unreached.unreachable = "GDBus.Error:org.freedesktop.DBus.Error.ServiceUnknown: not here";
+    const std::string text = quillmark::FailureText(many, unreached);
+    EXPECT_THAT(text, StartsWith("12 files were not handed over to Sonawell.\n\n"
+                                 "Sonawell could not be reached: not here\n/m/0.mp3\n"));
+    EXPECT_THAT(text, EndsWith("\n/m/9.mp3\nand 2 more"));
+    EXPECT_EQ(quillmark::NotHandedOver(many, unreached), many);
 }
 
 class WMAExtInvoke : public ::testing::Test {
 protected:
+    // Invokes the item and waits for the hand-over's outcome.
+    std::optional<quickconvert::AddJobsResult> Invoke(
+        const quillmark::Command& command,
+        std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+        std::optional<quickconvert::AddJobsResult> outcome;
+        handler.setObserver(
+            [&outcome](const quickconvert::AddJobsResult& result) { outcome = result; });
+        EXPECT_EQ(handler.InvokeCommand(command), sw::result::kOk);
+        RunUntil([&outcome] { return outcome.has_value(); }, limit);
+        return outcome;
+    }
+
     PrivateBus bus;
     EngineDouble engine{bus.address()};
-    RecordingPresenter presenter;
-    WMAExtCore handler{presenter, bus.address()};
+    std::shared_ptr<RecordingPresenter> presenter = std::make_shared<RecordingPresenter>();
+    WMAExtCore handler{presenter, {bus.address()}};
 };
 
 TEST_F(WMAExtInvoke, HandsOverEverySelectedFileInOrderWhateverItsExtension) {
     handler.Initialize({"/m/a.txt", "/m/b.wma", "/m/c.mp3"});
-    EXPECT_EQ(handler.InvokeCommand(0u), quillmark::kOk);
+    ASSERT_TRUE(Invoke(0u).has_value());
     EXPECT_THAT(engine.received(), ElementsAre("/m/a.txt", "/m/b.wma", "/m/c.mp3"));
-    EXPECT_THAT(presenter.shown, IsEmpty());
+    EXPECT_THAT(presenter->shown, IsEmpty());
 }
 
 TEST_F(WMAExtInvoke, AStringVerbOrAnotherOffsetDoesNothing) {
     handler.Initialize({"/m/a.mp3"});
-    EXPECT_EQ(handler.InvokeCommand(std::string("convert")), quillmark::kOk);
-    EXPECT_EQ(handler.InvokeCommand(1u), quillmark::kOk);
+    // Long enough for a hand-over to a server that answers at once.
+    EXPECT_FALSE(Invoke(std::string("convert"), std::chrono::milliseconds(500)).has_value());
+    EXPECT_FALSE(Invoke(1u, std::chrono::milliseconds(500)).has_value());
     EXPECT_THAT(engine.received(), IsEmpty());
-    EXPECT_FALSE(handler.lastDispatch().has_value());
-    EXPECT_THAT(presenter.shown, IsEmpty());
+    EXPECT_THAT(presenter->shown, IsEmpty());
 }
 
-TEST(WMAExtRefusal, ARefusedFileLeavesTheOthersHandedOverAndShowsNothing) {
+TEST(WMAExtRefusal, ARefusedFileIsNamedAndRetryHandsOverOnlyIt) {
     PrivateBus bus;
     EngineDouble engine(bus.address(), "Sonawell.QuickConvertEngine", "refuse");
-    RecordingPresenter presenter;
-    WMAExtCore handler(presenter, bus.address());
+    auto presenter = std::make_shared<RecordingPresenter>();
+    WMAExtCore handler(presenter, {bus.address()});
     handler.Initialize({"/m/refuse.mp3", "/m/b.mp3"});
-    EXPECT_EQ(handler.InvokeCommand(0u), quillmark::kOk);
+    int outcomes = 0;
+    handler.setObserver([&outcomes](const quickconvert::AddJobsResult&) { ++outcomes; });
+    handler.InvokeCommand(0u);
+    ASSERT_TRUE(RunUntil([&] { return outcomes == 1; }, std::chrono::seconds(10)));
     EXPECT_THAT(engine.received(), ElementsAre("/m/refuse.mp3", "/m/b.mp3"));
-    EXPECT_THAT(handler.lastDispatch()->handedOver, ElementsAre("/m/b.mp3"));
-    EXPECT_THAT(presenter.shown, IsEmpty());
+    ASSERT_EQ(presenter->shown.size(), 1u);
+    EXPECT_EQ(presenter->shown[0],
+              "1 file was not handed over to Sonawell.\n\n"
+              "Sonawell refused it: this file was refused\n/m/refuse.mp3");
+
+    presenter->retries[0]();
+    ASSERT_TRUE(RunUntil([&] { return outcomes == 2; }, std::chrono::seconds(10)));
+    EXPECT_THAT(engine.received(), ElementsAre("/m/refuse.mp3", "/m/b.mp3", "/m/refuse.mp3"));
+    EXPECT_EQ(presenter->shown.size(), 2u);
 }
 
-TEST(WMAExtNoServer, ShowsFailedDispatchAndHandsNothingOver) {
+TEST(WMAExtNoServer, NamesEveryFileAndRetryReachesAServerThatCameLater) {
     PrivateBus bus;  // nobody owns the name and nothing can be started for it
-    RecordingPresenter presenter;
-    WMAExtCore handler(presenter, bus.address());
+    auto presenter = std::make_shared<RecordingPresenter>();
+    WMAExtCore handler(presenter, {bus.address()});
     handler.Initialize({"/m/a.mp3", "/m/b.mp3"});
-    EXPECT_EQ(handler.InvokeCommand(0u), quillmark::kOk);
-    EXPECT_THAT(presenter.shown, ElementsAre("failed dispatch"));
-    ASSERT_TRUE(handler.lastDispatch().has_value());
-    EXPECT_FALSE(handler.lastDispatch()->reached);
-    EXPECT_THAT(handler.lastDispatch()->handedOver, IsEmpty());
+    std::vector<quickconvert::AddJobsResult> outcomes;
+    handler.setObserver(
+        [&outcomes](const quickconvert::AddJobsResult& result) { outcomes.push_back(result); });
+    EXPECT_EQ(handler.InvokeCommand(0u), sw::result::kOk);
+    ASSERT_TRUE(RunUntil([&] { return outcomes.size() == 1; }, std::chrono::seconds(10)));
+    EXPECT_FALSE(outcomes[0].reached);
+    EXPECT_THAT(outcomes[0].handedOver, IsEmpty());
+    ASSERT_EQ(presenter->shown.size(), 1u);
+    EXPECT_THAT(presenter->shown[0], StartsWith("2 files were not handed over to Sonawell.\n\n"
+                                                "Sonawell could not be reached: "));
+    EXPECT_THAT(presenter->shown[0], EndsWith("\n/m/a.mp3\n/m/b.mp3"));
 
-    // A server that arrives later gets only what is handed over from then on.
     EngineDouble late(bus.address());
-    handler.Initialize({"/m/c.mp3"});
-    handler.InvokeCommand(0u);
-    EXPECT_THAT(late.received(), ElementsAre("/m/c.mp3"));
-    EXPECT_THAT(presenter.shown, ElementsAre("failed dispatch"));
+    presenter->retries[0]();
+    ASSERT_TRUE(RunUntil([&] { return outcomes.size() == 2; }, std::chrono::seconds(10)));
+    EXPECT_TRUE(outcomes[1].allHandedOver());
+    EXPECT_THAT(late.received(), ElementsAre("/m/a.mp3", "/m/b.mp3"));
+    EXPECT_EQ(presenter->shown.size(), 1u);
 }
 
 }  // namespace

@@ -26,6 +26,3 @@ public Q_SLOTS:
 private:
     PendingJobs& pending_;
 };
-
-// Writes (or refreshes) the per-user D-Bus service file that lets the bus start this program.
-bool WriteSessionServiceFile(const QString& executable);

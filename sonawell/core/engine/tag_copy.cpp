@@ -1,26 +1,113 @@
 #include "core/engine/tag_copy.h"
 
+#include "core/engine/library_loader.h"
 #include "core/engine/mellorin_module.h"
-#include "core/id3/swid3.h"
+#include "core/id3/info_text.h"
+#include "core/id3/source_tag.h"
+#include "id3prop/id3prop.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <taglib/asffile.h>
+#include <taglib/asftag.h>
+#include <taglib/id3v1genres.h>
+#include <taglib/infotag.h>
+#include <taglib/wavfile.h>
+
+#include <memory>
+
+namespace {
+
+// The picture entry point of the same libid3prop.so the text attributes go through; a failed
+// load is tried again on the next file.
+void setPicture(const QString& output, const TagPicture& picture) {
+    static std::shared_ptr<LoadedLibrary> library;
+    if (!library)
+        library = LoadedLibrary::Load(QStringLiteral(ID3PROP_LIBRARY_NAME));
+    const auto entry =
+        library
+            ? reinterpret_cast<SetID3PropertyPictureFn>(library->symbol("SetID3PropertyPicture"))
+            : nullptr;
+    if (entry == nullptr || picture.data.isEmpty())
+        return;
+    entry(QFile::encodeName(output).constData(), "WM/Picture",
+          picture.mimeType.toUtf8().constData(), static_cast<uint32_t>(picture.type),
+          picture.description.toUtf8().constData(), picture.data.constData(),
+          static_cast<uint32_t>(picture.data.size()));
+}
+
+QString toQString(const TagLib::String& text) {
+    return QString::fromStdString(text.to8Bit(true)).trimmed();
+}
+
+// Players name the genre from "WM/Genre"; files that carry only a number have it from the table.
+TagLib::String genreOf(const TagLib::ASF::Tag& tag) {
+    if (!tag.genre().isEmpty())
+        return tag.genre();
+    const TagLib::ASF::AttributeListMap& attributes = tag.attributeListMap();
+    const auto id = attributes.find("WM/GenreID");
+    if (id == attributes.end() || id->second.isEmpty())
+        return {};
+    bool ok = false;
+    const int number = toQString(id->second.front().toString()).toInt(&ok);
+    return ok && number >= 0 && number < 255 ? TagLib::ID3v1::genre(number) : TagLib::String();
+}
+
+}  // namespace
 
 void copyTagToWmaFile(const QString& source, const QString& output) {
-    SWID3 reader;
-    reader.setFileName(source);
-    if (!reader.IsValid()) {
+    const SourceTag tag = readSourceTag(source);
+    const auto setText = [&output](const char* name, const QString& value) {
+        if (!value.isEmpty())
+            basMellorin::SetID3PropertyString(output, QString::fromLatin1(name), value);
+    };
+    const auto setNumber = [&output](const char* name, int value) {
+        if (value > 0)
+            basMellorin::SetID3PropertyDWORD(output, QString::fromLatin1(name),
+                                             static_cast<uint32_t>(value));
+    };
+    // The seven attributes of old, in their order and types, before the ones players read.
+    setText("Author", tag.artist);
+    setText("Title", tag.title);
+    setText("WM/AlbumTitle", tag.album);
+    setText("WM/Year", tag.year);
+    setText("Description", tag.comment);
+    setText("WM/GenreID", tag.genreId >= 0 ? QString::number(tag.genreId) : QString());
+    setNumber("WM/Track", tag.track);
+    setNumber("WM/TrackNumber", tag.track);
+    setText("WM/Genre", tag.genre);
+    setText("WM/AlbumArtist", tag.albumArtist);
+    setText("WM/PartOfSet", tag.partOfSet);
+    setText("WM/Composer", tag.composer);
+    setPicture(output, tag.picture);
+}
+
+void copyTagToWaveFile(const QString& wmaSource, const QString& waveOutput) {
+    // A FIFO or device could block its reader for good.
+    if (!QFileInfo(wmaSource).isFile() || !QFileInfo(waveOutput).isFile())
         return;
-    }
-    using basMellorin::SetID3PropertyDWORD;
-    using basMellorin::SetID3PropertyString;
-    SetID3PropertyString(output, QStringLiteral("Author"), reader.Artist());
-    SetID3PropertyString(output, QStringLiteral("Title"), reader.Title());
-    SetID3PropertyString(output, QStringLiteral("WM/AlbumTitle"), reader.Album());
-    SetID3PropertyString(output, QStringLiteral("WM/Year"), reader.Year());
-    SetID3PropertyString(output, QStringLiteral("Description"), reader.Comment());
-    SetID3PropertyString(output, QStringLiteral("WM/GenreID"), QString::number(reader.GenreNum()));
-    // A tag without a track number has none to carry over; writing its marker (-1) would
-    // show up in players as track 4294967295.
-    if (reader.Track() >= 0) {
-        SetID3PropertyDWORD(output, QStringLiteral("WM/Track"),
-                            static_cast<uint32_t>(static_cast<int32_t>(reader.Track())));
-    }
+    const TagLib::ASF::File wma(QFile::encodeName(wmaSource).constData(),
+                                /*readProperties=*/false);
+    if (!wma.isValid() || wma.tag() == nullptr)
+        return;
+    const TagLib::ASF::Tag& in = *wma.tag();
+    const TagLib::String genre = genreOf(in);
+    if (in.isEmpty() && genre.isEmpty())
+        return;
+
+    useInfoTextEncoding();
+    TagLib::RIFF::WAV::File wave(QFile::encodeName(waveOutput).constData(),
+                                 /*readProperties=*/false);
+    if (!wave.isValid() || wave.readOnly())
+        return;
+    TagLib::RIFF::Info::Tag& out = *wave.InfoTag();
+    out.setTitle(in.title());
+    out.setArtist(in.artist());
+    out.setAlbum(in.album());
+    out.setYear(in.year());
+    out.setComment(in.comment());
+    out.setGenre(genre);
+    out.setTrack(in.track());
+    wave.save(TagLib::RIFF::WAV::File::Info, TagLib::File::StripNone);
 }

@@ -1,5 +1,7 @@
 #include "core/id3/swid3.h"
 
+#include "core/id3/windows1252.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
@@ -37,8 +39,7 @@ QByteArray TrimSpaces(const QByteArray& text) {
 }
 
 QString TextField(const QByteArray& tag, Field field) {
-    // ID3v1 text is Latin-1.
-    return QString::fromLatin1(TrimSpaces(CutAtNul(tag.mid(field.offset, field.size))));
+    return decodeWindows1252(TrimSpaces(CutAtNul(tag.mid(field.offset, field.size))));
 }
 
 }  // namespace

@@ -6,7 +6,8 @@
 
 class QFile;
 
-// Reads the ID3 version 1 / 1.1 tag from the last 128 bytes of a file. Create one
+// Reads the ID3 version 1 / 1.1 tag from the last 128 bytes of a file; its text is
+// Windows-1252. Create one
 // object per file and assign its path with setFileName(), which reads the tag at once;
 // then read the fields. Never writes the file and never reports an error: a file without
 // a tag, or one that can't be read, leaves the properties as they were (see IsValid()).

@@ -201,13 +201,18 @@ TEST_F(SWID3Test, TextIsCutAtNulAndTrimmedOfSpaces) {
     EXPECT_EQ(spaces.Title(), QStringLiteral("Song"));
 }
 
-TEST_F(SWID3Test, TextIsLatin1) {
+// Windows-1252: Latin-1's letters, and punctuation where Latin-1 has C1 control characters.
+TEST_F(SWID3Test, TextIsWindows1252) {
     SWID3 id3;
-    id3.setFileName(WriteTagged(QStringLiteral("latin1.mp3"),
-                                TagBlock().Title("Caf\xe9").Artist("\xc4\xd6\xdc \xdf \xff")));
+    id3.setFileName(
+        WriteTagged(QStringLiteral("cp1252.mp3"), TagBlock()
+                                                      .Title("Caf\xe9")
+                                                      .Artist("\xc4\xd6\xdc \xdf \xff")
+                                                      .Album("Don\x92t \x80 \x85 \x93q\x94")));
     EXPECT_EQ(id3.Title(), QStringLiteral("Café"));
     EXPECT_EQ(id3.Title().toUtf8(), QByteArray("Caf\xc3\xa9"));
     EXPECT_EQ(id3.Artist(), QStringLiteral("ÄÖÜ ß ÿ"));
+    EXPECT_EQ(id3.Album(), QStringLiteral("Don’t € … “q”"));
 }
 
 TEST_F(SWID3Test, SecondFileWithoutTagKeepsTheFirstValues) {

@@ -21,9 +21,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -255,6 +257,55 @@ TEST_F(StartupTest, FileHandedInDuringStartUpBecomesAJobOfTheMainWindow) {
     QFile file(service);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.readAll().contains(QCoreApplication::applicationFilePath().toUtf8()));
+}
+
+// The bus reads the user's service file before an installed one, so start-up leaves one only
+// when nothing installed provides the name, and then it names this program.
+TEST_F(StartupTest, UserServiceFileOnlyWhenNoInstalledOneProvidesTheName) {
+    const QString fileName = QStringLiteral("dbus-1/services/Sonawell.QuickConvertEngine.service");
+    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) {
+        GTEST_SKIP() << "needs a session bus of its own";
+    }
+    if (QFile::exists(QStringLiteral("/usr/share/") + fileName)) {
+        GTEST_SKIP() << "an installed Sonawell provides the service on this machine";
+    }
+    Store(QStringLiteral("General"), QStringLiteral("Profile"), kProfile);
+    Store(QStringLiteral("Quick Convert"), QStringLiteral("Profile"), kVoice);
+    const QString userFile = data_.filePath(QStringLiteral("data/") + fileName);
+    const QString systemFile = data_.filePath(QStringLiteral("system/") + fileName);
+    const QByteArray stale =
+        "[D-BUS Service]\nName=Sonawell.QuickConvertEngine\nExec=\"/gone/build/bin/sonawell\"\n";
+    const QByteArray installed =
+        "[D-BUS Service]\nName=Sonawell.QuickConvertEngine\nExec=/usr/bin/sonawell\n";
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(userFile).path()) &&
+                QDir().mkpath(QFileInfo(systemFile).path()));
+    const QByteArray dataDirs = qgetenv("XDG_DATA_DIRS");
+    const auto restore = qScopeGuard([&] { qputenv("XDG_DATA_DIRS", dataDirs); });
+    qputenv("XDG_DATA_DIRS", data_.filePath(QStringLiteral("system")).toUtf8() + ':' +
+                                 (dataDirs.isEmpty() ? "/usr/local/share:/usr/share" : dataDirs));
+
+    struct Row {
+        const char* name;
+        bool systemFile;
+    };
+    for (const Row& row : {Row{"a stale user file, nothing installed", false},
+                           Row{"a stale user file, an installed one", true}}) {
+        SCOPED_TRACE(row.name);
+        QFile::remove(systemFile);
+        ASSERT_TRUE(testsupport::WriteAll(userFile, stale));
+        if (row.systemFile) {
+            ASSERT_TRUE(testsupport::WriteAll(systemFile, installed));
+        }
+        EXPECT_TRUE(StartCancellingProfiles().readyWindow);
+        if (row.systemFile) {
+            EXPECT_FALSE(QFile::exists(userFile));
+            EXPECT_EQ(testsupport::ReadAll(systemFile), installed);
+        } else {
+            const QByteArray written = testsupport::ReadAll(userFile);
+            EXPECT_TRUE(written.contains(QCoreApplication::applicationFilePath().toUtf8()));
+            EXPECT_FALSE(written.contains("/gone/"));
+        }
+    }
 }
 
 // A settings file mangled by hand or by a broken disk never keeps the program from starting:
