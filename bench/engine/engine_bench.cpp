@@ -5,12 +5,12 @@
 //
 // Usage: engine_bench <source folder with *.mp3> <work folder> <program folder>
 
-#include "encoder/encoder.h"
-#include "encoder/monitor_page.h"
 #include "core/engine/conversion_driver.h"
 #include "core/engine/job_list.h"
 #include "core/engine/user_prompt.h"
 #include "core/settings/app_settings.h"
+#include "encoder/encoder.h"
+#include "encoder/monitor_page.h"
 
 #include <QApplication>
 #include <QDir>
@@ -111,7 +111,6 @@ int main(int argc, char* argv[]) {
     ConversionDriver driver(encoder, jobs, prompt);
     sw::enc::MonitorPage page(encoder);
     page.show();
-    driver.setPercentWindowRoot(&page);
 
     // A 10 ms tick; its lateness is how long any event waited on the UI thread.
     struct Probe {

@@ -1,14 +1,14 @@
 #include "gui/main_window.h"
 
-#include "encoder/monitor_page.h"
 #include "core/engine/app_state.h"
 #include "core/engine/command_status.h"
 #include "core/engine/error_boundary.h"
-#include "gui/dialogs/add_job_dialog.h"
 #include "core/settings/app_settings.h"
 #include "core/settings/cpu_priority.h"
-#include "gui/dialogs/options_dialog.h"
+#include "encoder/monitor_page.h"
 #include "gui/about_box.h"
+#include "gui/dialogs/add_job_dialog.h"
+#include "gui/dialogs/options_dialog.h"
 #include "gui/help.h"
 #include "gui/path_delegate.h"
 
@@ -216,7 +216,6 @@ void frmMain::Form_Load() {
         PageShell = new sw::enc::MonitorPage(encoder_, client_);
         PageShell->setObjectName(QStringLiteral("PageShell"));
         lstJobs_->header()->setStretchLastSection(true);
-        driver_->setPercentWindowRoot(this);
         SetCPUPriority(AppSettings.CPUPriority);
         // A stored level without a menu item leaves the menu unchecked rather than stopping
         // the set-up, which would also keep handed-in files from ever becoming jobs.

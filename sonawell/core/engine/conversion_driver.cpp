@@ -109,26 +109,10 @@ void ConversionDriver::SetPercent(const QString& strText) {
     jobs_.setStatus(nCurrentJob_, strText);
 }
 
-QObject* ConversionDriver::GetThePercentWindow() {
-    if (hPercentWnd_) {
-        return hPercentWnd_;
-    }
-    if (!percentRoot_) {
-        return nullptr;
-    }
-    const QList<QObject*> children = percentRoot_->findChildren<QObject*>();
-    for (QObject* child : children) {
-        if (child->property("controlId").toInt() == 506) {
-            hPercentWnd_ = child;
-            return child;
-        }
-    }
-    return nullptr;
-}
-
 void ConversionDriver::Timer1_Timer() {
-    // An unavailable label blanks "Status", as the progress it stands for is unknown.
-    SetPercent(hPercentWnd_ ? hPercentWnd_->property("text").toString().left(255) : QString());
+    // The encoder's own progress text, the same the monitoring page shows; empty when no run
+    // is under way.
+    SetPercent(encoder_.progressText().left(255));
 }
 
 void ConversionDriver::wmaEncoder_OnStateChange(int32_t enumState) {

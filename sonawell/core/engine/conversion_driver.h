@@ -1,11 +1,10 @@
 #pragma once
 
-#include "encoder/encoder.h"
 #include "core/engine/job_list.h"
 #include "core/engine/user_prompt.h"
+#include "encoder/encoder.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QStringList>
 #include <QTimer>
 
@@ -32,10 +31,6 @@ public:
     sw::enc::Encoder& encoder() { return encoder_; }
     JobList& jobs() { return jobs_; }
     UserPrompt& prompt() { return prompt_; }
-
-    // Where the encoder's monitoring page lives (the main window).
-    void setPercentWindowRoot(QObject* root) { percentRoot_ = root; }
-    QObject* GetThePercentWindow();
 
     // The Start and Stop commands. Start raises sw::Error when a run can't be set up or
     // started; the job then stays current and nothing runs.
@@ -77,8 +72,6 @@ private:
     JobList& jobs_;
     UserPrompt& prompt_;
     QTimer timer1_;
-    QPointer<QObject> percentRoot_;
-    QPointer<QObject> hPercentWnd_;
     int nCurrentJob_ = 1;
     bool bConverting_ = false;
     bool decoding_ = false;

@@ -61,7 +61,6 @@ bool ConversionDriver::ConvertToWMAFile(int nIndex) {
         RemoveTempFiles();
         throw;
     }
-    hPercentWnd_ = GetThePercentWindow();
     timer1_.start();
     jobs_.setSmallIcon(nIndex, JobList::kIconConverting);
     return true;

@@ -69,9 +69,7 @@ AsfReadBack ReadAsf(const QString& path) {
 DriverTest::DriverTest()
     : dir_(WorkRoot() + QStringLiteral("/case-XXXXXX")),
       savedSettings_(AppSettings),
-      driver_(encoder_, jobs_, prompt_),
-      page_(encoder_) {
-    driver_.setPercentWindowRoot(&page_);
+      driver_(encoder_, jobs_, prompt_) {
     // Connected after the driver, so these run once it has handled the notification.
     QObject::connect(&encoder_, &sw::enc::Encoder::stateChanged, &driver_, [this](int32_t state) {
         StateSeen seen;

@@ -1,11 +1,10 @@
 #pragma once
 
-#include "encoder/encoder.h"
-#include "encoder/monitor_page.h"
 #include "core/engine/conversion_driver.h"
 #include "core/engine/job_list.h"
-#include "sonawell/recording_prompt.h"
 #include "core/settings/app_settings.h"
+#include "encoder/encoder.h"
+#include "sonawell/recording_prompt.h"
 #include "support/audio_fixtures.h"
 #include "support/file_fixtures.h"
 
@@ -97,7 +96,6 @@ protected:
     JobList jobs_;
     RecordingPrompt prompt_;
     ConversionDriver driver_;
-    sw::enc::MonitorPage page_;
     std::vector<StateSeen> states_;
     std::map<int, QStringList> statusHistory_;
     std::map<int, int> icons_;

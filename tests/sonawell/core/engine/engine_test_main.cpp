@@ -2,9 +2,9 @@
 
 #include "core/settings/app_settings.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QTemporaryDir>
 
 extern "C" {
@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
         QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
     }
-    QApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     av_log_set_level(AV_LOG_ERROR);
     // The libraries the engine loads by name come from the build's program folder.
     SetProgramFolder(testsupport::BinDir());
