@@ -6,8 +6,8 @@
 // Usage: engine_bench <source folder with *.mp3> <work folder> <program folder>
 
 #include "core/engine/conversion_driver.h"
-#include "core/engine/job_list.h"
 #include "core/engine/user_prompt.h"
+#include "core/jobs/job_store.h"
 #include "core/settings/app_settings.h"
 #include "encoder/encoder.h"
 #include "encoder/monitor_page.h"
@@ -87,10 +87,10 @@ int main(int argc, char* argv[]) {
     }
 
     sw::enc::Encoder encoder;
-    JobList jobs;
+    JobStore jobs;
     CountingPrompt prompt;
     for (const QString& source : sources) {
-        jobs.AddNewJob(
+        jobs.add(
             source,
             work + QLatin1Char('/') + QFileInfo(source).completeBaseName() + QStringLiteral(".wma"),
             kProfile);
@@ -149,7 +149,7 @@ int main(int argc, char* argv[]) {
 
     int done = 0;
     for (int row = 1; row <= jobs.count(); ++row) {
-        done += jobs.model().item(row - 1, JobList::kStatus)->text() == QStringLiteral("100%");
+        done += (jobs.at(row).state == JobState::Done);
     }
     const double tool = EncodeWithTool(sources, work);
 
@@ -180,15 +180,15 @@ int main(int argc, char* argv[]) {
     const QFileInfoList wmaSources =
         QDir(sourceFolder).entryInfoList({QStringLiteral("*.wma")}, QDir::Files, QDir::Name);
     for (const QFileInfo& info : wmaSources) {
-        jobs.AddNewJob(info.absoluteFilePath(),
-                       work + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".wav"),
-                       ConversionDriver::kWaveFormat);
+        jobs.add(info.absoluteFilePath(),
+                 work + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".wav"),
+                 kWaveProfile);
     }
     if (!wmaSources.isEmpty()) {
         runQueue();
         const Probe decoding = probed;
         for (int row = done + 1; row <= jobs.count(); ++row) {
-            done += jobs.model().item(row - 1, JobList::kStatus)->text() == QStringLiteral("100%");
+            done += (jobs.at(row).state == JobState::Done);
         }
         std::printf(
             "UI thread, worst wait   %.1f ms while decoding %lld WMA file(s) (goal < 50 ms)\n",

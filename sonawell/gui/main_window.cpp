@@ -61,7 +61,7 @@ frmMain::frmMain(sw::enc::Encoder& encoder, PendingJobs& pending, UserPrompt* pr
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Sonawell Convertor"));
     setWindowIcon(Icon("sonawell"));
-    jobs_.setIcons(Icon("job-converting"), Icon("job-waiting"));
+    model_.setIcons(Icon("job-converting"), Icon("job-waiting"));
 
     driver_ = std::make_unique<ConversionDriver>(encoder_, jobs_, prompt_);
     quick_ = std::make_unique<QuickConvert>(pending_, jobs_, *driver_);
@@ -88,20 +88,19 @@ frmMain::frmMain(sw::enc::Encoder& encoder, PendingJobs& pending, UserPrompt* pr
     lstJobs_->setSelectionMode(QAbstractItemView::SingleSelection);
     lstJobs_->setIconSize(QSize(16, 16));
     auto* paths = new PathDelegate(lstJobs_);
-    lstJobs_->setItemDelegateForColumn(JobList::kSource, paths);
-    lstJobs_->setItemDelegateForColumn(JobList::kTarget, paths);
-    lstJobs_->setModel(&jobs_.model());
-    lstJobs_->setSelectionModel(&jobs_.selection());
+    lstJobs_->setItemDelegateForColumn(JobTableModel::kSource, paths);
+    lstJobs_->setItemDelegateForColumn(JobTableModel::kTarget, paths);
+    lstJobs_->setModel(&model_);
     // Paths get the room; sizes and status are short. "Format" takes what is left.
-    const std::array<int, JobList::kColumnCount - 1> widths{150, 52, 150, 52, 64};
+    const std::array<int, JobTableModel::kColumnCount - 1> widths{150, 52, 150, 52, 64};
     for (int column = 0; column < static_cast<int>(widths.size()); ++column) {
         lstJobs_->setColumnWidth(column, widths[column]);
     }
     // The stretched last column never shrinks below the width it had before, so it starts at
     // the width of its caption: a narrow window then needs no horizontal scroll bar.
-    lstJobs_->setColumnWidth(JobList::kFormat,
-                             lstJobs_->header()->sectionSizeHint(JobList::kFormat));
-    connect(&jobs_.selection(), &QItemSelectionModel::selectionChanged, this,
+    lstJobs_->setColumnWidth(JobTableModel::kFormat,
+                             lstJobs_->header()->sectionSizeHint(JobTableModel::kFormat));
+    connect(lstJobs_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &frmMain::UpdateCommandStatus);
     connect(lstJobs_, &QTreeView::clicked, this, &frmMain::UpdateCommandStatus);
 
@@ -259,7 +258,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmMain::UpdateCommandStatus() {
-    const CommandStatus status = ComputeCommandStatus(*driver_);
+    const CommandStatus status = ComputeCommandStatus(*driver_, selectedRow());
     mnuStartConvert->setEnabled(status.start);
     mnuStopConvert->setEnabled(status.stop);
     mnuDeleteJob->setEnabled(status.del);
@@ -271,8 +270,8 @@ void frmMain::mnuNewJob_Click() {
         dialog.exec();
         if (dialog.bOKPressed) {
             for (int i = 0; i < dialog.strNewJobSources.size(); ++i) {
-                jobs_.AddNewJob(dialog.strNewJobSources.at(i), dialog.strNewJobOutputs.value(i),
-                                dialog.strNewJobFormats.value(i));
+                jobs_.add(dialog.strNewJobSources.at(i), dialog.strNewJobOutputs.value(i),
+                          dialog.strNewJobFormats.value(i));
             }
             if (AppSettings.AutoStart && !driver_->bConverting()) {
                 driver_->Start();
@@ -283,10 +282,20 @@ void frmMain::mnuNewJob_Click() {
 }
 
 void frmMain::mnuDeleteJob_Click() {
-    if (ComputeCommandStatus(*driver_).del) {
-        jobs_.DeleteJob();
+    if (ComputeCommandStatus(*driver_, selectedRow()).del) {
+        jobs_.remove(selectedRow());
     }
     UpdateCommandStatus();
+}
+
+int frmMain::selectedRow() const {
+    const QItemSelectionModel* selection = lstJobs_->selectionModel();
+    const QModelIndexList rows = selection->selectedRows();
+    if (!rows.isEmpty()) {
+        return rows.first().row() + 1;
+    }
+    const QModelIndex current = selection->currentIndex();
+    return current.isValid() && selection->isSelected(current) ? current.row() + 1 : 0;
 }
 
 void frmMain::mnuStartConvert_Click() {

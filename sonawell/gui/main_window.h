@@ -1,10 +1,11 @@
 #pragma once
 
-#include "encoder/encoder.h"
 #include "core/engine/conversion_driver.h"
-#include "core/engine/job_list.h"
 #include "core/engine/pending_jobs.h"
 #include "core/engine/quick_convert.h"
+#include "core/jobs/job_store.h"
+#include "encoder/encoder.h"
+#include "gui/job_table_model.h"
 #include "gui/message_box_prompt.h"
 
 #include <QMainWindow>
@@ -34,7 +35,7 @@ public:
     void UpdateCommandStatus();
 
     ConversionDriver& driver() { return *driver_; }
-    JobList& jobs() { return jobs_; }
+    JobStore& jobs() { return jobs_; }
     QuickConvert& quickConvert() { return *quick_; }
     QTreeView* lstJobs() const { return lstJobs_; }
     QToolBar* tbarMain() const { return tbarMain_; }
@@ -58,12 +59,15 @@ private:
     void Form_Load();
     void Form_Resize();
     void Form_Unload();
+    // 1-based selected row of the job list, 0 when none.
+    int selectedRow() const;
 
     sw::enc::Encoder& encoder_;
     PendingJobs& pending_;
     MessageBoxPrompt boxes_;
     UserPrompt& prompt_;
-    JobList jobs_;
+    JobStore jobs_;
+    JobTableModel model_{jobs_};
     std::unique_ptr<ConversionDriver> driver_;
     std::unique_ptr<QuickConvert> quick_;
 

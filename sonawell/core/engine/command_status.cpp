@@ -17,12 +17,12 @@ CommandStatus ComputeCommandStatus(const QueueSnapshot& queue) {
     return status;
 }
 
-CommandStatus ComputeCommandStatus(ConversionDriver& driver) {
+CommandStatus ComputeCommandStatus(const ConversionDriver& driver, int selectedRow) {
     QueueSnapshot queue;
     queue.converting = driver.bConverting();
     queue.busy = driver.isBusy();
     queue.current = driver.nCurrentJob();
     queue.count = driver.jobs().count();
-    queue.selected = driver.jobs().selectedRow();
+    queue.selected = selectedRow;
     return ComputeCommandStatus(queue);
 }

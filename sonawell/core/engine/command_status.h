@@ -18,4 +18,5 @@ struct QueueSnapshot {
 };
 
 CommandStatus ComputeCommandStatus(const QueueSnapshot& queue);
-CommandStatus ComputeCommandStatus(ConversionDriver& driver);
+// selectedRow: 1-based selected row of the job list, 0 for none.
+CommandStatus ComputeCommandStatus(const ConversionDriver& driver, int selectedRow);

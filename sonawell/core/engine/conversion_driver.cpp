@@ -1,7 +1,6 @@
 #include "core/engine/conversion_driver.h"
 
 #include "core/engine/error_boundary.h"
-#include "core/engine/job_outcome.h"
 #include "core/engine/tag_copy.h"
 #include "core/settings/app_settings.h"
 #include "core/settings/common.h"
@@ -12,7 +11,7 @@
 
 using sw::enc::RunState;
 
-ConversionDriver::ConversionDriver(sw::enc::Encoder& encoder, JobList& jobs, UserPrompt& prompt,
+ConversionDriver::ConversionDriver(sw::enc::Encoder& encoder, JobStore& jobs, UserPrompt& prompt,
                                    QObject* parent)
     : QObject(parent), encoder_(encoder), jobs_(jobs), prompt_(prompt) {
     timer1_.setInterval(500);
@@ -49,6 +48,9 @@ void ConversionDriver::Stop() {
     timer1_.stop();
     if (decoding_) {
         haltAfterDecode_ = true;
+    } else if (nCurrentJob_ <= jobs_.count() &&
+               jobs_.at(nCurrentJob_).state == JobState::Converting) {
+        jobs_.setState(nCurrentJob_, JobState::Stopped);
     }
     if (runUnderWay) {
         // Its end notification must not finish the job that a later Start sets up.
@@ -82,8 +84,10 @@ bool ConversionDriver::ConvertFile(int nIndex) {
 }
 
 ConversionDriver::JobStart ConversionDriver::StartJob(int nIndex) {
-    const QString source = jobs_.GetSourceFileName(nIndex);
-    const QString output = jobs_.GetOutputFileName(nIndex);
+    // A copy: the question below lets events run, and jobs added meanwhile move the records.
+    const Job job = jobs_.at(nIndex);
+    const QString source = job.source;
+    const QString output = job.output;
     if (IsSameFile(source, output)) {
         FailJob(nIndex, QStringLiteral("The output file is the source file itself; it was not "
                                        "converted so that it is not overwritten."));
@@ -93,12 +97,12 @@ ConversionDriver::JobStart ConversionDriver::StartJob(int nIndex) {
         const QString question =
             QStringLiteral("The file %1 already exists.\nDo you want to replace it?").arg(output);
         if (!prompt_.askYesNo(question)) {
-            jobs_.setStatus(nIndex, QStringLiteral("Skipped"),
-                            QStringLiteral("Not converted: %1 already exists.").arg(output));
+            jobs_.setState(nIndex, JobState::Skipped,
+                           QStringLiteral("Not converted: %1 already exists.").arg(output));
             return JobStart::Finished;
         }
     }
-    if (jobs_.GetProfileName(nIndex) == kWaveFormat) {
+    if (job.profile == kWaveProfile) {
         ConvertToWaveFile(nIndex);
         return JobStart::Finished;
     }
@@ -106,7 +110,7 @@ ConversionDriver::JobStart ConversionDriver::StartJob(int nIndex) {
 }
 
 void ConversionDriver::SetPercent(const QString& strText) {
-    jobs_.setStatus(nCurrentJob_, strText);
+    jobs_.setProgress(nCurrentJob_, strText);
 }
 
 void ConversionDriver::Timer1_Timer() {
@@ -125,7 +129,8 @@ void ConversionDriver::wmaEncoder_OnStateChange(int32_t enumState) {
         RemoveTempFiles();
         if (encoder_.lastOutcome() == sw::enc::RunOutcome::Completed) {
             FinishJob(n);
-            copyTagToWmaFile(jobs_.GetSourceFileName(n), jobs_.GetOutputFileName(n));
+            const Job job = jobs_.at(n);
+            copyTagToWmaFile(job.source, job.output);
             ClearSourceCollection();
             DeleteSourceIfDone(n);
         } else {
@@ -146,21 +151,20 @@ void ConversionDriver::wmaEncoder_OnStateChange(int32_t enumState) {
 }
 
 void ConversionDriver::FinishJob(int nIndex) {
-    jobs_.setStatus(nIndex, QStringLiteral("100%"));
-    jobs_.setText(nIndex, JobList::kTargetSize, FormatFileSizeMB(jobs_.GetOutputFileName(nIndex)));
-    jobs_.setSmallIcon(nIndex, JobList::kIconWaiting);
+    jobs_.setState(nIndex, JobState::Done);
+    jobs_.measureOutput(nIndex);
 }
 
 void ConversionDriver::FailJob(int nIndex, const QString& reason) {
-    jobs_.setStatus(nIndex, FailedStatusText(reason), reason);
-    jobs_.setText(nIndex, JobList::kTargetSize, FormatFileSizeMB(jobs_.GetOutputFileName(nIndex)));
-    jobs_.setSmallIcon(nIndex, JobList::kIconWaiting);
+    jobs_.setState(nIndex, JobState::Failed, reason);
+    jobs_.measureOutput(nIndex);
 }
 
 void ConversionDriver::DeleteSourceIfDone(int nIndex) {
     // Only a source whose output really exists is given up.
-    if (AppSettings.DeleteSource && GetFileSizeBytes(jobs_.GetOutputFileName(nIndex)) > 0) {
-        QFile::remove(jobs_.GetSourceFileName(nIndex));
+    const Job& job = jobs_.at(nIndex);
+    if (AppSettings.DeleteSource && GetFileSizeBytes(job.output) > 0) {
+        QFile::remove(job.source);
     }
 }
 

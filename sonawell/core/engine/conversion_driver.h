@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/engine/job_list.h"
 #include "core/engine/user_prompt.h"
+#include "core/jobs/job_store.h"
 #include "encoder/encoder.h"
 
 #include <QObject>
@@ -15,9 +15,7 @@
 class ConversionDriver : public QObject {
     Q_OBJECT
 public:
-    static inline const QString kWaveFormat = QStringLiteral("WMA to WAV");
-
-    ConversionDriver(sw::enc::Encoder& encoder, JobList& jobs, UserPrompt& prompt,
+    ConversionDriver(sw::enc::Encoder& encoder, JobStore& jobs, UserPrompt& prompt,
                      QObject* parent = nullptr);
     ~ConversionDriver() override;
 
@@ -29,7 +27,8 @@ public:
     bool canStart() const { return !bConverting_ && !isBusy() && nCurrentJob_ <= jobs_.count(); }
     QTimer& Timer1() { return timer1_; }
     sw::enc::Encoder& encoder() { return encoder_; }
-    JobList& jobs() { return jobs_; }
+    JobStore& jobs() { return jobs_; }
+    const JobStore& jobs() const { return jobs_; }
     UserPrompt& prompt() { return prompt_; }
 
     // The Start and Stop commands. Start raises sw::Error when a run can't be set up or
@@ -69,7 +68,7 @@ private:
     void OnWaveProgress(int32_t n);
 
     sw::enc::Encoder& encoder_;
-    JobList& jobs_;
+    JobStore& jobs_;
     UserPrompt& prompt_;
     QTimer timer1_;
     int nCurrentJob_ = 1;

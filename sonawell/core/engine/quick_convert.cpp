@@ -5,7 +5,7 @@
 #include "core/settings/app_settings.h"
 #include "core/settings/common.h"
 
-QuickConvert::QuickConvert(PendingJobs& pending, JobList& jobs, ConversionDriver& driver,
+QuickConvert::QuickConvert(PendingJobs& pending, JobStore& jobs, ConversionDriver& driver,
                            QObject* parent)
     : QObject(parent), pending_(pending), jobs_(jobs), driver_(driver) {
     timer_.setInterval(500);
@@ -42,7 +42,7 @@ QString QuickConvert::QuickTarget(const QString& strSource, QString* profile) {
         *profile = AppSettings.QuickProfile;
     } else if (extension == QLatin1String("WMA")) {
         newExtension = QStringLiteral("wav");
-        *profile = ConversionDriver::kWaveFormat;
+        *profile = kWaveProfile;
     } else {
         return {};
     }
@@ -68,7 +68,7 @@ bool QuickConvert::QuickAddJob(const QString& strSource, bool allowStart) {
     if (target.isEmpty()) {
         return false;
     }
-    jobs_.AddNewJob(strSource, target, profile);
+    jobs_.add(strSource, target, profile);
     if (allowStart) {
         StartIfAutoStart();
     }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/engine/conversion_driver.h"
-#include "core/engine/job_list.h"
 #include "core/engine/pending_jobs.h"
+#include "core/jobs/job_store.h"
 
 #include <QObject>
 #include <QTimer>
@@ -11,7 +11,7 @@
 class QuickConvert : public QObject {
     Q_OBJECT
 public:
-    QuickConvert(PendingJobs& pending, JobList& jobs, ConversionDriver& driver,
+    QuickConvert(PendingJobs& pending, JobStore& jobs, ConversionDriver& driver,
                  QObject* parent = nullptr);
 
     QTimer& timerPendingJobs() { return timer_; }
@@ -27,7 +27,7 @@ private:
     void StartIfAutoStart();
 
     PendingJobs& pending_;
-    JobList& jobs_;
+    JobStore& jobs_;
     ConversionDriver& driver_;
     QTimer timer_;
 };

@@ -34,8 +34,9 @@ void ConversionDriver::OnWaveProgress(int32_t n) {
 }
 
 void ConversionDriver::ConvertToWaveFile(int nIndex) {
-    jobs_.setSmallIcon(nIndex, JobList::kIconConverting);
-    nSourceSize_ = GetFileSizeBytes(jobs_.GetSourceFileName(nIndex));
+    const Job job = jobs_.at(nIndex);
+    jobs_.setState(nIndex, JobState::Converting);
+    nSourceSize_ = GetFileSizeBytes(job.source);
     bConverting_ = true;
     decoding_ = true;
     UpdateCommandStatus();
@@ -44,8 +45,7 @@ void ConversionDriver::ConvertToWaveFile(int nIndex) {
     activeDecode = this;
     QString loadError;
     const auto result =
-        basMellorin::Help101(jobs_.GetSourceFileName(nIndex), jobs_.GetOutputFileName(nIndex),
-                             &ConversionDriver::WaveProgress, &loadError);
+        basMellorin::Help101(job.source, job.output, &ConversionDriver::WaveProgress, &loadError);
     activeDecode = outer;
     decoding_ = false;
     bConverting_ = false;

@@ -13,11 +13,12 @@ bool ConversionDriver::ConvertToWMAFile(int nIndex) {
     }
     auto& group = groups.add(QStringLiteral("SG_1"));
     auto& source = group.addSource(MediaKind::Audio);
-    const QString sourcePath = jobs_.GetSourceFileName(nIndex);
+    const Job job = jobs_.at(nIndex);
+    const QString& sourcePath = job.source;
     source.setInput(sourcePath, QString(), QString());
-    encoder_.file().setLocalFileName(jobs_.GetOutputFileName(nIndex));
+    encoder_.file().setLocalFileName(job.output);
     group.setProfile(nullptr);
-    const QString profileName = jobs_.GetProfileName(nIndex);
+    const QString& profileName = job.profile;
     const auto& profiles = encoder_.profiles();
     for (int i = 0; i < profiles.count(); ++i) {
         if (profiles.item(i).name() == profileName) {
@@ -62,7 +63,7 @@ bool ConversionDriver::ConvertToWMAFile(int nIndex) {
         throw;
     }
     timer1_.start();
-    jobs_.setSmallIcon(nIndex, JobList::kIconConverting);
+    jobs_.setState(nIndex, JobState::Converting);
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "common/unique_fd.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -19,11 +20,17 @@ bool IsSeparator(QChar c) {
     return c == QLatin1Char('/') || c == QLatin1Char('\\');
 }
 
-// The size of a regular file, or nothing. O_NONBLOCK keeps a FIFO from hanging the open.
+int64_t RoundHalfEven(double value) {
+    return static_cast<int64_t>(std::nearbyint(value));
+}
+
+}  // namespace
+
 std::optional<int64_t> RegularFileSize(const QString& path) {
     if (path.isEmpty()) {
         return std::nullopt;
     }
+    // O_NONBLOCK keeps a FIFO from hanging the open.
     const sw::UniqueFd fd(
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) {
@@ -35,12 +42,6 @@ std::optional<int64_t> RegularFileSize(const QString& path) {
     }
     return static_cast<int64_t>(info.st_size);
 }
-
-int64_t RoundHalfEven(double value) {
-    return static_cast<int64_t>(std::nearbyint(value));
-}
-
-}  // namespace
 
 QString TrimAtNull(const QString& text) {
     const qsizetype nul = text.indexOf(QChar(u'\0'));
@@ -109,7 +110,10 @@ QString MakeTempFile(const QString& prefix) {
 }
 
 QString FormatFileSizeMB(const QString& path) {
-    const auto size = RegularFileSize(path);
+    return FormatSizeMB(RegularFileSize(path));
+}
+
+QString FormatSizeMB(std::optional<int64_t> size) {
     if (!size) {
         return QStringLiteral("-");
     }
@@ -172,4 +176,28 @@ PlacedPoint CenterOnOwnerPosition(int ownerLeft, int ownerTop, int ownerWidth, i
     const double x = ownerLeft + (static_cast<double>(ownerWidth) - width) / 2.0;
     const double y = ownerTop + (static_cast<double>(ownerHeight) - height) / 2.0;
     return PlacedPoint{static_cast<int>(RoundHalfEven(x)), static_cast<int>(RoundHalfEven(y))};
+}
+
+namespace {
+
+QString NormalPath(const QString& path) {
+    QString unified = path;
+    unified.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return QDir::cleanPath(QFileInfo(unified).absoluteFilePath());
+}
+}  // namespace
+
+bool IsSameFile(const QString& a, const QString& b) {
+    if (a.isEmpty() || b.isEmpty()) {
+        return false;
+    }
+    const QString left = NormalPath(a);
+    const QString right = NormalPath(b);
+    struct stat sa {};
+    struct stat sb {};
+    if (::stat(QFile::encodeName(left).constData(), &sa) == 0 &&
+        ::stat(QFile::encodeName(right).constData(), &sb) == 0) {
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    }
+    return left == right;
 }

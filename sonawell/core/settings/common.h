@@ -16,10 +16,15 @@ QString GetFileExtension(const QString& path);
 // A new, empty, uniquely named file in $TMPDIR (else /tmp); empty text on failure.
 QString MakeTempFile(const QString& prefix);
 // "5.2M": one decimal rounded half up, no grouping, the system locale's decimal separator;
-// "-" when the path is not a readable regular file.
+// "-" when the path is not a readable regular file (or there is no size).
 QString FormatFileSizeMB(const QString& path);
+QString FormatSizeMB(std::optional<int64_t> size);
+// Nothing when the path is not a readable regular file.
+std::optional<int64_t> RegularFileSize(const QString& path);
 // 0 when the path is not a readable regular file.
 int64_t GetFileSizeBytes(const QString& path);
+// True when both paths name the same file, however spelled (links, "..", separators).
+bool IsSameFile(const QString& a, const QString& b);
 
 // The whole number at the start of a stored value: blanks skipped, an optional sign, then
 // decimal digits up to the first other character ("12abc" gives 12). Out-of-range numbers

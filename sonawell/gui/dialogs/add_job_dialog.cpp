@@ -1,11 +1,12 @@
 #include "gui/dialogs/add_job_dialog.h"
 
-#include "encoder/encoder.h"
+#include "core/jobs/job.h"
 #include "core/settings/app_settings.h"
 #include "core/settings/common.h"
 #include "core/settings/ini_file.h"
-#include "gui/window_placement.h"
+#include "encoder/encoder.h"
 #include "gui/art_pictures.h"
+#include "gui/window_placement.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -20,8 +21,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-const QString kWmaToWav = QStringLiteral("WMA to WAV");
 
 // "*.[mM][pP]3": a pattern that matches the extension in any letter case, whatever the file
 // dialog's own case rules are.
@@ -109,7 +108,7 @@ frmAddJob::frmAddJob(const sw::enc::ProfileCollection& profiles, QWidget* parent
     comboFormats->setObjectName(QStringLiteral("comboFormats"));
     lblFormat->setBuddy(comboFormats);
     comboFormats->addItems(profiles.audioProfileNames());
-    comboFormats->addItem(kWmaToWav);
+    comboFormats->addItem(kWaveProfile);
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
@@ -202,7 +201,7 @@ void frmAddJob::cmdBrowseSource_Click() {
         outputs << output;
         formats << (GetFileExtension(output).compare(QStringLiteral("wav"), Qt::CaseInsensitive) ==
                             0
-                        ? kWmaToWav
+                        ? kWaveProfile
                         : strDefaultProfile);
     }
     {

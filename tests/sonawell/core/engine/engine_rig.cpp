@@ -89,24 +89,18 @@ DriverTest::DriverTest()
             onState_(state);
         }
     });
-    QObject::connect(
-        &jobs_.model(), &QStandardItemModel::itemChanged, &driver_, [this](QStandardItem* item) {
-            const int row = item->row() + 1;
-            if (item->column() == JobList::kStatus) {
-                QStringList& history = statusHistory_[row];
-                if (history.isEmpty() || history.last() != item->text()) {
-                    history << item->text();
-                }
-            } else if (item->column() == JobList::kSource) {
-                const int icon = jobs_.smallIcon(row);
-                const bool started =
-                    icon == JobList::kIconConverting && icons_[row] != JobList::kIconConverting;
-                icons_[row] = icon;
-                if (started && onJobStarted_) {
-                    onJobStarted_(row);
-                }
-            }
-        });
+    QObject::connect(&jobs_, &JobStore::changed, &driver_, [this](int row) {
+        QStringList& history = statusHistory_[row];
+        if (history.isEmpty() || history.last() != Status(row)) {
+            history << Status(row);
+        }
+        const bool running = ShowsRunning(row);
+        const bool started = running && !running_[row];
+        running_[row] = running;
+        if (started && onJobStarted_) {
+            onJobStarted_(row);
+        }
+    });
     QObject::connect(&driver_, &ConversionDriver::commandStatusChanged, &driver_,
                      [this] { ++commandRefreshes_; });
 }
@@ -144,10 +138,10 @@ QString DriverTest::Wav(const QString& name, double seconds, int sampleRate, int
 }
 
 void DriverTest::AddJob(const QString& source, const QString& output, const QString& format) {
-    jobs_.AddNewJob(source, output, format);
+    jobs_.add(source, output, format);
     const int row = jobs_.count();
     statusHistory_[row] = QStringList{Status(row)};
-    icons_[row] = jobs_.smallIcon(row);
+    running_[row] = ShowsRunning(row);
 }
 
 QString DriverTest::Wma(const QString& name, double seconds, const QString& bitRate) {
@@ -179,10 +173,10 @@ QString DriverTest::Mp2(const QString& name, double seconds) {
 void DriverTest::ExpectCompleted(int row) {
     SCOPED_TRACE(row);
     EXPECT_EQ(Status(row), QStringLiteral("100%"));
-    const QString output = jobs_.GetOutputFileName(row);
+    EXPECT_EQ(jobs_.at(row).state, JobState::Done);
+    const QString output = jobs_.at(row).output;
     EXPECT_GT(GetFileSizeBytes(output), 0);
-    EXPECT_EQ(jobs_.text(row, JobList::kTargetSize), FormatFileSizeMB(output));
-    EXPECT_EQ(jobs_.smallIcon(row), JobList::kIconWaiting);
+    EXPECT_EQ(FormatSizeMB(jobs_.at(row).outputSize), FormatFileSizeMB(output));
 }
 
 void DriverTest::ExpectLength(const QString& output, double seconds,
@@ -199,11 +193,6 @@ void DriverTest::ExpectSameLength(const QString& source, const QString& output,
     const auto sourceLength = testsupport::ProbeDuration(source);
     ASSERT_TRUE(sourceLength) << source.toStdString();
     ExpectLength(output, *sourceLength, codecAndFormat);
-}
-
-QString DriverTest::ToolTip(int row) {
-    const QStandardItem* item = jobs_.model().item(row - 1, JobList::kStatus);
-    return item ? item->toolTip() : QString();
 }
 
 bool DriverTest::WaitUntilIdle(int timeoutMs) {

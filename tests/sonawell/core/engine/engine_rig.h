@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/engine/conversion_driver.h"
-#include "core/engine/job_list.h"
+#include "core/jobs/job_store.h"
 #include "core/settings/app_settings.h"
 #include "encoder/encoder.h"
 #include "sonawell/recording_prompt.h"
@@ -65,15 +65,20 @@ protected:
     QString Mp2(const QString& name, double seconds = 1.5);
 
     void AddJob(const QString& source, const QString& output, const QString& format = kCdProfile);
-    QString Status(int row) const { return jobs_.text(row, JobList::kStatus); }
-    // The row ended "100%" with the done icon, and its output exists, is not empty and is what
-    // its "Size" shows.
+    QString Status(int row) const { return statusText(jobs_.at(row)); }
+    QString ToolTip(int row) const { return statusToolTip(jobs_.at(row)); }
+    // Whether the list shows the row with the converting picture.
+    bool ShowsRunning(int row) const {
+        const JobState state = jobs_.at(row).state;
+        return state == JobState::Converting || state == JobState::Stopped;
+    }
+    // The row ended "100%" and done, and its output exists, is not empty and is what its "Size"
+    // shows.
     void ExpectCompleted(int row);
     // `output` is `codecAndFormat` to ffprobe and `seconds` long, within a tenth of a second.
     void ExpectLength(const QString& output, double seconds, const QString& codecAndFormat);
     void ExpectSameLength(const QString& source, const QString& output,
                           const QString& codecAndFormat);
-    QString ToolTip(int row);
     // Every distinct text "Status" of the row showed, in order.
     const QStringList& StatusHistory(int row) { return statusHistory_[row]; }
     // Waits until no run is under way or ending.
@@ -93,13 +98,13 @@ protected:
     QTemporaryDir dir_;
     AppSettingsRecord savedSettings_;
     sw::enc::Encoder encoder_;
-    JobList jobs_;
+    JobStore jobs_;
     RecordingPrompt prompt_;
     ConversionDriver driver_;
     std::vector<StateSeen> states_;
     std::map<int, QStringList> statusHistory_;
-    std::map<int, int> icons_;
-    // Called when a row turns to the converting icon, that is, as its job starts.
+    std::map<int, bool> running_;
+    // Called when a row turns to the converting picture, that is, as its job starts.
     std::function<void(int row)> onJobStarted_;
     // Called after the driver has handled a state notification.
     std::function<void(int state)> onState_;

@@ -2,9 +2,9 @@
 
 #include "core/settings/app_settings.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 #include <QTemporaryDir>
 
 extern "C" {
@@ -30,9 +30,6 @@ QString TempFolder() {
 }  // namespace enginetest
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
     testing::InitGoogleTest(&argc, argv);
     // Made before TMPDIR moves, in the temporary folder this program was given.
     const QTemporaryDir root;
@@ -51,7 +48,7 @@ int main(int argc, char** argv) {
         QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
     }
-    QGuiApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     av_log_set_level(AV_LOG_ERROR);
     // The libraries the engine loads by name come from the build's program folder.
     SetProgramFolder(testsupport::BinDir());

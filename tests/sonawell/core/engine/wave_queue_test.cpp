@@ -17,7 +17,7 @@ class WaveQueue : public DriverTest {
 protected:
     void ExpectDecoded(int row) {
         ExpectCompleted(row);
-        ExpectSameLength(jobs_.GetSourceFileName(row), jobs_.GetOutputFileName(row),
+        ExpectSameLength(jobs_.at(row).source, jobs_.at(row).output,
                          QStringLiteral("pcm_s16le|wav"));
     }
 
@@ -37,7 +37,7 @@ protected:
             inside.decoding = driver_.isDecoding();
             inside.converting = driver_.bConverting();
             inside.timer = driver_.Timer1().isActive();
-            inside.commands = ComputeCommandStatus(driver_);
+            inside.commands = ComputeCommandStatus(driver_, 0);
             inside.currentJob = driver_.nCurrentJob();
             if (then) {
                 then();
@@ -71,7 +71,7 @@ TEST_F(WaveQueue, SingleJobClimbsToAtMost97ThenShows100) {
     EXPECT_FALSE(driver_.bConverting());
     EXPECT_FALSE(driver_.Timer1().isActive());
     EXPECT_EQ(driver_.nCurrentJob(), 2);
-    EXPECT_FALSE(ComputeCommandStatus(driver_).start);
+    EXPECT_FALSE(ComputeCommandStatus(driver_, 0).start);
     ExpectDecoded(1);
     EXPECT_TRUE(states_.empty()) << "a decode involves no encoding run";
 
@@ -102,8 +102,8 @@ TEST_F(WaveQueue, WaveJobFollowedByAWmaJob) {
     EXPECT_EQ(driver_.nCurrentJob(), 2);
     EXPECT_TRUE(driver_.bConverting());
     EXPECT_TRUE(driver_.Timer1().isActive());
-    EXPECT_EQ(jobs_.smallIcon(2), JobList::kIconConverting);
-    EXPECT_TRUE(ComputeCommandStatus(driver_).stop);
+    EXPECT_EQ(jobs_.at(2).state, JobState::Converting);
+    EXPECT_TRUE(ComputeCommandStatus(driver_, 0).stop);
     ASSERT_TRUE(WaitUntilIdle());
     ExpectDecoded(1);
     EXPECT_EQ(Status(2), QStringLiteral("100%"));
@@ -140,7 +140,7 @@ TEST_F(WaveQueue, FailedDecodeShowsItsReasonKeepsItsSourceAndTheQueueGoesOn) {
     EXPECT_TRUE(Status(1).startsWith(QStringLiteral("Failed: "))) << Status(1).toStdString();
     EXPECT_FALSE(ToolTip(1).isEmpty());
     EXPECT_FALSE(StatusHistory(1).contains(QStringLiteral("100%")));
-    EXPECT_EQ(jobs_.smallIcon(1), JobList::kIconWaiting);
+    EXPECT_EQ(jobs_.at(1).state, JobState::Failed);
     EXPECT_EQ(ReadAll(bad), garbage);
     EXPECT_EQ(ReadAll(path(QStringLiteral("garbage.wav"))), QByteArray("an older garbage.wav"));
     EXPECT_EQ(Status(2), QStringLiteral("100%"));

@@ -77,7 +77,7 @@ protected:
         EXPECT_FALSE(driver_.bConverting());
         EXPECT_FALSE(driver_.Timer1().isActive());
         EXPECT_EQ(driver_.nCurrentJob(), jobs_.count() + 1);
-        const CommandStatus status = ComputeCommandStatus(driver_);
+        const CommandStatus status = ComputeCommandStatus(driver_, 0);
         EXPECT_FALSE(status.start);
         EXPECT_FALSE(status.stop);
     }
@@ -102,13 +102,13 @@ TEST_F(WmaQueue, ThreeMp3JobsConvertInTurnWithTheirTags) {
     std::vector<bool> timerWhileRunning;
     onState_ = [&](int state) {
         if (state == static_cast<int>(RunState::Running)) {
-            whileRunning.push_back(ComputeCommandStatus(driver_));
+            whileRunning.push_back(ComputeCommandStatus(driver_, 0));
             timerWhileRunning.push_back(driver_.Timer1().isActive());
         }
     };
     driver_.Start();
     EXPECT_TRUE(driver_.bConverting());
-    EXPECT_EQ(jobs_.smallIcon(1), JobList::kIconConverting);
+    EXPECT_EQ(jobs_.at(1).state, JobState::Converting);
     ASSERT_TRUE(WaitUntilIdle());
 
     for (int row = 1; row <= 3; ++row) {
@@ -128,7 +128,7 @@ TEST_F(WmaQueue, ThreeMp3JobsConvertInTurnWithTheirTags) {
         EXPECT_TRUE(ends[i].converting);
         EXPECT_EQ(ends[i].groups, 1);
         EXPECT_EQ(ends[i].groupName, QStringLiteral("SG_1"));
-        EXPECT_EQ(ends[i].input, jobs_.GetSourceFileName(i + 2));
+        EXPECT_EQ(ends[i].input, jobs_.at(i + 2).source);
     }
     EXPECT_FALSE(ends[2].converting);
     EXPECT_EQ(ends[2].groups, 0);
@@ -141,7 +141,7 @@ TEST_F(WmaQueue, ThreeMp3JobsConvertInTurnWithTheirTags) {
     }
 
     for (int row = 1; row <= 3; ++row) {
-        ExpectSameLength(jobs_.GetSourceFileName(row), jobs_.GetOutputFileName(row), kWma);
+        ExpectSameLength(jobs_.at(row).source, jobs_.at(row).output, kWma);
     }
     ExpectTag(path(QStringLiteral("a.wma")), kTagWithTrack);
     ExpectTag(path(QStringLiteral("b.wma")), kTagWithoutTrack);
@@ -165,21 +165,16 @@ TEST_F(WmaQueue, WaitingJobDeletedDuringARunIsNeverConverted) {
             return;
         }
         for (int row = 1; row <= 3; ++row) {
-            jobs_.selection().select(
-                jobs_.model().index(row - 1, 0),
-                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-            deleteOffered.push_back(ComputeCommandStatus(driver_).del);
+            deleteOffered.push_back(ComputeCommandStatus(driver_, row).del);
         }
-        jobs_.selection().select(jobs_.model().index(1, 0),
-                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        jobs_.DeleteJob();
+        jobs_.remove(2);
         deleted = true;
     };
     driver_.Start();
     ASSERT_TRUE(WaitUntilIdle());
     EXPECT_EQ(deleteOffered, (std::vector<bool>{false, true, true}));
     ASSERT_EQ(jobs_.count(), 2);
-    EXPECT_EQ(jobs_.GetSourceFileName(2), path(QStringLiteral("three.mp3")));
+    EXPECT_EQ(jobs_.at(2).source, path(QStringLiteral("three.mp3")));
     ExpectCompleted(1);
     ExpectCompleted(2);
     ExpectQueueExhausted();
@@ -214,7 +209,7 @@ TEST_F(WmaQueue, StopInTheMiddleOfJob2ThenStartEncodesItAgain) {
     EXPECT_EQ(driver_.nCurrentJob(), 2);
     // Until the stopped run has ended, the encoder can't take another.
     EXPECT_FALSE(driver_.canStart());
-    EXPECT_FALSE(ComputeCommandStatus(driver_).start);
+    EXPECT_FALSE(ComputeCommandStatus(driver_, 0).start);
     ASSERT_TRUE(WaitForState(RunState::Stopped));
     ASSERT_EQ(encoder_.lastOutcome(), sw::enc::RunOutcome::Stopped)
         << "the run ended before the stop reached it";
@@ -226,7 +221,7 @@ TEST_F(WmaQueue, StopInTheMiddleOfJob2ThenStartEncodesItAgain) {
 
     EXPECT_EQ(driver_.nCurrentJob(), 2);
     EXPECT_EQ(Status(2), shown);
-    EXPECT_EQ(jobs_.text(2, JobList::kTargetSize), QStringLiteral("-"));
+    EXPECT_FALSE(jobs_.at(2).outputSize);
     EXPECT_EQ(Status(3), QStringLiteral("0%"));
     EXPECT_TRUE(driver_.canStart());
     EXPECT_EQ(FolderEntries(dir_.path()),
@@ -284,7 +279,7 @@ TEST_F(WmaQueue, RefusedSourceIsEncodedFromAnMp2Copy) {
     EXPECT_TRUE(inputDuringRun.startsWith(TempFolder() + QStringLiteral("/SW")));
     EXPECT_TRUE(inputDuringRun.endsWith(QStringLiteral(".mp2")));
     EXPECT_TRUE(prompt_.messages.isEmpty());
-    EXPECT_EQ(jobs_.GetSourceFileName(1), disguised);
+    EXPECT_EQ(jobs_.at(1).source, disguised);
     ExpectCompleted(1);
     ExpectCompleted(2);
     ExpectSameLength(disguised, path(QStringLiteral("speech.wma")), kWma);
@@ -326,7 +321,7 @@ TEST_F(WmaQueue, SourceRefusedEvenAsMp2ShowsInvalidFormatAndStaysCurrent) {
     EXPECT_FALSE(driver_.Timer1().isActive());
     EXPECT_EQ(driver_.nCurrentJob(), 1);
     EXPECT_EQ(Status(1), QStringLiteral("0%"));
-    EXPECT_EQ(jobs_.smallIcon(1), JobList::kIconWaiting);
+    EXPECT_EQ(jobs_.at(1).state, JobState::Waiting);
     EXPECT_EQ(FolderEntries(TempFolder()), QStringList());
     EXPECT_TRUE(driver_.canStart());
     EXPECT_TRUE(states_.empty());
@@ -364,12 +359,13 @@ TEST_F(WmaQueue, SetUpErrorsAreRaisedFromStartAndTheJobStaysCurrent) {
     EXPECT_FALSE(driver_.Timer1().isActive());
     EXPECT_EQ(driver_.nCurrentJob(), 1);
     EXPECT_EQ(Status(1), QStringLiteral("0%"));
-    EXPECT_EQ(jobs_.smallIcon(1), JobList::kIconWaiting);
+    EXPECT_EQ(jobs_.at(1).state, JobState::Waiting);
     EXPECT_TRUE(driver_.canStart());
     EXPECT_TRUE(prompt_.messages.isEmpty());
 
-    // Once the cause is put right, the same job starts.
-    jobs_.setText(1, JobList::kFormat, kCdProfile);
+    // Once the cause is put right, the job in that place starts.
+    jobs_.remove(1);
+    AddJob(source, path(QStringLiteral("song.wma")));
     driver_.Start();
     ASSERT_TRUE(WaitUntilIdle());
     ExpectCompleted(1);
@@ -437,7 +433,7 @@ TEST_F(WmaQueue, DeleteSourceRemovesEachSourceRightAfterItsJobAndKeepsFailedOnes
         << ToolTip(4).toStdString();
     for (int row : {2, 4}) {
         EXPECT_FALSE(StatusHistory(row).contains(QStringLiteral("100%")));
-        EXPECT_EQ(jobs_.smallIcon(row), JobList::kIconWaiting);
+        EXPECT_EQ(jobs_.at(row).state, JobState::Failed);
     }
     ExpectQueueExhausted();
     EXPECT_EQ(ReadAll(cut), cutBytes);
@@ -507,7 +503,7 @@ TEST_F(WmaQueue, ExistingOutputIsReplacedOnYesAndSkippedOnNo) {
     ExpectLength(path(QStringLiteral("yes.wma")), *yesLength, kWma);
     EXPECT_EQ(Status(2), QStringLiteral("Skipped"));
     EXPECT_TRUE(ToolTip(2).contains(path(QStringLiteral("no.wma"))));
-    EXPECT_EQ(jobs_.smallIcon(2), JobList::kIconWaiting);
+    EXPECT_EQ(jobs_.at(2).state, JobState::Skipped);
     EXPECT_EQ(ReadAll(path(QStringLiteral("no.wma"))), QByteArray("the user's no.wma"));
     ExpectCompleted(3);
     ExpectQueueExhausted();

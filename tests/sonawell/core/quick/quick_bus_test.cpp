@@ -3,13 +3,13 @@
 
 #include "core/engine/app_state.h"
 #include "core/engine/quick_convert_engine.h"
-#include "quick_test_support.h"
-#include "quillmark/quick_convert_client.h"
 #include "core/settings/app_settings.h"
 #include "gui/dialogs/profiles_dialog.h"
 #include "gui/main_window.h"
 #include "gui/splash.h"
 #include "gui/startup.h"
+#include "quick_test_support.h"
+#include "quillmark/quick_convert_client.h"
 #include "support/audio_fixtures.h"
 
 #include <QApplication>
@@ -184,15 +184,12 @@ TEST_F(QuickBus, ThreeMp3PathsBecomeJobsInOrderAndConvertFromTheFirst) {
                                mp3(QStringLiteral("three.mp3"), 1.0)};
     // The rows in the order they were taken up, read off the "converting" icon.
     std::vector<int> started;
-    QObject::connect(&engine_.jobs.model(), &QAbstractItemModel::dataChanged, &watch,
-                     [&](const QModelIndex& from, const QModelIndex& to) {
-                         for (int row = from.row() + 1; row <= to.row() + 1; ++row) {
-                             if (engine_.jobs.smallIcon(row) == JobList::kIconConverting &&
-                                 (started.empty() || started.back() != row)) {
-                                 started.push_back(row);
-                             }
-                         }
-                     });
+    QObject::connect(&engine_.jobs, &JobStore::changed, &watch, [&](int row) {
+        if (engine_.jobs.at(row).state == JobState::Converting &&
+            (started.empty() || started.back() != row)) {
+            started.push_back(row);
+        }
+    });
 
     const auto result = HandIn(paths);
     ASSERT_TRUE(result.allHandedOver()) << result.unreachable;
@@ -203,9 +200,9 @@ TEST_F(QuickBus, ThreeMp3PathsBecomeJobsInOrderAndConvertFromTheFirst) {
     EXPECT_THAT(engine_.prompt.messages, IsEmpty());
     for (int row = 1; row <= 3; ++row) {
         const QString target = WithExtension(paths.at(row - 1), QStringLiteral("wma"));
-        EXPECT_EQ(engine_.jobs.GetOutputFileName(row), target);
-        EXPECT_EQ(engine_.jobs.GetProfileName(row), kProfile);
-        EXPECT_EQ(engine_.jobs.text(row, JobList::kStatus), QStringLiteral("100%"));
+        EXPECT_EQ(engine_.jobs.at(row).output, target);
+        EXPECT_EQ(engine_.jobs.at(row).profile, kProfile);
+        EXPECT_EQ(statusText(engine_.jobs.at(row)), QStringLiteral("100%"));
         EXPECT_EQ(testsupport::ProbeCodecAndFormat(target), QStringLiteral("wmav2|asf"));
     }
 }
@@ -229,12 +226,12 @@ TEST_F(QuickBus, PathsWithSpacesQuotesLettersAndNewlinesArriveUnchanged) {
     EXPECT_EQ(engine_.sources(), QStringList(paths) << wma);
     EXPECT_THAT(engine_.prompt.messages, IsEmpty());
     for (int row = 1; row <= 6; ++row) {
-        const QString source = engine_.jobs.GetSourceFileName(row);
+        const QString source = engine_.jobs.at(row).source;
         const QString target =
             WithExtension(source, row == 6 ? QStringLiteral("wav") : QStringLiteral("wma"));
         SCOPED_TRACE(source.toStdString());
-        EXPECT_EQ(engine_.jobs.GetOutputFileName(row), target);
-        EXPECT_EQ(engine_.jobs.text(row, JobList::kStatus), QStringLiteral("100%"));
+        EXPECT_EQ(engine_.jobs.at(row).output, target);
+        EXPECT_EQ(statusText(engine_.jobs.at(row)), QStringLiteral("100%"));
         EXPECT_GT(QFileInfo(target).size(), 0);
     }
 }
@@ -252,7 +249,7 @@ TEST_F(QuickBus, APathHandedInWhileAFlushDecodesIsNotLost) {
     // The second path is handed in from inside the decode's first progress report.
     std::atomic<bool> handedIn = false;
     bool reported = false;
-    QObject::connect(&engine_.jobs.model(), &QAbstractItemModel::dataChanged, &watch, [&] {
+    QObject::connect(&engine_.jobs, &JobStore::changed, &watch, [&] {
         if (engine_.driver.isDecoding() && !reported) {
             reported = true;
             std::thread client([&] {
@@ -269,8 +266,8 @@ TEST_F(QuickBus, APathHandedInWhileAFlushDecodesIsNotLost) {
     EXPECT_TRUE(reported);
     EXPECT_EQ(engine_.sources(), (QStringList{wma, during}));
     for (int row = 1; row <= 2; ++row) {
-        EXPECT_EQ(engine_.jobs.text(row, JobList::kStatus), QStringLiteral("100%"));
-        EXPECT_GT(QFileInfo(engine_.jobs.GetOutputFileName(row)).size(), 0);
+        EXPECT_EQ(statusText(engine_.jobs.at(row)), QStringLiteral("100%"));
+        EXPECT_GT(QFileInfo(engine_.jobs.at(row).output).size(), 0);
     }
 }
 
@@ -300,7 +297,7 @@ TEST_F(QuickBus, AThousandPathsBecomeOneJobEachInOrderWhileADecodeRuns) {
     // events run as its reports do, as a longer file would.
     bool held = false;
     int answeredDuringDecode = 0;
-    QObject::connect(&engine_.jobs.model(), &QAbstractItemModel::dataChanged, &watch, [&] {
+    QObject::connect(&engine_.jobs, &JobStore::changed, &watch, [&] {
         if (engine_.driver.isDecoding() && !held) {
             held = true;
             const int before = answered;
@@ -309,7 +306,7 @@ TEST_F(QuickBus, AThousandPathsBecomeOneJobEachInOrderWhileADecodeRuns) {
         }
     });
     int addedWhileDecoding = 0;
-    QObject::connect(&engine_.jobs.model(), &QAbstractItemModel::rowsInserted, &watch,
+    QObject::connect(&engine_.jobs, &JobStore::added, &watch,
                      [&] { addedWhileDecoding += engine_.driver.isDecoding() ? 1 : 0; });
 
     std::atomic<bool> firstHandedIn = false;
@@ -342,8 +339,8 @@ TEST_F(QuickBus, AThousandPathsBecomeOneJobEachInOrderWhileADecodeRuns) {
         ASSERT_EQ(sources.at(i), paths.at(i)) << "row " << i + 1;
     }
     for (int row = 1; row <= 2; ++row) {
-        EXPECT_EQ(engine_.jobs.text(row, JobList::kStatus), QStringLiteral("100%"));
-        EXPECT_GT(QFileInfo(engine_.jobs.GetOutputFileName(row)).size(), 0);
+        EXPECT_EQ(statusText(engine_.jobs.at(row)), QStringLiteral("100%"));
+        EXPECT_GT(QFileInfo(engine_.jobs.at(row).output).size(), 0);
     }
 }
 
@@ -452,9 +449,9 @@ TEST(StartUp, ServesTheBusBeforeTheSplashAndQueuesUntilTheMainWindowIsUp) {
         if (window.jobs().count() > 0 && !driver.bConverting() && !driver.isBusy() &&
             driver.nCurrentJob() > window.jobs().count()) {
             for (int row = 1; row <= window.jobs().count(); ++row) {
-                seen.jobs << window.jobs().GetSourceFileName(row);
+                seen.jobs << window.jobs().at(row).source;
             }
-            seen.status = window.jobs().text(1, JobList::kStatus);
+            seen.status = statusText(window.jobs().at(1));
             window.close();
         }
     });

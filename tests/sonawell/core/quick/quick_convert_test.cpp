@@ -3,8 +3,8 @@
 
 #include "core/engine/quick_convert.h"
 #include "core/engine/app_state.h"
-#include "quick_test_support.h"
 #include "core/settings/app_settings.h"
+#include "quick_test_support.h"
 #include "support/audio_fixtures.h"
 
 #include <QFileInfo>
@@ -127,9 +127,9 @@ TEST_F(QuickFlush, AutoStartOffQueuesWithoutConverting) {
     engine_.pending.AddPendingJob(a);
     engine_.quick.FlushPendingJobs();
     ASSERT_EQ(engine_.jobs.count(), 1);
-    EXPECT_EQ(engine_.jobs.GetOutputFileName(1), file(QStringLiteral("a.wma")));
-    EXPECT_EQ(engine_.jobs.GetProfileName(1), kProfile);
-    EXPECT_EQ(engine_.jobs.text(1, JobList::kStatus), QStringLiteral("0%"));
+    EXPECT_EQ(engine_.jobs.at(1).output, file(QStringLiteral("a.wma")));
+    EXPECT_EQ(engine_.jobs.at(1).profile, kProfile);
+    EXPECT_EQ(statusText(engine_.jobs.at(1)), QStringLiteral("0%"));
     EXPECT_FALSE(engine_.driver.bConverting());
     EXPECT_EQ(engine_.encoder.runState(), sw::enc::RunState::Stopped);
 }
@@ -146,7 +146,7 @@ TEST_F(QuickFlush, NestedFlushDuringADecodeKeepsTheOrderAndLosesNothing) {
     const QString during = mp3(QStringLiteral("during.mp3"));
 
     bool nested = false;
-    QObject::connect(&engine_.jobs.model(), &QAbstractItemModel::dataChanged, &watch, [&] {
+    QObject::connect(&engine_.jobs, &JobStore::changed, &watch, [&] {
         if (engine_.driver.isDecoding() && !nested) {
             nested = true;
             engine_.pending.AddPendingJob(during);
@@ -162,9 +162,9 @@ TEST_F(QuickFlush, NestedFlushDuringADecodeKeepsTheOrderAndLosesNothing) {
     ASSERT_TRUE(quicktest::WaitUntil([&] { return engine_.queueDone(); }));
     EXPECT_THAT(engine_.prompt.messages, IsEmpty());
     for (int row = 1; row <= engine_.jobs.count(); ++row) {
-        SCOPED_TRACE(engine_.jobs.GetSourceFileName(row).toStdString());
-        EXPECT_EQ(engine_.jobs.text(row, JobList::kStatus), QStringLiteral("100%"));
-        EXPECT_GT(QFileInfo(engine_.jobs.GetOutputFileName(row)).size(), 0);
+        SCOPED_TRACE(engine_.jobs.at(row).source.toStdString());
+        EXPECT_EQ(statusText(engine_.jobs.at(row)), QStringLiteral("100%"));
+        EXPECT_GT(QFileInfo(engine_.jobs.at(row).output).size(), 0);
     }
 }
 

@@ -41,7 +41,7 @@ Engine::~Engine() {
 QStringList Engine::sources() const {
     QStringList list;
     for (int row = 1; row <= jobs.count(); ++row) {
-        list << jobs.GetSourceFileName(row);
+        list << jobs.at(row).source;
     }
     return list;
 }

@@ -5,12 +5,12 @@
 #include "support/audio_fixtures.h"
 
 #include "core/engine/app_state.h"
-#include "gui/dialogs/add_job_dialog.h"
 #include "core/settings/app_settings.h"
 #include "core/settings/cpu_priority.h"
 #include "core/settings/ini_file.h"
-#include "gui/dialogs/options_dialog.h"
 #include "gui/about_box.h"
+#include "gui/dialogs/add_job_dialog.h"
+#include "gui/dialogs/options_dialog.h"
 #include "gui/help_window.h"
 #include "gui/path_delegate.h"
 
@@ -137,7 +137,8 @@ void Click(const frmMain& window, const char* key) {
 // Whether Delete is offered, in menu and toolbar alike, once the user has clicked `row`.
 ::testing::AssertionResult DeleteOfferedFor(frmMain& window, int row) {
     ClickRow(window, row);
-    if (window.jobs().selectedRow() != row) {
+    const QModelIndexList selected = window.lstJobs()->selectionModel()->selectedRows();
+    if (selected.size() != 1 || selected.first().row() != row - 1) {
         return ::testing::AssertionFailure() << "row " << row << " could not be selected";
     }
     const bool menu = MenuCommands(window).del;
@@ -227,7 +228,7 @@ protected:
         window_->quickConvert().FlushPendingJobs();
     }
 
-    QString status(int row) const { return window_->jobs().text(row, JobList::kStatus); }
+    QString status(int row) const { return statusText(window_->jobs().at(row)); }
 
     dialogtest::TempSettings settings_;
     QTemporaryDir music_;
@@ -368,7 +369,7 @@ TEST_F(CommandStates, DuringADecodeStopHaltsTheQueueAndStartWaitsForTheDecode) {
     const QString d = Music(Sources::get().wma(), QStringLiteral("d.wma"));
     const QString a = Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"));
     HandIn({d, a, Music(Sources::get().shortMp3(), QStringLiteral("b.mp3"))});
-    ASSERT_EQ(window.jobs().GetProfileName(1), QStringLiteral("WMA to WAV"));
+    ASSERT_EQ(window.jobs().at(1).profile, QStringLiteral("WMA to WAV"));
     ClickRow(window, 3);
 
     DecodeObserver observer(window.driver(), [&] {
@@ -509,9 +510,9 @@ TEST_F(AddJob, CancelAddsNothingAndOkAddsTheFilesWithoutStartingWhenAutoStartIsO
         ASSERT_TRUE(answer.answered());
     }
     ASSERT_EQ(window.jobs().count(), 1);
-    EXPECT_EQ(window.jobs().GetSourceFileName(1), a);
-    EXPECT_EQ(window.jobs().GetOutputFileName(1), Target(a, "wma"));
-    EXPECT_EQ(window.jobs().GetProfileName(1), kProfile);
+    EXPECT_EQ(window.jobs().at(1).source, a);
+    EXPECT_EQ(window.jobs().at(1).output, Target(a, "wma"));
+    EXPECT_EQ(window.jobs().at(1).profile, kProfile);
     EXPECT_FALSE(window.driver().bConverting());
     EXPECT_TRUE(CommandsAre(window, {true, false, false}));
 }
@@ -528,7 +529,7 @@ TEST_F(AddJob, AutoStartStartsAnIdleQueueButNeverRestartsARunningOne) {
         ASSERT_TRUE(answer.answered());
     }
     ASSERT_EQ(window.jobs().count(), 2);
-    EXPECT_EQ(window.jobs().GetProfileName(2), QStringLiteral("WMA to WAV"));
+    EXPECT_EQ(window.jobs().at(2).profile, QStringLiteral("WMA to WAV"));
     EXPECT_TRUE(window.driver().bConverting());
     EXPECT_EQ(window.driver().nCurrentJob(), 1);
     EXPECT_TRUE(CommandsAre(window, {false, true, false}));
@@ -694,9 +695,9 @@ TEST_F(Delete, RemovesOnlyTheSelectedRowThatHasNotStarted) {
     ClickRow(window, 3);
     Click(window, "cmdDeleteJob");
     ASSERT_EQ(window.jobs().count(), 3);
-    EXPECT_EQ(window.jobs().GetSourceFileName(1), a);
-    EXPECT_EQ(window.jobs().GetSourceFileName(2), b);
-    EXPECT_EQ(window.jobs().GetSourceFileName(3), e);
+    EXPECT_EQ(window.jobs().at(1).source, a);
+    EXPECT_EQ(window.jobs().at(2).source, b);
+    EXPECT_EQ(window.jobs().at(3).source, e);
     EXPECT_EQ(window.driver().nCurrentJob(), 2);
     EXPECT_TRUE(window.driver().bConverting());
 
@@ -715,7 +716,7 @@ TEST_F(Delete, IdleRemovesTheCurrentJobAndTheQueueGoesOnWithTheNext) {
     ClickRow(window, 1);
     Click(window, "cmdDeleteJob");
     ASSERT_EQ(window.jobs().count(), 1);
-    EXPECT_EQ(window.jobs().GetSourceFileName(1), b);
+    EXPECT_EQ(window.jobs().at(1).source, b);
 
     window.lstJobs()->selectionModel()->clearSelection();
     EXPECT_TRUE(CommandsAre(window, {true, false, false}));
@@ -875,8 +876,8 @@ TEST_F(Closing, UnloadTurnsPendingFilesIntoJobsWithoutStartingThem) {
     EXPECT_TRUE(window.close());
     EXPECT_EQ(pending_.nPendingJobs(), 0);
     ASSERT_EQ(window.jobs().count(), 2);
-    EXPECT_EQ(window.jobs().GetSourceFileName(1), a);
-    EXPECT_EQ(window.jobs().GetSourceFileName(2), d);
+    EXPECT_EQ(window.jobs().at(1).source, a);
+    EXPECT_EQ(window.jobs().at(2).source, d);
     EXPECT_FALSE(window.driver().bConverting());
     EXPECT_EQ(encoder_.runState(), sw::enc::RunState::Stopped);
     EXPECT_EQ(status(1), QStringLiteral("0%"));
@@ -1018,7 +1019,7 @@ void ExpectLaidOut(const frmMain& window) {
 
     // The last column takes the rest of the list's width, no more.
     const QHeaderView* header = window.lstJobs()->header();
-    const int last = JobList::kColumnCount - 1;
+    const int last = JobTableModel::kColumnCount - 1;
     EXPECT_EQ(header->sectionViewportPosition(last) + header->sectionSize(last),
               window.lstJobs()->viewport()->width());
     EXPECT_FALSE(window.lstJobs()->horizontalScrollBar()->isVisible());
@@ -1034,7 +1035,7 @@ TEST_F(Layout, OpensWithTheClientSizeAndFollowsEveryResize) {
         ExpectLaidOut(window);
     }
     const QHeaderView* header = window.lstJobs()->header();
-    const int sourceWidth = header->sectionSize(JobList::kSource);
+    const int sourceWidth = header->sectionSize(JobTableModel::kSource);
     for (const QSize size : {QSize(900, 700), QSize(640, 480), QSize(1200, 420)}) {
         SCOPED_TRACE(QStringLiteral("%1 by %2").arg(size.width()).arg(size.height()).toStdString());
         window.resize(size);
@@ -1042,7 +1043,7 @@ TEST_F(Layout, OpensWithTheClientSizeAndFollowsEveryResize) {
         EXPECT_EQ(window.size(), size);
         ExpectLaidOut(window);
         // Only the last column changes with the window.
-        EXPECT_EQ(header->sectionSize(JobList::kSource), sourceWidth);
+        EXPECT_EQ(header->sectionSize(JobTableModel::kSource), sourceWidth);
     }
 }
 

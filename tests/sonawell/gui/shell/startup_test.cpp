@@ -5,8 +5,8 @@
 #include "support/file_fixtures.h"
 
 #include "core/engine/app_state.h"
-#include "core/engine/job_list.h"
 #include "core/engine/quick_convert_engine.h"
+#include "core/jobs/job_store.h"
 #include "core/settings/app_settings.h"
 #include "core/settings/cpu_priority.h"
 #include "core/settings/ini_file.h"
@@ -235,8 +235,8 @@ TEST_F(StartupTest, FileHandedInDuringStartUpBecomesAJobOfTheMainWindow) {
                         jobsWhenShown = window->jobs().count();
                     }
                     if (window->jobs().count() == 1) {
-                        jobSource = window->jobs().GetSourceFileName(1);
-                        jobFormat = window->jobs().GetProfileName(1);
+                        jobSource = window->jobs().at(1).source;
+                        jobFormat = window->jobs().at(1).profile;
                         stage = Stage::Done;
                         window->close();
                     }
