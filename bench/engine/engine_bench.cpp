@@ -135,8 +135,8 @@ int main(int argc, char* argv[]) {
     const auto runQueue = [&] {
         probed = Probe{};
         probe.start();
-        driver.Start();
-        while (driver.bConverting() || driver.isBusy()) {
+        driver.start();
+        while (driver.isConverting() || driver.isBusy()) {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
         }
         probe.stop();

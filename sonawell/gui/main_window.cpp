@@ -273,8 +273,8 @@ void frmMain::mnuNewJob_Click() {
                 jobs_.add(dialog.strNewJobSources.at(i), dialog.strNewJobOutputs.value(i),
                           dialog.strNewJobFormats.value(i));
             }
-            if (AppSettings.AutoStart && !driver_->bConverting()) {
-                driver_->Start();
+            if (AppSettings.AutoStart && !driver_->isConverting()) {
+                driver_->start();
             }
         }
     });
@@ -299,12 +299,12 @@ int frmMain::selectedRow() const {
 }
 
 void frmMain::mnuStartConvert_Click() {
-    RunGuarded(prompt_, [this] { driver_->Start(); });
+    RunGuarded(prompt_, [this] { driver_->start(); });
     UpdateCommandStatus();
 }
 
 void frmMain::mnuStopConvert_Click() {
-    driver_->Stop();
+    driver_->stop();
 }
 
 void frmMain::mnuPriority_Click(int index) {
@@ -334,12 +334,12 @@ void frmMain::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    if (driver_->bConverting()) {
+    if (driver_->isConverting()) {
         if (!prompt_.askYesNo(QStringLiteral("Stop the converting and exit Sonawell?"))) {
             event->ignore();
             return;
         }
-        driver_->Stop();
+        driver_->stop();
     }
     if (driver_->isDecoding()) {
         // A decode can't be interrupted: the window closes as soon as it has ended.

@@ -10,7 +10,7 @@ CommandStatus ComputeCommandStatus(const QueueSnapshot& queue) {
         status.start = !queue.busy && queue.current <= queue.count;
     }
     if (queue.count > 0 && queue.selected > 0) {
-        // Done jobs never move, so nCurrentJob stays valid; neither does the running one.
+        // Done jobs never move, so the current job stays valid; neither does the running one.
         const bool running = queue.converting || queue.busy;
         status.del = running ? queue.selected > queue.current : queue.selected >= queue.current;
     }
@@ -19,9 +19,9 @@ CommandStatus ComputeCommandStatus(const QueueSnapshot& queue) {
 
 CommandStatus ComputeCommandStatus(const ConversionDriver& driver, int selectedRow) {
     QueueSnapshot queue;
-    queue.converting = driver.bConverting();
+    queue.converting = driver.isConverting();
     queue.busy = driver.isBusy();
-    queue.current = driver.nCurrentJob();
+    queue.current = driver.currentJob();
     queue.count = driver.jobs().count();
     queue.selected = selectedRow;
     return ComputeCommandStatus(queue);

@@ -10,9 +10,9 @@ struct CommandStatus {
 };
 
 struct QueueSnapshot {
-    bool converting = false;  // bConverting
+    bool converting = false;  // a run or a decode under way
     bool busy = false;        // a decode, a run being set up, or a stopped run still ending
-    int current = 1;          // nCurrentJob
+    int current = 1;          // 1-based row of the current job
     int count = 0;            // jobs in the list
     int selected = 0;         // 1-based selected row, 0 for none
 };

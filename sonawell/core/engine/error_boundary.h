@@ -1,7 +1,7 @@
 #pragma once
 
-#include "encoder/error.h"
 #include "core/engine/user_prompt.h"
+#include "encoder/error.h"
 
 #include <QCoreApplication>
 #include <QString>

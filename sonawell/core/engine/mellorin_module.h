@@ -7,17 +7,20 @@
 
 // The libraries the converter binds by name at their first use: the decoder (libmellorin.so)
 // and the tag-attribute writer (libid3prop.so).
-namespace basMellorin {
+namespace sw::libs {
 
 using ProgressCallback = void (*)(int32_t);
 
 // Help101's result (1 decoded, 0 failed), or nullopt when the library can't be loaded; then
 // `error` says why.
-std::optional<int32_t> Help101(const QString& source, const QString& output,
+std::optional<int32_t> help101(const QString& source, const QString& output,
                                ProgressCallback progress, QString* error);
 
 // False when the library is missing or the write failed; failures are the caller's to ignore.
 bool SetID3PropertyString(const QString& file, const QString& name, const QString& value);
 bool SetID3PropertyDWORD(const QString& file, const QString& name, uint32_t value);
 
-}  // namespace basMellorin
+}  // namespace sw::libs
+
+// The earlier name of sw::libs, still used by the tag copy.
+namespace basMellorin = sw::libs;

@@ -72,13 +72,13 @@ bool QuickConvert::QuickAddJob(const QString& strSource, bool allowStart) {
     if (allowStart) {
         StartIfAutoStart();
     }
-    driver_.UpdateCommandStatus();
+    driver_.refreshCommands();
     return true;
 }
 
 void QuickConvert::StartIfAutoStart() {
     if (AppSettings.AutoStart && driver_.canStart()) {
         // A run that can't be set up is reported; the other handed-in paths still become jobs.
-        RunGuarded(driver_.prompt(), [this] { driver_.Start(); });
+        RunGuarded(driver_.prompt(), [this] { driver_.start(); });
     }
 }

@@ -74,8 +74,8 @@ DriverTest::DriverTest()
     QObject::connect(&encoder_, &sw::enc::Encoder::stateChanged, &driver_, [this](int32_t state) {
         StateSeen seen;
         seen.state = state;
-        seen.currentJob = driver_.nCurrentJob();
-        seen.converting = driver_.bConverting();
+        seen.currentJob = driver_.currentJob();
+        seen.converting = driver_.isConverting();
         auto& groups = encoder_.sourceGroups();
         seen.groups = groups.count();
         if (groups.count() > 0) {
@@ -108,7 +108,7 @@ DriverTest::DriverTest()
 DriverTest::~DriverTest() {
     // A run still going (a failed test) is stopped and awaited before the encoder goes.
     if (encoder_.runState() != sw::enc::RunState::Stopped || driver_.isBusy()) {
-        driver_.Stop();
+        driver_.stop();
         if (!QTest::qWaitFor([this] { return encoder_.runState() == sw::enc::RunState::Stopped; },
                              30000)) {
             ADD_FAILURE() << "the encoder did not end its run";
@@ -198,7 +198,7 @@ void DriverTest::ExpectSameLength(const QString& source, const QString& output,
 bool DriverTest::WaitUntilIdle(int timeoutMs) {
     return QTest::qWaitFor(
         [this] {
-            return !driver_.bConverting() && !driver_.isBusy() &&
+            return !driver_.isConverting() && !driver_.isBusy() &&
                    encoder_.runState() == sw::enc::RunState::Stopped;
         },
         timeoutMs);

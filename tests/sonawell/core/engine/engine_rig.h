@@ -88,7 +88,7 @@ protected:
 
     struct StateSeen {
         int state = 0;
-        int currentJob = 0;  // nCurrentJob once the driver has handled the notification
+        int currentJob = 0;  // currentJob() once the driver has handled the notification
         bool converting = false;
         int groups = 0;
         QString groupName;

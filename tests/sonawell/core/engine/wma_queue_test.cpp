@@ -74,9 +74,9 @@ protected:
     }
 
     void ExpectQueueExhausted() {
-        EXPECT_FALSE(driver_.bConverting());
-        EXPECT_FALSE(driver_.Timer1().isActive());
-        EXPECT_EQ(driver_.nCurrentJob(), jobs_.count() + 1);
+        EXPECT_FALSE(driver_.isConverting());
+        EXPECT_FALSE(driver_.statusPoll().isActive());
+        EXPECT_EQ(driver_.currentJob(), jobs_.count() + 1);
         const CommandStatus status = ComputeCommandStatus(driver_, 0);
         EXPECT_FALSE(status.start);
         EXPECT_FALSE(status.stop);
@@ -103,11 +103,11 @@ TEST_F(WmaQueue, ThreeMp3JobsConvertInTurnWithTheirTags) {
     onState_ = [&](int state) {
         if (state == static_cast<int>(RunState::Running)) {
             whileRunning.push_back(ComputeCommandStatus(driver_, 0));
-            timerWhileRunning.push_back(driver_.Timer1().isActive());
+            timerWhileRunning.push_back(driver_.statusPoll().isActive());
         }
     };
-    driver_.Start();
-    EXPECT_TRUE(driver_.bConverting());
+    driver_.start();
+    EXPECT_TRUE(driver_.isConverting());
     EXPECT_EQ(jobs_.at(1).state, JobState::Converting);
     ASSERT_TRUE(WaitUntilIdle());
 
@@ -170,7 +170,7 @@ TEST_F(WmaQueue, WaitingJobDeletedDuringARunIsNeverConverted) {
         jobs_.remove(2);
         deleted = true;
     };
-    driver_.Start();
+    driver_.start();
     ASSERT_TRUE(WaitUntilIdle());
     EXPECT_EQ(deleteOffered, (std::vector<bool>{false, true, true}));
     ASSERT_EQ(jobs_.count(), 2);
@@ -191,22 +191,22 @@ TEST_F(WmaQueue, StopInTheMiddleOfJob2ThenStartEncodesItAgain) {
     AddJob(second, path(QStringLiteral("second.wma")));
     AddJob(third, path(QStringLiteral("third.wma")));
 
-    driver_.Start();
+    driver_.start();
     const QRegularExpression midway(QStringLiteral("^([1-9]|[1-9][0-9])%$"));
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return driver_.nCurrentJob() == 2 && midway.match(Status(2)).hasMatch(); }, 60000))
+        [&] { return driver_.currentJob() == 2 && midway.match(Status(2)).hasMatch(); }, 60000))
         << Status(2).toStdString();
     const QString shown = Status(2);
     // The refreshes seen by the time each state is notified: the end of the stopped run must
     // refresh the commands, or Start would stay unavailable.
     std::map<int, int> refreshesAt;
     onState_ = [&](int state) { refreshesAt[state] = commandRefreshes_; };
-    driver_.Stop();
+    driver_.stop();
     const int refreshesAfterStop = commandRefreshes_;
 
-    EXPECT_FALSE(driver_.bConverting());
-    EXPECT_FALSE(driver_.Timer1().isActive());
-    EXPECT_EQ(driver_.nCurrentJob(), 2);
+    EXPECT_FALSE(driver_.isConverting());
+    EXPECT_FALSE(driver_.statusPoll().isActive());
+    EXPECT_EQ(driver_.currentJob(), 2);
     // Until the stopped run has ended, the encoder can't take another.
     EXPECT_FALSE(driver_.canStart());
     EXPECT_FALSE(ComputeCommandStatus(driver_, 0).start);
@@ -219,7 +219,7 @@ TEST_F(WmaQueue, StopInTheMiddleOfJob2ThenStartEncodesItAgain) {
               std::max(refreshesAfterStop, refreshesAt[static_cast<int>(RunState::Stopping)]));
     onState_ = nullptr;
 
-    EXPECT_EQ(driver_.nCurrentJob(), 2);
+    EXPECT_EQ(driver_.currentJob(), 2);
     EXPECT_EQ(Status(2), shown);
     EXPECT_FALSE(jobs_.at(2).outputSize);
     EXPECT_EQ(Status(3), QStringLiteral("0%"));
@@ -229,7 +229,7 @@ TEST_F(WmaQueue, StopInTheMiddleOfJob2ThenStartEncodesItAgain) {
                            QStringLiteral("second.wav"), QStringLiteral("third.mp3")}))
         << "a stopped run leaves no partial file";
 
-    driver_.Start();
+    driver_.start();
     EXPECT_EQ(encoder_.sourceGroups().item(0).source(0).input(), second);
     ASSERT_TRUE(WaitUntilIdle());
     ExpectCompleted(1);
@@ -245,10 +245,10 @@ TEST_F(WmaQueue, StopInTheMiddleOfJob2ThenStartEncodesItAgain) {
 TEST_F(WmaQueue, StopRightAfterStartThenStartAgain) {
     const QString source = Mp3(QStringLiteral("song.mp3"));
     AddJob(source, path(QStringLiteral("song.wma")));
-    driver_.Start();
-    driver_.Stop();
+    driver_.start();
+    driver_.stop();
     ASSERT_TRUE(QTest::qWaitFor([this] { return driver_.canStart(); }, 60000));
-    EXPECT_NO_THROW(driver_.Start());
+    EXPECT_NO_THROW(driver_.start());
     ASSERT_TRUE(WaitUntilIdle());
     ExpectCompleted(1);
     ExpectQueueExhausted();
@@ -272,7 +272,7 @@ TEST_F(WmaQueue, RefusedSourceIsEncodedFromAnMp2Copy) {
             inputDuringRun = encoder_.sourceGroups().item(0).source(0).input();
         }
     };
-    driver_.Start();
+    driver_.start();
     ASSERT_TRUE(WaitUntilIdle());
 
     ASSERT_EQ(tempDuringRun.size(), 2) << tempDuringRun.join(QLatin1Char(' ')).toStdString();
@@ -293,13 +293,13 @@ TEST_F(WmaQueue, StoppedRunOfAnMp2CopyLeavesNoTemporaryFile) {
     AddJob(disguised, path(QStringLiteral("speech.wma")));
     onState_ = [&](int state) {
         if (state == static_cast<int>(RunState::Running)) {
-            driver_.Stop();
+            driver_.stop();
         }
     };
-    driver_.Start();
+    driver_.start();
     ASSERT_TRUE(WaitForState(RunState::Stopped));
     ASSERT_TRUE(WaitUntilIdle());
-    EXPECT_EQ(driver_.nCurrentJob(), 1);
+    EXPECT_EQ(driver_.currentJob(), 1);
     EXPECT_EQ(FolderEntries(TempFolder()), QStringList());
 }
 
@@ -315,11 +315,11 @@ TEST_F(WmaQueue, SourceRefusedEvenAsMp2ShowsInvalidFormatAndStaysCurrent) {
     // Refused by Start: nothing runs and the job stays current as it was.
     AddJob(bad, path(QStringLiteral("noise.wma")));
     AddJob(good, path(QStringLiteral("good.wma")));
-    driver_.Start();
+    driver_.start();
     EXPECT_EQ(prompt_.messages, QStringList{QStringLiteral("Invalid source file format")});
-    EXPECT_FALSE(driver_.bConverting());
-    EXPECT_FALSE(driver_.Timer1().isActive());
-    EXPECT_EQ(driver_.nCurrentJob(), 1);
+    EXPECT_FALSE(driver_.isConverting());
+    EXPECT_FALSE(driver_.statusPoll().isActive());
+    EXPECT_EQ(driver_.currentJob(), 1);
     EXPECT_EQ(Status(1), QStringLiteral("0%"));
     EXPECT_EQ(jobs_.at(1).state, JobState::Waiting);
     EXPECT_EQ(FolderEntries(TempFolder()), QStringList());
@@ -333,12 +333,12 @@ TEST_F(WmaQueue, SourceRefusedInTheMiddleOfTheQueueEndsTheRun) {
     AddJob(Mp3(QStringLiteral("one.mp3"), 1), path(QStringLiteral("one.wma")));
     AddJob(bad, path(QStringLiteral("noise.wma")));
     AddJob(Mp3(QStringLiteral("three.mp3"), 1), path(QStringLiteral("three.wma")));
-    driver_.Start();
+    driver_.start();
     ASSERT_TRUE(WaitUntilIdle());
     ExpectCompleted(1);
     EXPECT_EQ(prompt_.messages, QStringList{QStringLiteral("Invalid source file format")});
-    EXPECT_EQ(driver_.nCurrentJob(), 2);
-    EXPECT_FALSE(driver_.Timer1().isActive());
+    EXPECT_EQ(driver_.currentJob(), 2);
+    EXPECT_FALSE(driver_.statusPoll().isActive());
     EXPECT_EQ(Status(2), QStringLiteral("0%"));
     EXPECT_EQ(Status(3), QStringLiteral("0%"));
     EXPECT_TRUE(driver_.canStart());
@@ -349,15 +349,15 @@ TEST_F(WmaQueue, SetUpErrorsAreRaisedFromStartAndTheJobStaysCurrent) {
     const QString source = Mp3(QStringLiteral("song.mp3"), 1);
     AddJob(source, path(QStringLiteral("song.wma")), QStringLiteral("No such profile"));
     try {
-        driver_.Start();
+        driver_.start();
         ADD_FAILURE() << "Start raised nothing";
     } catch (const sw::Error& error) {
         EXPECT_EQ(error.number(), sw::enc::kErrNoProfile);
         EXPECT_FALSE(error.description().isEmpty());
     }
-    EXPECT_FALSE(driver_.bConverting());
-    EXPECT_FALSE(driver_.Timer1().isActive());
-    EXPECT_EQ(driver_.nCurrentJob(), 1);
+    EXPECT_FALSE(driver_.isConverting());
+    EXPECT_FALSE(driver_.statusPoll().isActive());
+    EXPECT_EQ(driver_.currentJob(), 1);
     EXPECT_EQ(Status(1), QStringLiteral("0%"));
     EXPECT_EQ(jobs_.at(1).state, JobState::Waiting);
     EXPECT_TRUE(driver_.canStart());
@@ -366,7 +366,7 @@ TEST_F(WmaQueue, SetUpErrorsAreRaisedFromStartAndTheJobStaysCurrent) {
     // Once the cause is put right, the job in that place starts.
     jobs_.remove(1);
     AddJob(source, path(QStringLiteral("song.wma")));
-    driver_.Start();
+    driver_.start();
     ASSERT_TRUE(WaitUntilIdle());
     ExpectCompleted(1);
 }
@@ -375,15 +375,15 @@ TEST_F(WmaQueue, SetUpErrorAfterAFinishedJobIsShownAndEndsTheRun) {
     AddJob(Mp3(QStringLiteral("one.mp3"), 1), path(QStringLiteral("one.wma")));
     AddJob(Mp3(QStringLiteral("two.mp3"), 1), path(QStringLiteral("two.wma")),
            QStringLiteral("Video for broadband (audio and video, 340 Kbps)"));
-    driver_.Start();
+    driver_.start();
     ASSERT_TRUE(WaitUntilIdle());
     ExpectCompleted(1);
     ASSERT_EQ(prompt_.messages.size(), 1);
     EXPECT_TRUE(prompt_.messages.first().contains(QStringLiteral("other than audio")))
         << prompt_.messages.first().toStdString();
-    EXPECT_EQ(driver_.nCurrentJob(), 2);
-    EXPECT_FALSE(driver_.bConverting());
-    EXPECT_FALSE(driver_.Timer1().isActive());
+    EXPECT_EQ(driver_.currentJob(), 2);
+    EXPECT_FALSE(driver_.isConverting());
+    EXPECT_FALSE(driver_.statusPoll().isActive());
     EXPECT_EQ(Status(2), QStringLiteral("0%"));
     EXPECT_TRUE(driver_.canStart());
 }
@@ -414,7 +414,7 @@ TEST_F(WmaQueue, DeleteSourceRemovesEachSourceRightAfterItsJobAndKeepsFailedOnes
             sourcesAtStart[row].push_back(QFile::exists(source));
         }
     };
-    driver_.Start();
+    driver_.start();
     ASSERT_TRUE(WaitUntilIdle());
 
     EXPECT_EQ(sourcesAtStart[1], (std::vector<bool>{true, true, true, true}));
@@ -461,7 +461,7 @@ TEST_F(WmaQueue, OutputThatIsItsOwnSourceFailsWithoutAQuestion) {
         AddJob(source, output);
     }
     AddJob(Mp3(QStringLiteral("other.mp3"), 1), path(QStringLiteral("other.wma")));
-    driver_.Start();
+    driver_.start();
     ASSERT_TRUE(WaitUntilIdle());
 
     for (int row = 1; row <= 4; ++row) {
@@ -493,7 +493,7 @@ TEST_F(WmaQueue, ExistingOutputIsReplacedOnYesAndSkippedOnNo) {
     AddJob(no, path(QStringLiteral("no.wma")));
     AddJob(fresh, path(QStringLiteral("fresh.wma")));
     prompt_.answers = {true, false};
-    driver_.Start();
+    driver_.start();
     ASSERT_TRUE(WaitUntilIdle());
 
     ASSERT_EQ(prompt_.questions.size(), 2);

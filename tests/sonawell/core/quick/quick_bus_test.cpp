@@ -446,8 +446,8 @@ TEST(StartUp, ServesTheBusBeforeTheSplashAndQueuesUntilTheMainWindowIsUp) {
             seen.outputBeforeMainWindow = seen.outputBeforeMainWindow || QFileInfo::exists(target);
         }
         const ConversionDriver& driver = window.driver();
-        if (window.jobs().count() > 0 && !driver.bConverting() && !driver.isBusy() &&
-            driver.nCurrentJob() > window.jobs().count()) {
+        if (window.jobs().count() > 0 && !driver.isConverting() && !driver.isBusy() &&
+            driver.currentJob() > window.jobs().count()) {
             for (int row = 1; row <= window.jobs().count(); ++row) {
                 seen.jobs << window.jobs().at(row).source;
             }

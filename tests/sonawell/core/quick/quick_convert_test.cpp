@@ -117,7 +117,7 @@ TEST_F(QuickFlush, DroppedPathsAddNothingAndShowNothing) {
     engine_.quick.FlushPendingJobs();
     EXPECT_EQ(engine_.jobs.count(), 0);
     EXPECT_EQ(engine_.pending.nPendingJobs(), 0);
-    EXPECT_FALSE(engine_.driver.bConverting());
+    EXPECT_FALSE(engine_.driver.isConverting());
     EXPECT_THAT(engine_.prompt.messages, IsEmpty());
 }
 
@@ -130,7 +130,7 @@ TEST_F(QuickFlush, AutoStartOffQueuesWithoutConverting) {
     EXPECT_EQ(engine_.jobs.at(1).output, file(QStringLiteral("a.wma")));
     EXPECT_EQ(engine_.jobs.at(1).profile, kProfile);
     EXPECT_EQ(statusText(engine_.jobs.at(1)), QStringLiteral("0%"));
-    EXPECT_FALSE(engine_.driver.bConverting());
+    EXPECT_FALSE(engine_.driver.isConverting());
     EXPECT_EQ(engine_.encoder.runState(), sw::enc::RunState::Stopped);
 }
 

@@ -33,7 +33,7 @@ Engine::~Engine() {
     bMainReady = false;
     // A run still going when a test gives up must end before the encoder goes.
     if (encoder.runState() != sw::enc::RunState::Stopped) {
-        driver.Stop();
+        driver.stop();
         WaitUntil([this] { return encoder.runState() == sw::enc::RunState::Stopped; });
     }
 }
@@ -47,7 +47,7 @@ QStringList Engine::sources() const {
 }
 
 bool Engine::queueDone() const {
-    return !driver.bConverting() && !driver.isBusy() && driver.nCurrentJob() > jobs.count();
+    return !driver.isConverting() && !driver.isBusy() && driver.currentJob() > jobs.count();
 }
 
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {

@@ -247,7 +247,7 @@ TEST_F(CommandStates, EmptyListOffersNeitherStartNorStopNorDelete) {
     EXPECT_TRUE(CommandsAre(window, {false, false, false}));
     // A disabled button does nothing when clicked.
     Click(window, "cmdStartConvert");
-    EXPECT_FALSE(window.driver().bConverting());
+    EXPECT_FALSE(window.driver().isConverting());
     EXPECT_EQ(encoder_.runState(), sw::enc::RunState::Stopped);
     EXPECT_TRUE(prompt_.messages.isEmpty());
 }
@@ -268,8 +268,8 @@ TEST_F(CommandStates, FollowTheCurrentJobWhileConvertingAndIdle) {
     {
         SCOPED_TRACE("converting job 1");
         Click(window, "cmdStartConvert");
-        ASSERT_TRUE(window.driver().bConverting());
-        ASSERT_EQ(window.driver().nCurrentJob(), 1);
+        ASSERT_TRUE(window.driver().isConverting());
+        ASSERT_EQ(window.driver().currentJob(), 1);
         EXPECT_TRUE(CommandsAre(window, {false, true, true}));  // row 3 is still selected
         EXPECT_FALSE(DeleteOfferedFor(window, 1));
         EXPECT_TRUE(DeleteOfferedFor(window, 2));
@@ -278,7 +278,7 @@ TEST_F(CommandStates, FollowTheCurrentJobWhileConvertingAndIdle) {
         SCOPED_TRACE("converting job 2, job 1 done");
         // The state is read as soon as job 2 runs; no event is processed while it is checked.
         ASSERT_TRUE(WaitFor(
-            [&] { return window.driver().nCurrentJob() == 2 && window.driver().bConverting(); }));
+            [&] { return window.driver().currentJob() == 2 && window.driver().isConverting(); }));
         EXPECT_EQ(status(1), QStringLiteral("100%"));
         EXPECT_FALSE(DeleteOfferedFor(window, 1));
         EXPECT_FALSE(DeleteOfferedFor(window, 2));
@@ -288,12 +288,12 @@ TEST_F(CommandStates, FollowTheCurrentJobWhileConvertingAndIdle) {
     {
         SCOPED_TRACE("job 2 stopped");
         Click(window, "cmdStopConvert");
-        EXPECT_FALSE(window.driver().bConverting());
+        EXPECT_FALSE(window.driver().isConverting());
         // Not startable until the stopped run has ended: the encoder would refuse it.
         EXPECT_FALSE(MenuCommands(window).stop);
         ASSERT_TRUE(WaitFor([&] { return MenuCommands(window).start; }));
         EXPECT_EQ(encoder_.runState(), sw::enc::RunState::Stopped);
-        EXPECT_EQ(window.driver().nCurrentJob(), 2);
+        EXPECT_EQ(window.driver().currentJob(), 2);
         EXPECT_TRUE(CommandsAre(window, {true, false, true}));
         EXPECT_FALSE(DeleteOfferedFor(window, 1));
         EXPECT_TRUE(DeleteOfferedFor(window, 2));
@@ -304,10 +304,10 @@ TEST_F(CommandStates, FollowTheCurrentJobWhileConvertingAndIdle) {
     {
         SCOPED_TRACE("started again: job 2 from the beginning");
         Click(window, "cmdStartConvert");
-        EXPECT_EQ(window.driver().nCurrentJob(), 2);
+        EXPECT_EQ(window.driver().currentJob(), 2);
         EXPECT_TRUE(CommandsAre(window, {false, true, false}));
         EXPECT_TRUE(DeleteOfferedFor(window, 3));
-        ASSERT_TRUE(WaitFor([&] { return !window.driver().bConverting(); }));
+        ASSERT_TRUE(WaitFor([&] { return !window.driver().isConverting(); }));
         for (int row = 1; row <= 3; ++row) {
             EXPECT_EQ(status(row), QStringLiteral("100%")) << row;
         }
@@ -320,8 +320,8 @@ TEST_F(CommandStates, ExhaustedQueueOffersStartAgainOnlyForANewJob) {
     HandIn({Music(Sources::get().shortMp3(), QStringLiteral("a.mp3")),
             Music(Sources::get().shortMp3(), QStringLiteral("b.mp3"))});
     Click(window, "cmdStartConvert");
-    ASSERT_TRUE(WaitFor([&] { return window.driver().nCurrentJob() == 3; }));
-    ASSERT_TRUE(WaitFor([&] { return !window.driver().bConverting(); }));
+    ASSERT_TRUE(WaitFor([&] { return window.driver().currentJob() == 3; }));
+    ASSERT_TRUE(WaitFor([&] { return !window.driver().isConverting(); }));
     EXPECT_TRUE(CommandsAre(window, {false, false, false}));
     EXPECT_FALSE(DeleteOfferedFor(window, 1));
     EXPECT_FALSE(DeleteOfferedFor(window, 2));
@@ -333,8 +333,8 @@ TEST_F(CommandStates, ExhaustedQueueOffersStartAgainOnlyForANewJob) {
     EXPECT_TRUE(DeleteOfferedFor(window, 3));
     EXPECT_FALSE(DeleteOfferedFor(window, 2));
     Click(window, "cmdStartConvert");
-    EXPECT_EQ(window.driver().nCurrentJob(), 3);
-    ASSERT_TRUE(WaitFor([&] { return !window.driver().bConverting(); }));
+    EXPECT_EQ(window.driver().currentJob(), 3);
+    ASSERT_TRUE(WaitFor([&] { return !window.driver().isConverting(); }));
     EXPECT_EQ(status(3), QStringLiteral("100%"));
     EXPECT_TRUE(CommandsAre(window, {false, false, false}));
 }
@@ -386,8 +386,8 @@ TEST_F(CommandStates, DuringADecodeStopHaltsTheQueueAndStartWaitsForTheDecode) {
     Click(window, "cmdStartConvert");
     ASSERT_TRUE(observer.seen());
 
-    EXPECT_FALSE(window.driver().bConverting());
-    EXPECT_EQ(window.driver().nCurrentJob(), 2);
+    EXPECT_FALSE(window.driver().isConverting());
+    EXPECT_EQ(window.driver().currentJob(), 2);
     EXPECT_EQ(status(1), QStringLiteral("100%"));
     EXPECT_GT(QFileInfo(Target(d, "wav")).size(), 0);
     EXPECT_EQ(status(2), QStringLiteral("0%"));
@@ -403,7 +403,7 @@ TEST_F(CommandStates, UnknownToolbarKeyDoesNothing) {
     ClickRow(window, 1);
     window.tbarMain_ButtonClick(QStringLiteral("cmdNothing"));
     window.tbarMain_ButtonClick(QStringLiteral("cmdstartconvert"));
-    EXPECT_FALSE(window.driver().bConverting());
+    EXPECT_FALSE(window.driver().isConverting());
     EXPECT_EQ(window.jobs().count(), 1);
     EXPECT_TRUE(window.isVisible());
     EXPECT_TRUE(CommandsAre(window, {true, false, true}));
@@ -513,7 +513,7 @@ TEST_F(AddJob, CancelAddsNothingAndOkAddsTheFilesWithoutStartingWhenAutoStartIsO
     EXPECT_EQ(window.jobs().at(1).source, a);
     EXPECT_EQ(window.jobs().at(1).output, Target(a, "wma"));
     EXPECT_EQ(window.jobs().at(1).profile, kProfile);
-    EXPECT_FALSE(window.driver().bConverting());
+    EXPECT_FALSE(window.driver().isConverting());
     EXPECT_TRUE(CommandsAre(window, {true, false, false}));
 }
 
@@ -530,8 +530,8 @@ TEST_F(AddJob, AutoStartStartsAnIdleQueueButNeverRestartsARunningOne) {
     }
     ASSERT_EQ(window.jobs().count(), 2);
     EXPECT_EQ(window.jobs().at(2).profile, QStringLiteral("WMA to WAV"));
-    EXPECT_TRUE(window.driver().bConverting());
-    EXPECT_EQ(window.driver().nCurrentJob(), 1);
+    EXPECT_TRUE(window.driver().isConverting());
+    EXPECT_EQ(window.driver().currentJob(), 1);
     EXPECT_TRUE(CommandsAre(window, {false, true, false}));
     {
         AddJobAnswer answer(window, {c}, true);
@@ -539,10 +539,10 @@ TEST_F(AddJob, AutoStartStartsAnIdleQueueButNeverRestartsARunningOne) {
         ASSERT_TRUE(answer.answered());
     }
     ASSERT_EQ(window.jobs().count(), 3);
-    EXPECT_EQ(window.driver().nCurrentJob(), 1);
+    EXPECT_EQ(window.driver().currentJob(), 1);
     EXPECT_TRUE(DeleteOfferedFor(window, 3));
-    ASSERT_TRUE(WaitFor([&] { return window.driver().nCurrentJob() == 4; }));
-    EXPECT_FALSE(window.driver().bConverting());
+    ASSERT_TRUE(WaitFor([&] { return window.driver().currentJob() == 4; }));
+    EXPECT_FALSE(window.driver().isConverting());
     for (int row = 1; row <= 3; ++row) {
         EXPECT_EQ(status(row), QStringLiteral("100%")) << row;
     }
@@ -571,12 +571,12 @@ TEST_F(MenusAndKeys, ShortcutsReachTheCommandsWhereverTheFocusIs) {
     QApplication::setActiveWindow(&window);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     QTest::keyClick(window.lstJobs(), Qt::Key_S, Qt::ControlModifier);
-    EXPECT_TRUE(window.driver().bConverting());
+    EXPECT_TRUE(window.driver().isConverting());
     prompt_.answer = false;
     QTest::keyClick(window.lstJobs(), Qt::Key_Q, Qt::ControlModifier);
     EXPECT_EQ(prompt_.questions, QStringList{kQuestion});
     EXPECT_TRUE(window.isVisible());
-    ASSERT_TRUE(WaitFor([&] { return !window.driver().bConverting(); }));
+    ASSERT_TRUE(WaitFor([&] { return !window.driver().isConverting(); }));
     QTest::keyClick(window.lstJobs(), Qt::Key_Q, Qt::ControlModifier);
     EXPECT_FALSE(window.isVisible());
 }
@@ -642,8 +642,8 @@ TEST_F(MenusAndKeys, OptionsTakeEffectAtOnceExceptThePriorityWhichWaitsForTheNex
     AddJobAnswer add(window, {Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"))}, true);
     Click(window, "cmdNewJob");
     ASSERT_TRUE(add.answered());
-    EXPECT_TRUE(window.driver().bConverting());
-    ASSERT_TRUE(WaitFor([&] { return !window.driver().bConverting(); }));
+    EXPECT_TRUE(window.driver().isConverting());
+    ASSERT_TRUE(WaitFor([&] { return !window.driver().isConverting(); }));
     EXPECT_EQ(status(1), QStringLiteral("100%"));
 }
 
@@ -654,17 +654,17 @@ TEST_F(CommandStates, ARefusedStartLeavesTheJobCurrentAndStartOffered) {
     HandIn({a, b});  // a.mp3 is not there yet
     Click(window, "cmdStartConvert");
     EXPECT_EQ(prompt_.messages.size(), 1);
-    EXPECT_FALSE(window.driver().bConverting());
-    EXPECT_EQ(window.driver().nCurrentJob(), 1);
+    EXPECT_FALSE(window.driver().isConverting());
+    EXPECT_EQ(window.driver().currentJob(), 1);
     EXPECT_TRUE(CommandsAre(window, {true, false, false}));
     EXPECT_TRUE(DeleteOfferedFor(window, 1));
 
     // The user puts the file in place and starts again.
     ASSERT_TRUE(QFile::copy(Sources::get().shortMp3(), a));
     Click(window, "cmdStartConvert");
-    EXPECT_TRUE(window.driver().bConverting());
-    ASSERT_TRUE(WaitFor([&] { return window.driver().nCurrentJob() == 3; }));
-    ASSERT_TRUE(WaitFor([&] { return !window.driver().bConverting(); }));
+    EXPECT_TRUE(window.driver().isConverting());
+    ASSERT_TRUE(WaitFor([&] { return window.driver().currentJob() == 3; }));
+    ASSERT_TRUE(WaitFor([&] { return !window.driver().isConverting(); }));
     EXPECT_EQ(status(1), QStringLiteral("100%"));
     EXPECT_EQ(status(2), QStringLiteral("100%"));
     EXPECT_EQ(prompt_.messages.size(), 1);
@@ -684,7 +684,7 @@ TEST_F(Delete, RemovesOnlyTheSelectedRowThatHasNotStarted) {
 
     Click(window, "cmdStartConvert");
     ASSERT_TRUE(WaitFor(
-        [&] { return window.driver().nCurrentJob() == 2 && window.driver().bConverting(); }));
+        [&] { return window.driver().currentJob() == 2 && window.driver().isConverting(); }));
     // Neither the finished job nor the running one goes.
     for (const int row : {1, 2}) {
         ClickRow(window, row);
@@ -698,10 +698,10 @@ TEST_F(Delete, RemovesOnlyTheSelectedRowThatHasNotStarted) {
     EXPECT_EQ(window.jobs().at(1).source, a);
     EXPECT_EQ(window.jobs().at(2).source, b);
     EXPECT_EQ(window.jobs().at(3).source, e);
-    EXPECT_EQ(window.driver().nCurrentJob(), 2);
-    EXPECT_TRUE(window.driver().bConverting());
+    EXPECT_EQ(window.driver().currentJob(), 2);
+    EXPECT_TRUE(window.driver().isConverting());
 
-    ASSERT_TRUE(WaitFor([&] { return !window.driver().bConverting(); }));
+    ASSERT_TRUE(WaitFor([&] { return !window.driver().isConverting(); }));
     EXPECT_EQ(status(2), QStringLiteral("100%"));
     EXPECT_EQ(status(3), QStringLiteral("100%"));
     EXPECT_FALSE(QFile::exists(Target(c, "wma")));
@@ -724,7 +724,7 @@ TEST_F(Delete, IdleRemovesTheCurrentJobAndTheQueueGoesOnWithTheNext) {
     EXPECT_EQ(window.jobs().count(), 1);
 
     Click(window, "cmdStartConvert");
-    ASSERT_TRUE(WaitFor([&] { return !window.driver().bConverting(); }));
+    ASSERT_TRUE(WaitFor([&] { return !window.driver().isConverting(); }));
     EXPECT_EQ(status(1), QStringLiteral("100%"));
     EXPECT_FALSE(QFile::exists(Target(a, "wma")));
 }
@@ -748,17 +748,17 @@ TEST_F(Closing, NoKeepsTheWindowAndTheRunGoingYesStopsAndWaitsForTheEnd) {
     const QString b = Music(Sources::get().longMp3(), QStringLiteral("b.mp3"));
     HandIn({a, b});
     Click(window, "cmdStartConvert");
-    ASSERT_TRUE(window.driver().bConverting());
+    ASSERT_TRUE(window.driver().isConverting());
 
     prompt_.answer = false;
     EXPECT_FALSE(window.close());
     EXPECT_EQ(prompt_.questions, QStringList{kQuestion});
     EXPECT_TRUE(window.isVisible());
-    EXPECT_TRUE(window.driver().bConverting());
+    EXPECT_TRUE(window.driver().isConverting());
     EXPECT_TRUE(CommandsAre(window, {false, true, false}));
     // The run goes on to its end and the queue to the next job.
     ASSERT_TRUE(WaitFor(
-        [&] { return window.driver().nCurrentJob() == 2 && window.driver().bConverting(); }));
+        [&] { return window.driver().currentJob() == 2 && window.driver().isConverting(); }));
     EXPECT_EQ(status(1), QStringLiteral("100%"));
     EXPECT_GT(QFileInfo(Target(a, "wma")).size(), 0);
 
@@ -768,7 +768,7 @@ TEST_F(Closing, NoKeepsTheWindowAndTheRunGoingYesStopsAndWaitsForTheEnd) {
     EXPECT_FALSE(window.isVisible());
     // The close returned only once the encoder had ended.
     EXPECT_EQ(encoder_.runState(), sw::enc::RunState::Stopped);
-    EXPECT_FALSE(window.driver().bConverting());
+    EXPECT_FALSE(window.driver().isConverting());
     EXPECT_NE(status(2), QStringLiteral("100%"));
     EXPECT_FALSE(QFile::exists(Target(b, "wma")));
     EXPECT_TRUE(prompt_.messages.isEmpty());
@@ -815,10 +815,10 @@ TEST_F(Closing, DuringADecodeNoGoesOnYesClosesWhenTheDecodeHasEnded) {
     QTimer closer;
     closer.setInterval(0);
     QObject::connect(&closer, &QTimer::timeout, [&] {
-        if (!window.driver().isDecoding() || window.driver().nCurrentJob() <= decodes) {
+        if (!window.driver().isDecoding() || window.driver().currentJob() <= decodes) {
             return;
         }
-        decodes = window.driver().nCurrentJob();
+        decodes = window.driver().currentJob();
         // The first decode is asked about and goes on; the second is let go.
         prompt_.answer = decodes == 2;
         closedInside = window.close();
@@ -878,7 +878,7 @@ TEST_F(Closing, UnloadTurnsPendingFilesIntoJobsWithoutStartingThem) {
     ASSERT_EQ(window.jobs().count(), 2);
     EXPECT_EQ(window.jobs().at(1).source, a);
     EXPECT_EQ(window.jobs().at(2).source, d);
-    EXPECT_FALSE(window.driver().bConverting());
+    EXPECT_FALSE(window.driver().isConverting());
     EXPECT_EQ(encoder_.runState(), sw::enc::RunState::Stopped);
     EXPECT_EQ(status(1), QStringLiteral("0%"));
     EXPECT_EQ(status(2), QStringLiteral("0%"));
@@ -886,7 +886,7 @@ TEST_F(Closing, UnloadTurnsPendingFilesIntoJobsWithoutStartingThem) {
     EXPECT_FALSE(QFile::exists(Target(d, "wav")));
     // Nothing starts later either.
     QTest::qWait(700);
-    EXPECT_FALSE(window.driver().bConverting());
+    EXPECT_FALSE(window.driver().isConverting());
     EXPECT_FALSE(QFile::exists(Target(a, "wma")));
 }
 
@@ -940,7 +940,7 @@ TEST_F(Closing, TheQuestionIsAYesNoBoxOverTheWindowAndEscapeMeansNo) {
     HandIn({Music(Sources::get().longMp3(), QStringLiteral("a.mp3")),
             Music(Sources::get().longMp3(), QStringLiteral("b.mp3"))});
     Click(window, "cmdStartConvert");
-    ASSERT_TRUE(window.driver().bConverting());
+    ASSERT_TRUE(window.driver().isConverting());
     {
         BoxAnswer escape([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
         EXPECT_FALSE(window.close());

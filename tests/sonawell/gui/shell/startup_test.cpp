@@ -139,7 +139,7 @@ TEST_F(StartupTest, WithBothProfilesTheMainWindowOpensReadyAndNoProfileIsAsked) 
         }
         if (++ticksWithWindow == 1) {
             readyWhenShown = bMainReady && frmMainInstance == window;
-            EXPECT_EQ(window->driver().nCurrentJob(), 1);
+            EXPECT_EQ(window->driver().currentJob(), 1);
         } else if (ticksWithWindow == 5) {
             // Start-up has long returned to the event loop; the window is all that is left.
             splashAfter = Shown<frmSplash>() != nullptr;
