@@ -108,7 +108,7 @@ int main(int argc, char* argv[]) {
         }
     });
 
-    ConversionDriver driver(encoder, jobs, prompt);
+    ConversionDriver driver(encoder, jobs, prompt, AppSettings);
     sw::enc::MonitorPage page(encoder);
     page.show();
 

@@ -63,8 +63,8 @@ frmMain::frmMain(sw::enc::Encoder& encoder, PendingJobs& pending, UserPrompt* pr
     setWindowIcon(Icon("sonawell"));
     model_.setIcons(Icon("job-converting"), Icon("job-waiting"));
 
-    driver_ = std::make_unique<ConversionDriver>(encoder_, jobs_, prompt_);
-    quick_ = std::make_unique<QuickConvert>(pending_, jobs_, *driver_);
+    driver_ = std::make_unique<ConversionDriver>(encoder_, jobs_, prompt_, AppSettings);
+    quick_ = std::make_unique<QuickConvert>(pending_, jobs_, *driver_, AppSettings);
     connect(driver_.get(), &ConversionDriver::commandStatusChanged, this,
             &frmMain::UpdateCommandStatus);
     connect(driver_.get(), &ConversionDriver::decodeEnded, this, [this] {

@@ -3,7 +3,6 @@
 #include "core/engine/error_boundary.h"
 #include "core/engine/tag_copy.h"
 #include "core/engine/wave_job.h"
-#include "core/settings/app_settings.h"
 #include "core/settings/common.h"
 
 #include <QFile>
@@ -13,8 +12,13 @@
 using sw::enc::RunState;
 
 ConversionDriver::ConversionDriver(sw::enc::Encoder& encoder, JobStore& jobs, UserPrompt& prompt,
-                                   QObject* parent)
-    : QObject(parent), encoder_(encoder), jobs_(jobs), prompt_(prompt), wma_(encoder, prompt) {
+                                   const AppSettingsRecord& settings, QObject* parent)
+    : QObject(parent),
+      encoder_(encoder),
+      jobs_(jobs),
+      prompt_(prompt),
+      settings_(settings),
+      wma_(encoder, prompt) {
     statusPoll_.setInterval(500);
     // The encoder's own progress text, the same the monitoring page shows; empty when no run
     // is under way.
@@ -91,7 +95,7 @@ ConversionDriver::JobStart ConversionDriver::startJob(int row) {
                                     "converted so that it is not overwritten."));
         return JobStart::Finished;
     }
-    if (!AppSettings.OverwriteExist && QFileInfo::exists(job.output)) {
+    if (!settings_.OverwriteExist && QFileInfo::exists(job.output)) {
         const QString question =
             QStringLiteral("The file %1 already exists.\nDo you want to replace it?")
                 .arg(job.output);
@@ -180,7 +184,7 @@ void ConversionDriver::failJob(int row, const QString& reason) {
 void ConversionDriver::deleteSourceIfDone(int row) {
     // Only a source whose output really exists is given up.
     const Job& job = jobs_.at(row);
-    if (AppSettings.DeleteSource && GetFileSizeBytes(job.output) > 0) {
+    if (settings_.DeleteSource && GetFileSizeBytes(job.output) > 0) {
         QFile::remove(job.source);
     }
 }

@@ -3,6 +3,7 @@
 #include "core/engine/user_prompt.h"
 #include "core/engine/wma_job.h"
 #include "core/jobs/job_store.h"
+#include "core/settings/app_settings.h"
 #include "encoder/encoder.h"
 
 #include <QObject>
@@ -15,8 +16,9 @@
 class ConversionDriver : public QObject {
     Q_OBJECT
 public:
+    // `settings` is read as each job starts and ends, so changes count from the next job on.
     ConversionDriver(sw::enc::Encoder& encoder, JobStore& jobs, UserPrompt& prompt,
-                     QObject* parent = nullptr);
+                     const AppSettingsRecord& settings, QObject* parent = nullptr);
 
     // 1-based row of the job that runs or is next; count() + 1 once the list is worked off.
     int currentJob() const { return currentJob_; }
@@ -60,6 +62,7 @@ private:
     sw::enc::Encoder& encoder_;
     JobStore& jobs_;
     UserPrompt& prompt_;
+    const AppSettingsRecord& settings_;
     WmaJob wma_;
     QTimer statusPoll_;
     int currentJob_ = 1;

@@ -2,12 +2,11 @@
 
 #include "core/engine/app_state.h"
 #include "core/engine/error_boundary.h"
-#include "core/settings/app_settings.h"
 #include "core/settings/common.h"
 
 QuickConvert::QuickConvert(PendingJobs& pending, JobStore& jobs, ConversionDriver& driver,
-                           QObject* parent)
-    : QObject(parent), pending_(pending), jobs_(jobs), driver_(driver) {
+                           const AppSettingsRecord& settings, QObject* parent)
+    : QObject(parent), pending_(pending), jobs_(jobs), driver_(driver), settings_(settings) {
     timer_.setInterval(500);
     connect(&timer_, &QTimer::timeout, this, [this] {
         if (bMainReady) {
@@ -32,14 +31,15 @@ void QuickConvert::FlushPendingJobs(bool allowStart) {
     }
 }
 
-QString QuickConvert::QuickTarget(const QString& strSource, QString* profile) {
+QString QuickConvert::QuickTarget(const QString& strSource, const AppSettingsRecord& settings,
+                                  QString* profile) {
     const int dot = strSource.lastIndexOf(QLatin1Char('.'));
     const QString extension = dot < 0 ? QString() : strSource.mid(dot + 1).toUpper();
     QString newExtension;
     if (extension == QLatin1String("MP3") || extension == QLatin1String("MP2") ||
         extension == QLatin1String("WAV")) {
         newExtension = QStringLiteral("wma");
-        *profile = AppSettings.QuickProfile;
+        *profile = settings.QuickProfile;
     } else if (extension == QLatin1String("WMA")) {
         newExtension = QStringLiteral("wav");
         *profile = kWaveProfile;
@@ -48,8 +48,8 @@ QString QuickConvert::QuickTarget(const QString& strSource, QString* profile) {
     }
     QString target = strSource.left(dot + 1) + newExtension;
     // Without a target folder the output stays beside its source rather than in the root.
-    if (!AppSettings.SameTargetDir && !AppSettings.TargetDir.isEmpty()) {
-        QString folder = AppSettings.TargetDir;
+    if (!settings.SameTargetDir && !settings.TargetDir.isEmpty()) {
+        QString folder = settings.TargetDir;
         while (folder.size() > 1 &&
                (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\')))) {
             folder.chop(1);
@@ -64,7 +64,7 @@ QString QuickConvert::QuickTarget(const QString& strSource, QString* profile) {
 
 bool QuickConvert::QuickAddJob(const QString& strSource, bool allowStart) {
     QString profile;
-    const QString target = QuickTarget(strSource, &profile);
+    const QString target = QuickTarget(strSource, settings_, &profile);
     if (target.isEmpty()) {
         return false;
     }
@@ -77,7 +77,7 @@ bool QuickConvert::QuickAddJob(const QString& strSource, bool allowStart) {
 }
 
 void QuickConvert::StartIfAutoStart() {
-    if (AppSettings.AutoStart && driver_.canStart()) {
+    if (settings_.AutoStart && driver_.canStart()) {
         // A run that can't be set up is reported; the other handed-in paths still become jobs.
         RunGuarded(driver_.prompt(), [this] { driver_.start(); });
     }

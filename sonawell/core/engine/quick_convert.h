@@ -3,6 +3,7 @@
 #include "core/engine/conversion_driver.h"
 #include "core/engine/pending_jobs.h"
 #include "core/jobs/job_store.h"
+#include "core/settings/app_settings.h"
 
 #include <QObject>
 #include <QTimer>
@@ -11,8 +12,9 @@
 class QuickConvert : public QObject {
     Q_OBJECT
 public:
+    // `settings` is read as each path is taken up.
     QuickConvert(PendingJobs& pending, JobStore& jobs, ConversionDriver& driver,
-                 QObject* parent = nullptr);
+                 const AppSettingsRecord& settings, QObject* parent = nullptr);
 
     QTimer& timerPendingJobs() { return timer_; }
     // allowStart false adds the jobs without starting a conversion (used while closing).
@@ -21,7 +23,8 @@ public:
     bool QuickAddJob(const QString& strSource, bool allowStart = true);
 
     // The target of a quick job for strSource, or empty text for a path that is dropped.
-    static QString QuickTarget(const QString& strSource, QString* profile);
+    static QString QuickTarget(const QString& strSource, const AppSettingsRecord& settings,
+                               QString* profile);
 
 private:
     void StartIfAutoStart();
@@ -29,5 +32,6 @@ private:
     PendingJobs& pending_;
     JobStore& jobs_;
     ConversionDriver& driver_;
+    const AppSettingsRecord& settings_;
     QTimer timer_;
 };

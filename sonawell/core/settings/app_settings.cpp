@@ -13,19 +13,45 @@ AppSettingsRecord AppSettings;
 
 namespace {
 
+const QString kFileName = QStringLiteral("Sonawell.ini");
+
+// Every section and key of the file, named here and nowhere else.
+struct Key {
+    QString section;
+    QString name;
+};
 const QString kGeneral = QStringLiteral("General");
 const QString kQuickConvert = QStringLiteral("Quick Convert");
-const QString kFileName = QStringLiteral("Sonawell.ini");
+const Key kGeneralProfile{kGeneral, QStringLiteral("Profile")};
+const Key kCpuPriority{kGeneral, QStringLiteral("CPUPriority")};
+const Key kOverwriteExist{kGeneral, QStringLiteral("OverwriteExist")};
+const Key kDeleteSource{kGeneral, QStringLiteral("DeleteSource")};
+const Key kAutoStart{kGeneral, QStringLiteral("AutoStart")};
+const Key kQuickProfile{kQuickConvert, QStringLiteral("Profile")};
+const Key kSameTargetDir{kQuickConvert, QStringLiteral("SameTargetDir")};
+const Key kTargetDir{kQuickConvert, QStringLiteral("TargetDir")};
 
 QString& ProgramFolderOverride() {
     static QString folder;
     return folder;
 }
 
+QString read(const QString& iniPath, const Key& key) {
+    return ReadIniValue(iniPath, key.section, key.name);
+}
+
+void write(const QString& iniPath, const Key& key, const QString& value) {
+    WriteIniValue(iniPath, key.section, key.name, value);
+}
+
 // Empty or not a number: the key's default. Otherwise true for every number but 0.
-bool ReadFlag(const QString& section, const QString& key, bool defaultValue) {
-    const auto number = LeadingNumber(ReadIniValue(AppSettings.IniPath, section, key));
+bool readFlag(const QString& iniPath, const Key& key, bool defaultValue) {
+    const auto number = LeadingNumber(read(iniPath, key));
     return number ? *number != 0 : defaultValue;
+}
+
+void writeFlag(const QString& iniPath, const Key& key, bool value) {
+    write(iniPath, key, value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 bool IsWritableFolder(const QString& folder) {
@@ -35,17 +61,39 @@ bool IsWritableFolder(const QString& folder) {
 
 }  // namespace
 
+AppSettingsRecord ReadSettings(const QString& iniPath) {
+    AppSettingsRecord settings;
+    settings.IniPath = iniPath;
+    settings.QuickProfile = read(iniPath, kQuickProfile);
+    settings.GeneralProfile = read(iniPath, kGeneralProfile);
+    settings.CPUPriority = LeadingNumber(read(iniPath, kCpuPriority)).value_or(0);
+    settings.OverwriteExist = readFlag(iniPath, kOverwriteExist, true);
+    settings.DeleteSource = readFlag(iniPath, kDeleteSource, false);
+    settings.AutoStart = readFlag(iniPath, kAutoStart, true);
+    settings.SameTargetDir = readFlag(iniPath, kSameTargetDir, true);
+    settings.TargetDir = read(iniPath, kTargetDir);
+    return settings;
+}
+
 void LoadSettings() {
-    const QString& ini = AppSettings.IniPath;
-    AppSettings.QuickProfile = ReadIniValue(ini, kQuickConvert, QStringLiteral("Profile"));
-    AppSettings.GeneralProfile = ReadIniValue(ini, kGeneral, QStringLiteral("Profile"));
-    AppSettings.CPUPriority =
-        LeadingNumber(ReadIniValue(ini, kGeneral, QStringLiteral("CPUPriority"))).value_or(0);
-    AppSettings.OverwriteExist = ReadFlag(kGeneral, QStringLiteral("OverwriteExist"), true);
-    AppSettings.DeleteSource = ReadFlag(kGeneral, QStringLiteral("DeleteSource"), false);
-    AppSettings.AutoStart = ReadFlag(kGeneral, QStringLiteral("AutoStart"), true);
-    AppSettings.SameTargetDir = ReadFlag(kQuickConvert, QStringLiteral("SameTargetDir"), true);
-    AppSettings.TargetDir = ReadIniValue(ini, kQuickConvert, QStringLiteral("TargetDir"));
+    AppSettings = ReadSettings(AppSettings.IniPath);
+}
+
+void SaveSettings(const AppSettingsRecord& settings) {
+    const QString& ini = settings.IniPath;
+    write(ini, kGeneralProfile, settings.GeneralProfile);
+    writeFlag(ini, kDeleteSource, settings.DeleteSource);
+    writeFlag(ini, kOverwriteExist, settings.OverwriteExist);
+    writeFlag(ini, kAutoStart, settings.AutoStart);
+    write(ini, kCpuPriority, QString::number(settings.CPUPriority));
+    write(ini, kQuickProfile, settings.QuickProfile);
+    writeFlag(ini, kSameTargetDir, settings.SameTargetDir);
+    write(ini, kTargetDir, settings.TargetDir);
+}
+
+void SaveDefaultProfile(const QString& iniPath, const QString& profile) {
+    write(iniPath, kGeneralProfile, profile);
+    write(iniPath, kQuickProfile, profile);
 }
 
 QString SettingsPathFor(const QString& programFolder) {

@@ -3,7 +3,6 @@
 #include "core/jobs/job.h"
 #include "core/settings/app_settings.h"
 #include "core/settings/common.h"
-#include "core/settings/ini_file.h"
 #include "encoder/encoder.h"
 #include "gui/art_pictures.h"
 #include "gui/window_placement.h"
@@ -155,8 +154,8 @@ frmAddJob::frmAddJob(const sw::enc::ProfileCollection& profiles, QWidget* parent
     strNewJobSources = QStringList{QString()};
     strNewJobOutputs = QStringList{QString()};
     strNewJobFormats = QStringList{QString()};
-    strDefaultProfile =
-        ReadIniValue(AppSettings.IniPath, QStringLiteral("General"), QStringLiteral("Profile"));
+    // As the file holds it now: another instance may have changed it since this one started.
+    strDefaultProfile = ReadSettings(AppSettings.IniPath).GeneralProfile;
     showFormat(strDefaultProfile);
 
     resize(520, 330);

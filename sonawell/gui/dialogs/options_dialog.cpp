@@ -1,12 +1,11 @@
 #include "gui/dialogs/options_dialog.h"
 
-#include "encoder/encoder.h"
 #include "core/settings/app_settings.h"
 #include "core/settings/common.h"
-#include "gui/dialogs/folder_browser.h"
-#include "core/settings/ini_file.h"
-#include "gui/window_placement.h"
+#include "encoder/encoder.h"
 #include "gui/art_pictures.h"
+#include "gui/dialogs/folder_browser.h"
+#include "gui/window_placement.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -24,10 +23,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QString Flag(const QCheckBox* box) {
-    return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
-}
 
 void SelectName(QComboBox* combo, const QString& name) {
     combo->setCurrentIndex(name.isEmpty() ? -1 : combo->findText(name));
@@ -245,16 +240,17 @@ void frmOptions::cmdOK_Click() {
         ShowInvalidFolder(this);
         return;
     }
-    const QString& ini = AppSettings.IniPath;
-    const QString general = QStringLiteral("General"), quick = QStringLiteral("Quick Convert");
-    WriteIniValue(ini, general, QStringLiteral("Profile"), comboGeneralFormat->currentText());
-    WriteIniValue(ini, general, QStringLiteral("DeleteSource"), Flag(chkDeleteSource));
-    WriteIniValue(ini, general, QStringLiteral("OverwriteExist"), Flag(chkOverwriteExist));
-    WriteIniValue(ini, general, QStringLiteral("AutoStart"), Flag(chkAutoStart));
-    WriteIniValue(ini, general, QStringLiteral("CPUPriority"), QString::number(nSelectedPriority));
-    WriteIniValue(ini, quick, QStringLiteral("Profile"), comboQuickFormat->currentText());
-    WriteIniValue(ini, quick, QStringLiteral("SameTargetDir"), Flag(chkQuickSameDirectory));
-    WriteIniValue(ini, quick, QStringLiteral("TargetDir"), StoredFolder(txtQuickFolder->text()));
+    AppSettingsRecord chosen;
+    chosen.IniPath = AppSettings.IniPath;
+    chosen.GeneralProfile = comboGeneralFormat->currentText();
+    chosen.DeleteSource = chkDeleteSource->isChecked();
+    chosen.OverwriteExist = chkOverwriteExist->isChecked();
+    chosen.AutoStart = chkAutoStart->isChecked();
+    chosen.CPUPriority = nSelectedPriority;
+    chosen.QuickProfile = comboQuickFormat->currentText();
+    chosen.SameTargetDir = chkQuickSameDirectory->isChecked();
+    chosen.TargetDir = StoredFolder(txtQuickFolder->text());
+    SaveSettings(chosen);
     LoadSettings();
     accept();
 }

@@ -1,8 +1,7 @@
 #include "gui/dialogs/profiles_dialog.h"
 
-#include "encoder/encoder.h"
 #include "core/settings/app_settings.h"
-#include "core/settings/ini_file.h"
+#include "encoder/encoder.h"
 #include "gui/window_placement.h"
 
 #include <QComboBox>
@@ -62,10 +61,7 @@ void frmProfiles::cmdOK_Click() {
         return;
     }
     bOKPressed = true;
-    WriteIniValue(AppSettings.IniPath, QStringLiteral("General"), QStringLiteral("Profile"),
-                  profile);
-    WriteIniValue(AppSettings.IniPath, QStringLiteral("Quick Convert"), QStringLiteral("Profile"),
-                  profile);
+    SaveDefaultProfile(AppSettings.IniPath, profile);
     LoadSettings();
     accept();
 }

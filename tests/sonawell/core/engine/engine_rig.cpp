@@ -68,8 +68,7 @@ AsfReadBack ReadAsf(const QString& path) {
 
 DriverTest::DriverTest()
     : dir_(WorkRoot() + QStringLiteral("/case-XXXXXX")),
-      savedSettings_(AppSettings),
-      driver_(encoder_, jobs_, prompt_) {
+      driver_(encoder_, jobs_, prompt_, settings_) {
     // Connected after the driver, so these run once it has handled the notification.
     QObject::connect(&encoder_, &sw::enc::Encoder::stateChanged, &driver_, [this](int32_t state) {
         StateSeen seen;
@@ -114,7 +113,6 @@ DriverTest::~DriverTest() {
             ADD_FAILURE() << "the encoder did not end its run";
         }
     }
-    AppSettings = savedSettings_;
 }
 
 QString DriverTest::path(const QString& name) const {

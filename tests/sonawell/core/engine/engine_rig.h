@@ -96,7 +96,8 @@ protected:
     };
 
     QTemporaryDir dir_;
-    AppSettingsRecord savedSettings_;
+    // What the driver is given; a test changes it before it starts the queue.
+    AppSettingsRecord settings_;
     sw::enc::Encoder encoder_;
     JobStore jobs_;
     RecordingPrompt prompt_;

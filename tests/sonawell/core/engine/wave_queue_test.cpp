@@ -127,7 +127,7 @@ TEST_F(WaveQueue, TwoWaveJobsAreBothDecodedBeforeStartReturns) {
 }
 
 TEST_F(WaveQueue, FailedDecodeShowsItsReasonKeepsItsSourceAndTheQueueGoesOn) {
-    AppSettings.DeleteSource = true;
+    settings_.DeleteSource = true;
     const QString bad = path(QStringLiteral("garbage.wma"));
     const QByteArray garbage(40000, '\x5a');
     ASSERT_TRUE(WriteAll(bad, garbage));

@@ -389,7 +389,7 @@ TEST_F(WmaQueue, SetUpErrorAfterAFinishedJobIsShownAndEndsTheRun) {
 }
 
 TEST_F(WmaQueue, DeleteSourceRemovesEachSourceRightAfterItsJobAndKeepsFailedOnes) {
-    AppSettings.DeleteSource = true;
+    settings_.DeleteSource = true;
     const QString a = Mp3(QStringLiteral("a.mp3"));
     // The tag is read before its source is given up.
     ASSERT_TRUE(testsupport::AppendId3v1(a, kTagWithTrack));
@@ -445,8 +445,8 @@ TEST_F(WmaQueue, DeleteSourceRemovesEachSourceRightAfterItsJobAndKeepsFailedOnes
 }
 
 TEST_F(WmaQueue, OutputThatIsItsOwnSourceFailsWithoutAQuestion) {
-    AppSettings.OverwriteExist = false;
-    AppSettings.DeleteSource = true;
+    settings_.OverwriteExist = false;
+    settings_.DeleteSource = true;
     const QString source = Mp3(QStringLiteral("song.mp3"), 1);
     const QByteArray bytes = ReadAll(source);
     ASSERT_TRUE(QDir().mkdir(path(QStringLiteral("sub"))));
@@ -480,8 +480,8 @@ TEST_F(WmaQueue, OutputThatIsItsOwnSourceFailsWithoutAQuestion) {
 }
 
 TEST_F(WmaQueue, ExistingOutputIsReplacedOnYesAndSkippedOnNo) {
-    AppSettings.OverwriteExist = false;
-    AppSettings.DeleteSource = true;
+    settings_.OverwriteExist = false;
+    settings_.DeleteSource = true;
     const QString yes = Mp3(QStringLiteral("yes.mp3"), 1);
     const QString no = Mp3(QStringLiteral("no.mp3"), 1);
     const QString fresh = Mp3(QStringLiteral("fresh.mp3"), 1);

@@ -33,7 +33,8 @@ void ExpectTargets(const std::vector<TargetCase>& cases) {
     for (const TargetCase& c : cases) {
         SCOPED_TRACE(c.source);
         QString profile = QStringLiteral("untouched");
-        const QString target = QuickConvert::QuickTarget(QString::fromUtf8(c.source), &profile);
+        const QString target =
+            QuickConvert::QuickTarget(QString::fromUtf8(c.source), AppSettings, &profile);
         EXPECT_EQ(target, QString::fromUtf8(c.target));
         if (*c.target != '\0') {
             EXPECT_EQ(profile, c.wave ? kWave : kProfile);

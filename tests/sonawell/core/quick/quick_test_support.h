@@ -41,9 +41,9 @@ struct Engine {
     sw::enc::Encoder encoder;
     JobStore jobs;
     RecordingPrompt prompt;
-    ConversionDriver driver{encoder, jobs, prompt};
+    ConversionDriver driver{encoder, jobs, prompt, AppSettings};
     PendingJobs pending;
-    QuickConvert quick{pending, jobs, driver};
+    QuickConvert quick{pending, jobs, driver, AppSettings};
 };
 
 // Lets events run until `done` holds or `timeout` has passed; the final value of `done`.

@@ -101,7 +101,7 @@ TEST_F(LoadSettingsTest, ReadsEveryKeyOfBothSections) {
     EXPECT_EQ(AppSettings.TargetDir, QStringLiteral("/home/me/Music/wma"));
 }
 
-TEST_F(LoadSettingsTest, WrittenKeysAreSeenByTheNextLoad) {
+TEST_F(LoadSettingsTest, WrittenKeysAreSeenByTheNextLoadAndSavedOnesReadBack) {
     WriteIniValue(AppSettings.IniPath, QStringLiteral("General"), QStringLiteral("DeleteSource"),
                   QStringLiteral("1"));
     WriteIniValue(AppSettings.IniPath, QStringLiteral("Quick Convert"), QStringLiteral("TargetDir"),
@@ -114,6 +114,28 @@ TEST_F(LoadSettingsTest, WrittenKeysAreSeenByTheNextLoad) {
     LoadSettings();
     EXPECT_FALSE(AppSettings.DeleteSource);
     EXPECT_EQ(AppSettings.TargetDir, QStringLiteral("/out"));
+
+    // Every field SaveSettings writes is read back as it was.
+    AppSettingsRecord saved;
+    saved.IniPath = AppSettings.IniPath;
+    saved.GeneralProfile = QStringLiteral("General one");
+    saved.QuickProfile = QStringLiteral("Quick one");
+    saved.CPUPriority = 2;
+    saved.OverwriteExist = false;
+    saved.DeleteSource = true;
+    saved.AutoStart = false;
+    saved.SameTargetDir = false;
+    saved.TargetDir = QStringLiteral("/music");
+    SaveSettings(saved);
+    const AppSettingsRecord read = ReadSettings(saved.IniPath);
+    EXPECT_EQ(read.GeneralProfile, saved.GeneralProfile);
+    EXPECT_EQ(read.QuickProfile, saved.QuickProfile);
+    EXPECT_EQ(read.CPUPriority, 2);
+    EXPECT_FALSE(read.OverwriteExist);
+    EXPECT_TRUE(read.DeleteSource);
+    EXPECT_FALSE(read.AutoStart);
+    EXPECT_FALSE(read.SameTargetDir);
+    EXPECT_EQ(read.TargetDir, saved.TargetDir);
 }
 
 TEST_F(LoadSettingsTest, NumbersAreReadFromTheirLeadingDigits) {
