@@ -72,8 +72,8 @@ int main(int argc, char* argv[]) {
     }
     const QString sourceFolder = QString::fromLocal8Bit(argv[1]);
     const QString work = QString::fromLocal8Bit(argv[2]);
-    SetProgramFolder(QString::fromLocal8Bit(argv[3]));
-    AppSettings = AppSettingsRecord{};
+    setProgramFolder(QString::fromLocal8Bit(argv[3]));
+    appSettings = AppSettingsRecord{};
 
     QStringList sources;
     const QFileInfoList found =
@@ -108,7 +108,7 @@ int main(int argc, char* argv[]) {
         }
     });
 
-    ConversionDriver driver(encoder, jobs, prompt, AppSettings);
+    ConversionDriver driver(encoder, jobs, prompt, appSettings);
     sw::enc::MonitorPage page(encoder);
     page.show();
 

@@ -45,11 +45,11 @@ QVariant JobTableModel::data(const QModelIndex& index, int role) const {
             case kSource:
                 return job.source;
             case kSourceSize:
-                return FormatSizeMB(job.sourceSize);
+                return formatSizeMB(job.sourceSize);
             case kTarget:
                 return job.output;
             case kTargetSize:
-                return FormatSizeMB(job.outputSize);
+                return formatSizeMB(job.outputSize);
             case kStatus:
                 return statusText(job);
             case kFormat:

@@ -2,7 +2,7 @@
 
 #include "core/engine/conversion_driver.h"
 
-CommandStatus ComputeCommandStatus(const QueueSnapshot& queue) {
+CommandStatus computeCommandStatus(const QueueSnapshot& queue) {
     CommandStatus status;
     if (queue.converting) {
         status.stop = true;
@@ -17,12 +17,12 @@ CommandStatus ComputeCommandStatus(const QueueSnapshot& queue) {
     return status;
 }
 
-CommandStatus ComputeCommandStatus(const ConversionDriver& driver, int selectedRow) {
+CommandStatus computeCommandStatus(const ConversionDriver& driver, int selectedRow) {
     QueueSnapshot queue;
     queue.converting = driver.isConverting();
     queue.busy = driver.isBusy();
     queue.current = driver.currentJob();
     queue.count = driver.jobs().count();
     queue.selected = selectedRow;
-    return ComputeCommandStatus(queue);
+    return computeCommandStatus(queue);
 }

@@ -17,6 +17,6 @@ struct QueueSnapshot {
     int selected = 0;         // 1-based selected row, 0 for none
 };
 
-CommandStatus ComputeCommandStatus(const QueueSnapshot& queue);
+CommandStatus computeCommandStatus(const QueueSnapshot& queue);
 // selectedRow: 1-based selected row of the job list, 0 for none.
-CommandStatus ComputeCommandStatus(const ConversionDriver& driver, int selectedRow);
+CommandStatus computeCommandStatus(const ConversionDriver& driver, int selectedRow);

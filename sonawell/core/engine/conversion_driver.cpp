@@ -90,12 +90,12 @@ bool ConversionDriver::startFrom(int row) {
 ConversionDriver::JobStart ConversionDriver::startJob(int row) {
     // A copy: the question below lets events run, and jobs added meanwhile move the records.
     const Job job = jobs_.at(row);
-    if (IsSameFile(job.source, job.output)) {
+    if (isSameFile(job.source, job.output)) {
         failJob(row, QStringLiteral("The output file is the source file itself; it was not "
                                     "converted so that it is not overwritten."));
         return JobStart::Finished;
     }
-    if (!settings_.OverwriteExist && QFileInfo::exists(job.output)) {
+    if (!settings_.overwriteExist && QFileInfo::exists(job.output)) {
         const QString question =
             QStringLiteral("The file %1 already exists.\nDo you want to replace it?")
                 .arg(job.output);
@@ -162,7 +162,7 @@ void ConversionDriver::onEncoderStateChanged(int32_t state) {
         const bool more = currentJob_ <= jobs_.count();
         converting_ = false;
         if (more) {
-            RunGuarded(prompt_, [this] { converting_ = startFrom(currentJob_); });
+            runGuarded(prompt_, [this] { converting_ = startFrom(currentJob_); });
         }
         if (!converting_) {
             statusPoll_.stop();
@@ -184,7 +184,7 @@ void ConversionDriver::failJob(int row, const QString& reason) {
 void ConversionDriver::deleteSourceIfDone(int row) {
     // Only a source whose output really exists is given up.
     const Job& job = jobs_.at(row);
-    if (settings_.DeleteSource && GetFileSizeBytes(job.output) > 0) {
+    if (settings_.deleteSource && fileSizeBytes(job.output) > 0) {
         QFile::remove(job.source);
     }
 }

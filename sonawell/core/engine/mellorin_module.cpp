@@ -16,7 +16,7 @@ using SetDwordFn = int32_t (*)(const char*, const char*, uint32_t);
 // Bound once, on the first call; a failed bind is tried again next time.
 std::shared_ptr<LoadedLibrary> bindOnce(std::shared_ptr<LoadedLibrary>& slot, const char* name) {
     if (!slot) {
-        slot = LoadedLibrary::Load(QString::fromLatin1(name));
+        slot = LoadedLibrary::load(QString::fromLatin1(name));
     }
     return slot;
 }

@@ -9,14 +9,14 @@ QuickConvert::QuickConvert(PendingJobs& pending, JobStore& jobs, ConversionDrive
     : QObject(parent), pending_(pending), jobs_(jobs), driver_(driver), settings_(settings) {
     timer_.setInterval(500);
     connect(&timer_, &QTimer::timeout, this, [this] {
-        if (bMainReady) {
-            FlushPendingJobs();
+        if (mainWindowReady) {
+            flushPending();
         }
     });
     timer_.start();
 }
 
-void QuickConvert::FlushPendingJobs(bool allowStart) {
+void QuickConvert::flushPending(bool allowStart) {
     // Taken out first: a flush nested in a decode's event processing, or paths arriving
     // meanwhile, then see only what came after. All become jobs before a conversion starts:
     // a decode lets events run, and a flush nested in it would queue later paths ahead of
@@ -24,32 +24,32 @@ void QuickConvert::FlushPendingJobs(bool allowStart) {
     const QStringList paths = pending_.takeAll();
     bool added = false;
     for (const QString& path : paths) {
-        added = QuickAddJob(path, false) || added;
+        added = addJob(path, false) || added;
     }
     if (added && allowStart) {
-        StartIfAutoStart();
+        startIfAutoStart();
     }
 }
 
-QString QuickConvert::QuickTarget(const QString& strSource, const AppSettingsRecord& settings,
-                                  QString* profile) {
-    const int dot = strSource.lastIndexOf(QLatin1Char('.'));
-    const QString extension = dot < 0 ? QString() : strSource.mid(dot + 1).toUpper();
+QString QuickConvert::targetFor(const QString& source, const AppSettingsRecord& settings,
+                                QString* profile) {
+    const int dot = source.lastIndexOf(QLatin1Char('.'));
+    const QString extension = dot < 0 ? QString() : source.mid(dot + 1).toUpper();
     QString newExtension;
     if (extension == QLatin1String("MP3") || extension == QLatin1String("MP2") ||
         extension == QLatin1String("WAV")) {
         newExtension = QStringLiteral("wma");
-        *profile = settings.QuickProfile;
+        *profile = settings.quickProfile;
     } else if (extension == QLatin1String("WMA")) {
         newExtension = QStringLiteral("wav");
         *profile = kWaveProfile;
     } else {
         return {};
     }
-    QString target = strSource.left(dot + 1) + newExtension;
+    QString target = source.left(dot + 1) + newExtension;
     // Without a target folder the output stays beside its source rather than in the root.
-    if (!settings.SameTargetDir && !settings.TargetDir.isEmpty()) {
-        QString folder = settings.TargetDir;
+    if (!settings.sameTargetDir && !settings.targetDir.isEmpty()) {
+        QString folder = settings.targetDir;
         while (folder.size() > 1 &&
                (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\')))) {
             folder.chop(1);
@@ -57,28 +57,28 @@ QString QuickConvert::QuickTarget(const QString& strSource, const AppSettingsRec
         if (folder == QLatin1String("/")) {
             folder.clear();
         }
-        target = folder + QLatin1Char('/') + ExtractFileName(target);
+        target = folder + QLatin1Char('/') + extractFileName(target);
     }
     return target;
 }
 
-bool QuickConvert::QuickAddJob(const QString& strSource, bool allowStart) {
+bool QuickConvert::addJob(const QString& source, bool allowStart) {
     QString profile;
-    const QString target = QuickTarget(strSource, settings_, &profile);
+    const QString target = targetFor(source, settings_, &profile);
     if (target.isEmpty()) {
         return false;
     }
-    jobs_.add(strSource, target, profile);
+    jobs_.add(source, target, profile);
     if (allowStart) {
-        StartIfAutoStart();
+        startIfAutoStart();
     }
     driver_.refreshCommands();
     return true;
 }
 
-void QuickConvert::StartIfAutoStart() {
-    if (settings_.AutoStart && driver_.canStart()) {
+void QuickConvert::startIfAutoStart() {
+    if (settings_.autoStart && driver_.canStart()) {
         // A run that can't be set up is reported; the other handed-in paths still become jobs.
-        RunGuarded(driver_.prompt(), [this] { driver_.start(); });
+        runGuarded(driver_.prompt(), [this] { driver_.start(); });
     }
 }

@@ -18,16 +18,16 @@ public:
 
     QTimer& timerPendingJobs() { return timer_; }
     // allowStart false adds the jobs without starting a conversion (used while closing).
-    void FlushPendingJobs(bool allowStart = true);
+    void flushPending(bool allowStart = true);
     // True when a job was added.
-    bool QuickAddJob(const QString& strSource, bool allowStart = true);
+    bool addJob(const QString& source, bool allowStart = true);
 
-    // The target of a quick job for strSource, or empty text for a path that is dropped.
-    static QString QuickTarget(const QString& strSource, const AppSettingsRecord& settings,
-                               QString* profile);
+    // The target of a quick job for source, or empty text for a path that is dropped.
+    static QString targetFor(const QString& source, const AppSettingsRecord& settings,
+                             QString* profile);
 
 private:
-    void StartIfAutoStart();
+    void startIfAutoStart();
 
     PendingJobs& pending_;
     JobStore& jobs_;

@@ -22,7 +22,7 @@ bool QuickConvertEngine::registerOnSessionBus() {
 }
 
 void QuickConvertEngine::AddJobs(const QString& strFileName) {
-    pending_.AddPendingJob(strFileName);
+    pending_.add(strFileName);
 }
 
 bool WriteSessionServiceFile(const QString& executable) {

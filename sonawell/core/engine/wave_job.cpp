@@ -16,7 +16,7 @@ WaveJob* activeDecode = nullptr;
 WaveJob::WaveJob(std::function<void(const QString&)> progress) : progress_(std::move(progress)) {}
 
 WaveJob::Outcome WaveJob::run(const QString& source, const QString& output) {
-    sourceSize_ = GetFileSizeBytes(source);
+    sourceSize_ = fileSizeBytes(source);
     WaveJob* const outer = activeDecode;
     activeDecode = this;
     QString loadError;

@@ -51,7 +51,7 @@ bool WmaJob::start(const Job& job) {
 }
 
 bool WmaJob::retryAsMp2(const QString& sourcePath) {
-    const QString temp = MakeTempFile(QStringLiteral("SW"));
+    const QString temp = makeTempFile(QStringLiteral("SW"));
     if (temp.isEmpty()) {
         return false;
     }

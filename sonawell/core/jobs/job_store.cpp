@@ -7,7 +7,7 @@ void JobStore::add(const QString& source, const QString& output, const QString& 
     job.source = source;
     job.output = output;
     job.profile = profile;
-    job.sourceSize = RegularFileSize(source);
+    job.sourceSize = regularFileSize(source);
     const int row = count() + 1;
     Q_EMIT aboutToAdd(row);
     jobs_.push_back(std::move(job));
@@ -44,7 +44,7 @@ void JobStore::setState(int row, JobState state, const QString& failureReason) {
 
 void JobStore::measureOutput(int row) {
     if (Job* job = find(row)) {
-        job->outputSize = RegularFileSize(job->output);
+        job->outputSize = regularFileSize(job->output);
         Q_EMIT changed(row);
     }
 }

@@ -9,7 +9,7 @@
 
 #include <unistd.h>
 
-AppSettingsRecord AppSettings;
+AppSettingsRecord appSettings;
 
 namespace {
 
@@ -31,22 +31,22 @@ const Key kQuickProfile{kQuickConvert, QStringLiteral("Profile")};
 const Key kSameTargetDir{kQuickConvert, QStringLiteral("SameTargetDir")};
 const Key kTargetDir{kQuickConvert, QStringLiteral("TargetDir")};
 
-QString& ProgramFolderOverride() {
+QString& programFolderOverride() {
     static QString folder;
     return folder;
 }
 
 QString read(const QString& iniPath, const Key& key) {
-    return ReadIniValue(iniPath, key.section, key.name);
+    return readIniValue(iniPath, key.section, key.name);
 }
 
 void write(const QString& iniPath, const Key& key, const QString& value) {
-    WriteIniValue(iniPath, key.section, key.name, value);
+    writeIniValue(iniPath, key.section, key.name, value);
 }
 
 // Empty or not a number: the key's default. Otherwise true for every number but 0.
 bool readFlag(const QString& iniPath, const Key& key, bool defaultValue) {
-    const auto number = LeadingNumber(read(iniPath, key));
+    const auto number = leadingNumber(read(iniPath, key));
     return number ? *number != 0 : defaultValue;
 }
 
@@ -54,52 +54,52 @@ void writeFlag(const QString& iniPath, const Key& key, bool value) {
     write(iniPath, key, value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
-bool IsWritableFolder(const QString& folder) {
+bool isWritableFolder(const QString& folder) {
     return !folder.isEmpty() && QFileInfo(folder).isDir() &&
            ::access(QFile::encodeName(folder).constData(), W_OK) == 0;
 }
 
 }  // namespace
 
-AppSettingsRecord ReadSettings(const QString& iniPath) {
+AppSettingsRecord readSettings(const QString& iniPath) {
     AppSettingsRecord settings;
-    settings.IniPath = iniPath;
-    settings.QuickProfile = read(iniPath, kQuickProfile);
-    settings.GeneralProfile = read(iniPath, kGeneralProfile);
-    settings.CPUPriority = LeadingNumber(read(iniPath, kCpuPriority)).value_or(0);
-    settings.OverwriteExist = readFlag(iniPath, kOverwriteExist, true);
-    settings.DeleteSource = readFlag(iniPath, kDeleteSource, false);
-    settings.AutoStart = readFlag(iniPath, kAutoStart, true);
-    settings.SameTargetDir = readFlag(iniPath, kSameTargetDir, true);
-    settings.TargetDir = read(iniPath, kTargetDir);
+    settings.iniPath = iniPath;
+    settings.quickProfile = read(iniPath, kQuickProfile);
+    settings.generalProfile = read(iniPath, kGeneralProfile);
+    settings.cpuPriority = leadingNumber(read(iniPath, kCpuPriority)).value_or(0);
+    settings.overwriteExist = readFlag(iniPath, kOverwriteExist, true);
+    settings.deleteSource = readFlag(iniPath, kDeleteSource, false);
+    settings.autoStart = readFlag(iniPath, kAutoStart, true);
+    settings.sameTargetDir = readFlag(iniPath, kSameTargetDir, true);
+    settings.targetDir = read(iniPath, kTargetDir);
     return settings;
 }
 
-void LoadSettings() {
-    AppSettings = ReadSettings(AppSettings.IniPath);
+void loadSettings() {
+    appSettings = readSettings(appSettings.iniPath);
 }
 
-void SaveSettings(const AppSettingsRecord& settings) {
-    const QString& ini = settings.IniPath;
-    write(ini, kGeneralProfile, settings.GeneralProfile);
-    writeFlag(ini, kDeleteSource, settings.DeleteSource);
-    writeFlag(ini, kOverwriteExist, settings.OverwriteExist);
-    writeFlag(ini, kAutoStart, settings.AutoStart);
-    write(ini, kCpuPriority, QString::number(settings.CPUPriority));
-    write(ini, kQuickProfile, settings.QuickProfile);
-    writeFlag(ini, kSameTargetDir, settings.SameTargetDir);
-    write(ini, kTargetDir, settings.TargetDir);
+void saveSettings(const AppSettingsRecord& settings) {
+    const QString& ini = settings.iniPath;
+    write(ini, kGeneralProfile, settings.generalProfile);
+    writeFlag(ini, kDeleteSource, settings.deleteSource);
+    writeFlag(ini, kOverwriteExist, settings.overwriteExist);
+    writeFlag(ini, kAutoStart, settings.autoStart);
+    write(ini, kCpuPriority, QString::number(settings.cpuPriority));
+    write(ini, kQuickProfile, settings.quickProfile);
+    writeFlag(ini, kSameTargetDir, settings.sameTargetDir);
+    write(ini, kTargetDir, settings.targetDir);
 }
 
-void SaveDefaultProfile(const QString& iniPath, const QString& profile) {
+void saveDefaultProfile(const QString& iniPath, const QString& profile) {
     write(iniPath, kGeneralProfile, profile);
     write(iniPath, kQuickProfile, profile);
 }
 
-QString SettingsPathFor(const QString& programFolder) {
+QString settingsPathFor(const QString& programFolder) {
     if (!programFolder.isEmpty()) {
         const QString inProgramFolder = QDir(programFolder).filePath(kFileName);
-        if (QFileInfo(inProgramFolder).isFile() || IsWritableFolder(programFolder)) {
+        if (QFileInfo(inProgramFolder).isFile() || isWritableFolder(programFolder)) {
             return inProgramFolder;
         }
     }
@@ -111,11 +111,11 @@ QString SettingsPathFor(const QString& programFolder) {
     return QDir(configHome).filePath(QStringLiteral("Sonawell/") + kFileName);
 }
 
-QString ProgramFolder() {
-    const QString& folder = ProgramFolderOverride();
+QString programFolder() {
+    const QString& folder = programFolderOverride();
     return folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder;
 }
 
-void SetProgramFolder(const QString& folder) {
-    ProgramFolderOverride() = folder;
+void setProgramFolder(const QString& folder) {
+    programFolderOverride() = folder;
 }

@@ -173,8 +173,8 @@ void DriverTest::ExpectCompleted(int row) {
     EXPECT_EQ(Status(row), QStringLiteral("100%"));
     EXPECT_EQ(jobs_.at(row).state, JobState::Done);
     const QString output = jobs_.at(row).output;
-    EXPECT_GT(GetFileSizeBytes(output), 0);
-    EXPECT_EQ(FormatSizeMB(jobs_.at(row).outputSize), FormatFileSizeMB(output));
+    EXPECT_GT(fileSizeBytes(output), 0);
+    EXPECT_EQ(formatSizeMB(jobs_.at(row).outputSize), formatFileSizeMB(output));
 }
 
 void DriverTest::ExpectLength(const QString& output, double seconds,

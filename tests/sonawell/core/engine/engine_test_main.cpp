@@ -51,6 +51,6 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     av_log_set_level(AV_LOG_ERROR);
     // The libraries the engine loads by name come from the build's program folder.
-    SetProgramFolder(testsupport::BinDir());
+    setProgramFolder(testsupport::BinDir());
     return RUN_ALL_TESTS();
 }

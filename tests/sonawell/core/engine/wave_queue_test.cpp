@@ -38,7 +38,7 @@ protected:
             inside.decoding = driver_.isDecoding();
             inside.converting = driver_.isConverting();
             inside.timer = driver_.statusPoll().isActive();
-            inside.commands = ComputeCommandStatus(driver_, 0);
+            inside.commands = computeCommandStatus(driver_, 0);
             inside.currentJob = driver_.currentJob();
             if (then) {
                 then();
@@ -72,7 +72,7 @@ TEST_F(WaveQueue, SingleJobClimbsToAtMost97ThenShows100) {
     EXPECT_FALSE(driver_.isConverting());
     EXPECT_FALSE(driver_.statusPoll().isActive());
     EXPECT_EQ(driver_.currentJob(), 2);
-    EXPECT_FALSE(ComputeCommandStatus(driver_, 0).start);
+    EXPECT_FALSE(computeCommandStatus(driver_, 0).start);
     ExpectDecoded(1);
     EXPECT_TRUE(states_.empty()) << "a decode involves no encoding run";
 
@@ -104,7 +104,7 @@ TEST_F(WaveQueue, WaveJobFollowedByAWmaJob) {
     EXPECT_TRUE(driver_.isConverting());
     EXPECT_TRUE(driver_.statusPoll().isActive());
     EXPECT_EQ(jobs_.at(2).state, JobState::Converting);
-    EXPECT_TRUE(ComputeCommandStatus(driver_, 0).stop);
+    EXPECT_TRUE(computeCommandStatus(driver_, 0).stop);
     ASSERT_TRUE(WaitUntilIdle());
     ExpectDecoded(1);
     EXPECT_EQ(Status(2), QStringLiteral("100%"));
@@ -127,7 +127,7 @@ TEST_F(WaveQueue, TwoWaveJobsAreBothDecodedBeforeStartReturns) {
 }
 
 TEST_F(WaveQueue, FailedDecodeShowsItsReasonKeepsItsSourceAndTheQueueGoesOn) {
-    settings_.DeleteSource = true;
+    settings_.deleteSource = true;
     const QString bad = path(QStringLiteral("garbage.wma"));
     const QByteArray garbage(40000, '\x5a');
     ASSERT_TRUE(WriteAll(bad, garbage));

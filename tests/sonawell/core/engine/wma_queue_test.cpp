@@ -77,7 +77,7 @@ protected:
         EXPECT_FALSE(driver_.isConverting());
         EXPECT_FALSE(driver_.statusPoll().isActive());
         EXPECT_EQ(driver_.currentJob(), jobs_.count() + 1);
-        const CommandStatus status = ComputeCommandStatus(driver_, 0);
+        const CommandStatus status = computeCommandStatus(driver_, 0);
         EXPECT_FALSE(status.start);
         EXPECT_FALSE(status.stop);
     }
@@ -102,7 +102,7 @@ TEST_F(WmaQueue, ThreeMp3JobsConvertInTurnWithTheirTags) {
     std::vector<bool> timerWhileRunning;
     onState_ = [&](int state) {
         if (state == static_cast<int>(RunState::Running)) {
-            whileRunning.push_back(ComputeCommandStatus(driver_, 0));
+            whileRunning.push_back(computeCommandStatus(driver_, 0));
             timerWhileRunning.push_back(driver_.statusPoll().isActive());
         }
     };
@@ -165,7 +165,7 @@ TEST_F(WmaQueue, WaitingJobDeletedDuringARunIsNeverConverted) {
             return;
         }
         for (int row = 1; row <= 3; ++row) {
-            deleteOffered.push_back(ComputeCommandStatus(driver_, row).del);
+            deleteOffered.push_back(computeCommandStatus(driver_, row).del);
         }
         jobs_.remove(2);
         deleted = true;
@@ -209,7 +209,7 @@ TEST_F(WmaQueue, StopInTheMiddleOfJob2ThenStartEncodesItAgain) {
     EXPECT_EQ(driver_.currentJob(), 2);
     // Until the stopped run has ended, the encoder can't take another.
     EXPECT_FALSE(driver_.canStart());
-    EXPECT_FALSE(ComputeCommandStatus(driver_, 0).start);
+    EXPECT_FALSE(computeCommandStatus(driver_, 0).start);
     ASSERT_TRUE(WaitForState(RunState::Stopped));
     ASSERT_EQ(encoder_.lastOutcome(), sw::enc::RunOutcome::Stopped)
         << "the run ended before the stop reached it";
@@ -389,7 +389,7 @@ TEST_F(WmaQueue, SetUpErrorAfterAFinishedJobIsShownAndEndsTheRun) {
 }
 
 TEST_F(WmaQueue, DeleteSourceRemovesEachSourceRightAfterItsJobAndKeepsFailedOnes) {
-    settings_.DeleteSource = true;
+    settings_.deleteSource = true;
     const QString a = Mp3(QStringLiteral("a.mp3"));
     // The tag is read before its source is given up.
     ASSERT_TRUE(testsupport::AppendId3v1(a, kTagWithTrack));
@@ -445,8 +445,8 @@ TEST_F(WmaQueue, DeleteSourceRemovesEachSourceRightAfterItsJobAndKeepsFailedOnes
 }
 
 TEST_F(WmaQueue, OutputThatIsItsOwnSourceFailsWithoutAQuestion) {
-    settings_.OverwriteExist = false;
-    settings_.DeleteSource = true;
+    settings_.overwriteExist = false;
+    settings_.deleteSource = true;
     const QString source = Mp3(QStringLiteral("song.mp3"), 1);
     const QByteArray bytes = ReadAll(source);
     ASSERT_TRUE(QDir().mkdir(path(QStringLiteral("sub"))));
@@ -480,8 +480,8 @@ TEST_F(WmaQueue, OutputThatIsItsOwnSourceFailsWithoutAQuestion) {
 }
 
 TEST_F(WmaQueue, ExistingOutputIsReplacedOnYesAndSkippedOnNo) {
-    settings_.OverwriteExist = false;
-    settings_.DeleteSource = true;
+    settings_.overwriteExist = false;
+    settings_.deleteSource = true;
     const QString yes = Mp3(QStringLiteral("yes.mp3"), 1);
     const QString no = Mp3(QStringLiteral("no.mp3"), 1);
     const QString fresh = Mp3(QStringLiteral("fresh.mp3"), 1);

@@ -4,9 +4,9 @@
 #include "core/engine/app_state.h"
 #include "core/engine/quick_convert_engine.h"
 #include "core/settings/app_settings.h"
-#include "gui/dialogs/profiles_dialog.h"
+#include "gui/dialogs/profile_dialog.h"
 #include "gui/main_window.h"
-#include "gui/splash.h"
+#include "gui/splash_screen.h"
 #include "gui/startup.h"
 #include "quick_test_support.h"
 #include "quillmark/quick_convert_client.h"
@@ -119,10 +119,10 @@ protected:
         ASSERT_TRUE(automation_.registerOnSessionBus()) << "no session bus";
         ASSERT_TRUE(QDBusConnection::sessionBus().interface()->isServiceRegistered(
             QuickConvertEngine::kServiceName));
-        bMainReady = true;
+        mainWindowReady = true;
     }
     void TearDown() override {
-        bMainReady = false;
+        mainWindowReady = false;
         QDBusConnection::sessionBus().unregisterService(QuickConvertEngine::kServiceName);
     }
 
@@ -139,7 +139,7 @@ protected:
 };
 
 // What other clients (the file-manager extension, dbus-send) rely on: AddJobs with one string
-// argument, strFileName, and no result.
+// argument, fileName, and no result.
 TEST_F(QuickBus, OffersAddJobsWithOneStringAndNoResult) {
     auto introspect = std::async(std::launch::async, [] {
         std::string xml;
@@ -277,7 +277,7 @@ TEST_F(QuickBus, APathHandedInWhileAFlushDecodesIsNotLost) {
 TEST_F(QuickBus, AThousandPathsBecomeOneJobEachInOrderWhileADecodeRuns) {
     QObject watch;  // the connections below end with this test's locals
     UseQuickSettings(true);
-    bMainReady = false;
+    mainWindowReady = false;
     engine_.quick.timerPendingJobs().setInterval(20);
     const QString wma = dir_.filePath(QStringLiteral("second.wma"));
     ASSERT_TRUE(testsupport::MakeWma(wma, 5.0));
@@ -323,7 +323,7 @@ TEST_F(QuickBus, AThousandPathsBecomeOneJobEachInOrderWhileADecodeRuns) {
     });
     const bool handedIn = WaitUntil([&] { return firstHandedIn.load(); });
     // The window is ready only now.
-    bMainReady = true;
+    mainWindowReady = true;
     const bool done = WaitUntil(
         [&] { return answered == 1000 && engine_.jobs.count() >= 1000 && engine_.queueDone(); },
         std::chrono::seconds(60));
@@ -360,7 +360,7 @@ TEST(StartUp, ServesTheBusBeforeTheSplashAndQueuesUntilTheMainWindowIsUp) {
     }
     const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
     qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toUtf8());
-    SetProgramFolder(program);
+    setProgramFolder(program);
     const QString source = dir.filePath(QStringLiteral("handed in.mp3"));
     ASSERT_TRUE(testsupport::MakeMp3(source, 1.0));
     const QString target = dir.filePath(QStringLiteral("handed in.wma"));
@@ -384,7 +384,7 @@ TEST(StartUp, ServesTheBusBeforeTheSplashAndQueuesUntilTheMainWindowIsUp) {
     public:
         explicit SplashWatch(Seen& s) : seen_(s) {}
         bool eventFilter(QObject* watched, QEvent* event) override {
-            if (event->type() == QEvent::Show && qobject_cast<frmSplash*>(watched) &&
+            if (event->type() == QEvent::Show && qobject_cast<SplashScreen*>(watched) &&
                 !seen_.splashShown) {
                 seen_.splashShown = true;
                 seen_.servedAtSplash =
@@ -410,14 +410,15 @@ TEST(StartUp, ServesTheBusBeforeTheSplashAndQueuesUntilTheMainWindowIsUp) {
             while (QWidget* modal = QApplication::activeModalWidget()) {
                 modal->close();
             }
-            if (frmMainInstance) {
-                frmMainInstance->close();
+            if (mainWindowInstance) {
+                mainWindowInstance->close();
             }
             return;
         }
-        if (auto* dialog = qobject_cast<frmProfiles*>(QApplication::activeModalWidget())) {
+        if (auto* dialog = qobject_cast<ProfileDialog*>(QApplication::activeModalWidget())) {
             seen.dialogUp = true;
-            seen.mainWindowDuringDialog = seen.mainWindowDuringDialog || frmMainInstance != nullptr;
+            seen.mainWindowDuringDialog =
+                seen.mainWindowDuringDialog || mainWindowInstance != nullptr;
             seen.outputBeforeMainWindow = seen.outputBeforeMainWindow || QFileInfo::exists(target);
             if (!sent) {
                 sent = true;
@@ -435,11 +436,11 @@ TEST(StartUp, ServesTheBusBeforeTheSplashAndQueuesUntilTheMainWindowIsUp) {
             }
             return;
         }
-        if (!frmMainInstance) {
+        if (!mainWindowInstance) {
             seen.outputBeforeMainWindow = seen.outputBeforeMainWindow || QFileInfo::exists(target);
             return;
         }
-        frmMain& window = *frmMainInstance;
+        MainWindow& window = *mainWindowInstance;
         if (!seen.mainWindowUp) {
             seen.mainWindowUp = true;
             seen.jobsWhenMainWindowUp = window.jobs().count();
@@ -456,10 +457,10 @@ TEST(StartUp, ServesTheBusBeforeTheSplashAndQueuesUntilTheMainWindowIsUp) {
         }
     });
     poll.start();
-    const int exitCode = Main(*qApp);
+    const int exitCode = runApplication(*qApp);
     poll.stop();
     qApp->removeEventFilter(&splashWatch);
-    SetProgramFolder(QString());
+    setProgramFolder(QString());
     QDBusConnection::sessionBus().unregisterService(QuickConvertEngine::kServiceName);
 
     EXPECT_FALSE(seen.timedOut);

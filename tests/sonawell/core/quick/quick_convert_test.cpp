@@ -34,7 +34,7 @@ void ExpectTargets(const std::vector<TargetCase>& cases) {
         SCOPED_TRACE(c.source);
         QString profile = QStringLiteral("untouched");
         const QString target =
-            QuickConvert::QuickTarget(QString::fromUtf8(c.source), AppSettings, &profile);
+            QuickConvert::targetFor(QString::fromUtf8(c.source), appSettings, &profile);
         EXPECT_EQ(target, QString::fromUtf8(c.target));
         if (*c.target != '\0') {
             EXPECT_EQ(profile, c.wave ? kWave : kProfile);
@@ -42,7 +42,7 @@ void ExpectTargets(const std::vector<TargetCase>& cases) {
     }
 }
 
-TEST(QuickTarget, BesideTheSourceWhenSameTargetDirIsOn) {
+TEST(targetFor, BesideTheSourceWhenSameTargetDirIsOn) {
     UseQuickSettings(true, true, QStringLiteral("/elsewhere"));
     ExpectTargets({
         {"/music/a.mp3", "/music/a.wma", false},
@@ -54,7 +54,7 @@ TEST(QuickTarget, BesideTheSourceWhenSameTargetDirIsOn) {
     });
 }
 
-TEST(QuickTarget, InTheTargetFolderJoinedWithOneSlash) {
+TEST(targetFor, InTheTargetFolderJoinedWithOneSlash) {
     for (const char* folder : {"/out", "/out/", "/out//", "/out\\"}) {
         SCOPED_TRACE(folder);
         UseQuickSettings(true, false, QString::fromUtf8(folder));
@@ -68,7 +68,7 @@ TEST(QuickTarget, InTheTargetFolderJoinedWithOneSlash) {
     ExpectTargets({{"/music/a.mp3", "/a.wma", false}});
 }
 
-TEST(QuickTarget, EmptyTargetFolderKeepsTheOutputBesideItsSource) {
+TEST(targetFor, EmptyTargetFolderKeepsTheOutputBesideItsSource) {
     UseQuickSettings(true, false, QString());
     ExpectTargets({
         {"/music/a.mp3", "/music/a.wma", false},
@@ -76,7 +76,7 @@ TEST(QuickTarget, EmptyTargetFolderKeepsTheOutputBesideItsSource) {
     });
 }
 
-TEST(QuickTarget, OtherExtensionsAreDropped) {
+TEST(targetFor, OtherExtensionsAreDropped) {
     for (const bool same : {true, false}) {
         UseQuickSettings(true, same, QStringLiteral("/out"));
         ExpectTargets({
@@ -97,7 +97,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
         // The timer stays out of the way: each test flushes by hand.
-        bMainReady = false;
+        mainWindowReady = false;
     }
 
     QString file(const QString& name) const { return dir_.filePath(name); }
@@ -113,11 +113,11 @@ protected:
 
 TEST_F(QuickFlush, DroppedPathsAddNothingAndShowNothing) {
     UseQuickSettings(true);
-    engine_.pending.AddPendingJob(file(QStringLiteral("song.ogg")));
-    engine_.pending.AddPendingJob(file(QStringLiteral("README")));
-    engine_.quick.FlushPendingJobs();
+    engine_.pending.add(file(QStringLiteral("song.ogg")));
+    engine_.pending.add(file(QStringLiteral("README")));
+    engine_.quick.flushPending();
     EXPECT_EQ(engine_.jobs.count(), 0);
-    EXPECT_EQ(engine_.pending.nPendingJobs(), 0);
+    EXPECT_EQ(engine_.pending.count(), 0);
     EXPECT_FALSE(engine_.driver.isConverting());
     EXPECT_THAT(engine_.prompt.messages, IsEmpty());
 }
@@ -125,8 +125,8 @@ TEST_F(QuickFlush, DroppedPathsAddNothingAndShowNothing) {
 TEST_F(QuickFlush, AutoStartOffQueuesWithoutConverting) {
     UseQuickSettings(false);
     const QString a = mp3(QStringLiteral("a.mp3"));
-    engine_.pending.AddPendingJob(a);
-    engine_.quick.FlushPendingJobs();
+    engine_.pending.add(a);
+    engine_.quick.flushPending();
     ASSERT_EQ(engine_.jobs.count(), 1);
     EXPECT_EQ(engine_.jobs.at(1).output, file(QStringLiteral("a.wma")));
     EXPECT_EQ(engine_.jobs.at(1).profile, kProfile);
@@ -150,13 +150,13 @@ TEST_F(QuickFlush, NestedFlushDuringADecodeKeepsTheOrderAndLosesNothing) {
     QObject::connect(&engine_.jobs, &JobStore::changed, &watch, [&] {
         if (engine_.driver.isDecoding() && !nested) {
             nested = true;
-            engine_.pending.AddPendingJob(during);
-            engine_.quick.FlushPendingJobs();
+            engine_.pending.add(during);
+            engine_.quick.flushPending();
         }
     });
-    engine_.pending.AddPendingJob(wma);
-    engine_.pending.AddPendingJob(second);
-    engine_.quick.FlushPendingJobs();
+    engine_.pending.add(wma);
+    engine_.pending.add(second);
+    engine_.quick.flushPending();
     ASSERT_TRUE(nested) << "the decode reported no progress";
 
     EXPECT_THAT(engine_.sources(), ElementsAre(wma, second, during));

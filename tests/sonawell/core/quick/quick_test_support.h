@@ -41,9 +41,9 @@ struct Engine {
     sw::enc::Encoder encoder;
     JobStore jobs;
     RecordingPrompt prompt;
-    ConversionDriver driver{encoder, jobs, prompt, AppSettings};
+    ConversionDriver driver{encoder, jobs, prompt, appSettings};
     PendingJobs pending;
-    QuickConvert quick{pending, jobs, driver, AppSettings};
+    QuickConvert quick{pending, jobs, driver, appSettings};
 };
 
 // Lets events run until `done` holds or `timeout` has passed; the final value of `done`.

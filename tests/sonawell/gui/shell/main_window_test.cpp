@@ -8,7 +8,7 @@
 #include "core/settings/app_settings.h"
 #include "core/settings/cpu_priority.h"
 #include "core/settings/ini_file.h"
-#include "gui/about_box.h"
+#include "gui/about_dialog.h"
 #include "gui/dialogs/add_job_dialog.h"
 #include "gui/dialogs/options_dialog.h"
 #include "gui/help_window.h"
@@ -86,8 +86,8 @@ QAction* MenuItem(QMenu* menu, const QString& caption) {
     return nullptr;
 }
 
-QToolButton* Button(const frmMain& window, const char* key) {
-    return window.tbarMain()->findChild<QToolButton*>(QLatin1String(key));
+QToolButton* Button(const MainWindow& window, const char* key) {
+    return window.toolBar()->findChild<QToolButton*>(QLatin1String(key));
 }
 
 bool Enabled(const QAction* item) {
@@ -98,19 +98,19 @@ bool Enabled(const QWidget* button) {
     return button != nullptr && button->isVisible() && button->isEnabled();
 }
 
-Commands MenuCommands(const frmMain& window) {
+Commands MenuCommands(const MainWindow& window) {
     QMenu* file = TopMenu(window, QStringLiteral("&File"));
     return {Enabled(MenuItem(file, QStringLiteral("&Start Conversion"))),
             Enabled(MenuItem(file, QStringLiteral("Stop Conversion"))),
             Enabled(MenuItem(file, QStringLiteral("Delete Job")))};
 }
 
-Commands ButtonCommands(const frmMain& window) {
+Commands ButtonCommands(const MainWindow& window) {
     return {Enabled(Button(window, "cmdStartConvert")), Enabled(Button(window, "cmdStopConvert")),
             Enabled(Button(window, "cmdDeleteJob"))};
 }
 
-::testing::AssertionResult CommandsAre(const frmMain& window, const Commands& expected) {
+::testing::AssertionResult CommandsAre(const MainWindow& window, const Commands& expected) {
     const Commands menu = MenuCommands(window);
     const Commands buttons = ButtonCommands(window);
     if (menu == expected && buttons == expected) {
@@ -121,23 +121,23 @@ Commands ButtonCommands(const frmMain& window) {
            << Describe(menu).toStdString() << ", toolbar shows " << Describe(buttons).toStdString();
 }
 
-void ClickRow(frmMain& window, int row) {
-    QTreeView* view = window.lstJobs();
+void ClickRow(MainWindow& window, int row) {
+    QTreeView* view = window.jobView();
     const QModelIndex index = view->model()->index(row - 1, 0);
     view->scrollTo(index);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
 }
 
-void Click(const frmMain& window, const char* key) {
+void Click(const MainWindow& window, const char* key) {
     QToolButton* button = Button(window, key);
     ASSERT_NE(button, nullptr) << key;
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
 // Whether Delete is offered, in menu and toolbar alike, once the user has clicked `row`.
-::testing::AssertionResult DeleteOfferedFor(frmMain& window, int row) {
+::testing::AssertionResult DeleteOfferedFor(MainWindow& window, int row) {
     ClickRow(window, row);
-    const QModelIndexList selected = window.lstJobs()->selectionModel()->selectedRows();
+    const QModelIndexList selected = window.jobView()->selectionModel()->selectedRows();
     if (selected.size() != 1 || selected.first().row() != row - 1) {
         return ::testing::AssertionFailure() << "row " << row << " could not be selected";
     }
@@ -180,12 +180,12 @@ private:
 
 class MainWindowTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { SetProgramFolder(testsupport::BinDir()); }
+    static void SetUpTestSuite() { setProgramFolder(testsupport::BinDir()); }
 
     void SetUp() override {
         ASSERT_TRUE(Sources::get().ok());
         ASSERT_TRUE(music_.isValid());
-        bMainReady = false;
+        mainWindowReady = false;
         Store(QStringLiteral("General"), QStringLiteral("Profile"), kProfile);
         Store(QStringLiteral("Quick Convert"), QStringLiteral("Profile"), kProfile);
         Store(QStringLiteral("General"), QStringLiteral("CPUPriority"), QStringLiteral("1"));
@@ -194,17 +194,17 @@ protected:
 
     void TearDown() override {
         window_.reset();
-        bMainReady = false;
+        mainWindowReady = false;
         SetCPUPriority(1);
     }
 
     void Store(const QString& section, const QString& key, const QString& value) {
-        WriteIniValue(settings_.iniPath(), section, key, value);
-        LoadSettings();
+        writeIniValue(settings_.iniPath(), section, key, value);
+        loadSettings();
     }
 
-    frmMain& Open() {
-        window_ = std::make_unique<frmMain>(encoder_, pending_, &prompt_);
+    MainWindow& Open() {
+        window_ = std::make_unique<MainWindow>(encoder_, pending_, &prompt_);
         window_->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
         return *window_;
@@ -223,9 +223,9 @@ protected:
     // Hands the paths in as another program would and lets the window take them as jobs.
     void HandIn(const QStringList& paths) {
         for (const QString& path : paths) {
-            pending_.AddPendingJob(path);
+            pending_.add(path);
         }
-        window_->quickConvert().FlushPendingJobs();
+        window_->quickConvert().flushPending();
     }
 
     QString status(int row) const { return statusText(window_->jobs().at(row)); }
@@ -235,7 +235,7 @@ protected:
     sw::enc::Encoder encoder_;
     PendingJobs pending_;
     RecordingPrompt prompt_{false};
-    std::unique_ptr<frmMain> window_;
+    std::unique_ptr<MainWindow> window_;
 };
 
 // --- Start, Stop and Delete through a real queue ---------------------------------------------
@@ -243,7 +243,7 @@ protected:
 using CommandStates = MainWindowTest;
 
 TEST_F(CommandStates, EmptyListOffersNeitherStartNorStopNorDelete) {
-    frmMain& window = Open();
+    MainWindow& window = Open();
     EXPECT_TRUE(CommandsAre(window, {false, false, false}));
     // A disabled button does nothing when clicked.
     Click(window, "cmdStartConvert");
@@ -253,7 +253,7 @@ TEST_F(CommandStates, EmptyListOffersNeitherStartNorStopNorDelete) {
 }
 
 TEST_F(CommandStates, FollowTheCurrentJobWhileConvertingAndIdle) {
-    frmMain& window = Open();
+    MainWindow& window = Open();
     const QString a = Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"));
     const QString b = Music(Sources::get().longMp3(), QStringLiteral("b.mp3"));
     const QString c = Music(Sources::get().shortMp3(), QStringLiteral("c.mp3"));
@@ -298,7 +298,7 @@ TEST_F(CommandStates, FollowTheCurrentJobWhileConvertingAndIdle) {
         EXPECT_FALSE(DeleteOfferedFor(window, 1));
         EXPECT_TRUE(DeleteOfferedFor(window, 2));
         EXPECT_TRUE(DeleteOfferedFor(window, 3));
-        window.lstJobs()->selectionModel()->clearSelection();
+        window.jobView()->selectionModel()->clearSelection();
         EXPECT_TRUE(CommandsAre(window, {true, false, false}));
     }
     {
@@ -316,7 +316,7 @@ TEST_F(CommandStates, FollowTheCurrentJobWhileConvertingAndIdle) {
 }
 
 TEST_F(CommandStates, ExhaustedQueueOffersStartAgainOnlyForANewJob) {
-    frmMain& window = Open();
+    MainWindow& window = Open();
     HandIn({Music(Sources::get().shortMp3(), QStringLiteral("a.mp3")),
             Music(Sources::get().shortMp3(), QStringLiteral("b.mp3"))});
     Click(window, "cmdStartConvert");
@@ -365,7 +365,7 @@ private:
 };
 
 TEST_F(CommandStates, DuringADecodeStopHaltsTheQueueAndStartWaitsForTheDecode) {
-    frmMain& window = Open();
+    MainWindow& window = Open();
     const QString d = Music(Sources::get().wma(), QStringLiteral("d.wma"));
     const QString a = Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"));
     HandIn({d, a, Music(Sources::get().shortMp3(), QStringLiteral("b.mp3"))});
@@ -398,24 +398,24 @@ TEST_F(CommandStates, DuringADecodeStopHaltsTheQueueAndStartWaitsForTheDecode) {
 }
 
 TEST_F(CommandStates, UnknownToolbarKeyDoesNothing) {
-    frmMain& window = Open();
+    MainWindow& window = Open();
     HandIn({Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"))});
     ClickRow(window, 1);
-    window.tbarMain_ButtonClick(QStringLiteral("cmdNothing"));
-    window.tbarMain_ButtonClick(QStringLiteral("cmdstartconvert"));
+    window.runToolbarCommand(QStringLiteral("cmdNothing"));
+    window.runToolbarCommand(QStringLiteral("cmdstartconvert"));
     EXPECT_FALSE(window.driver().isConverting());
     EXPECT_EQ(window.jobs().count(), 1);
     EXPECT_TRUE(window.isVisible());
     EXPECT_TRUE(CommandsAre(window, {true, false, true}));
 }
 
-QList<QAction*> PriorityItems(const frmMain& window) {
+QList<QAction*> PriorityItems(const MainWindow& window) {
     QMenu* tools = TopMenu(window, QStringLiteral("&Tools"));
     QAction* root = MenuItem(tools, QStringLiteral("CPU Priority"));
     return root && root->menu() ? root->menu()->actions() : QList<QAction*>{};
 }
 
-QStringList Checked(const frmMain& window) {
+QStringList Checked(const MainWindow& window) {
     QStringList checked;
     for (const QAction* item : PriorityItems(window)) {
         if (item->isChecked()) {
@@ -473,9 +473,9 @@ private:
 // Cancel. Records whether the dialog was owned by the main window.
 class AddJobAnswer {
 public:
-    AddJobAnswer(const frmMain& window, QStringList sources, bool ok)
+    AddJobAnswer(const MainWindow& window, QStringList sources, bool ok)
         : window_(window), modal_([sources = std::move(sources), ok](QDialog* opened) {
-              auto* dialog = qobject_cast<frmAddJob*>(opened);
+              auto* dialog = qobject_cast<AddJobDialog*>(opened);
               if (dialog == nullptr) {
                   return;
               }
@@ -483,18 +483,18 @@ public:
               dialog->cmdBrowseSource->click();
               (ok ? dialog->cmdOK : dialog->cmdCancel)->click();
           }) {}
-    bool answered() const { return modal_.dialog() == QLatin1String("frmAddJob"); }
+    bool answered() const { return modal_.dialog() == QLatin1String("AddJobDialog"); }
     bool ownedByWindow() const { return modal_.owner() == &window_; }
 
 private:
-    const frmMain& window_;
+    const MainWindow& window_;
     ModalAnswer modal_;
 };
 
 using AddJob = MainWindowTest;
 
 TEST_F(AddJob, CancelAddsNothingAndOkAddsTheFilesWithoutStartingWhenAutoStartIsOff) {
-    frmMain& window = Open();
+    MainWindow& window = Open();
     const QString a = Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"));
     {
         AddJobAnswer answer(window, {a}, false);
@@ -519,7 +519,7 @@ TEST_F(AddJob, CancelAddsNothingAndOkAddsTheFilesWithoutStartingWhenAutoStartIsO
 
 TEST_F(AddJob, AutoStartStartsAnIdleQueueButNeverRestartsARunningOne) {
     Store(QStringLiteral("General"), QStringLiteral("AutoStart"), QStringLiteral("1"));
-    frmMain& window = Open();
+    MainWindow& window = Open();
     const QString a = Music(Sources::get().longMp3(), QStringLiteral("a.mp3"));
     const QString d = Music(Sources::get().wma(), QStringLiteral("d.wma"));
     const QString c = Music(Sources::get().shortMp3(), QStringLiteral("c.mp3"));
@@ -556,54 +556,54 @@ TEST_F(AddJob, AutoStartStartsAnIdleQueueButNeverRestartsARunningOne) {
 using MenusAndKeys = MainWindowTest;
 
 TEST_F(MenusAndKeys, ShortcutsReachTheCommandsWhereverTheFocusIs) {
-    frmMain& window = Open();
+    MainWindow& window = Open();
     QApplication::setActiveWindow(&window);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     const QString a = Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"));
-    window.lstJobs()->setFocus();
+    window.jobView()->setFocus();
     {
         AddJobAnswer answer(window, {a}, true);
-        QTest::keyClick(window.lstJobs(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(window.jobView(), Qt::Key_A, Qt::ControlModifier);
         EXPECT_TRUE(answer.answered());
     }
     ASSERT_EQ(window.jobs().count(), 1);
     // Without a window manager nothing hands the activation back once the dialog has gone.
     QApplication::setActiveWindow(&window);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    QTest::keyClick(window.lstJobs(), Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(window.jobView(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(window.driver().isConverting());
     prompt_.answer = false;
-    QTest::keyClick(window.lstJobs(), Qt::Key_Q, Qt::ControlModifier);
+    QTest::keyClick(window.jobView(), Qt::Key_Q, Qt::ControlModifier);
     EXPECT_EQ(prompt_.questions, QStringList{kQuestion});
     EXPECT_TRUE(window.isVisible());
     ASSERT_TRUE(WaitFor([&] { return !window.driver().isConverting(); }));
-    QTest::keyClick(window.lstJobs(), Qt::Key_Q, Qt::ControlModifier);
+    QTest::keyClick(window.jobView(), Qt::Key_Q, Qt::ControlModifier);
     EXPECT_FALSE(window.isVisible());
 }
 
 TEST_F(MenusAndKeys, AboutOptionsAndHelpOpenOverTheMainWindow) {
-    frmMain& window = Open();
+    MainWindow& window = Open();
     {
         ModalAnswer answer;
         Click(window, "cmdHelpAbout");
-        EXPECT_EQ(answer.dialog(), QStringLiteral("frmAbout"));
+        EXPECT_EQ(answer.dialog(), QStringLiteral("AboutDialog"));
         EXPECT_EQ(answer.owner(), &window);
     }
     {
         ModalAnswer answer;
         MenuItem(TopMenu(window, QStringLiteral("&Help")), QStringLiteral("About Sonawell"))
             ->trigger();
-        EXPECT_EQ(answer.dialog(), QStringLiteral("frmAbout"));
+        EXPECT_EQ(answer.dialog(), QStringLiteral("AboutDialog"));
     }
     {
         ModalAnswer answer;
         MenuItem(TopMenu(window, QStringLiteral("&Tools")), QStringLiteral("Options"))->trigger();
-        EXPECT_EQ(answer.dialog(), QStringLiteral("frmOptions"));
+        EXPECT_EQ(answer.dialog(), QStringLiteral("OptionsDialog"));
         EXPECT_EQ(answer.owner(), &window);
     }
     // Nothing of the settings changes by a cancelled Options dialog.
-    EXPECT_EQ(AppSettings.CPUPriority, 1);
-    EXPECT_FALSE(AppSettings.AutoStart);
+    EXPECT_EQ(appSettings.cpuPriority, 1);
+    EXPECT_FALSE(appSettings.autoStart);
 
     QMenu* help = TopMenu(window, QStringLiteral("&Help"));
     MenuItem(help, QStringLiteral("Contents..."))->trigger();
@@ -619,20 +619,20 @@ TEST_F(MenusAndKeys, AboutOptionsAndHelpOpenOverTheMainWindow) {
 }
 
 TEST_F(MenusAndKeys, OptionsTakeEffectAtOnceExceptThePriorityWhichWaitsForTheNextStart) {
-    frmMain& window = Open();
+    MainWindow& window = Open();
     {
         ModalAnswer answer([](QDialog* dialog) {
-            auto* options = qobject_cast<frmOptions*>(dialog);
+            auto* options = qobject_cast<OptionsDialog*>(dialog);
             ASSERT_NE(options, nullptr);
             options->optCPUPriority[2]->click();  // High
             options->chkAutoStart->setChecked(true);
             options->cmdOK->click();
         });
         MenuItem(TopMenu(window, QStringLiteral("&Tools")), QStringLiteral("Options"))->trigger();
-        ASSERT_EQ(answer.dialog(), QStringLiteral("frmOptions"));
+        ASSERT_EQ(answer.dialog(), QStringLiteral("OptionsDialog"));
     }
     EXPECT_EQ(
-        ReadIniValue(settings_.iniPath(), QStringLiteral("General"), QStringLiteral("CPUPriority")),
+        readIniValue(settings_.iniPath(), QStringLiteral("General"), QStringLiteral("CPUPriority")),
         QStringLiteral("2"));
     EXPECT_EQ(Checked(window), QStringList{QStringLiteral("Normal")});
     EXPECT_EQ(Policy(), SCHED_OTHER);
@@ -648,7 +648,7 @@ TEST_F(MenusAndKeys, OptionsTakeEffectAtOnceExceptThePriorityWhichWaitsForTheNex
 }
 
 TEST_F(CommandStates, ARefusedStartLeavesTheJobCurrentAndStartOffered) {
-    frmMain& window = Open();
+    MainWindow& window = Open();
     const QString a = music_.filePath(QStringLiteral("a.mp3"));
     const QString b = Music(Sources::get().shortMp3(), QStringLiteral("b.mp3"));
     HandIn({a, b});  // a.mp3 is not there yet
@@ -675,7 +675,7 @@ TEST_F(CommandStates, ARefusedStartLeavesTheJobCurrentAndStartOffered) {
 using Delete = MainWindowTest;
 
 TEST_F(Delete, RemovesOnlyTheSelectedRowThatHasNotStarted) {
-    frmMain& window = Open();
+    MainWindow& window = Open();
     const QString a = Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"));
     const QString b = Music(Sources::get().longMp3(), QStringLiteral("b.mp3"));
     const QString c = Music(Sources::get().shortMp3(), QStringLiteral("c.mp3"));
@@ -689,7 +689,7 @@ TEST_F(Delete, RemovesOnlyTheSelectedRowThatHasNotStarted) {
     for (const int row : {1, 2}) {
         ClickRow(window, row);
         Click(window, "cmdDeleteJob");
-        window.tbarMain_ButtonClick(QStringLiteral("cmdDeleteJob"));
+        window.runToolbarCommand(QStringLiteral("cmdDeleteJob"));
         ASSERT_EQ(window.jobs().count(), 4) << row;
     }
     ClickRow(window, 3);
@@ -709,7 +709,7 @@ TEST_F(Delete, RemovesOnlyTheSelectedRowThatHasNotStarted) {
 }
 
 TEST_F(Delete, IdleRemovesTheCurrentJobAndTheQueueGoesOnWithTheNext) {
-    frmMain& window = Open();
+    MainWindow& window = Open();
     const QString a = Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"));
     const QString b = Music(Sources::get().shortMp3(), QStringLiteral("b.mp3"));
     HandIn({a, b});
@@ -718,7 +718,7 @@ TEST_F(Delete, IdleRemovesTheCurrentJobAndTheQueueGoesOnWithTheNext) {
     ASSERT_EQ(window.jobs().count(), 1);
     EXPECT_EQ(window.jobs().at(1).source, b);
 
-    window.lstJobs()->selectionModel()->clearSelection();
+    window.jobView()->selectionModel()->clearSelection();
     EXPECT_TRUE(CommandsAre(window, {true, false, false}));
     Click(window, "cmdDeleteJob");
     EXPECT_EQ(window.jobs().count(), 1);
@@ -734,7 +734,7 @@ TEST_F(Delete, IdleRemovesTheCurrentJobAndTheQueueGoesOnWithTheNext) {
 using Closing = MainWindowTest;
 
 TEST_F(Closing, IdleWindowClosesWithoutAQuestion) {
-    frmMain& window = Open();
+    MainWindow& window = Open();
     HandIn({Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"))});
     EXPECT_TRUE(window.close());
     EXPECT_FALSE(window.isVisible());
@@ -743,7 +743,7 @@ TEST_F(Closing, IdleWindowClosesWithoutAQuestion) {
 }
 
 TEST_F(Closing, NoKeepsTheWindowAndTheRunGoingYesStopsAndWaitsForTheEnd) {
-    frmMain& window = Open();
+    MainWindow& window = Open();
     const QString a = Music(Sources::get().longMp3(), QStringLiteral("a.mp3"));
     const QString b = Music(Sources::get().longMp3(), QStringLiteral("b.mp3"));
     HandIn({a, b});
@@ -776,7 +776,7 @@ TEST_F(Closing, NoKeepsTheWindowAndTheRunGoingYesStopsAndWaitsForTheEnd) {
 
 // Nothing of the new run has been notified yet when the window closes.
 TEST_F(Closing, YesInTheSameTurnAsTheStartStillAwaitsTheEndOfTheRun) {
-    frmMain& window = Open();
+    MainWindow& window = Open();
     const QString a = Music(Sources::get().longMp3(), QStringLiteral("a.mp3"));
     HandIn({a});
     prompt_.answer = true;
@@ -790,7 +790,7 @@ TEST_F(Closing, YesInTheSameTurnAsTheStartStillAwaitsTheEndOfTheRun) {
 }
 
 TEST_F(Closing, RightAfterStopNoQuestionAndTheEndingRunIsAwaited) {
-    frmMain& window = Open();
+    MainWindow& window = Open();
     const QString a = Music(Sources::get().longMp3(), QStringLiteral("a.mp3"));
     HandIn({a});
     Click(window, "cmdStartConvert");
@@ -804,7 +804,7 @@ TEST_F(Closing, RightAfterStopNoQuestionAndTheEndingRunIsAwaited) {
 }
 
 TEST_F(Closing, DuringADecodeNoGoesOnYesClosesWhenTheDecodeHasEnded) {
-    frmMain& window = Open();
+    MainWindow& window = Open();
     const QString d = Music(Sources::get().wma(), QStringLiteral("d.wma"));
     const QString e = Music(Sources::get().wma(), QStringLiteral("e.wma"));
     const QString a = Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"));
@@ -842,7 +842,7 @@ TEST_F(Closing, DuringADecodeNoGoesOnYesClosesWhenTheDecodeHasEnded) {
 
 // Here the decode runs inside the encoder's end notice of the job before it.
 TEST_F(Closing, YesDuringADecodeThatFollowsAnEncodingClosesOnceTheDecodeHasEnded) {
-    frmMain& window = Open();
+    MainWindow& window = Open();
     const QString a = Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"));
     const QString d = Music(Sources::get().wma(), QStringLiteral("d.wma"));
     const QString c = Music(Sources::get().shortMp3(), QStringLiteral("c.mp3"));
@@ -865,16 +865,16 @@ TEST_F(Closing, YesDuringADecodeThatFollowsAnEncodingClosesOnceTheDecodeHasEnded
 
 TEST_F(Closing, UnloadTurnsPendingFilesIntoJobsWithoutStartingThem) {
     Store(QStringLiteral("General"), QStringLiteral("AutoStart"), QStringLiteral("1"));
-    frmMain& window = Open();
-    ASSERT_TRUE(bMainReady);
+    MainWindow& window = Open();
+    ASSERT_TRUE(mainWindowReady);
     const QString a = Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"));
     const QString d = Music(Sources::get().wma(), QStringLiteral("d.wma"));
-    pending_.AddPendingJob(a);
-    pending_.AddPendingJob(d);
-    pending_.AddPendingJob(music_.filePath(QStringLiteral("notes.txt")));
+    pending_.add(a);
+    pending_.add(d);
+    pending_.add(music_.filePath(QStringLiteral("notes.txt")));
 
     EXPECT_TRUE(window.close());
-    EXPECT_EQ(pending_.nPendingJobs(), 0);
+    EXPECT_EQ(pending_.count(), 0);
     ASSERT_EQ(window.jobs().count(), 2);
     EXPECT_EQ(window.jobs().at(1).source, a);
     EXPECT_EQ(window.jobs().at(2).source, d);
@@ -891,11 +891,11 @@ TEST_F(Closing, UnloadTurnsPendingFilesIntoJobsWithoutStartingThem) {
 }
 
 TEST_F(Closing, UnloadBeforeTheWindowIsReadyLeavesPendingFilesAlone) {
-    frmMain& window = Open();
-    bMainReady = false;
-    pending_.AddPendingJob(Music(Sources::get().shortMp3(), QStringLiteral("a.mp3")));
+    MainWindow& window = Open();
+    mainWindowReady = false;
+    pending_.add(Music(Sources::get().shortMp3(), QStringLiteral("a.mp3")));
     EXPECT_TRUE(window.close());
-    EXPECT_EQ(pending_.nPendingJobs(), 1);
+    EXPECT_EQ(pending_.count(), 1);
     EXPECT_EQ(window.jobs().count(), 0);
 }
 
@@ -933,8 +933,8 @@ private:
 };
 
 TEST_F(Closing, TheQuestionIsAYesNoBoxOverTheWindowAndEscapeMeansNo) {
-    window_ = std::make_unique<frmMain>(encoder_, pending_);  // its own message boxes
-    frmMain& window = *window_;
+    window_ = std::make_unique<MainWindow>(encoder_, pending_);  // its own message boxes
+    MainWindow& window = *window_;
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     HandIn({Music(Sources::get().longMp3(), QStringLiteral("a.mp3")),
@@ -961,8 +961,8 @@ TEST_F(Closing, TheQuestionIsAYesNoBoxOverTheWindowAndEscapeMeansNo) {
 }
 
 TEST_F(Closing, ErrorsAreShownInAnExclamationBoxOverTheWindow) {
-    window_ = std::make_unique<frmMain>(encoder_, pending_);
-    frmMain& window = *window_;
+    window_ = std::make_unique<MainWindow>(encoder_, pending_);
+    MainWindow& window = *window_;
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     HandIn({music_.filePath(QStringLiteral("missing.mp3"))});
@@ -983,23 +983,23 @@ using Layout = MainWindowTest;
 constexpr int kTwipsPerPixel = 15;
 
 // The client area below the menu bar, where the toolbar strip, the list and the page live.
-QRect ClientArea(const frmMain& window) {
+QRect ClientArea(const MainWindow& window) {
     const int top = window.menuBar()->isVisible() ? window.menuBar()->geometry().bottom() + 1 : 0;
     return QRect(0, top, window.width(), window.height() - top);
 }
 
-QRect InWindow(const frmMain& window, const QWidget* widget) {
+QRect InWindow(const MainWindow& window, const QWidget* widget) {
     return QRect(widget->mapTo(&window, QPoint(0, 0)), widget->size());
 }
 
 // Lengths in twips become whole pixels: each is within half a pixel of its twips, so a
 // relation between two of them within one pixel.
-void ExpectLaidOut(const frmMain& window) {
+void ExpectLaidOut(const MainWindow& window) {
     const auto* page = window.findChild<QWidget*>(QStringLiteral("PageShell"));
     ASSERT_NE(page, nullptr);
     const QRect client = ClientArea(window);
-    const QRect toolbar = InWindow(window, window.tbarMain());
-    const QRect list = InWindow(window, window.lstJobs());
+    const QRect toolbar = InWindow(window, window.toolBar());
+    const QRect list = InWindow(window, window.jobView());
     const QRect shell = InWindow(window, page);
     const auto twips = [](int pixels) { return pixels * kTwipsPerPixel; };
 
@@ -1015,18 +1015,18 @@ void ExpectLaidOut(const frmMain& window) {
     EXPECT_LT(list.bottom(), shell.top());
     EXPECT_NEAR(twips(list.left()), 4, kTwipsPerPixel);
     EXPECT_NEAR(twips(list.width()), twips(client.width()) - 8, kTwipsPerPixel);
-    EXPECT_GT(list.height(), 3 * window.lstJobs()->header()->height());
+    EXPECT_GT(list.height(), 3 * window.jobView()->header()->height());
 
     // The last column takes the rest of the list's width, no more.
-    const QHeaderView* header = window.lstJobs()->header();
+    const QHeaderView* header = window.jobView()->header();
     const int last = JobTableModel::kColumnCount - 1;
     EXPECT_EQ(header->sectionViewportPosition(last) + header->sectionSize(last),
-              window.lstJobs()->viewport()->width());
-    EXPECT_FALSE(window.lstJobs()->horizontalScrollBar()->isVisible());
+              window.jobView()->viewport()->width());
+    EXPECT_FALSE(window.jobView()->horizontalScrollBar()->isVisible());
 }
 
 TEST_F(Layout, OpensWithTheClientSizeAndFollowsEveryResize) {
-    frmMain& window = Open();
+    MainWindow& window = Open();
     HandIn({Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"))});
     const QRect client = ClientArea(window);
     EXPECT_EQ(client.size(), QSize(578, 441));  // 8670 by 6615 twips
@@ -1034,7 +1034,7 @@ TEST_F(Layout, OpensWithTheClientSizeAndFollowsEveryResize) {
         SCOPED_TRACE("as opened");
         ExpectLaidOut(window);
     }
-    const QHeaderView* header = window.lstJobs()->header();
+    const QHeaderView* header = window.jobView()->header();
     const int sourceWidth = header->sectionSize(JobTableModel::kSource);
     for (const QSize size : {QSize(900, 700), QSize(640, 480), QSize(1200, 420)}) {
         SCOPED_TRACE(QStringLiteral("%1 by %2").arg(size.width()).arg(size.height()).toStdString());
@@ -1048,7 +1048,7 @@ TEST_F(Layout, OpensWithTheClientSizeAndFollowsEveryResize) {
 }
 
 TEST_F(Layout, NeverSmallerThanTheMinimumSize) {
-    frmMain& window = Open();
+    MainWindow& window = Open();
     for (const QSize size : {QSize(200, 150), QSize(900, 300), QSize(400, 900)}) {
         SCOPED_TRACE(QStringLiteral("%1 by %2").arg(size.width()).arg(size.height()).toStdString());
         window.resize(size);
@@ -1061,17 +1061,17 @@ TEST_F(Layout, NeverSmallerThanTheMinimumSize) {
 }
 
 TEST_F(Layout, MinimizedNothingMovesAndRestoredItFitsTheNewSize) {
-    frmMain& window = Open();
+    MainWindow& window = Open();
     const auto* page = window.findChild<QWidget*>(QStringLiteral("PageShell"));
     ASSERT_NE(page, nullptr);
     window.showMinimized();
     QTest::qWait(20);
     ASSERT_TRUE(window.isMinimized());
-    const QRect list = window.lstJobs()->geometry();
+    const QRect list = window.jobView()->geometry();
     const QRect shell = page->geometry();
     window.resize(900, 700);
     QTest::qWait(20);
-    EXPECT_EQ(window.lstJobs()->geometry(), list);
+    EXPECT_EQ(window.jobView()->geometry(), list);
     EXPECT_EQ(page->geometry(), shell);
 
     window.showNormal();
@@ -1085,17 +1085,17 @@ TEST_F(Layout, MinimizedNothingMovesAndRestoredItFitsTheNewSize) {
 TEST(PathColumns, FolderGivesWayBeforeTheFileName) {
     const QFontMetrics metrics(QApplication::font());
     const QString path = QStringLiteral("/home/user/Music/Some Artist/Some Album/Track 07.mp3");
-    EXPECT_EQ(ElidePath(path, metrics, metrics.horizontalAdvance(path)), path);
+    EXPECT_EQ(elidePath(path, metrics, metrics.horizontalAdvance(path)), path);
 
     const int width = metrics.horizontalAdvance(QStringLiteral("/home/us/Track 07.mp3"));
-    const QString shown = ElidePath(path, metrics, width);
+    const QString shown = elidePath(path, metrics, width);
     EXPECT_LE(metrics.horizontalAdvance(shown), width) << shown.toStdString();
     EXPECT_TRUE(shown.endsWith(QStringLiteral("\u2026/Track 07.mp3"))) << shown.toStdString();
     EXPECT_TRUE(shown.startsWith(QStringLiteral("/h"))) << shown.toStdString();
 
     const QString windows = QStringLiteral("C:\\Music\\Some Album\\Track 07.mp3");
     const QString shownWindows =
-        ElidePath(windows, metrics, metrics.horizontalAdvance(QStringLiteral("C:\\Track 07.mp3")));
+        elidePath(windows, metrics, metrics.horizontalAdvance(QStringLiteral("C:\\Track 07.mp3")));
     EXPECT_TRUE(shownWindows.endsWith(QStringLiteral("\u2026\\Track 07.mp3")))
         << shownWindows.toStdString();
 }
@@ -1104,13 +1104,13 @@ TEST(PathColumns, ANameTooLongByItselfIsCutInItsMiddleAndStillReadsAsAPath) {
     const QFontMetrics metrics(QApplication::font());
     const QString path = QStringLiteral("/music/A very long name of a track that goes on.mp3");
     const int width = metrics.horizontalAdvance(QStringLiteral("A very long.mp3"));
-    const QString shown = ElidePath(path, metrics, width);
+    const QString shown = elidePath(path, metrics, width);
     EXPECT_LE(metrics.horizontalAdvance(shown), width) << shown.toStdString();
     EXPECT_TRUE(shown.startsWith(QStringLiteral("\u2026/A"))) << shown.toStdString();
     EXPECT_TRUE(shown.endsWith(QStringLiteral(".mp3"))) << shown.toStdString();
 
     const QString bare = QStringLiteral("A very long name of a track that goes on.mp3");
-    const QString shownBare = ElidePath(bare, metrics, width);
+    const QString shownBare = elidePath(bare, metrics, width);
     EXPECT_LE(metrics.horizontalAdvance(shownBare), width);
     EXPECT_TRUE(shownBare.startsWith(QStringLiteral("A "))) << shownBare.toStdString();
     EXPECT_TRUE(shownBare.endsWith(QStringLiteral(".mp3"))) << shownBare.toStdString();
@@ -1121,7 +1121,7 @@ TEST(PathColumns, ANameTooLongByItselfIsCutInItsMiddleAndStillReadsAsAPath) {
 using Priority = MainWindowTest;
 
 TEST_F(Priority, PickingALevelChecksOnlyItAndAppliesItAtOnceWithoutStoringIt) {
-    frmMain& window = Open();
+    MainWindow& window = Open();
     ASSERT_EQ(Checked(window), QStringList{QStringLiteral("Normal")});
     const QByteArray stored = settings_.bytes();
     const QList<QAction*> items = PriorityItems(window);
@@ -1145,13 +1145,13 @@ TEST_F(Priority, PickingALevelChecksOnlyItAndAppliesItAtOnceWithoutStoringIt) {
     EXPECT_EQ(Nice(), 0);
 
     EXPECT_EQ(settings_.bytes(), stored);
-    EXPECT_EQ(AppSettings.CPUPriority, 1);
+    EXPECT_EQ(appSettings.cpuPriority, 1);
     EXPECT_TRUE(prompt_.messages.isEmpty());
 }
 
 TEST_F(Priority, StoredLevelIsCheckedAndAppliedWhenTheWindowOpens) {
     Store(QStringLiteral("General"), QStringLiteral("CPUPriority"), QStringLiteral("0"));
-    frmMain& window = Open();
+    MainWindow& window = Open();
     EXPECT_EQ(Checked(window), QStringList{QStringLiteral("Low")});
     EXPECT_TRUE(Policy() == SCHED_IDLE || Policy() == SCHED_BATCH) << Policy();
 }
@@ -1161,17 +1161,17 @@ TEST_F(Priority, BadStoredLevelChecksNothingAndTheWindowStillGetsReady) {
         SCOPED_TRACE(level);
         SetCPUPriority(1);
         Store(QStringLiteral("General"), QStringLiteral("CPUPriority"), QLatin1String(level));
-        bMainReady = false;
-        frmMain& window = Open();
+        mainWindowReady = false;
+        MainWindow& window = Open();
         EXPECT_TRUE(Checked(window).isEmpty()) << Checked(window).join(u',').toStdString();
         EXPECT_TRUE(prompt_.messages.isEmpty());
         EXPECT_EQ(Policy(), SCHED_OTHER);
         EXPECT_EQ(Nice(), 0);
         // The set-up went on to its end: commands refreshed and handed-in files taken.
         EXPECT_TRUE(CommandsAre(window, {false, false, false}));
-        EXPECT_TRUE(bMainReady);
-        pending_.AddPendingJob(Music(Sources::get().shortMp3(),
-                                     QStringLiteral("bad%1.mp3").arg(QLatin1String(level))));
+        EXPECT_TRUE(mainWindowReady);
+        pending_.add(Music(Sources::get().shortMp3(),
+                           QStringLiteral("bad%1.mp3").arg(QLatin1String(level))));
         ASSERT_TRUE(WaitFor([&] { return window.jobs().count() == 1; }, 3000));
         EXPECT_TRUE(CommandsAre(window, {true, false, false}));
         window_.reset();

@@ -1,4 +1,4 @@
-#include "gui/dialogs/profiles_dialog.h"
+#include "gui/dialogs/profile_dialog.h"
 
 #include "core/settings/app_settings.h"
 #include "encoder/encoder.h"
@@ -11,15 +11,16 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmProfiles::frmProfiles(const sw::enc::ProfileCollection& profiles, QWidget* parent)
+ProfileDialog::ProfileDialog(const sw::enc::ProfileCollection& profiles, QWidget* parent)
     : QDialog(parent) {
     setWindowTitle(QStringLiteral("Set your default profile"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
-    Label2 = new QLabel(QStringLiteral("Please set the default profile you want to use when you "
-                                       "convert your audio files"),
-                        this);
-    Label2->setWordWrap(true);
+    promptLabel =
+        new QLabel(QStringLiteral("Please set the default profile you want to use when you "
+                                  "convert your audio files"),
+                   this);
+    promptLabel->setWordWrap(true);
     comboProfile = new QComboBox(this);
     comboProfile->setObjectName(QStringLiteral("comboProfile"));
     comboProfile->addItems(profiles.audioProfileNames());
@@ -40,34 +41,34 @@ frmProfiles::frmProfiles(const sw::enc::ProfileCollection& profiles, QWidget* pa
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 16, 16, 12);
     layout->setSpacing(12);
-    layout->addWidget(Label2);
+    layout->addWidget(promptLabel);
     layout->addWidget(comboProfile);
     layout->addLayout(buttons);
 
-    connect(cmdOK, &QPushButton::clicked, this, &frmProfiles::cmdOK_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &ProfileDialog::acceptIfValid);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     setFixedWidth(400);
     adjustSize();
     setFixedSize(size());
-    CenterFormOnScreen(this);
+    centerOnScreen(this);
 }
 
-void frmProfiles::cmdOK_Click() {
+void ProfileDialog::acceptIfValid() {
     const QString profile = comboProfile->currentText();
     if (profile.isEmpty()) {
         QMessageBox::warning(this, QStringLiteral("Sonawell"),
                              QStringLiteral("You must select a profile"));
         return;
     }
-    bOKPressed = true;
-    SaveDefaultProfile(AppSettings.IniPath, profile);
-    LoadSettings();
+    okPressed = true;
+    saveDefaultProfile(appSettings.iniPath, profile);
+    loadSettings();
     accept();
 }
 
 // Placed again once the window exists: only then does its frame count in the arithmetic.
-void frmProfiles::showEvent(QShowEvent* event) {
+void ProfileDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    CenterFormOnScreen(this);
+    centerOnScreen(this);
 }
