@@ -25,8 +25,6 @@
 
 #include <cmath>
 
-MainWindow* mainWindowInstance = nullptr;
-
 // Resources of a static library must be registered by name, outside any namespace.
 static void initIconResources() {
     Q_INIT_RESOURCE(icons);
@@ -111,11 +109,7 @@ MainWindow::MainWindow(sw::enc::Encoder& encoder, PendingJobs& pending, UserProm
     finishSetUp();
 }
 
-MainWindow::~MainWindow() {
-    if (mainWindowInstance == this) {
-        mainWindowInstance = nullptr;
-    }
-}
+MainWindow::~MainWindow() {}
 
 void MainWindow::buildMenus() {
     QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
@@ -223,7 +217,6 @@ void MainWindow::finishSetUp() {
             priorityActions_[item]->setChecked(true);
         }
         updateCommands();
-        mainWindowInstance = this;
         mainWindowReady = true;
     });
     layOutClient();
@@ -312,20 +305,6 @@ void MainWindow::choosePriority(int index) {
     }
     priorityActions_[index]->setChecked(true);
     SetCPUPriority(2 - index);
-}
-
-void MainWindow::runToolbarCommand(const QString& key) {
-    if (key == QLatin1String("cmdNewJob")) {
-        newJob();
-    } else if (key == QLatin1String("cmdDeleteJob")) {
-        deleteSelectedJob();
-    } else if (key == QLatin1String("cmdStartConvert")) {
-        startConversion();
-    } else if (key == QLatin1String("cmdStopConvert")) {
-        stopConversion();
-    } else if (key == QLatin1String("cmdHelpAbout")) {
-        aboutAction_->trigger();
-    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

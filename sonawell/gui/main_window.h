@@ -36,7 +36,6 @@ public:
 
     ConversionDriver& driver() { return *driver_; }
     JobStore& jobs() { return jobs_; }
-    QuickConvert& quickConvert() { return *quick_; }
     QTreeView* jobView() const { return jobView_; }
     QToolBar* toolBar() const { return toolBar_; }
 
@@ -46,7 +45,6 @@ public:
     void startConversion();
     void stopConversion();
     void choosePriority(int index);
-    void runToolbarCommand(const QString& key);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -89,6 +87,3 @@ private:
     bool closeAfterDecode_ = false;
     bool unloaded_ = false;
 };
-
-// The main window, for module-level code.
-extern MainWindow* mainWindowInstance;

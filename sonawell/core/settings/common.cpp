@@ -109,10 +109,6 @@ QString makeTempFile(const QString& prefix) {
     return QFile::decodeName(name);
 }
 
-QString formatFileSizeMB(const QString& path) {
-    return formatSizeMB(regularFileSize(path));
-}
-
 QString formatSizeMB(std::optional<int64_t> size) {
     if (!size) {
         return QStringLiteral("-");

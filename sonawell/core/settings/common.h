@@ -16,8 +16,7 @@ QString fileExtension(const QString& path);
 // A new, empty, uniquely named file in $TMPDIR (else /tmp); empty text on failure.
 QString makeTempFile(const QString& prefix);
 // "5.2M": one decimal rounded half up, no grouping, the system locale's decimal separator;
-// "-" when the path is not a readable regular file (or there is no size).
-QString formatFileSizeMB(const QString& path);
+// "-" when there is no size.
 QString formatSizeMB(std::optional<int64_t> size);
 // Nothing when the path is not a readable regular file.
 std::optional<int64_t> regularFileSize(const QString& path);

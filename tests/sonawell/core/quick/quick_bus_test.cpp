@@ -42,6 +42,17 @@ using ::testing::IsEmpty;
 
 namespace {
 
+// The main window start-up made, once it exists.
+MainWindow* ExistingMainWindow() {
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows) {
+        if (auto* main = qobject_cast<MainWindow*>(window)) {
+            return main;
+        }
+    }
+    return nullptr;
+}
+
 std::vector<std::string> ToStd(const QStringList& paths) {
     std::vector<std::string> list;
     for (const QString& path : paths) {
@@ -410,15 +421,15 @@ TEST(StartUp, ServesTheBusBeforeTheSplashAndQueuesUntilTheMainWindowIsUp) {
             while (QWidget* modal = QApplication::activeModalWidget()) {
                 modal->close();
             }
-            if (mainWindowInstance) {
-                mainWindowInstance->close();
+            if (MainWindow* window = ExistingMainWindow()) {
+                window->close();
             }
             return;
         }
         if (auto* dialog = qobject_cast<ProfileDialog*>(QApplication::activeModalWidget())) {
             seen.dialogUp = true;
             seen.mainWindowDuringDialog =
-                seen.mainWindowDuringDialog || mainWindowInstance != nullptr;
+                seen.mainWindowDuringDialog || ExistingMainWindow() != nullptr;
             seen.outputBeforeMainWindow = seen.outputBeforeMainWindow || QFileInfo::exists(target);
             if (!sent) {
                 sent = true;
@@ -436,11 +447,12 @@ TEST(StartUp, ServesTheBusBeforeTheSplashAndQueuesUntilTheMainWindowIsUp) {
             }
             return;
         }
-        if (!mainWindowInstance) {
+        MainWindow* const existing = ExistingMainWindow();
+        if (!existing) {
             seen.outputBeforeMainWindow = seen.outputBeforeMainWindow || QFileInfo::exists(target);
             return;
         }
-        MainWindow& window = *mainWindowInstance;
+        MainWindow& window = *existing;
         if (!seen.mainWindowUp) {
             seen.mainWindowUp = true;
             seen.jobsWhenMainWindowUp = window.jobs().count();

@@ -14,6 +14,11 @@
 
 namespace {
 
+// A file's size as the job list shows it.
+QString SizeText(const QString& path) {
+    return formatSizeMB(regularFileSize(path));
+}
+
 QString S(const char* text) {
     return QString::fromUtf8(text);
 }
@@ -102,17 +107,17 @@ TEST_F(FileRoutinesTest, IsDirectoryIsTrueOnlyForExistingFolders) {
 }
 
 TEST_F(FileRoutinesTest, FormatFileSizeMBRoundsToOneDecimal) {
-    EXPECT_EQ(formatFileSizeMB(MakeFile("zero", 0)), Mb("0.0"));
-    EXPECT_EQ(formatFileSizeMB(MakeFile("one", 1048576)), Mb("1.0"));
-    EXPECT_EQ(formatFileSizeMB(MakeFile("five", 5500000)), Mb("5.2"));
+    EXPECT_EQ(SizeText(MakeFile("zero", 0)), Mb("0.0"));
+    EXPECT_EQ(SizeText(MakeFile("one", 1048576)), Mb("1.0"));
+    EXPECT_EQ(SizeText(MakeFile("five", 5500000)), Mb("5.2"));
     // Exactly a quarter megabyte rounds up, and 0.96 carries into the whole part.
-    EXPECT_EQ(formatFileSizeMB(MakeFile("quarter", 262144)), Mb("0.3"));
-    EXPECT_EQ(formatFileSizeMB(MakeFile("carry", 1048576 * 2 - 40000)), Mb("2.0"));
-    EXPECT_EQ(formatFileSizeMB(MakeFile("big", 3LL << 30)), Mb("3072.0"));
-    EXPECT_EQ(formatFileSizeMB(MakeFile("huge", 1LL << 40)), Mb("1048576.0"));
-    EXPECT_EQ(formatFileSizeMB(dir_.filePath(S("missing"))), S("-"));
-    EXPECT_EQ(formatFileSizeMB(dir_.path()), S("-"));
-    EXPECT_EQ(formatFileSizeMB(QString()), S("-"));
+    EXPECT_EQ(SizeText(MakeFile("quarter", 262144)), Mb("0.3"));
+    EXPECT_EQ(SizeText(MakeFile("carry", 1048576 * 2 - 40000)), Mb("2.0"));
+    EXPECT_EQ(SizeText(MakeFile("big", 3LL << 30)), Mb("3072.0"));
+    EXPECT_EQ(SizeText(MakeFile("huge", 1LL << 40)), Mb("1048576.0"));
+    EXPECT_EQ(SizeText(dir_.filePath(S("missing"))), S("-"));
+    EXPECT_EQ(SizeText(dir_.path()), S("-"));
+    EXPECT_EQ(SizeText(QString()), S("-"));
 }
 
 TEST_F(FileRoutinesTest, GetFileSizeBytesIsSixtyFourBitAndZeroOnFailure) {
@@ -125,7 +130,7 @@ TEST_F(FileRoutinesTest, GetFileSizeBytesIsSixtyFourBitAndZeroOnFailure) {
 TEST_F(FileRoutinesTest, SizeOfAFifoDoesNotHang) {
     const QString fifo = dir_.filePath(S("fifo"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    EXPECT_EQ(formatFileSizeMB(fifo), S("-"));
+    EXPECT_EQ(SizeText(fifo), S("-"));
     EXPECT_EQ(fileSizeBytes(fifo), 0);
 }
 

@@ -138,7 +138,7 @@ TEST_F(StartupTest, WithBothProfilesTheMainWindowOpensReadyAndNoProfileIsAsked) 
             return;
         }
         if (++ticksWithWindow == 1) {
-            readyWhenShown = mainWindowReady && mainWindowInstance == window;
+            readyWhenShown = mainWindowReady;
             EXPECT_EQ(window->driver().currentJob(), 1);
         } else if (ticksWithWindow == 5) {
             // Start-up has long returned to the event loop; the window is all that is left.
@@ -160,7 +160,6 @@ TEST_F(StartupTest, WithBothProfilesTheMainWindowOpensReadyAndNoProfileIsAsked) 
     EXPECT_EQ(appSettings.iniPath, ini());
     EXPECT_EQ(appSettings.generalProfile, kProfile);
     EXPECT_EQ(appSettings.quickProfile, kVoice);
-    EXPECT_EQ(mainWindowInstance, nullptr);
 }
 
 TEST_F(StartupTest, OneMissingProfileAsksOverTheSplashAndCancelEndsWithoutAWindow) {
