@@ -46,6 +46,15 @@ QIcon svgIcon(const char* name) {
     return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)));
 }
 
+// A menu command that has a toolbar button too: its picture and the button's shorter text.
+QAction* addCommand(QMenu* menu, const char* icon, const QString& text, const QString& name,
+                    const QString& buttonText) {
+    QAction* action = menu->addAction(svgIcon(icon), text);
+    action->setObjectName(name);
+    action->setIconText(buttonText);
+    return action;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(sw::enc::Encoder& encoder, PendingJobs& pending, UserPrompt* prompt,
@@ -114,21 +123,17 @@ MainWindow::~MainWindow() {}
 void MainWindow::buildMenus() {
     QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
     fileMenu->setObjectName(QStringLiteral("mnFile"));
-    newJobAction_ = fileMenu->addAction(svgIcon("add-job"), QStringLiteral("&Add Job"));
-    newJobAction_->setObjectName(QStringLiteral("mnuNewJob"));
-    newJobAction_->setIconText(QStringLiteral("Add Job"));
+    newJobAction_ = addCommand(fileMenu, "add-job", QStringLiteral("&Add Job"),
+                               QStringLiteral("mnuNewJob"), QStringLiteral("Add Job"));
     newJobAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
-    deleteJobAction_ = fileMenu->addAction(svgIcon("delete-job"), QStringLiteral("Delete Job"));
-    deleteJobAction_->setObjectName(QStringLiteral("mnuDeleteJob"));
-    deleteJobAction_->setIconText(QStringLiteral("Delete Job"));
+    deleteJobAction_ = addCommand(fileMenu, "delete-job", QStringLiteral("Delete Job"),
+                                  QStringLiteral("mnuDeleteJob"), QStringLiteral("Delete Job"));
     fileMenu->addSeparator()->setObjectName(QStringLiteral("mnuSeperater1"));
-    startAction_ = fileMenu->addAction(svgIcon("start"), QStringLiteral("&Start Conversion"));
-    startAction_->setObjectName(QStringLiteral("mnuStartConvert"));
-    startAction_->setIconText(QStringLiteral("Start"));
+    startAction_ = addCommand(fileMenu, "start", QStringLiteral("&Start Conversion"),
+                              QStringLiteral("mnuStartConvert"), QStringLiteral("Start"));
     startAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    stopAction_ = fileMenu->addAction(svgIcon("stop"), QStringLiteral("Stop Conversion"));
-    stopAction_->setObjectName(QStringLiteral("mnuStopConvert"));
-    stopAction_->setIconText(QStringLiteral("Stop"));
+    stopAction_ = addCommand(fileMenu, "stop", QStringLiteral("Stop Conversion"),
+                             QStringLiteral("mnuStopConvert"), QStringLiteral("Stop"));
     fileMenu->addSeparator()->setObjectName(QStringLiteral("mnuSeperater2"));
     exitAction_ = fileMenu->addAction(QStringLiteral("E&xit"));
     exitAction_->setObjectName(QStringLiteral("mnuFileExit"));
@@ -160,9 +165,8 @@ void MainWindow::buildMenus() {
     helpIndexAction_ = helpMenu->addAction(QStringLiteral("Index..."));
     helpIndexAction_->setObjectName(QStringLiteral("mnuHelpIndex"));
     helpMenu->addSeparator()->setObjectName(QStringLiteral("mnuHelpSep"));
-    aboutAction_ = helpMenu->addAction(svgIcon("about"), QStringLiteral("About Sonawell"));
-    aboutAction_->setObjectName(QStringLiteral("mnuHelpAbout"));
-    aboutAction_->setIconText(QStringLiteral("About"));
+    aboutAction_ = addCommand(helpMenu, "about", QStringLiteral("About Sonawell"),
+                              QStringLiteral("mnuHelpAbout"), QStringLiteral("About"));
 
     connect(newJobAction_, &QAction::triggered, this, &MainWindow::newJob);
     connect(deleteJobAction_, &QAction::triggered, this, &MainWindow::deleteSelectedJob);

@@ -5,6 +5,7 @@
 #include "core/settings/common.h"
 #include "encoder/encoder.h"
 #include "gui/art_pictures.h"
+#include "gui/dialogs/ok_cancel.h"
 #include "gui/window_placement.h"
 
 #include <QComboBox>
@@ -109,11 +110,9 @@ AddJobDialog::AddJobDialog(const sw::enc::ProfileCollection& profiles, QWidget* 
     comboFormats->addItems(profiles.audioProfileNames());
     comboFormats->addItem(kWaveProfile);
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    const OkCancel okCancel = makeOkCancel(this);
+    cmdOK = okCancel.ok;
+    cmdCancel = okCancel.cancel;
 
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(8);
@@ -145,7 +144,6 @@ AddJobDialog::AddJobDialog(const sw::enc::ProfileCollection& profiles, QWidget* 
     // had the focus to lose.
     connect(comboFormats, &QComboBox::activated, this, [this] { saveCurrentEntry(); });
     connect(cmdOK, &QPushButton::clicked, this, &AddJobDialog::acceptIfValid);
-    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
     txtOutputPathName->installEventFilter(this);
     comboFormats->installEventFilter(this);
 

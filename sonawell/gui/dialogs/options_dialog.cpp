@@ -5,6 +5,7 @@
 #include "encoder/encoder.h"
 #include "gui/art_pictures.h"
 #include "gui/dialogs/folder_browser.h"
+#include "gui/dialogs/ok_cancel.h"
 #include "gui/window_placement.h"
 
 #include <QButtonGroup>
@@ -57,11 +58,9 @@ OptionsDialog::OptionsDialog(const sw::enc::ProfileCollection& profiles, QWidget
     buildGeneralPage();
     buildQuickPage();
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    const OkCancel okCancel = makeOkCancel(this);
+    cmdOK = okCancel.ok;
+    cmdCancel = okCancel.cancel;
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(8);
     buttons->addStretch();
@@ -102,7 +101,6 @@ OptionsDialog::OptionsDialog(const sw::enc::ProfileCollection& profiles, QWidget
     connect(priorityButtons_, &QButtonGroup::idClicked, this,
             [this](int id) { selectedPriority_ = id; });
     connect(cmdOK, &QPushButton::clicked, this, &OptionsDialog::acceptIfValid);
-    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     adjustSize();
     setFixedSize(size());

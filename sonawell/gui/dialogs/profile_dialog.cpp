@@ -2,6 +2,7 @@
 
 #include "core/settings/app_settings.h"
 #include "encoder/encoder.h"
+#include "gui/dialogs/ok_cancel.h"
 #include "gui/window_placement.h"
 
 #include <QComboBox>
@@ -27,11 +28,9 @@ ProfileDialog::ProfileDialog(const sw::enc::ProfileCollection& profiles, QWidget
     // The user must make the choice; a stored name is deliberately not offered.
     comboProfile->setCurrentIndex(-1);
     comboProfile->setMinimumContentsLength(30);
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    const OkCancel okCancel = makeOkCancel(this);
+    cmdOK = okCancel.ok;
+    cmdCancel = okCancel.cancel;
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -46,7 +45,6 @@ ProfileDialog::ProfileDialog(const sw::enc::ProfileCollection& profiles, QWidget
     layout->addLayout(buttons);
 
     connect(cmdOK, &QPushButton::clicked, this, &ProfileDialog::acceptIfValid);
-    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     setFixedWidth(400);
     adjustSize();
