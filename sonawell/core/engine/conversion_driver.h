@@ -27,7 +27,6 @@ public:
     // A decode runs, a run is being set up, or a stopped run is still ending.
     bool isBusy() const { return decoding_ || settingUp_ > 0 || stopPending_; }
     bool canStart() const { return !converting_ && !isBusy() && currentJob_ <= jobs_.count(); }
-    QTimer& statusPoll() { return statusPoll_; }
     sw::enc::Encoder& encoder() { return encoder_; }
     JobStore& jobs() { return jobs_; }
     const JobStore& jobs() const { return jobs_; }

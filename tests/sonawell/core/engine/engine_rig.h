@@ -8,6 +8,7 @@
 #include "support/audio_fixtures.h"
 #include "support/file_fixtures.h"
 
+#include <QSignalSpy>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -81,6 +82,12 @@ protected:
                           const QString& codecAndFormat);
     // Every distinct text "Status" of the row showed, in order.
     const QStringList& StatusHistory(int row) { return statusHistory_[row]; }
+    // Nothing in the list changes for longer than the driver's 500 ms status refresh: the
+    // queue has come to rest and no stale progress overwrites a row.
+    bool ListStaysStill() {
+        QSignalSpy changed(&jobs_, &JobStore::changed);
+        return !changed.wait(700);
+    }
     // Waits until no run is under way or ending.
     bool WaitUntilIdle(int timeoutMs = 60000);
     // Waits for the next notification of `state`.

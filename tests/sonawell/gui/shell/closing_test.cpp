@@ -158,8 +158,9 @@ TEST_F(Closing, UnloadTurnsPendingFilesIntoJobsWithoutStartingThem) {
     EXPECT_EQ(status(2), QStringLiteral("0%"));
     EXPECT_FALSE(QFile::exists(Target(a, "wma")));
     EXPECT_FALSE(QFile::exists(Target(d, "wav")));
-    // Nothing starts later either.
-    QTest::qWait(700);
+    // Nothing starts later either: the encoder never hears of a run.
+    QSignalSpy encoderStates(&encoder_, &sw::enc::Encoder::stateChanged);
+    EXPECT_FALSE(encoderStates.wait(700));
     EXPECT_FALSE(window.driver().isConverting());
     EXPECT_FALSE(QFile::exists(Target(a, "wma")));
 }

@@ -7,6 +7,12 @@ namespace shelltest {
 
 using Layout = MainWindowTest;
 
+// Delivers the resize and window-state events a change has posted.
+void LetEventsRun() {
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+}
+
 constexpr int kTwipsPerPixel = 15;
 
 // The client area below the menu bar, where the toolbar strip, the list and the page live.
@@ -66,7 +72,7 @@ TEST_F(Layout, OpensWithTheClientSizeAndFollowsEveryResize) {
     for (const QSize size : {QSize(900, 700), QSize(640, 480), QSize(1200, 420)}) {
         SCOPED_TRACE(QStringLiteral("%1 by %2").arg(size.width()).arg(size.height()).toStdString());
         window.resize(size);
-        QTest::qWait(20);
+        LetEventsRun();
         EXPECT_EQ(window.size(), size);
         ExpectLaidOut(window);
         // Only the last column changes with the window.
@@ -79,7 +85,7 @@ TEST_F(Layout, NeverSmallerThanTheMinimumSize) {
     for (const QSize size : {QSize(200, 150), QSize(900, 300), QSize(400, 900)}) {
         SCOPED_TRACE(QStringLiteral("%1 by %2").arg(size.width()).arg(size.height()).toStdString());
         window.resize(size);
-        QTest::qWait(20);
+        LetEventsRun();
         // 8000 by 6000 twips.
         EXPECT_EQ(window.width(), std::max(size.width(), 533));
         EXPECT_EQ(window.height(), std::max(size.height(), 400));
@@ -92,17 +98,17 @@ TEST_F(Layout, MinimizedNothingMovesAndRestoredItFitsTheNewSize) {
     const auto* page = window.findChild<QWidget*>(QStringLiteral("PageShell"));
     ASSERT_NE(page, nullptr);
     window.showMinimized();
-    QTest::qWait(20);
+    LetEventsRun();
     ASSERT_TRUE(window.isMinimized());
     const QRect list = window.jobView()->geometry();
     const QRect shell = page->geometry();
     window.resize(900, 700);
-    QTest::qWait(20);
+    LetEventsRun();
     EXPECT_EQ(window.jobView()->geometry(), list);
     EXPECT_EQ(page->geometry(), shell);
 
     window.showNormal();
-    QTest::qWait(20);
+    LetEventsRun();
     ASSERT_FALSE(window.isMinimized());
     EXPECT_EQ(window.size(), QSize(900, 700));
     ExpectLaidOut(window);
