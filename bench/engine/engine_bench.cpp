@@ -5,12 +5,12 @@
 //
 // Usage: engine_bench <source folder with *.mp3> <work folder> <program folder>
 
+#include "core/engine/conversion_driver.h"
+#include "core/engine/user_prompt.h"
+#include "core/jobs/job_store.h"
+#include "core/settings/app_settings.h"
 #include "encoder/encoder.h"
 #include "encoder/monitor_page.h"
-#include "core/engine/conversion_driver.h"
-#include "core/engine/job_list.h"
-#include "core/engine/user_prompt.h"
-#include "core/settings/app_settings.h"
 
 #include <QApplication>
 #include <QDir>
@@ -72,8 +72,8 @@ int main(int argc, char* argv[]) {
     }
     const QString sourceFolder = QString::fromLocal8Bit(argv[1]);
     const QString work = QString::fromLocal8Bit(argv[2]);
-    SetProgramFolder(QString::fromLocal8Bit(argv[3]));
-    AppSettings = AppSettingsRecord{};
+    setProgramFolder(QString::fromLocal8Bit(argv[3]));
+    appSettings = AppSettingsRecord{};
 
     QStringList sources;
     const QFileInfoList found =
@@ -87,10 +87,10 @@ int main(int argc, char* argv[]) {
     }
 
     sw::enc::Encoder encoder;
-    JobList jobs;
+    JobStore jobs;
     CountingPrompt prompt;
     for (const QString& source : sources) {
-        jobs.AddNewJob(
+        jobs.add(
             source,
             work + QLatin1Char('/') + QFileInfo(source).completeBaseName() + QStringLiteral(".wma"),
             kProfile);
@@ -108,10 +108,9 @@ int main(int argc, char* argv[]) {
         }
     });
 
-    ConversionDriver driver(encoder, jobs, prompt);
+    ConversionDriver driver(encoder, jobs, prompt, appSettings);
     sw::enc::MonitorPage page(encoder);
     page.show();
-    driver.setPercentWindowRoot(&page);
 
     // A 10 ms tick; its lateness is how long any event waited on the UI thread.
     struct Probe {
@@ -136,8 +135,8 @@ int main(int argc, char* argv[]) {
     const auto runQueue = [&] {
         probed = Probe{};
         probe.start();
-        driver.Start();
-        while (driver.bConverting() || driver.isBusy()) {
+        driver.start();
+        while (driver.isConverting() || driver.isBusy()) {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
         }
         probe.stop();
@@ -150,7 +149,7 @@ int main(int argc, char* argv[]) {
 
     int done = 0;
     for (int row = 1; row <= jobs.count(); ++row) {
-        done += jobs.model().item(row - 1, JobList::kStatus)->text() == QStringLiteral("100%");
+        done += (jobs.at(row).state == JobState::Done);
     }
     const double tool = EncodeWithTool(sources, work);
 
@@ -181,15 +180,15 @@ int main(int argc, char* argv[]) {
     const QFileInfoList wmaSources =
         QDir(sourceFolder).entryInfoList({QStringLiteral("*.wma")}, QDir::Files, QDir::Name);
     for (const QFileInfo& info : wmaSources) {
-        jobs.AddNewJob(info.absoluteFilePath(),
-                       work + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".wav"),
-                       ConversionDriver::kWaveFormat);
+        jobs.add(info.absoluteFilePath(),
+                 work + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".wav"),
+                 kWaveProfile);
     }
     if (!wmaSources.isEmpty()) {
         runQueue();
         const Probe decoding = probed;
         for (int row = done + 1; row <= jobs.count(); ++row) {
-            done += jobs.model().item(row - 1, JobList::kStatus)->text() == QStringLiteral("100%");
+            done += (jobs.at(row).state == JobState::Done);
         }
         std::printf(
             "UI thread, worst wait   %.1f ms while decoding %lld WMA file(s) (goal < 50 ms)\n",

@@ -6,5 +6,5 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Sonawell"));
     QApplication::setDesktopFileName(QStringLiteral("io.github.sonawell.Sonawell"));
-    return Main(app);
+    return runApplication(app);
 }

@@ -5,7 +5,7 @@
 
 // The pictures live in a static library, whose resource registration the linker would drop
 // unless something refers to it.
-static void InitDialogArt() {
+static void initDialogArt() {
     static const bool done = [] {
         Q_INIT_RESOURCE(dialogs);
         return true;
@@ -13,8 +13,8 @@ static void InitDialogArt() {
     (void)done;
 }
 
-QPixmap RenderArt(const QString& resource, int width, int height, qreal devicePixelRatio) {
-    InitDialogArt();
+QPixmap renderArt(const QString& resource, int width, int height, qreal devicePixelRatio) {
+    initDialogArt();
     QPixmap picture(QSize(width, height) * devicePixelRatio);
     picture.fill(Qt::transparent);
     QSvgRenderer renderer(resource);
@@ -27,10 +27,10 @@ QPixmap RenderArt(const QString& resource, int width, int height, qreal devicePi
     return picture;
 }
 
-QIcon BrowseIcon() {
+QIcon browseIcon() {
     QIcon icon;
     for (const int size : {20, 40}) {
-        icon.addPixmap(RenderArt(QStringLiteral(":/dialogs/art/browse.svg"), size, size));
+        icon.addPixmap(renderArt(QStringLiteral(":/dialogs/art/browse.svg"), size, size));
     }
     return icon;
 }

@@ -8,8 +8,8 @@
 
 namespace {
 
-void ShowHelpPage(QWidget* owner, const QString& fileName) {
-    const QString folder = QDir(ProgramFolder()).filePath(QStringLiteral("help"));
+void showHelpPage(QWidget* owner, const QString& fileName) {
+    const QString folder = QDir(programFolder()).filePath(QStringLiteral("help"));
     QWidget* mainWindow = owner != nullptr ? owner->window() : nullptr;
     HelpWindow* window = mainWindow != nullptr ? mainWindow->findChild<HelpWindow*>(
                                                      QString(), Qt::FindDirectChildrenOnly)
@@ -33,10 +33,10 @@ void ShowHelpPage(QWidget* owner, const QString& fileName) {
 
 }  // namespace
 
-void ShowHelpContents(QWidget* owner) {
-    ShowHelpPage(owner, QStringLiteral("contents.html"));
+void showHelpContents(QWidget* owner) {
+    showHelpPage(owner, QStringLiteral("contents.html"));
 }
 
-void ShowHelpIndex(QWidget* owner) {
-    ShowHelpPage(owner, QStringLiteral("keyword-index.html"));
+void showHelpIndex(QWidget* owner) {
+    showHelpPage(owner, QStringLiteral("keyword-index.html"));
 }

@@ -12,7 +12,7 @@
 
 namespace {
 
-QToolButton* NavigationButton(const QString& text, QWidget* parent) {
+QToolButton* navigationButton(const QString& text, QWidget* parent) {
     auto* button = new QToolButton(parent);
     button->setText(text);
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -36,10 +36,10 @@ HelpWindow::HelpWindow(const QString& helpFolder, QWidget* owner)
         browser_->document()->setDefaultStyleSheet(QString::fromUtf8(style.readAll()));
     }
 
-    auto* back = NavigationButton(QStringLiteral("Back"), this);
-    auto* forward = NavigationButton(QStringLiteral("Forward"), this);
-    auto* contents = NavigationButton(QStringLiteral("Contents"), this);
-    auto* index = NavigationButton(QStringLiteral("Index"), this);
+    auto* back = navigationButton(QStringLiteral("Back"), this);
+    auto* forward = navigationButton(QStringLiteral("Forward"), this);
+    auto* contents = navigationButton(QStringLiteral("Contents"), this);
+    auto* index = navigationButton(QStringLiteral("Index"), this);
     back->setEnabled(false);
     forward->setEnabled(false);
     connect(back, &QToolButton::clicked, browser_, &QTextBrowser::backward);

@@ -6,7 +6,7 @@
 #include "core/settings/app_settings.h"
 #include "core/settings/cpu_priority.h"
 #include "encoder/monitor_page.h"
-#include "gui/about_box.h"
+#include "gui/about_dialog.h"
 #include "gui/dialogs/add_job_dialog.h"
 #include "gui/dialogs/options_dialog.h"
 #include "gui/help.h"
@@ -25,10 +25,8 @@
 
 #include <cmath>
 
-frmMain* frmMainInstance = nullptr;
-
 // Resources of a static library must be registered by name, outside any namespace.
-static void InitIconResources() {
+static void initIconResources() {
     Q_INIT_RESOURCE(icons);
 }
 
@@ -36,7 +34,7 @@ namespace {
 
 // Window measures are kept in twips, as the layout rules give them; 15 twips to the pixel.
 constexpr double kTwipsPerPixel = 15.0;
-int Px(double twips) {
+int px(double twips) {
     return static_cast<int>(std::lround(twips / kTwipsPerPixel));
 }
 
@@ -44,29 +42,38 @@ constexpr double kClientWidth = 8670, kClientHeight = 6615;
 constexpr double kMinWidth = 8000, kMinHeight = 6000;
 constexpr double kPageShellHeight = 3000;
 
-QIcon Icon(const char* name) {
+QIcon svgIcon(const char* name) {
     return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)));
+}
+
+// A menu command that has a toolbar button too: its picture and the button's shorter text.
+QAction* addCommand(QMenu* menu, const char* icon, const QString& text, const QString& name,
+                    const QString& buttonText) {
+    QAction* action = menu->addAction(svgIcon(icon), text);
+    action->setObjectName(name);
+    action->setIconText(buttonText);
+    return action;
 }
 
 }  // namespace
 
-frmMain::frmMain(sw::enc::Encoder& encoder, PendingJobs& pending, UserPrompt* prompt,
-                 QWidget* parent)
+MainWindow::MainWindow(sw::enc::Encoder& encoder, PendingJobs& pending, UserPrompt* prompt,
+                       QWidget* parent)
     : QMainWindow(parent),
       encoder_(encoder),
       pending_(pending),
       boxes_(this),
       prompt_(prompt ? *prompt : boxes_) {
-    InitIconResources();
+    initIconResources();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Sonawell Convertor"));
-    setWindowIcon(Icon("sonawell"));
-    jobs_.setIcons(Icon("job-converting"), Icon("job-waiting"));
+    setWindowIcon(svgIcon("sonawell"));
+    model_.setIcons(svgIcon("job-converting"), svgIcon("job-waiting"));
 
-    driver_ = std::make_unique<ConversionDriver>(encoder_, jobs_, prompt_);
-    quick_ = std::make_unique<QuickConvert>(pending_, jobs_, *driver_);
+    driver_ = std::make_unique<ConversionDriver>(encoder_, jobs_, prompt_, appSettings);
+    quick_ = std::make_unique<QuickConvert>(pending_, jobs_, *driver_, appSettings);
     connect(driver_.get(), &ConversionDriver::commandStatusChanged, this,
-            &frmMain::UpdateCommandStatus);
+            &MainWindow::updateCommands);
     connect(driver_.get(), &ConversionDriver::decodeEnded, this, [this] {
         if (closeAfterDecode_) {
             QTimer::singleShot(0, this, &QWidget::close);
@@ -79,259 +86,242 @@ frmMain::frmMain(sw::enc::Encoder& encoder, PendingJobs& pending, UserPrompt* pr
     client_ = new QWidget(this);
     client_->installEventFilter(this);
     setCentralWidget(client_);
-    lstJobs_ = new QTreeView(client_);
-    lstJobs_->setObjectName(QStringLiteral("lstJobs"));
-    lstJobs_->setRootIsDecorated(false);
-    lstJobs_->setUniformRowHeights(true);
-    lstJobs_->setAllColumnsShowFocus(true);
-    lstJobs_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lstJobs_->setSelectionMode(QAbstractItemView::SingleSelection);
-    lstJobs_->setIconSize(QSize(16, 16));
-    auto* paths = new PathDelegate(lstJobs_);
-    lstJobs_->setItemDelegateForColumn(JobList::kSource, paths);
-    lstJobs_->setItemDelegateForColumn(JobList::kTarget, paths);
-    lstJobs_->setModel(&jobs_.model());
-    lstJobs_->setSelectionModel(&jobs_.selection());
+    jobView_ = new QTreeView(client_);
+    jobView_->setObjectName(QStringLiteral("lstJobs"));
+    jobView_->setRootIsDecorated(false);
+    jobView_->setUniformRowHeights(true);
+    jobView_->setAllColumnsShowFocus(true);
+    jobView_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    jobView_->setSelectionMode(QAbstractItemView::SingleSelection);
+    jobView_->setIconSize(QSize(16, 16));
+    auto* paths = new PathDelegate(jobView_);
+    jobView_->setItemDelegateForColumn(JobTableModel::kSource, paths);
+    jobView_->setItemDelegateForColumn(JobTableModel::kTarget, paths);
+    jobView_->setModel(&model_);
     // Paths get the room; sizes and status are short. "Format" takes what is left.
-    const std::array<int, JobList::kColumnCount - 1> widths{150, 52, 150, 52, 64};
+    const std::array<int, JobTableModel::kColumnCount - 1> widths{150, 52, 150, 52, 64};
     for (int column = 0; column < static_cast<int>(widths.size()); ++column) {
-        lstJobs_->setColumnWidth(column, widths[column]);
+        jobView_->setColumnWidth(column, widths[column]);
     }
     // The stretched last column never shrinks below the width it had before, so it starts at
     // the width of its caption: a narrow window then needs no horizontal scroll bar.
-    lstJobs_->setColumnWidth(JobList::kFormat,
-                             lstJobs_->header()->sectionSizeHint(JobList::kFormat));
-    connect(&jobs_.selection(), &QItemSelectionModel::selectionChanged, this,
-            &frmMain::UpdateCommandStatus);
-    connect(lstJobs_, &QTreeView::clicked, this, &frmMain::UpdateCommandStatus);
+    jobView_->setColumnWidth(JobTableModel::kFormat,
+                             jobView_->header()->sectionSizeHint(JobTableModel::kFormat));
+    connect(jobView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &MainWindow::updateCommands);
+    connect(jobView_, &QTreeView::clicked, this, &MainWindow::updateCommands);
 
     const int menuHeight = menuBar()->sizeHint().height();
-    resize(Px(kClientWidth), Px(kClientHeight) + menuHeight);
-    setMinimumSize(Px(kMinWidth), Px(kMinHeight));
+    resize(px(kClientWidth), px(kClientHeight) + menuHeight);
+    setMinimumSize(px(kMinWidth), px(kMinHeight));
 
-    Form_Load();
+    finishSetUp();
 }
 
-frmMain::~frmMain() {
-    if (frmMainInstance == this) {
-        frmMainInstance = nullptr;
-    }
-}
+MainWindow::~MainWindow() {}
 
-void frmMain::buildMenus() {
-    QMenu* mnFile = menuBar()->addMenu(QStringLiteral("&File"));
-    mnFile->setObjectName(QStringLiteral("mnFile"));
-    mnuNewJob = mnFile->addAction(Icon("add-job"), QStringLiteral("&Add Job"));
-    mnuNewJob->setObjectName(QStringLiteral("mnuNewJob"));
-    mnuNewJob->setIconText(QStringLiteral("Add Job"));
-    mnuNewJob->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
-    mnuDeleteJob = mnFile->addAction(Icon("delete-job"), QStringLiteral("Delete Job"));
-    mnuDeleteJob->setObjectName(QStringLiteral("mnuDeleteJob"));
-    mnuDeleteJob->setIconText(QStringLiteral("Delete Job"));
-    mnFile->addSeparator()->setObjectName(QStringLiteral("mnuSeperater1"));
-    mnuStartConvert = mnFile->addAction(Icon("start"), QStringLiteral("&Start Conversion"));
-    mnuStartConvert->setObjectName(QStringLiteral("mnuStartConvert"));
-    mnuStartConvert->setIconText(QStringLiteral("Start"));
-    mnuStartConvert->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    mnuStopConvert = mnFile->addAction(Icon("stop"), QStringLiteral("Stop Conversion"));
-    mnuStopConvert->setObjectName(QStringLiteral("mnuStopConvert"));
-    mnuStopConvert->setIconText(QStringLiteral("Stop"));
-    mnFile->addSeparator()->setObjectName(QStringLiteral("mnuSeperater2"));
-    mnuFileExit = mnFile->addAction(QStringLiteral("E&xit"));
-    mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
-    mnuFileExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+void MainWindow::buildMenus() {
+    QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
+    fileMenu->setObjectName(QStringLiteral("mnFile"));
+    newJobAction_ = addCommand(fileMenu, "add-job", QStringLiteral("&Add Job"),
+                               QStringLiteral("mnuNewJob"), QStringLiteral("Add Job"));
+    newJobAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+    deleteJobAction_ = addCommand(fileMenu, "delete-job", QStringLiteral("Delete Job"),
+                                  QStringLiteral("mnuDeleteJob"), QStringLiteral("Delete Job"));
+    fileMenu->addSeparator()->setObjectName(QStringLiteral("mnuSeperater1"));
+    startAction_ = addCommand(fileMenu, "start", QStringLiteral("&Start Conversion"),
+                              QStringLiteral("mnuStartConvert"), QStringLiteral("Start"));
+    startAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    stopAction_ = addCommand(fileMenu, "stop", QStringLiteral("Stop Conversion"),
+                             QStringLiteral("mnuStopConvert"), QStringLiteral("Stop"));
+    fileMenu->addSeparator()->setObjectName(QStringLiteral("mnuSeperater2"));
+    exitAction_ = fileMenu->addAction(QStringLiteral("E&xit"));
+    exitAction_->setObjectName(QStringLiteral("mnuFileExit"));
+    exitAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    QMenu* mnuTools = menuBar()->addMenu(QStringLiteral("&Tools"));
-    mnuTools->setObjectName(QStringLiteral("mnuTools"));
-    QMenu* mnuPriorityRoot = mnuTools->addMenu(QStringLiteral("CPU Priority"));
-    mnuPriorityRoot->setObjectName(QStringLiteral("mnuPriorityRoot"));
+    QMenu* toolsMenu = menuBar()->addMenu(QStringLiteral("&Tools"));
+    toolsMenu->setObjectName(QStringLiteral("mnuTools"));
+    QMenu* priorityMenu = toolsMenu->addMenu(QStringLiteral("CPU Priority"));
+    priorityMenu->setObjectName(QStringLiteral("mnuPriorityRoot"));
     priorityGroup_ = new QActionGroup(this);
     priorityGroup_->setExclusive(true);
     const std::array<QString, 3> levels{QStringLiteral("High"), QStringLiteral("Normal"),
                                         QStringLiteral("Low")};
     for (int index = 0; index < 3; ++index) {
-        QAction* item = mnuPriorityRoot->addAction(levels[index]);
+        QAction* item = priorityMenu->addAction(levels[index]);
         item->setObjectName(QStringLiteral("mnuPriority%1").arg(index));
         item->setCheckable(true);
         priorityGroup_->addAction(item);
-        mnuPriority[index] = item;
-        connect(item, &QAction::triggered, this, [this, index] { mnuPriority_Click(index); });
+        priorityActions_[index] = item;
+        connect(item, &QAction::triggered, this, [this, index] { choosePriority(index); });
     }
-    mnuOptions = mnuTools->addAction(QStringLiteral("Options"));
-    mnuOptions->setObjectName(QStringLiteral("mnuOptions"));
+    optionsAction_ = toolsMenu->addAction(QStringLiteral("Options"));
+    optionsAction_->setObjectName(QStringLiteral("mnuOptions"));
 
-    QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
-    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    mnuHelpContent = mnuHelp->addAction(QStringLiteral("Contents..."));
-    mnuHelpContent->setObjectName(QStringLiteral("mnuHelpContent"));
-    mnuHelpIndex = mnuHelp->addAction(QStringLiteral("Index..."));
-    mnuHelpIndex->setObjectName(QStringLiteral("mnuHelpIndex"));
-    mnuHelp->addSeparator()->setObjectName(QStringLiteral("mnuHelpSep"));
-    mnuHelpAbout = mnuHelp->addAction(Icon("about"), QStringLiteral("About Sonawell"));
-    mnuHelpAbout->setObjectName(QStringLiteral("mnuHelpAbout"));
-    mnuHelpAbout->setIconText(QStringLiteral("About"));
+    QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
+    helpMenu->setObjectName(QStringLiteral("mnuHelp"));
+    helpContentsAction_ = helpMenu->addAction(QStringLiteral("Contents..."));
+    helpContentsAction_->setObjectName(QStringLiteral("mnuHelpContent"));
+    helpIndexAction_ = helpMenu->addAction(QStringLiteral("Index..."));
+    helpIndexAction_->setObjectName(QStringLiteral("mnuHelpIndex"));
+    helpMenu->addSeparator()->setObjectName(QStringLiteral("mnuHelpSep"));
+    aboutAction_ = addCommand(helpMenu, "about", QStringLiteral("About Sonawell"),
+                              QStringLiteral("mnuHelpAbout"), QStringLiteral("About"));
 
-    connect(mnuNewJob, &QAction::triggered, this, &frmMain::mnuNewJob_Click);
-    connect(mnuDeleteJob, &QAction::triggered, this, &frmMain::mnuDeleteJob_Click);
-    connect(mnuStartConvert, &QAction::triggered, this, &frmMain::mnuStartConvert_Click);
-    connect(mnuStopConvert, &QAction::triggered, this, &frmMain::mnuStopConvert_Click);
-    connect(mnuFileExit, &QAction::triggered, this, &QWidget::close);
-    connect(mnuOptions, &QAction::triggered, this, [this] {
-        frmOptions dialog(encoder_.profiles(), this);
+    connect(newJobAction_, &QAction::triggered, this, &MainWindow::newJob);
+    connect(deleteJobAction_, &QAction::triggered, this, &MainWindow::deleteSelectedJob);
+    connect(startAction_, &QAction::triggered, this, &MainWindow::startConversion);
+    connect(stopAction_, &QAction::triggered, this, &MainWindow::stopConversion);
+    connect(exitAction_, &QAction::triggered, this, &QWidget::close);
+    connect(optionsAction_, &QAction::triggered, this, [this] {
+        OptionsDialog dialog(encoder_.profiles(), this);
         dialog.exec();
     });
-    connect(mnuHelpContent, &QAction::triggered, this, [this] { ShowHelpContents(this); });
-    connect(mnuHelpIndex, &QAction::triggered, this, [this] { ShowHelpIndex(this); });
-    connect(mnuHelpAbout, &QAction::triggered, this, [this] {
-        frmAbout about(this);
+    connect(helpContentsAction_, &QAction::triggered, this, [this] { showHelpContents(this); });
+    connect(helpIndexAction_, &QAction::triggered, this, [this] { showHelpIndex(this); });
+    connect(aboutAction_, &QAction::triggered, this, [this] {
+        AboutDialog about(this);
         about.exec();
     });
 }
 
-void frmMain::buildToolbar() {
-    tbarMain_ = addToolBar(QStringLiteral("Main"));
-    tbarMain_->setObjectName(QStringLiteral("tbarMain"));
-    tbarMain_->setMovable(false);
-    tbarMain_->setFloatable(false);
-    tbarMain_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    tbarMain_->setIconSize(QSize(24, 24));
-    tbarMain_->toggleViewAction()->setVisible(false);
+void MainWindow::buildToolbar() {
+    toolBar_ = addToolBar(QStringLiteral("Main"));
+    toolBar_->setObjectName(QStringLiteral("tbarMain"));
+    toolBar_->setMovable(false);
+    toolBar_->setFloatable(false);
+    toolBar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    toolBar_->setIconSize(QSize(24, 24));
+    toolBar_->toggleViewAction()->setVisible(false);
     setContextMenuPolicy(Qt::NoContextMenu);
     // Menu item and button share one action, so their enabled states can't drift apart.
     const auto addButton = [this](QAction* action, const char* key) {
-        tbarMain_->addAction(action);
-        tbarMain_->widgetForAction(action)->setObjectName(QLatin1String(key));
+        toolBar_->addAction(action);
+        toolBar_->widgetForAction(action)->setObjectName(QLatin1String(key));
     };
-    addButton(mnuNewJob, "cmdNewJob");
-    addButton(mnuDeleteJob, "cmdDeleteJob");
-    tbarMain_->addSeparator();
-    addButton(mnuStartConvert, "cmdStartConvert");
-    addButton(mnuStopConvert, "cmdStopConvert");
-    tbarMain_->addSeparator();
-    addButton(mnuHelpAbout, "cmdHelpAbout");
+    addButton(newJobAction_, "cmdNewJob");
+    addButton(deleteJobAction_, "cmdDeleteJob");
+    toolBar_->addSeparator();
+    addButton(startAction_, "cmdStartConvert");
+    addButton(stopAction_, "cmdStopConvert");
+    toolBar_->addSeparator();
+    addButton(aboutAction_, "cmdHelpAbout");
 }
 
-void frmMain::Form_Load() {
-    RunGuarded(prompt_, [this] {
-        PageShell = new sw::enc::MonitorPage(encoder_, client_);
-        PageShell->setObjectName(QStringLiteral("PageShell"));
-        lstJobs_->header()->setStretchLastSection(true);
-        driver_->setPercentWindowRoot(this);
-        encoder_.setCpuPriority(ConversionPriority(AppSettings.CPUPriority));
+void MainWindow::finishSetUp() {
+    runGuarded(prompt_, [this] {
+        monitorPage_ = new sw::enc::MonitorPage(encoder_, client_);
+        monitorPage_->setObjectName(QStringLiteral("PageShell"));
+        jobView_->header()->setStretchLastSection(true);
+        encoder_.setCpuPriority(ConversionPriority(appSettings.cpuPriority));
         // A stored level without a menu item leaves the menu unchecked rather than stopping
         // the set-up, which would also keep handed-in files from ever becoming jobs.
-        const int item = 2 - AppSettings.CPUPriority;
+        const int item = 2 - appSettings.cpuPriority;
         if (item >= 0 && item <= 2) {
-            mnuPriority[item]->setChecked(true);
+            priorityActions_[item]->setChecked(true);
         }
-        UpdateCommandStatus();
-        frmMainInstance = this;
-        bMainReady = true;
+        updateCommands();
+        mainWindowReady = true;
     });
-    Form_Resize();
+    layOutClient();
 }
 
-void frmMain::Form_Resize() {
-    if (!client_ || !PageShell || isMinimized()) {
+void MainWindow::layOutClient() {
+    if (!client_ || !monitorPage_ || isMinimized()) {
         return;
     }
     // The client below the toolbar strip, in twips.
     const double width = client_->width() * kTwipsPerPixel;
     const double height = client_->height() * kTwipsPerPixel;
     const double pageTop = height - 8 - kPageShellHeight;
-    PageShell->setGeometry(Px(4), Px(pageTop), Px(width - 8), Px(kPageShellHeight));
+    monitorPage_->setGeometry(px(4), px(pageTop), px(width - 8), px(kPageShellHeight));
     const double listHeight = (height - 12 - kPageShellHeight);
-    lstJobs_->setGeometry(Px(4), 0, Px(width - 8), Px(listHeight));
+    jobView_->setGeometry(px(4), 0, px(width - 8), px(listHeight));
 }
 
-void frmMain::changeEvent(QEvent* event) {
+void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     // A resize while minimized was skipped; the restored window must fit its size again.
     if (event->type() == QEvent::WindowStateChange) {
-        Form_Resize();
+        layOutClient();
     }
 }
 
-bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == client_ && event->type() == QEvent::Resize) {
-        Form_Resize();
+        layOutClient();
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
-void frmMain::UpdateCommandStatus() {
-    const CommandStatus status = ComputeCommandStatus(*driver_);
-    mnuStartConvert->setEnabled(status.start);
-    mnuStopConvert->setEnabled(status.stop);
-    mnuDeleteJob->setEnabled(status.del);
+void MainWindow::updateCommands() {
+    const CommandStatus status = computeCommandStatus(*driver_, selectedRow());
+    startAction_->setEnabled(status.start);
+    stopAction_->setEnabled(status.stop);
+    deleteJobAction_->setEnabled(status.del);
 }
 
-void frmMain::mnuNewJob_Click() {
-    RunGuarded(prompt_, [this] {
-        frmAddJob dialog(encoder_.profiles(), this);
+void MainWindow::newJob() {
+    runGuarded(prompt_, [this] {
+        AddJobDialog dialog(encoder_.profiles(), this);
         dialog.exec();
-        if (dialog.bOKPressed) {
-            for (int i = 0; i < dialog.strNewJobSources.size(); ++i) {
-                jobs_.AddNewJob(dialog.strNewJobSources.at(i), dialog.strNewJobOutputs.value(i),
-                                dialog.strNewJobFormats.value(i));
+        if (dialog.okPressed) {
+            for (int i = 0; i < dialog.sources.size(); ++i) {
+                jobs_.add(dialog.sources.at(i), dialog.outputs.value(i), dialog.formats.value(i));
             }
-            if (AppSettings.AutoStart && !driver_->bConverting()) {
-                driver_->Start();
+            if (appSettings.autoStart && !driver_->isConverting()) {
+                driver_->start();
             }
         }
     });
-    UpdateCommandStatus();
+    updateCommands();
 }
 
-void frmMain::mnuDeleteJob_Click() {
-    if (ComputeCommandStatus(*driver_).del) {
-        jobs_.DeleteJob();
+void MainWindow::deleteSelectedJob() {
+    if (computeCommandStatus(*driver_, selectedRow()).del) {
+        jobs_.remove(selectedRow());
     }
-    UpdateCommandStatus();
+    updateCommands();
 }
 
-void frmMain::mnuStartConvert_Click() {
-    RunGuarded(prompt_, [this] { driver_->Start(); });
-    UpdateCommandStatus();
+int MainWindow::selectedRow() const {
+    const QItemSelectionModel* selection = jobView_->selectionModel();
+    const QModelIndexList rows = selection->selectedRows();
+    if (!rows.isEmpty()) {
+        return rows.first().row() + 1;
+    }
+    const QModelIndex current = selection->currentIndex();
+    return current.isValid() && selection->isSelected(current) ? current.row() + 1 : 0;
 }
 
-void frmMain::mnuStopConvert_Click() {
-    driver_->Stop();
+void MainWindow::startConversion() {
+    runGuarded(prompt_, [this] { driver_->start(); });
+    updateCommands();
 }
 
-void frmMain::mnuPriority_Click(int index) {
-    for (QAction* item : mnuPriority) {
+void MainWindow::stopConversion() {
+    driver_->stop();
+}
+
+void MainWindow::choosePriority(int index) {
+    for (QAction* item : priorityActions_) {
         item->setChecked(false);
     }
-    mnuPriority[index]->setChecked(true);
+    priorityActions_[index]->setChecked(true);
     encoder_.setCpuPriority(ConversionPriority(2 - index));
 }
 
-void frmMain::tbarMain_ButtonClick(const QString& key) {
-    if (key == QLatin1String("cmdNewJob")) {
-        mnuNewJob_Click();
-    } else if (key == QLatin1String("cmdDeleteJob")) {
-        mnuDeleteJob_Click();
-    } else if (key == QLatin1String("cmdStartConvert")) {
-        mnuStartConvert_Click();
-    } else if (key == QLatin1String("cmdStopConvert")) {
-        mnuStopConvert_Click();
-    } else if (key == QLatin1String("cmdHelpAbout")) {
-        mnuHelpAbout->trigger();
-    }
-}
-
-void frmMain::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     if (unloaded_) {
         event->accept();
         return;
     }
-    if (driver_->bConverting()) {
+    if (driver_->isConverting()) {
         if (!prompt_.askYesNo(QStringLiteral("Stop the converting and exit Sonawell?"))) {
             event->ignore();
             return;
         }
-        driver_->Stop();
+        driver_->stop();
     }
     if (driver_->isDecoding()) {
         // A decode can't be interrupted: the window closes as soon as it has ended.
@@ -339,16 +329,16 @@ void frmMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    Form_Unload();
+    unload();
     event->accept();
 }
 
-void frmMain::Form_Unload() {
+void MainWindow::unload() {
     unloaded_ = true;
     quick_->timerPendingJobs().stop();
-    if (bMainReady) {
+    if (mainWindowReady) {
         // Closing: the files become jobs, but no conversion starts now.
-        quick_->FlushPendingJobs(false);
+        quick_->flushPending(false);
     }
     const auto state = encoder_.runState();
     if (state != sw::enc::RunState::Stopped && state != sw::enc::RunState::Stopping) {

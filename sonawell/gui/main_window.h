@@ -1,10 +1,11 @@
 #pragma once
 
-#include "encoder/encoder.h"
 #include "core/engine/conversion_driver.h"
-#include "core/engine/job_list.h"
 #include "core/engine/pending_jobs.h"
 #include "core/engine/quick_convert.h"
+#include "core/jobs/job_store.h"
+#include "encoder/encoder.h"
+#include "gui/job_table_model.h"
 #include "gui/message_box_prompt.h"
 
 #include <QMainWindow>
@@ -23,29 +24,27 @@ class MonitorPage;
 
 // The main window: the job list, the commands, the encoder's monitoring page, and the rules
 // for which commands are available and how the program closes.
-class frmMain : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     // `prompt` answers the engine's questions; null means message boxes of this window.
-    frmMain(sw::enc::Encoder& encoder, PendingJobs& pending, UserPrompt* prompt = nullptr,
-            QWidget* parent = nullptr);
-    ~frmMain() override;
+    MainWindow(sw::enc::Encoder& encoder, PendingJobs& pending, UserPrompt* prompt = nullptr,
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
 
-    void UpdateCommandStatus();
+    void updateCommands();
 
     ConversionDriver& driver() { return *driver_; }
-    JobList& jobs() { return jobs_; }
-    QuickConvert& quickConvert() { return *quick_; }
-    QTreeView* lstJobs() const { return lstJobs_; }
-    QToolBar* tbarMain() const { return tbarMain_; }
+    JobStore& jobs() { return jobs_; }
+    QTreeView* jobView() const { return jobView_; }
+    QToolBar* toolBar() const { return toolBar_; }
 
     // Commands, as the menu items and toolbar buttons run them.
-    void mnuNewJob_Click();
-    void mnuDeleteJob_Click();
-    void mnuStartConvert_Click();
-    void mnuStopConvert_Click();
-    void mnuPriority_Click(int index);
-    void tbarMain_ButtonClick(const QString& key);
+    void newJob();
+    void deleteSelectedJob();
+    void startConversion();
+    void stopConversion();
+    void choosePriority(int index);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -55,36 +54,36 @@ protected:
 private:
     void buildMenus();
     void buildToolbar();
-    void Form_Load();
-    void Form_Resize();
-    void Form_Unload();
+    void finishSetUp();
+    void layOutClient();
+    void unload();
+    // 1-based selected row of the job list, 0 when none.
+    int selectedRow() const;
 
     sw::enc::Encoder& encoder_;
     PendingJobs& pending_;
     MessageBoxPrompt boxes_;
     UserPrompt& prompt_;
-    JobList jobs_;
+    JobStore jobs_;
+    JobTableModel model_{jobs_};
     std::unique_ptr<ConversionDriver> driver_;
     std::unique_ptr<QuickConvert> quick_;
 
     QWidget* client_ = nullptr;
-    QToolBar* tbarMain_ = nullptr;
-    QTreeView* lstJobs_ = nullptr;
-    sw::enc::MonitorPage* PageShell = nullptr;
-    QAction* mnuNewJob = nullptr;
-    QAction* mnuDeleteJob = nullptr;
-    QAction* mnuStartConvert = nullptr;
-    QAction* mnuStopConvert = nullptr;
-    QAction* mnuFileExit = nullptr;
-    QAction* mnuOptions = nullptr;
-    QAction* mnuHelpContent = nullptr;
-    QAction* mnuHelpIndex = nullptr;
-    QAction* mnuHelpAbout = nullptr;
-    std::array<QAction*, 3> mnuPriority{};
+    QToolBar* toolBar_ = nullptr;
+    QTreeView* jobView_ = nullptr;
+    sw::enc::MonitorPage* monitorPage_ = nullptr;
+    QAction* newJobAction_ = nullptr;
+    QAction* deleteJobAction_ = nullptr;
+    QAction* startAction_ = nullptr;
+    QAction* stopAction_ = nullptr;
+    QAction* exitAction_ = nullptr;
+    QAction* optionsAction_ = nullptr;
+    QAction* helpContentsAction_ = nullptr;
+    QAction* helpIndexAction_ = nullptr;
+    QAction* aboutAction_ = nullptr;
+    std::array<QAction*, 3> priorityActions_{};
     QActionGroup* priorityGroup_ = nullptr;
     bool closeAfterDecode_ = false;
     bool unloaded_ = false;
 };
-
-// The main window, for module-level code.
-extern frmMain* frmMainInstance;

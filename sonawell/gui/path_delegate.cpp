@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-QString ElidePath(const QString& path, const QFontMetrics& metrics, int width) {
+QString elidePath(const QString& path, const QFontMetrics& metrics, int width) {
     if (metrics.horizontalAdvance(path) <= width) {
         return path;
     }
@@ -44,6 +44,6 @@ void PathDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelInd
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
     const int width =
         style->subElementRect(QStyle::SE_ItemViewItemText, option, view).width() - 2 * margin;
-    option->text = ElidePath(option->text, option->fontMetrics, width);
+    option->text = elidePath(option->text, option->fontMetrics, width);
     option->textElideMode = Qt::ElideMiddle;
 }

@@ -6,19 +6,19 @@
 #include "core/engine/quick_convert_engine.h"
 #include "core/settings/app_settings.h"
 #include "encoder/encoder.h"
-#include "gui/dialogs/profiles_dialog.h"
+#include "gui/dialogs/profile_dialog.h"
 #include "gui/main_window.h"
-#include "gui/splash.h"
+#include "gui/splash_screen.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
 #include <memory>
 
-int Main(QApplication& app) {
-    bMainReady = false;
-    AppSettings.IniPath = SettingsPathFor(ProgramFolder());
-    LoadSettings();
+int runApplication(QApplication& app) {
+    mainWindowReady = false;
+    appSettings.iniPath = settingsPathFor(programFolder());
+    loadSettings();
 
     // Files handed in from here on wait in the pending list until the main window is ready.
     PendingJobs pending;
@@ -27,7 +27,7 @@ int Main(QApplication& app) {
         updateSessionServiceFile(app.applicationFilePath());
     }
 
-    frmSplash splash;
+    SplashScreen splash;
     splash.show();
     splash.repaint();
 
@@ -40,17 +40,17 @@ int Main(QApplication& app) {
         return 1;
     }
 
-    if (AppSettings.GeneralProfile.isEmpty() || AppSettings.QuickProfile.isEmpty()) {
-        frmProfiles profiles(objEncoder->profiles());
+    if (appSettings.generalProfile.isEmpty() || appSettings.quickProfile.isEmpty()) {
+        ProfileDialog profiles(objEncoder->profiles());
         profiles.exec();
-        if (!profiles.bOKPressed) {
+        if (!profiles.okPressed) {
             objEncoder.reset();
             splash.close();
             return 0;
         }
     }
 
-    frmMain mainWindow(*objEncoder, pending);
+    MainWindow mainWindow(*objEncoder, pending);
     mainWindow.show();
     QCoreApplication::processEvents();
     splash.close();

@@ -4,4 +4,4 @@ class QApplication;
 
 // The program's start-up: settings, the automation server, splash, the one encoder, the
 // default-profile check and the main window; then the event loop. Returns the exit code.
-int Main(QApplication& app);
+int runApplication(QApplication& app);

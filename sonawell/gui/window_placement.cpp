@@ -6,7 +6,7 @@
 #include <QScreen>
 #include <QWidget>
 
-void CenterFormOnScreen(QWidget* form) {
+void centerOnScreen(QWidget* form) {
     if (form == nullptr) {
         return;
     }
@@ -20,18 +20,18 @@ void CenterFormOnScreen(QWidget* form) {
     const QRect area = screen->geometry();
     const QRect frame = form->frameGeometry();
     const PlacedPoint at =
-        CenterOnScreenPosition(area.width(), area.height(), frame.width(), frame.height());
+        centerOnScreenPosition(area.width(), area.height(), frame.width(), frame.height());
     form->move(area.x() + at.x, area.y() + at.y);
 }
 
-void CenterWindowOnOwner(QWidget* window, QWidget* owner) {
+void centerOnOwner(QWidget* window, QWidget* owner) {
     if (window == nullptr || owner == nullptr) {
         return;
     }
     const QRect ownerFrame = owner->window()->frameGeometry();
     const QRect frame = window->frameGeometry();
     const PlacedPoint at =
-        CenterOnOwnerPosition(ownerFrame.x(), ownerFrame.y(), ownerFrame.width(),
+        centerOnOwnerPosition(ownerFrame.x(), ownerFrame.y(), ownerFrame.width(),
                               ownerFrame.height(), frame.width(), frame.height());
     window->move(at.x, at.y);
 }

@@ -1,3 +1,3 @@
 #include "core/engine/app_state.h"
 
-bool bMainReady = false;
+bool mainWindowReady = false;

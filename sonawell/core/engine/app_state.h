@@ -1,4 +1,4 @@
 #pragma once
 
 // The main window has finished its load set-up; until then handed-in files stay pending.
-extern bool bMainReady;
+extern bool mainWindowReady;

@@ -2,7 +2,7 @@
 
 #include "core/engine/conversion_driver.h"
 
-CommandStatus ComputeCommandStatus(const QueueSnapshot& queue) {
+CommandStatus computeCommandStatus(const QueueSnapshot& queue) {
     CommandStatus status;
     if (queue.converting) {
         status.stop = true;
@@ -10,19 +10,19 @@ CommandStatus ComputeCommandStatus(const QueueSnapshot& queue) {
         status.start = !queue.busy && queue.current <= queue.count;
     }
     if (queue.count > 0 && queue.selected > 0) {
-        // Done jobs never move, so nCurrentJob stays valid; neither does the running one.
+        // Done jobs never move, so the current job stays valid; neither does the running one.
         const bool running = queue.converting || queue.busy;
         status.del = running ? queue.selected > queue.current : queue.selected >= queue.current;
     }
     return status;
 }
 
-CommandStatus ComputeCommandStatus(ConversionDriver& driver) {
+CommandStatus computeCommandStatus(const ConversionDriver& driver, int selectedRow) {
     QueueSnapshot queue;
-    queue.converting = driver.bConverting();
+    queue.converting = driver.isConverting();
     queue.busy = driver.isBusy();
-    queue.current = driver.nCurrentJob();
+    queue.current = driver.currentJob();
     queue.count = driver.jobs().count();
-    queue.selected = driver.jobs().selectedRow();
-    return ComputeCommandStatus(queue);
+    queue.selected = selectedRow;
+    return computeCommandStatus(queue);
 }

@@ -10,12 +10,13 @@ struct CommandStatus {
 };
 
 struct QueueSnapshot {
-    bool converting = false;  // bConverting
+    bool converting = false;  // a run or a decode under way
     bool busy = false;        // a decode, a run being set up, or a stopped run still ending
-    int current = 1;          // nCurrentJob
+    int current = 1;          // 1-based row of the current job
     int count = 0;            // jobs in the list
     int selected = 0;         // 1-based selected row, 0 for none
 };
 
-CommandStatus ComputeCommandStatus(const QueueSnapshot& queue);
-CommandStatus ComputeCommandStatus(ConversionDriver& driver);
+CommandStatus computeCommandStatus(const QueueSnapshot& queue);
+// selectedRow: 1-based selected row of the job list, 0 for none.
+CommandStatus computeCommandStatus(const ConversionDriver& driver, int selectedRow);

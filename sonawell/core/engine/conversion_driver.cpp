@@ -1,9 +1,8 @@
 #include "core/engine/conversion_driver.h"
 
 #include "core/engine/error_boundary.h"
-#include "core/engine/job_outcome.h"
 #include "core/engine/tag_copy.h"
-#include "core/settings/app_settings.h"
+#include "core/engine/wave_job.h"
 #include "core/settings/common.h"
 
 #include <QFile>
@@ -12,60 +11,67 @@
 
 using sw::enc::RunState;
 
-ConversionDriver::ConversionDriver(sw::enc::Encoder& encoder, JobList& jobs, UserPrompt& prompt,
-                                   QObject* parent)
-    : QObject(parent), encoder_(encoder), jobs_(jobs), prompt_(prompt) {
-    timer1_.setInterval(500);
-    connect(&timer1_, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+ConversionDriver::ConversionDriver(sw::enc::Encoder& encoder, JobStore& jobs, UserPrompt& prompt,
+                                   const AppSettingsRecord& settings, QObject* parent)
+    : QObject(parent),
+      encoder_(encoder),
+      jobs_(jobs),
+      prompt_(prompt),
+      settings_(settings),
+      wma_(encoder, prompt) {
+    statusPoll_.setInterval(500);
+    // The encoder's own progress text, the same the monitoring page shows; empty when no run
+    // is under way.
+    connect(&statusPoll_, &QTimer::timeout, this,
+            [this] { setProgress(encoder_.progressText().left(255)); });
     connect(&encoder_, &sw::enc::Encoder::stateChanged, this,
-            &ConversionDriver::wmaEncoder_OnStateChange);
+            &ConversionDriver::onEncoderStateChanged);
 }
 
-ConversionDriver::~ConversionDriver() {
-    RemoveTempFiles();
-}
-
-void ConversionDriver::Start() {
+void ConversionDriver::start() {
     if (!canStart()) {
         return;
     }
     haltAfterDecode_ = false;
-    auto refresh = qScopeGuard([this] { UpdateCommandStatus(); });
+    auto refresh = qScopeGuard([this] { refreshCommands(); });
     try {
-        bConverting_ = ConvertFile(nCurrentJob_);
+        converting_ = startFrom(currentJob_);
     } catch (...) {
-        bConverting_ = false;
-        timer1_.stop();
+        converting_ = false;
+        statusPoll_.stop();
         throw;
     }
 }
 
-void ConversionDriver::Stop() {
+void ConversionDriver::stop() {
     // A run started here may not have notified anything yet, so the encoder's last state can
     // still read "ended" while the run goes on.
     const bool runUnderWay =
-        (bConverting_ && !decoding_) || encoder_.runState() != RunState::Stopped;
-    bConverting_ = false;
-    timer1_.stop();
+        (converting_ && !decoding_) || encoder_.runState() != RunState::Stopped;
+    converting_ = false;
+    statusPoll_.stop();
     if (decoding_) {
         haltAfterDecode_ = true;
+    } else if (currentJob_ <= jobs_.count() &&
+               jobs_.at(currentJob_).state == JobState::Converting) {
+        jobs_.setState(currentJob_, JobState::Stopped);
     }
     if (runUnderWay) {
-        // Its end notification must not finish the job that a later Start sets up.
+        // Its end notification must not finish the job that a later start() sets up.
         stopPending_ = true;
     }
     encoder_.stop();
-    UpdateCommandStatus();
+    refreshCommands();
 }
 
-bool ConversionDriver::ConvertFile(int nIndex) {
+bool ConversionDriver::startFrom(int row) {
     ++settingUp_;
     auto done = qScopeGuard([this] { --settingUp_; });
     // Jobs that end without an encoding run are finished in this loop rather than by nested
     // calls, so a long row of them can't exhaust the stack.
-    for (nCurrentJob_ = nIndex;;) {
-        timer1_.stop();
-        switch (StartJob(nCurrentJob_)) {
+    for (currentJob_ = row;;) {
+        statusPoll_.stop();
+        switch (startJob(currentJob_)) {
             case JobStart::EncodingStarted:
                 return true;
             case JobStart::Refused:
@@ -73,116 +79,119 @@ bool ConversionDriver::ConvertFile(int nIndex) {
             case JobStart::Finished:
                 break;
         }
-        ++nCurrentJob_;
-        UpdateCommandStatus();
-        if (haltAfterDecode_ || nCurrentJob_ > jobs_.count()) {
+        ++currentJob_;
+        refreshCommands();
+        if (haltAfterDecode_ || currentJob_ > jobs_.count()) {
             return false;
         }
     }
 }
 
-ConversionDriver::JobStart ConversionDriver::StartJob(int nIndex) {
-    const QString source = jobs_.GetSourceFileName(nIndex);
-    const QString output = jobs_.GetOutputFileName(nIndex);
-    if (IsSameFile(source, output)) {
-        FailJob(nIndex, QStringLiteral("The output file is the source file itself; it was not "
-                                       "converted so that it is not overwritten."));
+ConversionDriver::JobStart ConversionDriver::startJob(int row) {
+    // A copy: the question below lets events run, and jobs added meanwhile move the records.
+    const Job job = jobs_.at(row);
+    if (isSameFile(job.source, job.output)) {
+        failJob(row, QStringLiteral("The output file is the source file itself; it was not "
+                                    "converted so that it is not overwritten."));
         return JobStart::Finished;
     }
-    if (!AppSettings.OverwriteExist && QFileInfo::exists(output)) {
+    if (!settings_.overwriteExist && QFileInfo::exists(job.output)) {
         const QString question =
-            QStringLiteral("The file %1 already exists.\nDo you want to replace it?").arg(output);
+            QStringLiteral("The file %1 already exists.\nDo you want to replace it?")
+                .arg(job.output);
         if (!prompt_.askYesNo(question)) {
-            jobs_.setStatus(nIndex, QStringLiteral("Skipped"),
-                            QStringLiteral("Not converted: %1 already exists.").arg(output));
+            jobs_.setState(row, JobState::Skipped,
+                           QStringLiteral("Not converted: %1 already exists.").arg(job.output));
             return JobStart::Finished;
         }
     }
-    if (jobs_.GetProfileName(nIndex) == kWaveFormat) {
-        ConvertToWaveFile(nIndex);
+    if (job.profile == kWaveProfile) {
+        decodeToWave(row);
         return JobStart::Finished;
     }
-    return ConvertToWMAFile(nIndex) ? JobStart::EncodingStarted : JobStart::Refused;
-}
-
-void ConversionDriver::SetPercent(const QString& strText) {
-    jobs_.setStatus(nCurrentJob_, strText);
-}
-
-QObject* ConversionDriver::GetThePercentWindow() {
-    if (hPercentWnd_) {
-        return hPercentWnd_;
+    if (!wma_.start(job)) {
+        return JobStart::Refused;
     }
-    if (!percentRoot_) {
-        return nullptr;
-    }
-    const QList<QObject*> children = percentRoot_->findChildren<QObject*>();
-    for (QObject* child : children) {
-        if (child->property("controlId").toInt() == 506) {
-            hPercentWnd_ = child;
-            return child;
-        }
-    }
-    return nullptr;
+    statusPoll_.start();
+    jobs_.setState(row, JobState::Converting);
+    return JobStart::EncodingStarted;
 }
 
-void ConversionDriver::Timer1_Timer() {
-    // An unavailable label blanks "Status", as the progress it stands for is unknown.
-    SetPercent(hPercentWnd_ ? hPercentWnd_->property("text").toString().left(255) : QString());
+void ConversionDriver::decodeToWave(int row) {
+    const Job job = jobs_.at(row);
+    jobs_.setState(row, JobState::Converting);
+    converting_ = true;
+    decoding_ = true;
+    refreshCommands();
+    WaveJob wave([this](const QString& text) { setProgress(text); });
+    const WaveJob::Outcome outcome = wave.run(job.source, job.output);
+    decoding_ = false;
+    converting_ = false;
+    if (outcome.decoded) {
+        copyTagToWaveFile(job.source, job.output);
+    }
+    if (outcome.damaged) {
+        // What decodes is kept, but a damaged source is never deleted.
+        jobs_.setState(row, JobState::DoneDamaged, outcome.note);
+        jobs_.measureOutput(row);
+    } else if (outcome.decoded) {
+        finishJob(row);
+        deleteSourceIfDone(row);
+    } else {
+        failJob(row, outcome.note);
+    }
+    Q_EMIT decodeEnded();
 }
 
-void ConversionDriver::wmaEncoder_OnStateChange(int32_t enumState) {
-    if (enumState == static_cast<int32_t>(RunState::Stopped) && stopPending_) {
+void ConversionDriver::setProgress(const QString& text) {
+    jobs_.setProgress(currentJob_, text);
+}
+
+void ConversionDriver::onEncoderStateChanged(int32_t state) {
+    const bool ended = state == static_cast<int32_t>(RunState::Stopped);
+    if (ended && stopPending_) {
         stopPending_ = false;
-        RemoveTempFiles();
-    } else if (enumState == static_cast<int32_t>(RunState::Stopped) && bConverting_ && !decoding_ &&
-               settingUp_ == 0) {
-        const int n = nCurrentJob_;
-        RemoveTempFiles();
+        wma_.removeTempFiles();
+    } else if (ended && converting_ && !decoding_ && settingUp_ == 0) {
+        const int row = currentJob_;
+        wma_.removeTempFiles();
         if (encoder_.lastOutcome() == sw::enc::RunOutcome::Completed) {
-            FinishJob(n);
-            copyTagToWmaFile(jobs_.GetSourceFileName(n), jobs_.GetOutputFileName(n));
-            ClearSourceCollection();
-            DeleteSourceIfDone(n);
+            finishJob(row);
+            const Job job = jobs_.at(row);
+            copyTagToWmaFile(job.source, job.output);
+            wma_.clearSources();
+            deleteSourceIfDone(row);
         } else {
-            FailJob(n, encoder_.lastError());
-            ClearSourceCollection();
+            failJob(row, encoder_.lastError());
+            wma_.clearSources();
         }
-        nCurrentJob_ = n + 1;
-        const bool more = nCurrentJob_ <= jobs_.count();
-        bConverting_ = false;
+        currentJob_ = row + 1;
+        const bool more = currentJob_ <= jobs_.count();
+        converting_ = false;
         if (more) {
-            RunGuarded(prompt_, [this] { bConverting_ = ConvertFile(nCurrentJob_); });
+            runGuarded(prompt_, [this] { converting_ = startFrom(currentJob_); });
         }
-        if (!bConverting_) {
-            timer1_.stop();
+        if (!converting_) {
+            statusPoll_.stop();
         }
     }
-    UpdateCommandStatus();
+    refreshCommands();
 }
 
-void ConversionDriver::FinishJob(int nIndex) {
-    jobs_.setStatus(nIndex, QStringLiteral("100%"));
-    jobs_.setText(nIndex, JobList::kTargetSize, FormatFileSizeMB(jobs_.GetOutputFileName(nIndex)));
-    jobs_.setSmallIcon(nIndex, JobList::kIconWaiting);
+void ConversionDriver::finishJob(int row) {
+    jobs_.setState(row, JobState::Done);
+    jobs_.measureOutput(row);
 }
 
-void ConversionDriver::FailJob(int nIndex, const QString& reason) {
-    jobs_.setStatus(nIndex, FailedStatusText(reason), reason);
-    jobs_.setText(nIndex, JobList::kTargetSize, FormatFileSizeMB(jobs_.GetOutputFileName(nIndex)));
-    jobs_.setSmallIcon(nIndex, JobList::kIconWaiting);
+void ConversionDriver::failJob(int row, const QString& reason) {
+    jobs_.setState(row, JobState::Failed, reason);
+    jobs_.measureOutput(row);
 }
 
-void ConversionDriver::DeleteSourceIfDone(int nIndex) {
+void ConversionDriver::deleteSourceIfDone(int row) {
     // Only a source whose output really exists is given up.
-    if (AppSettings.DeleteSource && GetFileSizeBytes(jobs_.GetOutputFileName(nIndex)) > 0) {
-        QFile::remove(jobs_.GetSourceFileName(nIndex));
+    const Job& job = jobs_.at(row);
+    if (settings_.deleteSource && fileSizeBytes(job.output) > 0) {
+        QFile::remove(job.source);
     }
-}
-
-void ConversionDriver::RemoveTempFiles() {
-    for (const QString& path : std::as_const(tempFiles_)) {
-        QFile::remove(path);
-    }
-    tempFiles_.clear();
 }

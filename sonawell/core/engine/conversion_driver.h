@@ -1,12 +1,12 @@
 #pragma once
 
-#include "encoder/encoder.h"
-#include "core/engine/job_list.h"
 #include "core/engine/user_prompt.h"
+#include "core/engine/wma_job.h"
+#include "core/jobs/job_store.h"
+#include "core/settings/app_settings.h"
+#include "encoder/encoder.h"
 
 #include <QObject>
-#include <QPointer>
-#include <QStringList>
 #include <QTimer>
 
 #include <cstdint>
@@ -16,75 +16,58 @@
 class ConversionDriver : public QObject {
     Q_OBJECT
 public:
-    static inline const QString kWaveFormat = QStringLiteral("WMA to WAV");
+    // `settings` is read as each job starts and ends, so changes count from the next job on.
+    ConversionDriver(sw::enc::Encoder& encoder, JobStore& jobs, UserPrompt& prompt,
+                     const AppSettingsRecord& settings, QObject* parent = nullptr);
 
-    ConversionDriver(sw::enc::Encoder& encoder, JobList& jobs, UserPrompt& prompt,
-                     QObject* parent = nullptr);
-    ~ConversionDriver() override;
-
-    int nCurrentJob() const { return nCurrentJob_; }
-    bool bConverting() const { return bConverting_; }
+    // 1-based row of the job that runs or is next; count() + 1 once the list is worked off.
+    int currentJob() const { return currentJob_; }
+    bool isConverting() const { return converting_; }
     bool isDecoding() const { return decoding_; }
     // A decode runs, a run is being set up, or a stopped run is still ending.
     bool isBusy() const { return decoding_ || settingUp_ > 0 || stopPending_; }
-    bool canStart() const { return !bConverting_ && !isBusy() && nCurrentJob_ <= jobs_.count(); }
-    QTimer& Timer1() { return timer1_; }
+    bool canStart() const { return !converting_ && !isBusy() && currentJob_ <= jobs_.count(); }
     sw::enc::Encoder& encoder() { return encoder_; }
-    JobList& jobs() { return jobs_; }
+    JobStore& jobs() { return jobs_; }
+    const JobStore& jobs() const { return jobs_; }
     UserPrompt& prompt() { return prompt_; }
 
-    // Where the encoder's monitoring page lives (the main window).
-    void setPercentWindowRoot(QObject* root) { percentRoot_ = root; }
-    QObject* GetThePercentWindow();
-
-    // The Start and Stop commands. Start raises sw::Error when a run can't be set up or
+    // The Start and Stop commands. start() raises sw::Error when a run can't be set up or
     // started; the job then stays current and nothing runs.
-    void Start();
-    void Stop();
-    // Starts job nIndex (always nCurrentJob); true when an encoding run is under way. Jobs that
-    // end without an encoding run (decodes, skipped or failed jobs) are finished here and the
-    // queue goes on with the next one.
-    bool ConvertFile(int nIndex);
-    void SetPercent(const QString& strText);
+    void start();
+    void stop();
 
     // Asks every listener to refresh the commands.
-    void UpdateCommandStatus() { Q_EMIT commandStatusChanged(); }
-
-    static void WaveProgress(int32_t n);
+    void refreshCommands() { Q_EMIT commandStatusChanged(); }
 
 Q_SIGNALS:
     void commandStatusChanged();
     void decodeEnded();
 
-public Q_SLOTS:
-    void wmaEncoder_OnStateChange(int32_t enumState);
-
 private:
     enum class JobStart { EncodingStarted, Refused, Finished };
 
-    JobStart StartJob(int nIndex);
-    bool ConvertToWMAFile(int nIndex);
-    void ConvertToWaveFile(int nIndex);
-    void ClearSourceCollection();
-    void Timer1_Timer();
-    void FinishJob(int nIndex);
-    void FailJob(int nIndex, const QString& reason);
-    void DeleteSourceIfDone(int nIndex);
-    void RemoveTempFiles();
-    void OnWaveProgress(int32_t n);
+    // Starts job `row` and goes on down the list while jobs end without an encoding run
+    // (decodes, skipped or failed jobs); true when an encoding run is under way.
+    bool startFrom(int row);
+    JobStart startJob(int row);
+    void decodeToWave(int row);
+    void onEncoderStateChanged(int32_t state);
+    void setProgress(const QString& text);
+    void finishJob(int row);
+    void failJob(int row, const QString& reason);
+    void deleteSourceIfDone(int row);
 
     sw::enc::Encoder& encoder_;
-    JobList& jobs_;
+    JobStore& jobs_;
     UserPrompt& prompt_;
-    QTimer timer1_;
-    QPointer<QObject> percentRoot_;
-    QPointer<QObject> hPercentWnd_;
-    int nCurrentJob_ = 1;
-    bool bConverting_ = false;
+    const AppSettingsRecord& settings_;
+    WmaJob wma_;
+    QTimer statusPoll_;
+    int currentJob_ = 1;
+    bool converting_ = false;
     bool decoding_ = false;
     bool haltAfterDecode_ = false;
     bool stopPending_ = false;
     int settingUp_ = 0;
-    int64_t nSourceSize_ = 0;
-    QStringList tempFiles_;
 };

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "encoder/error.h"
 #include "core/engine/user_prompt.h"
+#include "encoder/error.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -12,7 +12,7 @@
 // Every event handler runs its work through this: the program's own errors are shown to the
 // user; anything else is unexpected, shown too, and ends the program.
 template <class Work>
-bool RunGuarded(UserPrompt& prompt, Work&& work) {
+bool runGuarded(UserPrompt& prompt, Work&& work) {
     try {
         std::forward<Work>(work)();
         return true;

@@ -8,14 +8,14 @@
 #include <dlfcn.h>
 
 namespace {
-QString& LastLoadError() {
+QString& lastLoadError() {
     static QString error;
     return error;
 }
 }  // namespace
 
-std::shared_ptr<LoadedLibrary> LoadedLibrary::Load(const QString& fileName) {
-    const QString local = QDir(ProgramFolder()).filePath(fileName);
+std::shared_ptr<LoadedLibrary> LoadedLibrary::load(const QString& fileName) {
+    const QString local = QDir(programFolder()).filePath(fileName);
     void* handle = nullptr;
     if (QFile::exists(local)) {
         handle = dlopen(QFile::encodeName(local).constData(), RTLD_NOW | RTLD_LOCAL);
@@ -25,7 +25,7 @@ std::shared_ptr<LoadedLibrary> LoadedLibrary::Load(const QString& fileName) {
     }
     if (!handle) {
         const char* reason = dlerror();
-        LastLoadError() = reason ? QString::fromLocal8Bit(reason) : fileName;
+        lastLoadError() = reason ? QString::fromLocal8Bit(reason) : fileName;
         return nullptr;
     }
     return std::shared_ptr<LoadedLibrary>(new LoadedLibrary(handle));
@@ -40,5 +40,5 @@ void* LoadedLibrary::symbol(const char* name) const {
 }
 
 QString LoadedLibrary::lastError() {
-    return LastLoadError();
+    return lastLoadError();
 }

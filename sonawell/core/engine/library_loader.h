@@ -8,7 +8,7 @@
 // search. Unloaded when the last holder goes.
 class LoadedLibrary {
 public:
-    static std::shared_ptr<LoadedLibrary> Load(const QString& fileName);
+    static std::shared_ptr<LoadedLibrary> load(const QString& fileName);
     ~LoadedLibrary();
     LoadedLibrary(const LoadedLibrary&) = delete;
     LoadedLibrary& operator=(const LoadedLibrary&) = delete;

@@ -9,8 +9,8 @@
 // ready to turn them into jobs.
 class PendingJobs {
 public:
-    void AddPendingJob(const QString& path) { paths_.append(path); }
-    int nPendingJobs() const { return static_cast<int>(paths_.size()); }
+    void add(const QString& path) { paths_.append(path); }
+    int count() const { return static_cast<int>(paths_.size()); }
     // Empties the list and returns what it held, so paths handed in meanwhile start a new one.
     QStringList takeAll() { return std::exchange(paths_, {}); }
 

@@ -2,22 +2,21 @@
 
 #include "core/engine/app_state.h"
 #include "core/engine/error_boundary.h"
-#include "core/settings/app_settings.h"
 #include "core/settings/common.h"
 
-QuickConvert::QuickConvert(PendingJobs& pending, JobList& jobs, ConversionDriver& driver,
-                           QObject* parent)
-    : QObject(parent), pending_(pending), jobs_(jobs), driver_(driver) {
+QuickConvert::QuickConvert(PendingJobs& pending, JobStore& jobs, ConversionDriver& driver,
+                           const AppSettingsRecord& settings, QObject* parent)
+    : QObject(parent), pending_(pending), jobs_(jobs), driver_(driver), settings_(settings) {
     timer_.setInterval(500);
     connect(&timer_, &QTimer::timeout, this, [this] {
-        if (bMainReady) {
-            FlushPendingJobs();
+        if (mainWindowReady) {
+            flushPending();
         }
     });
     timer_.start();
 }
 
-void QuickConvert::FlushPendingJobs(bool allowStart) {
+void QuickConvert::flushPending(bool allowStart) {
     // Taken out first: a flush nested in a decode's event processing, or paths arriving
     // meanwhile, then see only what came after. All become jobs before a conversion starts:
     // a decode lets events run, and a flush nested in it would queue later paths ahead of
@@ -25,31 +24,32 @@ void QuickConvert::FlushPendingJobs(bool allowStart) {
     const QStringList paths = pending_.takeAll();
     bool added = false;
     for (const QString& path : paths) {
-        added = QuickAddJob(path, false) || added;
+        added = addJob(path, false) || added;
     }
     if (added && allowStart) {
-        StartIfAutoStart();
+        startIfAutoStart();
     }
 }
 
-QString QuickConvert::QuickTarget(const QString& strSource, QString* profile) {
-    const int dot = strSource.lastIndexOf(QLatin1Char('.'));
-    const QString extension = dot < 0 ? QString() : strSource.mid(dot + 1).toUpper();
+QString QuickConvert::targetFor(const QString& source, const AppSettingsRecord& settings,
+                                QString* profile) {
+    const int dot = source.lastIndexOf(QLatin1Char('.'));
+    const QString extension = dot < 0 ? QString() : source.mid(dot + 1).toUpper();
     QString newExtension;
     if (extension == QLatin1String("MP3") || extension == QLatin1String("MP2") ||
         extension == QLatin1String("WAV")) {
         newExtension = QStringLiteral("wma");
-        *profile = AppSettings.QuickProfile;
+        *profile = settings.quickProfile;
     } else if (extension == QLatin1String("WMA")) {
         newExtension = QStringLiteral("wav");
-        *profile = ConversionDriver::kWaveFormat;
+        *profile = kWaveProfile;
     } else {
         return {};
     }
-    QString target = strSource.left(dot + 1) + newExtension;
+    QString target = source.left(dot + 1) + newExtension;
     // Without a target folder the output stays beside its source rather than in the root.
-    if (!AppSettings.SameTargetDir && !AppSettings.TargetDir.isEmpty()) {
-        QString folder = AppSettings.TargetDir;
+    if (!settings.sameTargetDir && !settings.targetDir.isEmpty()) {
+        QString folder = settings.targetDir;
         while (folder.size() > 1 &&
                (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\')))) {
             folder.chop(1);
@@ -57,28 +57,28 @@ QString QuickConvert::QuickTarget(const QString& strSource, QString* profile) {
         if (folder == QLatin1String("/")) {
             folder.clear();
         }
-        target = folder + QLatin1Char('/') + ExtractFileName(target);
+        target = folder + QLatin1Char('/') + extractFileName(target);
     }
     return target;
 }
 
-bool QuickConvert::QuickAddJob(const QString& strSource, bool allowStart) {
+bool QuickConvert::addJob(const QString& source, bool allowStart) {
     QString profile;
-    const QString target = QuickTarget(strSource, &profile);
+    const QString target = targetFor(source, settings_, &profile);
     if (target.isEmpty()) {
         return false;
     }
-    jobs_.AddNewJob(strSource, target, profile);
+    jobs_.add(source, target, profile);
     if (allowStart) {
-        StartIfAutoStart();
+        startIfAutoStart();
     }
-    driver_.UpdateCommandStatus();
+    driver_.refreshCommands();
     return true;
 }
 
-void QuickConvert::StartIfAutoStart() {
-    if (AppSettings.AutoStart && driver_.canStart()) {
+void QuickConvert::startIfAutoStart() {
+    if (settings_.autoStart && driver_.canStart()) {
         // A run that can't be set up is reported; the other handed-in paths still become jobs.
-        RunGuarded(driver_.prompt(), [this] { driver_.Start(); });
+        runGuarded(driver_.prompt(), [this] { driver_.start(); });
     }
 }

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "core/engine/conversion_driver.h"
-#include "core/engine/job_list.h"
 #include "core/engine/pending_jobs.h"
+#include "core/jobs/job_store.h"
+#include "core/settings/app_settings.h"
 
 #include <QObject>
 #include <QTimer>
@@ -11,23 +12,26 @@
 class QuickConvert : public QObject {
     Q_OBJECT
 public:
-    QuickConvert(PendingJobs& pending, JobList& jobs, ConversionDriver& driver,
-                 QObject* parent = nullptr);
+    // `settings` is read as each path is taken up.
+    QuickConvert(PendingJobs& pending, JobStore& jobs, ConversionDriver& driver,
+                 const AppSettingsRecord& settings, QObject* parent = nullptr);
 
     QTimer& timerPendingJobs() { return timer_; }
     // allowStart false adds the jobs without starting a conversion (used while closing).
-    void FlushPendingJobs(bool allowStart = true);
+    void flushPending(bool allowStart = true);
     // True when a job was added.
-    bool QuickAddJob(const QString& strSource, bool allowStart = true);
+    bool addJob(const QString& source, bool allowStart = true);
 
-    // The target of a quick job for strSource, or empty text for a path that is dropped.
-    static QString QuickTarget(const QString& strSource, QString* profile);
+    // The target of a quick job for source, or empty text for a path that is dropped.
+    static QString targetFor(const QString& source, const AppSettingsRecord& settings,
+                             QString* profile);
 
 private:
-    void StartIfAutoStart();
+    void startIfAutoStart();
 
     PendingJobs& pending_;
-    JobList& jobs_;
+    JobStore& jobs_;
     ConversionDriver& driver_;
+    const AppSettingsRecord& settings_;
     QTimer timer_;
 };

@@ -17,5 +17,5 @@ bool QuickConvertEngine::registerOnSessionBus() {
 }
 
 void QuickConvertEngine::AddJobs(const QString& strFileName) {
-    pending_.AddPendingJob(strFileName);
+    pending_.add(strFileName);
 }

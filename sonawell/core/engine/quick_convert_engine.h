@@ -21,6 +21,7 @@ public:
     bool registerOnSessionBus();
 
 public Q_SLOTS:
+    // The argument's name is part of the bus interface (introspection shows it).
     void AddJobs(const QString& strFileName);
 
 private:

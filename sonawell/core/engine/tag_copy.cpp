@@ -1,10 +1,8 @@
 #include "core/engine/tag_copy.h"
 
-#include "core/engine/library_loader.h"
 #include "core/engine/mellorin_module.h"
 #include "core/id3/info_text.h"
 #include "core/id3/source_tag.h"
-#include "id3prop/id3prop.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -15,26 +13,14 @@
 #include <taglib/infotag.h>
 #include <taglib/wavfile.h>
 
-#include <memory>
-
 namespace {
 
-// The picture entry point of the same libid3prop.so the text attributes go through; a failed
-// load is tried again on the next file.
+// The front cover, else the first picture, through the same libid3prop.so as the texts.
 void setPicture(const QString& output, const TagPicture& picture) {
-    static std::shared_ptr<LoadedLibrary> library;
-    if (!library)
-        library = LoadedLibrary::Load(QStringLiteral(ID3PROP_LIBRARY_NAME));
-    const auto entry =
-        library
-            ? reinterpret_cast<SetID3PropertyPictureFn>(library->symbol("SetID3PropertyPicture"))
-            : nullptr;
-    if (entry == nullptr || picture.data.isEmpty())
-        return;
-    entry(QFile::encodeName(output).constData(), "WM/Picture",
-          picture.mimeType.toUtf8().constData(), static_cast<uint32_t>(picture.type),
-          picture.description.toUtf8().constData(), picture.data.constData(),
-          static_cast<uint32_t>(picture.data.size()));
+    if (!picture.data.isEmpty())
+        sw::libs::SetID3PropertyPicture(output, QStringLiteral("WM/Picture"), picture.mimeType,
+                                        static_cast<uint32_t>(picture.type), picture.description,
+                                        picture.data);
 }
 
 QString toQString(const TagLib::String& text) {
@@ -60,12 +46,12 @@ void copyTagToWmaFile(const QString& source, const QString& output) {
     const SourceTag tag = readSourceTag(source);
     const auto setText = [&output](const char* name, const QString& value) {
         if (!value.isEmpty())
-            basMellorin::SetID3PropertyString(output, QString::fromLatin1(name), value);
+            sw::libs::SetID3PropertyString(output, QString::fromLatin1(name), value);
     };
     const auto setNumber = [&output](const char* name, int value) {
         if (value > 0)
-            basMellorin::SetID3PropertyDWORD(output, QString::fromLatin1(name),
-                                             static_cast<uint32_t>(value));
+            sw::libs::SetID3PropertyDWORD(output, QString::fromLatin1(name),
+                                          static_cast<uint32_t>(value));
     };
     // The seven attributes of old, in their order and types, before the ones players read.
     setText("Author", tag.artist);

@@ -1,4 +1,4 @@
-#include "core/engine/conversion_driver.h"
+#include "core/engine/wave_job.h"
 
 #include "core/engine/mellorin_module.h"
 #include "core/settings/common.h"
@@ -6,55 +6,51 @@
 #include <QCoreApplication>
 
 #include <cmath>
+#include <utility>
 
 namespace {
-// The decoder's progress callback carries no context; this is the driver whose decode runs.
-ConversionDriver* activeDecode = nullptr;
+// The decoder's callback carries no context; this is the decode that runs.
+WaveJob* activeDecode = nullptr;
 }  // namespace
 
-void ConversionDriver::WaveProgress(int32_t n) {
-    if (activeDecode) {
-        activeDecode->OnWaveProgress(n);
-    }
-}
+WaveJob::WaveJob(std::function<void(const QString&)> progress) : progress_(std::move(progress)) {}
 
-void ConversionDriver::OnWaveProgress(int32_t n) {
-    QCoreApplication::processEvents();
-    // A WAVE file is about 15 times its WMA source; the last 3% are left for the finish.
-    if (nSourceSize_ > 0) {
-        double percent =
-            (static_cast<double>(n) / 15.0) * 100.0 / static_cast<double>(nSourceSize_);
-        percent = std::nearbyint(percent);  // halves to even
-        if (percent > 97.0) {
-            percent = 97.0;
-        }
-        SetPercent(QString::number(static_cast<int>(percent)) + QLatin1Char('%'));
-    }
-    QCoreApplication::processEvents();
-}
-
-void ConversionDriver::ConvertToWaveFile(int nIndex) {
-    jobs_.setSmallIcon(nIndex, JobList::kIconConverting);
-    nSourceSize_ = GetFileSizeBytes(jobs_.GetSourceFileName(nIndex));
-    bConverting_ = true;
-    decoding_ = true;
-    UpdateCommandStatus();
-
-    ConversionDriver* const outer = activeDecode;
+WaveJob::Outcome WaveJob::run(const QString& source, const QString& output) {
+    sourceSize_ = fileSizeBytes(source);
+    WaveJob* const outer = activeDecode;
     activeDecode = this;
-    QString loadError;
-    const auto result =
-        basMellorin::Help101(jobs_.GetSourceFileName(nIndex), jobs_.GetOutputFileName(nIndex),
-                             &ConversionDriver::WaveProgress, &loadError);
+    QString note;
+    const auto result = sw::libs::help101(source, output, &WaveJob::reportProgress, &note);
     activeDecode = outer;
-    decoding_ = false;
-    bConverting_ = false;
-
-    if (result == 1) {
-        FinishJob(nIndex);
-        DeleteSourceIfDone(nIndex);
-    } else {
-        FailJob(nIndex, result ? QStringLiteral("The WMA file could not be decoded.") : loadError);
+    if (result == 1 || result == 2) {
+        return {true, result == 2, note};
     }
-    Q_EMIT decodeEnded();
+    if (result && note.isEmpty()) {
+        note = QStringLiteral("The WMA file could not be decoded.");
+    }
+    return {false, false, note};
+}
+
+void WaveJob::reportProgress(int32_t bytes) {
+    if (activeDecode) {
+        activeDecode->onProgress(bytes);
+    }
+}
+
+void WaveJob::onProgress(int32_t bytes) {
+    QCoreApplication::processEvents();
+    const QString text = progressText(bytes, sourceSize_);
+    if (!text.isEmpty() && progress_) {
+        progress_(text);
+    }
+    QCoreApplication::processEvents();
+}
+
+QString WaveJob::progressText(int64_t bytes, int64_t sourceSize) {
+    if (sourceSize <= 0) {
+        return {};
+    }
+    double percent = (static_cast<double>(bytes) / 15.0) * 100.0 / static_cast<double>(sourceSize);
+    percent = std::min(std::nearbyint(percent), 97.0);
+    return QString::number(static_cast<int>(percent)) + QLatin1Char('%');
 }

@@ -1,26 +1,28 @@
-#include "core/engine/conversion_driver.h"
+#include "core/engine/wma_job.h"
 
+#include "core/engine/user_prompt.h"
+#include "core/jobs/job.h"
 #include "core/settings/common.h"
+#include "encoder/encoder.h"
 
 #include <QFile>
 
-using sw::enc::MediaKind;
+WmaJob::WmaJob(sw::enc::Encoder& encoder, UserPrompt& prompt)
+    : encoder_(encoder), prompt_(prompt) {}
 
-bool ConversionDriver::ConvertToWMAFile(int nIndex) {
-    auto& groups = encoder_.sourceGroups();
-    while (groups.count() > 0) {
-        groups.remove(0);
-    }
-    auto& group = groups.add(QStringLiteral("SG_1"));
-    auto& source = group.addSource(MediaKind::Audio);
-    const QString sourcePath = jobs_.GetSourceFileName(nIndex);
-    source.setInput(sourcePath, QString(), QString());
-    encoder_.file().setLocalFileName(jobs_.GetOutputFileName(nIndex));
+WmaJob::~WmaJob() {
+    removeTempFiles();
+}
+
+bool WmaJob::start(const Job& job) {
+    clearSources();
+    auto& group = encoder_.sourceGroups().add(QStringLiteral("SG_1"));
+    group.addSource(sw::enc::MediaKind::Audio).setInput(job.source, QString(), QString());
+    encoder_.file().setLocalFileName(job.output);
     group.setProfile(nullptr);
-    const QString profileName = jobs_.GetProfileName(nIndex);
     const auto& profiles = encoder_.profiles();
     for (int i = 0; i < profiles.count(); ++i) {
-        if (profiles.item(i).name() == profileName) {
+        if (profiles.item(i).name() == job.profile) {
             group.setProfile(&profiles.item(i));
             break;
         }
@@ -32,24 +34,8 @@ bool ConversionDriver::ConvertToWMAFile(int nIndex) {
         if (error.number() != sw::enc::kErrFormatNotAccepted) {
             throw;
         }
-        // Some MPEG audio is refused under its own name but accepted as ".mp2".
-        const QString temp = MakeTempFile(QStringLiteral("SW"));
-        bool accepted = false;
-        if (!temp.isEmpty()) {
-            const QString copy = temp + QStringLiteral(".mp2");
-            tempFiles_ << temp << copy;
-            QFile::remove(copy);
-            QFile::copy(sourcePath, copy);
-            source.setInput(copy, QString(), QString());
-            try {
-                encoder_.prepareToEncode(true);
-                accepted = true;
-            } catch (const sw::Error&) {
-                accepted = false;
-            }
-        }
-        if (!accepted) {
-            RemoveTempFiles();
+        if (!retryAsMp2(job.source)) {
+            removeTempFiles();
             prompt_.showMessage(QStringLiteral("Invalid source file format"));
             return false;
         }
@@ -58,18 +44,40 @@ bool ConversionDriver::ConvertToWMAFile(int nIndex) {
     try {
         encoder_.start();
     } catch (...) {
-        RemoveTempFiles();
+        removeTempFiles();
         throw;
     }
-    hPercentWnd_ = GetThePercentWindow();
-    timer1_.start();
-    jobs_.setSmallIcon(nIndex, JobList::kIconConverting);
     return true;
 }
 
-void ConversionDriver::ClearSourceCollection() {
+bool WmaJob::retryAsMp2(const QString& sourcePath) {
+    const QString temp = makeTempFile(QStringLiteral("SW"));
+    if (temp.isEmpty()) {
+        return false;
+    }
+    const QString copy = temp + QStringLiteral(".mp2");
+    tempFiles_ << temp << copy;
+    QFile::remove(copy);
+    QFile::copy(sourcePath, copy);
+    encoder_.sourceGroups().item(0).source(0).setInput(copy, QString(), QString());
+    try {
+        encoder_.prepareToEncode(true);
+        return true;
+    } catch (const sw::Error&) {
+        return false;
+    }
+}
+
+void WmaJob::clearSources() {
     auto& groups = encoder_.sourceGroups();
     while (groups.count() > 0) {
         groups.remove(0);
     }
+}
+
+void WmaJob::removeTempFiles() {
+    for (const QString& path : std::as_const(tempFiles_)) {
+        QFile::remove(path);
+    }
+    tempFiles_.clear();
 }

@@ -9,49 +9,97 @@
 
 #include <unistd.h>
 
-AppSettingsRecord AppSettings;
+AppSettingsRecord appSettings;
 
 namespace {
 
-const QString kGeneral = QStringLiteral("General");
-const QString kQuickConvert = QStringLiteral("Quick Convert");
 const QString kFileName = QStringLiteral("Sonawell.ini");
 
-QString& ProgramFolderOverride() {
+// Every section and key of the file, named here and nowhere else.
+struct Key {
+    QString section;
+    QString name;
+};
+const QString kGeneral = QStringLiteral("General");
+const QString kQuickConvert = QStringLiteral("Quick Convert");
+const Key kGeneralProfile{kGeneral, QStringLiteral("Profile")};
+const Key kCpuPriority{kGeneral, QStringLiteral("CPUPriority")};
+const Key kOverwriteExist{kGeneral, QStringLiteral("OverwriteExist")};
+const Key kDeleteSource{kGeneral, QStringLiteral("DeleteSource")};
+const Key kAutoStart{kGeneral, QStringLiteral("AutoStart")};
+const Key kQuickProfile{kQuickConvert, QStringLiteral("Profile")};
+const Key kSameTargetDir{kQuickConvert, QStringLiteral("SameTargetDir")};
+const Key kTargetDir{kQuickConvert, QStringLiteral("TargetDir")};
+
+QString& programFolderOverride() {
     static QString folder;
     return folder;
 }
 
+QString read(const QString& iniPath, const Key& key) {
+    return readIniValue(iniPath, key.section, key.name);
+}
+
+void write(const QString& iniPath, const Key& key, const QString& value) {
+    writeIniValue(iniPath, key.section, key.name, value);
+}
+
 // Empty or not a number: the key's default. Otherwise true for every number but 0.
-bool ReadFlag(const QString& section, const QString& key, bool defaultValue) {
-    const auto number = LeadingNumber(ReadIniValue(AppSettings.IniPath, section, key));
+bool readFlag(const QString& iniPath, const Key& key, bool defaultValue) {
+    const auto number = leadingNumber(read(iniPath, key));
     return number ? *number != 0 : defaultValue;
 }
 
-bool IsWritableFolder(const QString& folder) {
+void writeFlag(const QString& iniPath, const Key& key, bool value) {
+    write(iniPath, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+bool isWritableFolder(const QString& folder) {
     return !folder.isEmpty() && QFileInfo(folder).isDir() &&
            ::access(QFile::encodeName(folder).constData(), W_OK) == 0;
 }
 
 }  // namespace
 
-void LoadSettings() {
-    const QString& ini = AppSettings.IniPath;
-    AppSettings.QuickProfile = ReadIniValue(ini, kQuickConvert, QStringLiteral("Profile"));
-    AppSettings.GeneralProfile = ReadIniValue(ini, kGeneral, QStringLiteral("Profile"));
-    AppSettings.CPUPriority =
-        LeadingNumber(ReadIniValue(ini, kGeneral, QStringLiteral("CPUPriority"))).value_or(0);
-    AppSettings.OverwriteExist = ReadFlag(kGeneral, QStringLiteral("OverwriteExist"), true);
-    AppSettings.DeleteSource = ReadFlag(kGeneral, QStringLiteral("DeleteSource"), false);
-    AppSettings.AutoStart = ReadFlag(kGeneral, QStringLiteral("AutoStart"), true);
-    AppSettings.SameTargetDir = ReadFlag(kQuickConvert, QStringLiteral("SameTargetDir"), true);
-    AppSettings.TargetDir = ReadIniValue(ini, kQuickConvert, QStringLiteral("TargetDir"));
+AppSettingsRecord readSettings(const QString& iniPath) {
+    AppSettingsRecord settings;
+    settings.iniPath = iniPath;
+    settings.quickProfile = read(iniPath, kQuickProfile);
+    settings.generalProfile = read(iniPath, kGeneralProfile);
+    settings.cpuPriority = leadingNumber(read(iniPath, kCpuPriority)).value_or(0);
+    settings.overwriteExist = readFlag(iniPath, kOverwriteExist, true);
+    settings.deleteSource = readFlag(iniPath, kDeleteSource, false);
+    settings.autoStart = readFlag(iniPath, kAutoStart, true);
+    settings.sameTargetDir = readFlag(iniPath, kSameTargetDir, true);
+    settings.targetDir = read(iniPath, kTargetDir);
+    return settings;
 }
 
-QString SettingsPathFor(const QString& programFolder) {
+void loadSettings() {
+    appSettings = readSettings(appSettings.iniPath);
+}
+
+void saveSettings(const AppSettingsRecord& settings) {
+    const QString& ini = settings.iniPath;
+    write(ini, kGeneralProfile, settings.generalProfile);
+    writeFlag(ini, kDeleteSource, settings.deleteSource);
+    writeFlag(ini, kOverwriteExist, settings.overwriteExist);
+    writeFlag(ini, kAutoStart, settings.autoStart);
+    write(ini, kCpuPriority, QString::number(settings.cpuPriority));
+    write(ini, kQuickProfile, settings.quickProfile);
+    writeFlag(ini, kSameTargetDir, settings.sameTargetDir);
+    write(ini, kTargetDir, settings.targetDir);
+}
+
+void saveDefaultProfile(const QString& iniPath, const QString& profile) {
+    write(iniPath, kGeneralProfile, profile);
+    write(iniPath, kQuickProfile, profile);
+}
+
+QString settingsPathFor(const QString& programFolder) {
     if (!programFolder.isEmpty()) {
         const QString inProgramFolder = QDir(programFolder).filePath(kFileName);
-        if (QFileInfo(inProgramFolder).isFile() || IsWritableFolder(programFolder)) {
+        if (QFileInfo(inProgramFolder).isFile() || isWritableFolder(programFolder)) {
             return inProgramFolder;
         }
     }
@@ -63,11 +111,11 @@ QString SettingsPathFor(const QString& programFolder) {
     return QDir(configHome).filePath(QStringLiteral("Sonawell/") + kFileName);
 }
 
-QString ProgramFolder() {
-    const QString& folder = ProgramFolderOverride();
+QString programFolder() {
+    const QString& folder = programFolderOverride();
     return folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder;
 }
 
-void SetProgramFolder(const QString& folder) {
-    ProgramFolderOverride() = folder;
+void setProgramFolder(const QString& folder) {
+    programFolderOverride() = folder;
 }

@@ -5,29 +5,35 @@
 #include <cstdint>
 
 struct AppSettingsRecord {
-    QString IniPath;
-    QString GeneralProfile;
-    QString QuickProfile;
-    int32_t CPUPriority = 0;
-    bool OverwriteExist = true;
-    bool DeleteSource = false;
-    bool AutoStart = true;
-    bool SameTargetDir = true;
-    QString TargetDir;
+    QString iniPath;
+    QString generalProfile;
+    QString quickProfile;
+    int32_t cpuPriority = 0;
+    bool overwriteExist = true;
+    bool deleteSource = false;
+    bool autoStart = true;
+    bool sameTargetDir = true;
+    QString targetDir;
 };
 
-// The process-wide settings, filled by LoadSettings.
-extern AppSettingsRecord AppSettings;
+// The process-wide settings, filled by loadSettings.
+extern AppSettingsRecord appSettings;
 
-// Reads every key from AppSettings.IniPath into AppSettings (IniPath itself is kept). Numbers
-// and flags are read from their leading digits (LeadingNumber); a value with none, like
-// "yes", counts as absent and gives the key's default. A flag is true for every number but 0.
-void LoadSettings();
+// Every key as the file at iniPath holds it now. Numbers and flags are read from their leading
+// digits (leadingNumber); a value with none, like "yes", counts as absent and gives the key's
+// default. A flag is true for every number but 0.
+AppSettingsRecord readSettings(const QString& iniPath);
+// appSettings read anew from appSettings.iniPath.
+void loadSettings();
+// Writes every key to settings.iniPath: flags as 1 or 0, numbers in decimal.
+void saveSettings(const AppSettingsRecord& settings);
+// The one profile chosen at start-up becomes both the general and the quick-convert default.
+void saveDefaultProfile(const QString& iniPath, const QString& profile);
 
 // "Sonawell.ini" in the program folder when that folder is writable or already holds the file,
 // else under $XDG_CONFIG_HOME/Sonawell/ (default ~/.config).
-QString SettingsPathFor(const QString& programFolder);
+QString settingsPathFor(const QString& programFolder);
 
 // The folder of the running program; tests may point it elsewhere.
-QString ProgramFolder();
-void SetProgramFolder(const QString& folder);
+QString programFolder();
+void setProgramFolder(const QString& folder);

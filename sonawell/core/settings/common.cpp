@@ -2,6 +2,7 @@
 
 #include "common/unique_fd.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -15,15 +16,21 @@
 
 namespace {
 
-bool IsSeparator(QChar c) {
+bool isSeparator(QChar c) {
     return c == QLatin1Char('/') || c == QLatin1Char('\\');
 }
 
-// The size of a regular file, or nothing. O_NONBLOCK keeps a FIFO from hanging the open.
-std::optional<int64_t> RegularFileSize(const QString& path) {
+int64_t roundHalfEven(double value) {
+    return static_cast<int64_t>(std::nearbyint(value));
+}
+
+}  // namespace
+
+std::optional<int64_t> regularFileSize(const QString& path) {
     if (path.isEmpty()) {
         return std::nullopt;
     }
+    // O_NONBLOCK keeps a FIFO from hanging the open.
     const sw::UniqueFd fd(
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) {
@@ -36,18 +43,12 @@ std::optional<int64_t> RegularFileSize(const QString& path) {
     return static_cast<int64_t>(info.st_size);
 }
 
-int64_t RoundHalfEven(double value) {
-    return static_cast<int64_t>(std::nearbyint(value));
-}
-
-}  // namespace
-
-QString TrimAtNull(const QString& text) {
+QString trimAtNull(const QString& text) {
     const qsizetype nul = text.indexOf(QChar(u'\0'));
     return nul < 0 ? text : text.left(nul);
 }
 
-bool IsDirectory(const QString& path) {
+bool isDirectory(const QString& path) {
     if (path.isEmpty()) {
         return false;
     }
@@ -55,7 +56,7 @@ bool IsDirectory(const QString& path) {
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-QString DeriveOutputPath(const QString& sourcePath) {
+QString deriveOutputPath(const QString& sourcePath) {
     const qsizetype dot = sourcePath.lastIndexOf(QLatin1Char('.'));
     if (dot < 0) {
         return QString();
@@ -65,29 +66,29 @@ QString DeriveOutputPath(const QString& sourcePath) {
     return sourcePath.left(dot + 1) + (isWma ? QStringLiteral("wav") : QStringLiteral("wma"));
 }
 
-QString ExtractFileName(const QString& path) {
+QString extractFileName(const QString& path) {
     // The last character is not examined, so "dir/" gives "dir/".
     for (qsizetype i = path.size() - 2; i >= 0; --i) {
-        if (IsSeparator(path.at(i))) {
+        if (isSeparator(path.at(i))) {
             return path.mid(i + 1);
         }
     }
     return path;
 }
 
-QString StripTrailingSeparator(const QString& path) {
-    if (!path.isEmpty() && IsSeparator(path.back())) {
+QString stripTrailingSeparator(const QString& path) {
+    if (!path.isEmpty() && isSeparator(path.back())) {
         return path.left(path.size() - 1);
     }
     return path;
 }
 
-QString GetFileExtension(const QString& path) {
+QString fileExtension(const QString& path) {
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
     return dot < 0 ? QString() : path.mid(dot + 1);
 }
 
-QString MakeTempFile(const QString& prefix) {
+QString makeTempFile(const QString& prefix) {
     QString folder = qEnvironmentVariable("TMPDIR");
     if (folder.isEmpty()) {
         folder = QStringLiteral("/tmp");
@@ -108,8 +109,7 @@ QString MakeTempFile(const QString& prefix) {
     return QFile::decodeName(name);
 }
 
-QString FormatFileSizeMB(const QString& path) {
-    const auto size = RegularFileSize(path);
+QString formatSizeMB(std::optional<int64_t> size) {
     if (!size) {
         return QStringLiteral("-");
     }
@@ -123,11 +123,11 @@ QString FormatFileSizeMB(const QString& path) {
            QString::number(tenths % 10) + QLatin1Char('M');
 }
 
-int64_t GetFileSizeBytes(const QString& path) {
-    return RegularFileSize(path).value_or(0);
+int64_t fileSizeBytes(const QString& path) {
+    return regularFileSize(path).value_or(0);
 }
 
-std::optional<int32_t> LeadingNumber(const QString& text) {
+std::optional<int32_t> leadingNumber(const QString& text) {
     qsizetype i = 0;
     while (i < text.size() && text.at(i).isSpace()) {
         ++i;
@@ -159,17 +159,41 @@ std::optional<int32_t> LeadingNumber(const QString& text) {
     return static_cast<int32_t>(std::min(magnitude, kLimit - 1));
 }
 
-PlacedPoint CenterOnScreenPosition(int screenWidth, int screenHeight, int formWidth,
+PlacedPoint centerOnScreenPosition(int screenWidth, int screenHeight, int formWidth,
                                    int formHeight) {
     // The 0.85 lifts the form a little above the middle; the width is centred exactly.
-    const int64_t top = RoundHalfEven(screenHeight * 0.85) / 2 - RoundHalfEven(formHeight) / 2;
-    const int64_t left = RoundHalfEven(screenWidth) / 2 - RoundHalfEven(formWidth) / 2;
+    const int64_t top = roundHalfEven(screenHeight * 0.85) / 2 - roundHalfEven(formHeight) / 2;
+    const int64_t left = roundHalfEven(screenWidth) / 2 - roundHalfEven(formWidth) / 2;
     return PlacedPoint{static_cast<int>(left), static_cast<int>(top)};
 }
 
-PlacedPoint CenterOnOwnerPosition(int ownerLeft, int ownerTop, int ownerWidth, int ownerHeight,
+PlacedPoint centerOnOwnerPosition(int ownerLeft, int ownerTop, int ownerWidth, int ownerHeight,
                                   int width, int height) {
     const double x = ownerLeft + (static_cast<double>(ownerWidth) - width) / 2.0;
     const double y = ownerTop + (static_cast<double>(ownerHeight) - height) / 2.0;
-    return PlacedPoint{static_cast<int>(RoundHalfEven(x)), static_cast<int>(RoundHalfEven(y))};
+    return PlacedPoint{static_cast<int>(roundHalfEven(x)), static_cast<int>(roundHalfEven(y))};
+}
+
+namespace {
+
+QString normalPath(const QString& path) {
+    QString unified = path;
+    unified.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return QDir::cleanPath(QFileInfo(unified).absoluteFilePath());
+}
+}  // namespace
+
+bool isSameFile(const QString& a, const QString& b) {
+    if (a.isEmpty() || b.isEmpty()) {
+        return false;
+    }
+    const QString left = normalPath(a);
+    const QString right = normalPath(b);
+    struct stat sa {};
+    struct stat sb {};
+    if (::stat(QFile::encodeName(left).constData(), &sa) == 0 &&
+        ::stat(QFile::encodeName(right).constData(), &sb) == 0) {
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    }
+    return left == right;
 }

@@ -30,7 +30,7 @@ struct IniLine {
     QByteArray ending;
 };
 
-IniLine MakeLine(const QString& text, const QByteArray& ending) {
+IniLine makeLine(const QString& text, const QByteArray& ending) {
     return IniLine{text, text.toUtf8(), ending};
 }
 
@@ -41,7 +41,7 @@ struct IniText {
 
 // Calls visit with each line, without its line end, until visit returns false.
 template <typename Visit>
-void ForEachLine(const QByteArray& bytes, Visit visit) {
+void forEachLine(const QByteArray& bytes, Visit visit) {
     qsizetype start = bytes.startsWith(kUtf8Bom) ? kUtf8Bom.size() : 0;
     while (start < bytes.size()) {
         const qsizetype newline = bytes.indexOf('\n', start);
@@ -56,7 +56,7 @@ void ForEachLine(const QByteArray& bytes, Visit visit) {
     }
 }
 
-IniText ParseLines(const QByteArray& bytes) {
+IniText parseLines(const QByteArray& bytes) {
     IniText result;
     qsizetype start = 0;
     if (bytes.startsWith(kUtf8Bom)) {
@@ -84,7 +84,7 @@ IniText ParseLines(const QByteArray& bytes) {
 }
 
 // The section name of a "[name]" line, or nothing for any other line.
-std::optional<QString> SectionName(const QString& line) {
+std::optional<QString> sectionName(const QString& line) {
     const QString trimmed = line.trimmed();
     if (!trimmed.startsWith(QLatin1Char('['))) {
         return std::nullopt;
@@ -99,7 +99,7 @@ struct KeyValue {
     QString value;
 };
 
-std::optional<KeyValue> SplitKeyLine(const QString& line) {
+std::optional<KeyValue> splitKeyLine(const QString& line) {
     const QString trimmed = line.trimmed();
     if (trimmed.startsWith(QLatin1Char(';'))) {
         return std::nullopt;
@@ -123,9 +123,9 @@ bool SameName(const QString& a, const QString& b) {
 }
 
 // Index of the first "[section]" line, or -1.
-qsizetype FindSection(const IniText& ini, const QString& section) {
+qsizetype findSection(const IniText& ini, const QString& section) {
     for (size_t i = 0; i < ini.lines.size(); ++i) {
-        const auto name = SectionName(ini.lines[i].text);
+        const auto name = sectionName(ini.lines[i].text);
         if (name && SameName(*name, section)) {
             return static_cast<qsizetype>(i);
         }
@@ -134,19 +134,19 @@ qsizetype FindSection(const IniText& ini, const QString& section) {
 }
 
 // One past the last line of the section whose header is at sectionLine.
-qsizetype SectionEnd(const IniText& ini, qsizetype sectionLine) {
+qsizetype sectionEnd(const IniText& ini, qsizetype sectionLine) {
     qsizetype i = sectionLine + 1;
-    while (i < static_cast<qsizetype>(ini.lines.size()) && !SectionName(ini.lines[i].text)) {
+    while (i < static_cast<qsizetype>(ini.lines.size()) && !sectionName(ini.lines[i].text)) {
         ++i;
     }
     return i;
 }
 
 // Index of the first line of the section that holds the key, or -1.
-qsizetype FindKey(const IniText& ini, qsizetype sectionLine, const QString& key) {
-    const qsizetype end = SectionEnd(ini, sectionLine);
+qsizetype findKey(const IniText& ini, qsizetype sectionLine, const QString& key) {
+    const qsizetype end = sectionEnd(ini, sectionLine);
     for (qsizetype i = sectionLine + 1; i < end; ++i) {
-        const auto pair = SplitKeyLine(ini.lines[i].text);
+        const auto pair = splitKeyLine(ini.lines[i].text);
         if (pair && SameName(pair->key, key)) {
             return i;
         }
@@ -176,8 +176,8 @@ std::optional<QByteArray> ReadWholeFile(const QString& path) {
 }
 
 // A value must stay on its own line, and the C-string heritage of the file ends it at a NUL.
-QString SingleLineValue(const QString& value) {
-    QString cleaned = TrimAtNull(value);
+QString singleLineValue(const QString& value) {
+    QString cleaned = trimAtNull(value);
     cleaned.replace(QLatin1Char('\r'), QLatin1Char(' '));
     cleaned.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return cleaned;
@@ -186,7 +186,7 @@ QString SingleLineValue(const QString& value) {
 // Writes to a temporary file beside the target and renames it over the target only when
 // every byte reached the disk, so a crash or a full disk leaves the old file whole. (Qt 6.4's
 // QSaveFile renames its temporary file even after a failed write.)
-bool WriteFileAtomically(const QString& path, const QByteArray& bytes) {
+bool writeFileAtomically(const QString& path, const QByteArray& bytes) {
     QString target = path;
     const QFileInfo info(path);
     if (info.isSymLink()) {
@@ -264,7 +264,7 @@ bool IsWritableKey(const QString& key) {
 
 }  // namespace
 
-QString ReadIniValue(const QString& iniPath, const QString& section, const QString& key) {
+QString readIniValue(const QString& iniPath, const QString& section, const QString& key) {
     if (iniPath.isEmpty() || section.isEmpty() || key.isEmpty()) {
         return QString();
     }
@@ -276,9 +276,9 @@ QString ReadIniValue(const QString& iniPath, const QString& section, const QStri
     // so a huge file costs a scan, not a copy per line.
     std::optional<QString> found;
     bool inSection = false;
-    ForEachLine(*bytes, [&](QByteArrayView line) {
+    forEachLine(*bytes, [&](QByteArrayView line) {
         if (line.contains('[')) {
-            if (const auto name = SectionName(QString::fromUtf8(line))) {
+            if (const auto name = sectionName(QString::fromUtf8(line))) {
                 if (inSection) {
                     return false;
                 }
@@ -287,7 +287,7 @@ QString ReadIniValue(const QString& iniPath, const QString& section, const QStri
             }
         }
         if (inSection && line.contains('=')) {
-            const auto pair = SplitKeyLine(QString::fromUtf8(line));
+            const auto pair = splitKeyLine(QString::fromUtf8(line));
             if (pair && SameName(pair->key, key)) {
                 found = pair->value;
                 return false;
@@ -305,10 +305,10 @@ QString ReadIniValue(const QString& iniPath, const QString& section, const QStri
             value.chop(1);
         }
     }
-    return TrimAtNull(value);
+    return trimAtNull(value);
 }
 
-void WriteIniValue(const QString& iniPath, const QString& section, const QString& key,
+void writeIniValue(const QString& iniPath, const QString& section, const QString& key,
                    const QString& value) {
     if (iniPath.isEmpty() || !IsWritableSection(section) || !IsWritableKey(key)) {
         return;
@@ -320,7 +320,7 @@ void WriteIniValue(const QString& iniPath, const QString& section, const QString
         if (!bytes) {
             return;
         }
-        ini = ParseLines(*bytes);
+        ini = parseLines(*bytes);
     } else if (!QDir().mkpath(QFileInfo(iniPath).absolutePath())) {
         return;
     }
@@ -337,25 +337,25 @@ void WriteIniValue(const QString& iniPath, const QString& section, const QString
         if (at > 0 && ini.lines[at - 1].ending.isEmpty()) {
             ini.lines[at - 1].ending = newline;
         }
-        ini.lines.insert(ini.lines.begin() + at, MakeLine(text, newline));
+        ini.lines.insert(ini.lines.begin() + at, makeLine(text, newline));
     };
 
     const QString trimmedKey = key.trimmed();
-    const QString keyLineText = trimmedKey + QLatin1Char('=') + SingleLineValue(value);
-    const qsizetype sectionLine = FindSection(ini, section);
+    const QString keyLineText = trimmedKey + QLatin1Char('=') + singleLineValue(value);
+    const qsizetype sectionLine = findSection(ini, section);
     if (sectionLine < 0) {
         const qsizetype end = static_cast<qsizetype>(ini.lines.size());
         insertLine(end, QLatin1Char('[') + section.trimmed() + QLatin1Char(']'));
         insertLine(end + 1, keyLineText);
-    } else if (const qsizetype keyLine = FindKey(ini, sectionLine, trimmedKey); keyLine >= 0) {
-        ini.lines[keyLine] = MakeLine(keyLineText, ini.lines[keyLine].ending);
+    } else if (const qsizetype keyLine = findKey(ini, sectionLine, trimmedKey); keyLine >= 0) {
+        ini.lines[keyLine] = makeLine(keyLineText, ini.lines[keyLine].ending);
     } else {
         // After the section's last key, so blank lines and comments that lead into the next
         // section stay where they are.
         qsizetype after = sectionLine;
-        const qsizetype end = SectionEnd(ini, sectionLine);
+        const qsizetype end = sectionEnd(ini, sectionLine);
         for (qsizetype i = sectionLine + 1; i < end; ++i) {
-            if (SplitKeyLine(ini.lines[i].text)) {
+            if (splitKeyLine(ini.lines[i].text)) {
                 after = i;
             }
         }
@@ -371,5 +371,5 @@ void WriteIniValue(const QString& iniPath, const QString& section, const QString
         out += line.ending;
     }
 
-    WriteFileAtomically(iniPath, out);
+    writeFileAtomically(iniPath, out);
 }

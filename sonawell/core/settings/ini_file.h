@@ -6,10 +6,10 @@
 // first matching section and key win, values trimmed and unquoted, ";" comments and lines
 // without "=" ignored, CRLF or LF, a byte-order mark skipped. A 255-character buffer: values
 // come back cut to 254 characters and at a NUL. Missing file, section or key: empty text.
-QString ReadIniValue(const QString& iniPath, const QString& section, const QString& key);
+QString readIniValue(const QString& iniPath, const QString& section, const QString& key);
 // Creates the folder, file, section and key as needed; replaces the value in place otherwise.
 // Every other line keeps its bytes and line end. The file is replaced atomically; a failed
 // write changes nothing and is silent. Names holding "=", "]" or line breaks are not written,
 // and line breaks in the value become blanks.
-void WriteIniValue(const QString& iniPath, const QString& section, const QString& key,
+void writeIniValue(const QString& iniPath, const QString& section, const QString& key,
                    const QString& value);

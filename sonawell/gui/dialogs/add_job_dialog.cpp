@@ -1,11 +1,12 @@
 #include "gui/dialogs/add_job_dialog.h"
 
-#include "encoder/encoder.h"
+#include "core/jobs/job.h"
 #include "core/settings/app_settings.h"
 #include "core/settings/common.h"
-#include "core/settings/ini_file.h"
-#include "gui/window_placement.h"
+#include "encoder/encoder.h"
 #include "gui/art_pictures.h"
+#include "gui/dialogs/ok_cancel.h"
+#include "gui/window_placement.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -21,11 +22,9 @@
 
 namespace {
 
-const QString kWmaToWav = QStringLiteral("WMA to WAV");
-
 // "*.[mM][pP]3": a pattern that matches the extension in any letter case, whatever the file
 // dialog's own case rules are.
-QString AnyCasePattern(const QString& extension) {
+QString anyCasePattern(const QString& extension) {
     QString pattern = QStringLiteral("*.");
     for (const QChar c : extension) {
         if (c.isLetter()) {
@@ -38,17 +37,17 @@ QString AnyCasePattern(const QString& extension) {
 }
 
 // "Label (patterns)"; the dialog is told to hide the patterns, so the user sees the label.
-QString Filter(const QString& label, const QStringList& extensions) {
+QString nameFilter(const QString& label, const QStringList& extensions) {
     QStringList patterns;
     for (const QString& extension : extensions) {
-        patterns << AnyCasePattern(extension);
+        patterns << anyCasePattern(extension);
     }
     return label + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
 }
 
-QPushButton* PictureButton(const QString& tip, QWidget* parent) {
+QPushButton* pictureButton(const QString& tip, QWidget* parent) {
     auto* button = new QPushButton(parent);
-    button->setIcon(BrowseIcon());
+    button->setIcon(browseIcon());
     button->setIconSize(QSize(20, 20));
     button->setToolTip(tip);
     button->setFixedSize(32, 28);
@@ -57,33 +56,33 @@ QPushButton* PictureButton(const QString& tip, QWidget* parent) {
 
 }  // namespace
 
-QStringList SourceFileFilters() {
+QStringList sourceFileFilters() {
     const QString mp3 = QStringLiteral("mp3"), mp2 = QStringLiteral("mp2"),
                   wav = QStringLiteral("wav"), wma = QStringLiteral("wma");
-    return {Filter(QStringLiteral("All supported files(*.mp3;*.mp2;*.wav)"), {mp3, mp2, wav}),
-            Filter(QStringLiteral("MPEG audio files (*.mp3;*.mp2)"), {mp3, mp2}),
-            Filter(QStringLiteral("Microsoft Waveform audio files (*.wav)"), {wav}),
-            Filter(QStringLiteral("Windows Media Audio files (*.wma)"), {wma})};
+    return {nameFilter(QStringLiteral("All supported files(*.mp3;*.mp2;*.wav)"), {mp3, mp2, wav}),
+            nameFilter(QStringLiteral("MPEG audio files (*.mp3;*.mp2)"), {mp3, mp2}),
+            nameFilter(QStringLiteral("Microsoft Waveform audio files (*.wav)"), {wav}),
+            nameFilter(QStringLiteral("Windows Media Audio files (*.wma)"), {wma})};
 }
 
-QStringList OutputFileFilters() {
-    return {
-        Filter(QStringLiteral("Windows Media Format Audio Files(*.wma)"), {QStringLiteral("wma")})};
+QStringList outputFileFilters() {
+    return {nameFilter(QStringLiteral("Windows Media Format Audio Files(*.wma)"),
+                       {QStringLiteral("wma")})};
 }
 
-frmAddJob::frmAddJob(const sw::enc::ProfileCollection& profiles, QWidget* parent)
+AddJobDialog::AddJobDialog(const sw::enc::ProfileCollection& profiles, QWidget* parent)
     : QDialog(parent) {
     setWindowTitle(QStringLiteral("Add conversion Job"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
     chooseSources = [this] {
-        const QStringList filters = SourceFileFilters();
+        const QStringList filters = sourceFileFilters();
         return QFileDialog::getOpenFileNames(this, QStringLiteral("Add conversion Job"), QString(),
                                              filters.join(QStringLiteral(";;")), nullptr,
                                              QFileDialog::HideNameFilterDetails);
     };
     chooseOutput = [this] {
-        const QStringList filters = OutputFileFilters();
+        const QStringList filters = outputFileFilters();
         return QFileDialog::getSaveFileName(this, QStringLiteral("Output File"),
                                             txtOutputPathName->text(), filters.first(), nullptr,
                                             QFileDialog::HideNameFilterDetails);
@@ -94,14 +93,14 @@ frmAddJob::frmAddJob(const sw::enc::ProfileCollection& profiles, QWidget* parent
     lstSourcePathName->setObjectName(QStringLiteral("lstSourcePathName"));
     lstSourcePathName->setSelectionMode(QAbstractItemView::SingleSelection);
     lblSource->setBuddy(lstSourcePathName);
-    cmdBrowseSource = PictureButton(QStringLiteral("Choose source files"), this);
+    cmdBrowseSource = pictureButton(QStringLiteral("Choose source files"), this);
     cmdBrowseSource->setObjectName(QStringLiteral("cmdBrowseSource"));
 
     lblOutput = new QLabel(QStringLiteral("Output File"), this);
     txtOutputPathName = new QLineEdit(this);
     txtOutputPathName->setObjectName(QStringLiteral("txtOutputPathName"));
     lblOutput->setBuddy(txtOutputPathName);
-    cmdBrowseOutput = PictureButton(QStringLiteral("Choose the output file"), this);
+    cmdBrowseOutput = pictureButton(QStringLiteral("Choose the output file"), this);
     cmdBrowseOutput->setObjectName(QStringLiteral("cmdBrowseOutput"));
 
     lblFormat = new QLabel(QStringLiteral("Output Format"), this);
@@ -109,13 +108,11 @@ frmAddJob::frmAddJob(const sw::enc::ProfileCollection& profiles, QWidget* parent
     comboFormats->setObjectName(QStringLiteral("comboFormats"));
     lblFormat->setBuddy(comboFormats);
     comboFormats->addItems(profiles.audioProfileNames());
-    comboFormats->addItem(kWmaToWav);
+    comboFormats->addItem(kWaveProfile);
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    const OkCancel okCancel = makeOkCancel(this);
+    cmdOK = okCancel.ok;
+    cmdCancel = okCancel.cancel;
 
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(8);
@@ -140,112 +137,110 @@ frmAddJob::frmAddJob(const sw::enc::ProfileCollection& profiles, QWidget* parent
     layout->addSpacing(8);
     layout->addLayout(buttons);
 
-    connect(cmdBrowseSource, &QPushButton::clicked, this, &frmAddJob::cmdBrowseSource_Click);
-    connect(cmdBrowseOutput, &QPushButton::clicked, this, &frmAddJob::cmdBrowseOutput_Click);
-    connect(lstSourcePathName, &QListWidget::currentRowChanged, this,
-            &frmAddJob::lstSourcePathName_Click);
+    connect(cmdBrowseSource, &QPushButton::clicked, this, &AddJobDialog::browseSources);
+    connect(cmdBrowseOutput, &QPushButton::clicked, this, &AddJobDialog::browseOutput);
+    connect(lstSourcePathName, &QListWidget::currentRowChanged, this, &AddJobDialog::showEntry);
     // A format picked with the wheel or the keyboard counts at once, even if the box never
     // had the focus to lose.
-    connect(comboFormats, &QComboBox::activated, this, [this] { SaveCurrentItem(); });
-    connect(cmdOK, &QPushButton::clicked, this, &frmAddJob::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(comboFormats, &QComboBox::activated, this, [this] { saveCurrentEntry(); });
+    connect(cmdOK, &QPushButton::clicked, this, &AddJobDialog::acceptIfValid);
     txtOutputPathName->installEventFilter(this);
     comboFormats->installEventFilter(this);
 
     // Loading: one empty entry per list until sources are chosen.
-    strNewJobSources = QStringList{QString()};
-    strNewJobOutputs = QStringList{QString()};
-    strNewJobFormats = QStringList{QString()};
-    strDefaultProfile =
-        ReadIniValue(AppSettings.IniPath, QStringLiteral("General"), QStringLiteral("Profile"));
-    showFormat(strDefaultProfile);
+    sources = QStringList{QString()};
+    outputs = QStringList{QString()};
+    formats = QStringList{QString()};
+    // As the file holds it now: another instance may have changed it since this one started.
+    defaultProfile_ = readSettings(appSettings.iniPath).generalProfile;
+    showFormat(defaultProfile_);
 
     resize(520, 330);
-    CenterWindowOnOwner(this, parent);
-    bOKPressed = false;
+    centerOnOwner(this, parent);
+    okPressed = false;
 }
 
-bool frmAddJob::eventFilter(QObject* watched, QEvent* event) {
+bool AddJobDialog::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut &&
         (watched == txtOutputPathName || watched == comboFormats)) {
-        SaveCurrentItem();
+        saveCurrentEntry();
     }
     return QDialog::eventFilter(watched, event);
 }
 
-void frmAddJob::SaveCurrentItem() {
+void AddJobDialog::saveCurrentEntry() {
     const int row = lstSourcePathName->currentRow();
     // Before any source is chosen there is no entry to store into.
-    if (row < 0 || row >= strNewJobOutputs.size() || row >= strNewJobFormats.size()) {
+    if (row < 0 || row >= outputs.size() || row >= formats.size()) {
         return;
     }
-    strNewJobOutputs[row] = txtOutputPathName->text();
+    outputs[row] = txtOutputPathName->text();
     // A format the list doesn't hold shows as no selection; it is kept until the user picks
     // one, rather than being replaced by empty text.
     if (comboFormats->currentIndex() >= 0) {
-        strNewJobFormats[row] = comboFormats->currentText();
+        formats[row] = comboFormats->currentText();
     }
 }
 
-void frmAddJob::showFormat(const QString& format) {
+void AddJobDialog::showFormat(const QString& format) {
     comboFormats->setCurrentIndex(format.isEmpty() ? -1 : comboFormats->findText(format));
 }
 
-void frmAddJob::cmdBrowseSource_Click() {
+void AddJobDialog::browseSources() {
     const QStringList chosen = chooseSources ? chooseSources() : QStringList();
     if (chosen.isEmpty()) {
         return;
     }
-    QStringList outputs, formats;
+    QStringList newOutputs, newFormats;
     for (const QString& source : chosen) {
-        const QString output = DeriveOutputPath(source);
-        outputs << output;
-        formats << (GetFileExtension(output).compare(QStringLiteral("wav"), Qt::CaseInsensitive) ==
-                            0
-                        ? kWmaToWav
-                        : strDefaultProfile);
+        const QString output = deriveOutputPath(source);
+        newOutputs << output;
+        newFormats << (fileExtension(output).compare(QStringLiteral("wav"), Qt::CaseInsensitive) ==
+                               0
+                           ? kWaveProfile
+                           : defaultProfile_);
     }
     {
         // The old lines go without storing the boxes into entries that are being replaced.
         const QSignalBlocker block(lstSourcePathName);
         lstSourcePathName->clear();
     }
-    strNewJobSources = chosen;
-    strNewJobOutputs = outputs;
-    strNewJobFormats = formats;
+    sources = chosen;
+    outputs = newOutputs;
+    formats = newFormats;
     lstSourcePathName->addItems(chosen);
     lstSourcePathName->setCurrentRow(0);
-    lstSourcePathName_Click(0);
+    showEntry(0);
 }
 
-void frmAddJob::cmdBrowseOutput_Click() {
+void AddJobDialog::browseOutput() {
     const QString chosen = chooseOutput ? chooseOutput() : QString();
     if (!chosen.isEmpty()) {
         txtOutputPathName->setText(chosen);
     }
 }
 
-void frmAddJob::lstSourcePathName_Click(int row) {
-    if (row < 0 || row >= strNewJobOutputs.size()) {
+void AddJobDialog::showEntry(int row) {
+    if (row < 0 || row >= outputs.size()) {
         return;
     }
-    txtOutputPathName->setText(strNewJobOutputs.at(row));
-    showFormat(strNewJobFormats.at(row));
+    txtOutputPathName->setText(outputs.at(row));
+    showFormat(formats.at(row));
 }
 
-void frmAddJob::cmdOK_Click() {
+void AddJobDialog::acceptIfValid() {
     if (lstSourcePathName->count() == 0) {
         QMessageBox::warning(this, QStringLiteral("Sonawell"),
                              QStringLiteral("Invalid Source File Name"));
         return;
     }
-    SaveCurrentItem();
-    bOKPressed = true;
+    saveCurrentEntry();
+    okPressed = true;
     accept();
 }
 
 // Placed again once the window exists: only then does its frame count in the arithmetic.
-void frmAddJob::showEvent(QShowEvent* event) {
+void AddJobDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    CenterWindowOnOwner(this, parentWidget());
+    centerOnOwner(this, parentWidget());
 }

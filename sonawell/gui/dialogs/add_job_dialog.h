@@ -17,21 +17,21 @@ class ProfileCollection;
 
 // File-dialog filters of the source and output browse buttons, in Qt's filter form. Each
 // entry shows its pattern as the user knows it and matches letters in either case.
-QStringList SourceFileFilters();
-QStringList OutputFileFilters();
+QStringList sourceFileFilters();
+QStringList outputFileFilters();
 
 // "Add conversion Job": the user picks source files; each gets a proposed output path and
 // format that can be changed line by line. On OK the three result lists run in parallel,
 // entry i belonging to line i of lstSourcePathName.
-class frmAddJob : public QDialog {
+class AddJobDialog : public QDialog {
     Q_OBJECT
 public:
-    frmAddJob(const sw::enc::ProfileCollection& profiles, QWidget* parent);
+    AddJobDialog(const sw::enc::ProfileCollection& profiles, QWidget* parent);
 
-    bool bOKPressed = false;
-    QStringList strNewJobSources;
-    QStringList strNewJobOutputs;
-    QStringList strNewJobFormats;
+    bool okPressed = false;
+    QStringList sources;
+    QStringList outputs;
+    QStringList formats;
 
     // The two file dialogs; replaceable so that callers and tests can answer them.
     // chooseSources returns full paths in the order chosen (empty: cancelled), chooseOutput
@@ -40,7 +40,7 @@ public:
     std::function<QString()> chooseOutput;
 
     // Stores the output box and the format box into the entry of the selected line.
-    void SaveCurrentItem();
+    void saveCurrentEntry();
 
     QLabel* lblSource = nullptr;
     QListWidget* lstSourcePathName = nullptr;
@@ -58,11 +58,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void cmdBrowseSource_Click();
-    void cmdBrowseOutput_Click();
-    void lstSourcePathName_Click(int row);
-    void cmdOK_Click();
+    void browseSources();
+    void browseOutput();
+    void showEntry(int row);
+    void acceptIfValid();
     void showFormat(const QString& format);
 
-    QString strDefaultProfile;
+    QString defaultProfile_;
 };

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFileDialog>
 
-QString BrowseForFolder(QWidget* owner, const QString& startFolder, const QString& title) {
+QString chooseFolder(QWidget* owner, const QString& startFolder, const QString& title) {
     const QString start = startFolder.isEmpty() ? QDir::homePath() : startFolder;
     const QString chosen = QFileDialog::getExistingDirectory(owner, title, start);
     if (chosen.isEmpty()) {

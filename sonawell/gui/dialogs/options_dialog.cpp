@@ -1,12 +1,12 @@
 #include "gui/dialogs/options_dialog.h"
 
-#include "encoder/encoder.h"
 #include "core/settings/app_settings.h"
 #include "core/settings/common.h"
-#include "gui/dialogs/folder_browser.h"
-#include "core/settings/ini_file.h"
-#include "gui/window_placement.h"
+#include "encoder/encoder.h"
 #include "gui/art_pictures.h"
+#include "gui/dialogs/folder_browser.h"
+#include "gui/dialogs/ok_cancel.h"
+#include "gui/window_placement.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -25,48 +25,42 @@
 
 namespace {
 
-QString Flag(const QCheckBox* box) {
-    return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
-}
-
-void SelectName(QComboBox* combo, const QString& name) {
+void selectName(QComboBox* combo, const QString& name) {
     combo->setCurrentIndex(name.isEmpty() ? -1 : combo->findText(name));
 }
 
 // Without its trailing separator, except the root: "/" stripped would be no folder at all.
-QString StoredFolder(const QString& folder) {
-    const QString stripped = StripTrailingSeparator(folder);
+QString storedFolder(const QString& folder) {
+    const QString stripped = stripTrailingSeparator(folder);
     return stripped.isEmpty() ? folder : stripped;
 }
 
-void ShowInvalidFolder(QWidget* parent) {
+void showInvalidFolder(QWidget* parent) {
     QMessageBox::warning(parent, QStringLiteral("Sonawell"),
                          QStringLiteral("Invalid target directory"));
 }
 
 }  // namespace
 
-frmOptions::frmOptions(const sw::enc::ProfileCollection& profiles, QWidget* parent)
-    : QDialog(parent), browseForFolder(&BrowseForFolder) {
+OptionsDialog::OptionsDialog(const sw::enc::ProfileCollection& profiles, QWidget* parent)
+    : QDialog(parent), browseForFolder(&chooseFolder) {
     setWindowTitle(QStringLiteral("Sonawell Options"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
-    TabStrip1 = new QTabBar(this);
-    TabStrip1->setObjectName(QStringLiteral("TabStrip1"));
-    TabStrip1->addTab(QStringLiteral("General"));
-    TabStrip1->addTab(QStringLiteral("Quick Convert"));
-    TabStrip1->setExpanding(false);
-    TabStrip1->setDrawBase(false);
+    tabStrip = new QTabBar(this);
+    tabStrip->setObjectName(QStringLiteral("TabStrip1"));
+    tabStrip->addTab(QStringLiteral("General"));
+    tabStrip->addTab(QStringLiteral("Quick Convert"));
+    tabStrip->setExpanding(false);
+    tabStrip->setDrawBase(false);
     pages = new QStackedWidget(this);
     pages->setFrameShape(QFrame::StyledPanel);
     buildGeneralPage();
     buildQuickPage();
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    const OkCancel okCancel = makeOkCancel(this);
+    cmdOK = okCancel.ok;
+    cmdCancel = okCancel.cancel;
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(8);
     buttons->addStretch();
@@ -76,48 +70,46 @@ frmOptions::frmOptions(const sw::enc::ProfileCollection& profiles, QWidget* pare
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 12, 12, 12);
     layout->setSpacing(0);
-    layout->addWidget(TabStrip1);
+    layout->addWidget(tabStrip);
     layout->addWidget(pages);
     layout->addSpacing(12);
     layout->addLayout(buttons);
 
-    // Loading, from AppSettings (not from the file).
-    nCurrentStrip = 0;
+    // Loading, from appSettings (not from the file).
+    currentTab_ = 0;
     pages->setCurrentIndex(0);
     const QStringList names = profiles.audioProfileNames();
     comboQuickFormat->addItems(names);
     comboGeneralFormat->addItems(names);
-    SelectName(comboQuickFormat, AppSettings.QuickProfile);
-    SelectName(comboGeneralFormat, AppSettings.GeneralProfile);
+    selectName(comboQuickFormat, appSettings.quickProfile);
+    selectName(comboGeneralFormat, appSettings.generalProfile);
     // A level outside 0..2 shows no button chosen and is stored back unchanged.
-    nSelectedPriority = AppSettings.CPUPriority;
-    if (nSelectedPriority >= 0 && nSelectedPriority < 3) {
-        optCPUPriority[nSelectedPriority]->setChecked(true);
+    selectedPriority_ = appSettings.cpuPriority;
+    if (selectedPriority_ >= 0 && selectedPriority_ < 3) {
+        optCPUPriority[selectedPriority_]->setChecked(true);
     }
-    chkOverwriteExist->setChecked(AppSettings.OverwriteExist);
-    chkDeleteSource->setChecked(AppSettings.DeleteSource);
-    chkAutoStart->setChecked(AppSettings.AutoStart);
-    chkQuickSameDirectory->setChecked(AppSettings.SameTargetDir);
-    chkQuickSameDirectory_Click();
-    txtQuickFolder->setText(AppSettings.TargetDir);
+    chkOverwriteExist->setChecked(appSettings.overwriteExist);
+    chkDeleteSource->setChecked(appSettings.deleteSource);
+    chkAutoStart->setChecked(appSettings.autoStart);
+    chkQuickSameDirectory->setChecked(appSettings.sameTargetDir);
+    updateFolderState();
+    txtQuickFolder->setText(appSettings.targetDir);
 
-    connect(TabStrip1, &QTabBar::currentChanged, this, &frmOptions::TabStrip1_Click);
-    connect(chkQuickSameDirectory, &QCheckBox::toggled, this,
-            &frmOptions::chkQuickSameDirectory_Click);
-    connect(cmdQuickFolder, &QPushButton::clicked, this, &frmOptions::cmdQuickFolder_Click);
-    connect(priorityGroup, &QButtonGroup::idClicked, this,
-            [this](int id) { nSelectedPriority = id; });
-    connect(cmdOK, &QPushButton::clicked, this, &frmOptions::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(tabStrip, &QTabBar::currentChanged, this, &OptionsDialog::switchTab);
+    connect(chkQuickSameDirectory, &QCheckBox::toggled, this, &OptionsDialog::updateFolderState);
+    connect(cmdQuickFolder, &QPushButton::clicked, this, &OptionsDialog::browseTargetFolder);
+    connect(priorityButtons_, &QButtonGroup::idClicked, this,
+            [this](int id) { selectedPriority_ = id; });
+    connect(cmdOK, &QPushButton::clicked, this, &OptionsDialog::acceptIfValid);
 
     adjustSize();
     setFixedSize(size());
-    CenterWindowOnOwner(this, parent);
+    centerOnOwner(this, parent);
 }
 
-void frmOptions::buildGeneralPage() {
+void OptionsDialog::buildGeneralPage() {
     auto* page = new QWidget;
-    frmTabs[0] = page;
+    tabPages[0] = page;
     lblGeneralFormat = new QLabel(QStringLiteral("Output Format"), page);
     comboGeneralFormat = new QComboBox(page);
     comboGeneralFormat->setObjectName(QStringLiteral("comboGeneralFormat"));
@@ -133,14 +125,14 @@ void frmOptions::buildGeneralPage() {
     chkAutoStart->setObjectName(QStringLiteral("chkAutoStart"));
 
     fraCPUPriority = new QGroupBox(QStringLiteral("CPU Priority"), page);
-    priorityGroup = new QButtonGroup(this);
+    priorityButtons_ = new QButtonGroup(this);
     auto* priorities = new QHBoxLayout(fraCPUPriority);
     const QString texts[3] = {QStringLiteral("Low priority"), QStringLiteral("Normal priority"),
                               QStringLiteral("High priority")};
     for (int i = 0; i < 3; ++i) {
         optCPUPriority[i] = new QRadioButton(texts[i], fraCPUPriority);
         optCPUPriority[i]->setObjectName(QStringLiteral("optCPUPriority%1").arg(i));
-        priorityGroup->addButton(optCPUPriority[i], i);
+        priorityButtons_->addButton(optCPUPriority[i], i);
         priorities->addWidget(optCPUPriority[i]);
     }
     priorities->addStretch();
@@ -160,9 +152,9 @@ void frmOptions::buildGeneralPage() {
     pages->addWidget(page);
 }
 
-void frmOptions::buildQuickPage() {
+void OptionsDialog::buildQuickPage() {
     auto* page = new QWidget;
-    frmTabs[1] = page;
+    tabPages[1] = page;
     chkQuickSameDirectory = new QCheckBox(
         QStringLiteral("Save the output to the same directory where the source file is"), page);
     chkQuickSameDirectory->setObjectName(QStringLiteral("chkQuickSameDirectory"));
@@ -172,7 +164,7 @@ void frmOptions::buildQuickPage() {
     lblQuickFolder->setBuddy(txtQuickFolder);
     cmdQuickFolder = new QPushButton(page);
     cmdQuickFolder->setObjectName(QStringLiteral("cmdQuickFolder"));
-    cmdQuickFolder->setIcon(BrowseIcon());
+    cmdQuickFolder->setIcon(browseIcon());
     cmdQuickFolder->setIconSize(QSize(20, 20));
     cmdQuickFolder->setFixedSize(32, 28);
     cmdQuickFolder->setToolTip(QStringLiteral("Set the target folder for quick convert"));
@@ -198,12 +190,12 @@ void frmOptions::buildQuickPage() {
     pages->addWidget(page);
 }
 
-bool frmOptions::ValidateCurrentStrip() const {
-    return nCurrentStrip != 1 || chkQuickSameDirectory->isChecked() ||
-           IsDirectory(txtQuickFolder->text());
+bool OptionsDialog::currentTabIsValid() const {
+    return currentTab_ != 1 || chkQuickSameDirectory->isChecked() ||
+           isDirectory(txtQuickFolder->text());
 }
 
-void frmOptions::chkQuickSameDirectory_Click() {
+void OptionsDialog::updateFolderState() {
     const bool same = chkQuickSameDirectory->isChecked();
     cmdQuickFolder->setEnabled(!same);
     txtQuickFolder->setEnabled(!same);
@@ -214,7 +206,7 @@ void frmOptions::chkQuickSameDirectory_Click() {
     txtQuickFolder->setPalette(colours);
 }
 
-void frmOptions::cmdQuickFolder_Click() {
+void OptionsDialog::browseTargetFolder() {
     if (!browseForFolder) {
         return;
     }
@@ -225,42 +217,43 @@ void frmOptions::cmdQuickFolder_Click() {
     }
 }
 
-void frmOptions::TabStrip1_Click(int index) {
-    if (index == nCurrentStrip) {
+void OptionsDialog::switchTab(int index) {
+    if (index == currentTab_) {
         return;
     }
-    if (!ValidateCurrentStrip()) {
+    if (!currentTabIsValid()) {
         // The tab bar has already moved; put it back before telling the user.
-        const QSignalBlocker block(TabStrip1);
-        TabStrip1->setCurrentIndex(nCurrentStrip);
-        ShowInvalidFolder(this);
+        const QSignalBlocker block(tabStrip);
+        tabStrip->setCurrentIndex(currentTab_);
+        showInvalidFolder(this);
         return;
     }
     pages->setCurrentIndex(index);
-    nCurrentStrip = index;
+    currentTab_ = index;
 }
 
-void frmOptions::cmdOK_Click() {
-    if (!ValidateCurrentStrip()) {
-        ShowInvalidFolder(this);
+void OptionsDialog::acceptIfValid() {
+    if (!currentTabIsValid()) {
+        showInvalidFolder(this);
         return;
     }
-    const QString& ini = AppSettings.IniPath;
-    const QString general = QStringLiteral("General"), quick = QStringLiteral("Quick Convert");
-    WriteIniValue(ini, general, QStringLiteral("Profile"), comboGeneralFormat->currentText());
-    WriteIniValue(ini, general, QStringLiteral("DeleteSource"), Flag(chkDeleteSource));
-    WriteIniValue(ini, general, QStringLiteral("OverwriteExist"), Flag(chkOverwriteExist));
-    WriteIniValue(ini, general, QStringLiteral("AutoStart"), Flag(chkAutoStart));
-    WriteIniValue(ini, general, QStringLiteral("CPUPriority"), QString::number(nSelectedPriority));
-    WriteIniValue(ini, quick, QStringLiteral("Profile"), comboQuickFormat->currentText());
-    WriteIniValue(ini, quick, QStringLiteral("SameTargetDir"), Flag(chkQuickSameDirectory));
-    WriteIniValue(ini, quick, QStringLiteral("TargetDir"), StoredFolder(txtQuickFolder->text()));
-    LoadSettings();
+    AppSettingsRecord chosen;
+    chosen.iniPath = appSettings.iniPath;
+    chosen.generalProfile = comboGeneralFormat->currentText();
+    chosen.deleteSource = chkDeleteSource->isChecked();
+    chosen.overwriteExist = chkOverwriteExist->isChecked();
+    chosen.autoStart = chkAutoStart->isChecked();
+    chosen.cpuPriority = selectedPriority_;
+    chosen.quickProfile = comboQuickFormat->currentText();
+    chosen.sameTargetDir = chkQuickSameDirectory->isChecked();
+    chosen.targetDir = storedFolder(txtQuickFolder->text());
+    saveSettings(chosen);
+    loadSettings();
     accept();
 }
 
 // Placed again once the window exists: only then does its frame count in the arithmetic.
-void frmOptions::showEvent(QShowEvent* event) {
+void OptionsDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    CenterWindowOnOwner(this, parentWidget());
+    centerOnOwner(this, parentWidget());
 }

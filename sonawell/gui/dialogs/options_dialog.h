@@ -20,11 +20,11 @@ class ProfileCollection;
 }
 
 // "Sonawell Options": the general and quick-convert settings on two pages. OK writes every
-// setting and reloads AppSettings; Cancel writes nothing.
-class frmOptions : public QDialog {
+// setting and reloads appSettings; Cancel writes nothing.
+class OptionsDialog : public QDialog {
     Q_OBJECT
 public:
-    frmOptions(const sw::enc::ProfileCollection& profiles, QWidget* parent);
+    OptionsDialog(const sw::enc::ProfileCollection& profiles, QWidget* parent);
 
     // The folder browser behind cmdQuickFolder; replaceable so that tests can answer it.
     std::function<QString(QWidget* owner, const QString& startFolder, const QString& title)>
@@ -32,11 +32,11 @@ public:
 
     // False only on the "Quick Convert" page with an unusable target folder while the outputs
     // are not to go beside their sources.
-    bool ValidateCurrentStrip() const;
+    bool currentTabIsValid() const;
 
-    QTabBar* TabStrip1 = nullptr;
+    QTabBar* tabStrip = nullptr;
     QStackedWidget* pages = nullptr;
-    QWidget* frmTabs[2] = {nullptr, nullptr};
+    QWidget* tabPages[2] = {nullptr, nullptr};
 
     QLabel* lblGeneralFormat = nullptr;
     QComboBox* comboGeneralFormat = nullptr;
@@ -62,12 +62,12 @@ protected:
 private:
     void buildGeneralPage();
     void buildQuickPage();
-    void chkQuickSameDirectory_Click();
-    void cmdQuickFolder_Click();
-    void TabStrip1_Click(int index);
-    void cmdOK_Click();
+    void updateFolderState();
+    void browseTargetFolder();
+    void switchTab(int index);
+    void acceptIfValid();
 
-    int nCurrentStrip = 0;
-    int nSelectedPriority = 0;
-    QButtonGroup* priorityGroup = nullptr;
+    int currentTab_ = 0;
+    int selectedPriority_ = 0;
+    QButtonGroup* priorityButtons_ = nullptr;
 };

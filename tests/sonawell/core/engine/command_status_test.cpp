@@ -41,7 +41,7 @@ const Case kCases[] = {
 TEST(CommandStatus, EveryQueueStateGivesItsCommands) {
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
-        const CommandStatus status = ComputeCommandStatus(c.queue);
+        const CommandStatus status = computeCommandStatus(c.queue);
         EXPECT_EQ(status.start, c.start);
         EXPECT_EQ(status.stop, c.stop);
         EXPECT_EQ(status.del, c.del);

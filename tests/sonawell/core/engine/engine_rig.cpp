@@ -68,16 +68,13 @@ AsfReadBack ReadAsf(const QString& path) {
 
 DriverTest::DriverTest()
     : dir_(WorkRoot() + QStringLiteral("/case-XXXXXX")),
-      savedSettings_(AppSettings),
-      driver_(encoder_, jobs_, prompt_),
-      page_(encoder_) {
-    driver_.setPercentWindowRoot(&page_);
+      driver_(encoder_, jobs_, prompt_, settings_) {
     // Connected after the driver, so these run once it has handled the notification.
     QObject::connect(&encoder_, &sw::enc::Encoder::stateChanged, &driver_, [this](int32_t state) {
         StateSeen seen;
         seen.state = state;
-        seen.currentJob = driver_.nCurrentJob();
-        seen.converting = driver_.bConverting();
+        seen.currentJob = driver_.currentJob();
+        seen.converting = driver_.isConverting();
         auto& groups = encoder_.sourceGroups();
         seen.groups = groups.count();
         if (groups.count() > 0) {
@@ -91,24 +88,18 @@ DriverTest::DriverTest()
             onState_(state);
         }
     });
-    QObject::connect(
-        &jobs_.model(), &QStandardItemModel::itemChanged, &driver_, [this](QStandardItem* item) {
-            const int row = item->row() + 1;
-            if (item->column() == JobList::kStatus) {
-                QStringList& history = statusHistory_[row];
-                if (history.isEmpty() || history.last() != item->text()) {
-                    history << item->text();
-                }
-            } else if (item->column() == JobList::kSource) {
-                const int icon = jobs_.smallIcon(row);
-                const bool started =
-                    icon == JobList::kIconConverting && icons_[row] != JobList::kIconConverting;
-                icons_[row] = icon;
-                if (started && onJobStarted_) {
-                    onJobStarted_(row);
-                }
-            }
-        });
+    QObject::connect(&jobs_, &JobStore::changed, &driver_, [this](int row) {
+        QStringList& history = statusHistory_[row];
+        if (history.isEmpty() || history.last() != Status(row)) {
+            history << Status(row);
+        }
+        const bool running = ShowsRunning(row);
+        const bool started = running && !running_[row];
+        running_[row] = running;
+        if (started && onJobStarted_) {
+            onJobStarted_(row);
+        }
+    });
     QObject::connect(&driver_, &ConversionDriver::commandStatusChanged, &driver_,
                      [this] { ++commandRefreshes_; });
 }
@@ -116,13 +107,12 @@ DriverTest::DriverTest()
 DriverTest::~DriverTest() {
     // A run still going (a failed test) is stopped and awaited before the encoder goes.
     if (encoder_.runState() != sw::enc::RunState::Stopped || driver_.isBusy()) {
-        driver_.Stop();
+        driver_.stop();
         if (!QTest::qWaitFor([this] { return encoder_.runState() == sw::enc::RunState::Stopped; },
                              30000)) {
             ADD_FAILURE() << "the encoder did not end its run";
         }
     }
-    AppSettings = savedSettings_;
 }
 
 QString DriverTest::path(const QString& name) const {
@@ -146,10 +136,10 @@ QString DriverTest::Wav(const QString& name, double seconds, int sampleRate, int
 }
 
 void DriverTest::AddJob(const QString& source, const QString& output, const QString& format) {
-    jobs_.AddNewJob(source, output, format);
+    jobs_.add(source, output, format);
     const int row = jobs_.count();
     statusHistory_[row] = QStringList{Status(row)};
-    icons_[row] = jobs_.smallIcon(row);
+    running_[row] = ShowsRunning(row);
 }
 
 QString DriverTest::Wma(const QString& name, double seconds, const QString& bitRate) {
@@ -181,10 +171,10 @@ QString DriverTest::Mp2(const QString& name, double seconds) {
 void DriverTest::ExpectCompleted(int row) {
     SCOPED_TRACE(row);
     EXPECT_EQ(Status(row), QStringLiteral("100%"));
-    const QString output = jobs_.GetOutputFileName(row);
-    EXPECT_GT(GetFileSizeBytes(output), 0);
-    EXPECT_EQ(jobs_.text(row, JobList::kTargetSize), FormatFileSizeMB(output));
-    EXPECT_EQ(jobs_.smallIcon(row), JobList::kIconWaiting);
+    EXPECT_EQ(jobs_.at(row).state, JobState::Done);
+    const QString output = jobs_.at(row).output;
+    EXPECT_GT(fileSizeBytes(output), 0);
+    EXPECT_EQ(formatSizeMB(jobs_.at(row).outputSize), formatSizeMB(regularFileSize(output)));
 }
 
 void DriverTest::ExpectLength(const QString& output, double seconds,
@@ -203,15 +193,10 @@ void DriverTest::ExpectSameLength(const QString& source, const QString& output,
     ExpectLength(output, *sourceLength, codecAndFormat);
 }
 
-QString DriverTest::ToolTip(int row) {
-    const QStandardItem* item = jobs_.model().item(row - 1, JobList::kStatus);
-    return item ? item->toolTip() : QString();
-}
-
 bool DriverTest::WaitUntilIdle(int timeoutMs) {
     return QTest::qWaitFor(
         [this] {
-            return !driver_.bConverting() && !driver_.isBusy() &&
+            return !driver_.isConverting() && !driver_.isBusy() &&
                    encoder_.runState() == sw::enc::RunState::Stopped;
         },
         timeoutMs);

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "encoder/encoder.h"
-#include "encoder/monitor_page.h"
 #include "core/engine/conversion_driver.h"
-#include "core/engine/job_list.h"
-#include "sonawell/recording_prompt.h"
+#include "core/jobs/job_store.h"
 #include "core/settings/app_settings.h"
+#include "encoder/encoder.h"
+#include "sonawell/recording_prompt.h"
 #include "support/audio_fixtures.h"
 #include "support/file_fixtures.h"
 
+#include <QSignalSpy>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -66,17 +66,28 @@ protected:
     QString Mp2(const QString& name, double seconds = 1.5);
 
     void AddJob(const QString& source, const QString& output, const QString& format = kCdProfile);
-    QString Status(int row) const { return jobs_.text(row, JobList::kStatus); }
-    // The row ended "100%" with the done icon, and its output exists, is not empty and is what
-    // its "Size" shows.
+    QString Status(int row) const { return statusText(jobs_.at(row)); }
+    QString ToolTip(int row) const { return statusToolTip(jobs_.at(row)); }
+    // Whether the list shows the row with the converting picture.
+    bool ShowsRunning(int row) const {
+        const JobState state = jobs_.at(row).state;
+        return state == JobState::Converting || state == JobState::Stopped;
+    }
+    // The row ended "100%" and done, and its output exists, is not empty and is what its "Size"
+    // shows.
     void ExpectCompleted(int row);
     // `output` is `codecAndFormat` to ffprobe and `seconds` long, within a tenth of a second.
     void ExpectLength(const QString& output, double seconds, const QString& codecAndFormat);
     void ExpectSameLength(const QString& source, const QString& output,
                           const QString& codecAndFormat);
-    QString ToolTip(int row);
     // Every distinct text "Status" of the row showed, in order.
     const QStringList& StatusHistory(int row) { return statusHistory_[row]; }
+    // Nothing in the list changes for longer than the driver's 500 ms status refresh: the
+    // queue has come to rest and no stale progress overwrites a row.
+    bool ListStaysStill() {
+        QSignalSpy changed(&jobs_, &JobStore::changed);
+        return !changed.wait(700);
+    }
     // Waits until no run is under way or ending.
     bool WaitUntilIdle(int timeoutMs = 60000);
     // Waits for the next notification of `state`.
@@ -84,7 +95,7 @@ protected:
 
     struct StateSeen {
         int state = 0;
-        int currentJob = 0;  // nCurrentJob once the driver has handled the notification
+        int currentJob = 0;  // currentJob() once the driver has handled the notification
         bool converting = false;
         int groups = 0;
         QString groupName;
@@ -92,16 +103,16 @@ protected:
     };
 
     QTemporaryDir dir_;
-    AppSettingsRecord savedSettings_;
+    // What the driver is given; a test changes it before it starts the queue.
+    AppSettingsRecord settings_;
     sw::enc::Encoder encoder_;
-    JobList jobs_;
+    JobStore jobs_;
     RecordingPrompt prompt_;
     ConversionDriver driver_;
-    sw::enc::MonitorPage page_;
     std::vector<StateSeen> states_;
     std::map<int, QStringList> statusHistory_;
-    std::map<int, int> icons_;
-    // Called when a row turns to the converting icon, that is, as its job starts.
+    std::map<int, bool> running_;
+    // Called when a row turns to the converting picture, that is, as its job starts.
     std::function<void(int row)> onJobStarted_;
     // Called after the driver has handled a state notification.
     std::function<void(int state)> onState_;

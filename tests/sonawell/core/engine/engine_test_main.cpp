@@ -2,7 +2,7 @@
 
 #include "core/settings/app_settings.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -30,9 +30,6 @@ QString TempFolder() {
 }  // namespace enginetest
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
     testing::InitGoogleTest(&argc, argv);
     // Made before TMPDIR moves, in the temporary folder this program was given.
     const QTemporaryDir root;
@@ -51,9 +48,9 @@ int main(int argc, char** argv) {
         QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
     }
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     av_log_set_level(AV_LOG_ERROR);
     // The libraries the engine loads by name come from the build's program folder.
-    SetProgramFolder(testsupport::BinDir());
+    setProgramFolder(testsupport::BinDir());
     return RUN_ALL_TESTS();
 }

@@ -1,6 +1,7 @@
 #include "engine_rig.h"
 
 #include "core/engine/command_status.h"
+#include "core/engine/wave_job.h"
 #include "core/settings/common.h"
 
 #include <QFile>
@@ -17,7 +18,7 @@ class WaveQueue : public DriverTest {
 protected:
     void ExpectDecoded(int row) {
         ExpectCompleted(row);
-        ExpectSameLength(jobs_.GetSourceFileName(row), jobs_.GetOutputFileName(row),
+        ExpectSameLength(jobs_.at(row).source, jobs_.at(row).output,
                          QStringLiteral("pcm_s16le|wav"));
     }
 
@@ -26,7 +27,6 @@ protected:
         bool seen = false;
         bool decoding = false;
         bool converting = false;
-        bool timer = false;
         CommandStatus commands;
         int currentJob = 0;
     };
@@ -35,10 +35,9 @@ protected:
         QTimer::singleShot(0, &driver_, [this, &inside, then] {
             inside.seen = true;
             inside.decoding = driver_.isDecoding();
-            inside.converting = driver_.bConverting();
-            inside.timer = driver_.Timer1().isActive();
-            inside.commands = ComputeCommandStatus(driver_);
-            inside.currentJob = driver_.nCurrentJob();
+            inside.converting = driver_.isConverting();
+            inside.commands = computeCommandStatus(driver_, 0);
+            inside.currentJob = driver_.currentJob();
             if (then) {
                 then();
             }
@@ -56,22 +55,21 @@ TEST_F(WaveQueue, SingleJobClimbsToAtMost97ThenShows100) {
     int convertingIcons = 0;
     onJobStarted_ = [&](int) { ++convertingIcons; };
     // A second Start from inside the decode must not begin another conversion.
-    LookInsideTheDecode(inside, [this] { driver_.Start(); });
-    driver_.Start();
+    LookInsideTheDecode(inside, [this] { driver_.start(); });
+    driver_.start();
 
     ASSERT_TRUE(inside.seen);
     EXPECT_TRUE(inside.decoding);
     EXPECT_TRUE(inside.converting);
-    EXPECT_FALSE(inside.timer);
     EXPECT_FALSE(inside.commands.start);
     EXPECT_TRUE(inside.commands.stop);
     EXPECT_EQ(inside.currentJob, 1);
     EXPECT_EQ(convertingIcons, 1);
 
-    EXPECT_FALSE(driver_.bConverting());
-    EXPECT_FALSE(driver_.Timer1().isActive());
-    EXPECT_EQ(driver_.nCurrentJob(), 2);
-    EXPECT_FALSE(ComputeCommandStatus(driver_).start);
+    EXPECT_FALSE(driver_.isConverting());
+    EXPECT_TRUE(ListStaysStill());
+    EXPECT_EQ(driver_.currentJob(), 2);
+    EXPECT_FALSE(computeCommandStatus(driver_, 0).start);
     ExpectDecoded(1);
     EXPECT_TRUE(states_.empty()) << "a decode involves no encoding run";
 
@@ -96,29 +94,28 @@ TEST_F(WaveQueue, WaveJobFollowedByAWmaJob) {
     AddJob(Wma(QStringLiteral("a.wma")), path(QStringLiteral("a.wav")), kWave);
     const QString mp3 = Mp3(QStringLiteral("b.mp3"), 1);
     AddJob(mp3, path(QStringLiteral("b.wma")));
-    driver_.Start();
+    driver_.start();
     // The decode is over and the WMA run it started is under way.
     EXPECT_EQ(Status(1), QStringLiteral("100%"));
-    EXPECT_EQ(driver_.nCurrentJob(), 2);
-    EXPECT_TRUE(driver_.bConverting());
-    EXPECT_TRUE(driver_.Timer1().isActive());
-    EXPECT_EQ(jobs_.smallIcon(2), JobList::kIconConverting);
-    EXPECT_TRUE(ComputeCommandStatus(driver_).stop);
+    EXPECT_EQ(driver_.currentJob(), 2);
+    EXPECT_TRUE(driver_.isConverting());
+    EXPECT_EQ(jobs_.at(2).state, JobState::Converting);
+    EXPECT_TRUE(computeCommandStatus(driver_, 0).stop);
     ASSERT_TRUE(WaitUntilIdle());
     ExpectDecoded(1);
     EXPECT_EQ(Status(2), QStringLiteral("100%"));
     EXPECT_EQ(testsupport::ProbeCodecAndFormat(path(QStringLiteral("b.wma"))),
               QStringLiteral("wmav2|asf"));
-    EXPECT_EQ(driver_.nCurrentJob(), 3);
-    EXPECT_FALSE(driver_.Timer1().isActive());
+    EXPECT_EQ(driver_.currentJob(), 3);
+    EXPECT_TRUE(ListStaysStill());
 }
 
 TEST_F(WaveQueue, TwoWaveJobsAreBothDecodedBeforeStartReturns) {
     AddJob(Wma(QStringLiteral("a.wma")), path(QStringLiteral("a.wav")), kWave);
     AddJob(Wma(QStringLiteral("b.wma"), 1), path(QStringLiteral("b.wav")), kWave);
-    driver_.Start();
-    EXPECT_EQ(driver_.nCurrentJob(), 3);
-    EXPECT_FALSE(driver_.bConverting());
+    driver_.start();
+    EXPECT_EQ(driver_.currentJob(), 3);
+    EXPECT_FALSE(driver_.isConverting());
     EXPECT_FALSE(driver_.isBusy());
     ExpectDecoded(1);
     ExpectDecoded(2);
@@ -126,7 +123,7 @@ TEST_F(WaveQueue, TwoWaveJobsAreBothDecodedBeforeStartReturns) {
 }
 
 TEST_F(WaveQueue, FailedDecodeShowsItsReasonKeepsItsSourceAndTheQueueGoesOn) {
-    AppSettings.DeleteSource = true;
+    settings_.deleteSource = true;
     const QString bad = path(QStringLiteral("garbage.wma"));
     const QByteArray garbage(40000, '\x5a');
     ASSERT_TRUE(WriteAll(bad, garbage));
@@ -135,17 +132,17 @@ TEST_F(WaveQueue, FailedDecodeShowsItsReasonKeepsItsSourceAndTheQueueGoesOn) {
     ASSERT_TRUE(WriteAll(path(QStringLiteral("garbage.wav")), "an older garbage.wav"));
     AddJob(bad, path(QStringLiteral("garbage.wav")), kWave);
     AddJob(good, path(QStringLiteral("good.wav")), kWave);
-    driver_.Start();
+    driver_.start();
 
     EXPECT_TRUE(Status(1).startsWith(QStringLiteral("Failed: "))) << Status(1).toStdString();
     EXPECT_FALSE(ToolTip(1).isEmpty());
     EXPECT_FALSE(StatusHistory(1).contains(QStringLiteral("100%")));
-    EXPECT_EQ(jobs_.smallIcon(1), JobList::kIconWaiting);
+    EXPECT_EQ(jobs_.at(1).state, JobState::Failed);
     EXPECT_EQ(ReadAll(bad), garbage);
     EXPECT_EQ(ReadAll(path(QStringLiteral("garbage.wav"))), QByteArray("an older garbage.wav"));
     EXPECT_EQ(Status(2), QStringLiteral("100%"));
     EXPECT_FALSE(QFile::exists(good)) << "a decoded source is given up";
-    EXPECT_EQ(driver_.nCurrentJob(), 3);
+    EXPECT_EQ(driver_.currentJob(), 3);
     EXPECT_EQ(FolderEntries(dir_.path()),
               (QStringList{QStringLiteral("garbage.wav"), QStringLiteral("garbage.wma"),
                            QStringLiteral("good.wav")}));
@@ -156,26 +153,26 @@ TEST_F(WaveQueue, StopDuringADecodeHaltsTheQueueOnceTheDecodeHasEnded) {
     AddJob(Wma(QStringLiteral("b.wma"), 1), path(QStringLiteral("b.wav")), kWave);
     AddJob(Mp3(QStringLiteral("c.mp3"), 1), path(QStringLiteral("c.wma")));
     Inside inside;
-    LookInsideTheDecode(inside, [this] { driver_.Stop(); });
-    driver_.Start();
+    LookInsideTheDecode(inside, [this] { driver_.stop(); });
+    driver_.start();
 
     ASSERT_TRUE(inside.seen);
     EXPECT_TRUE(inside.decoding);
     // The decode can't be interrupted: it ends complete, and nothing after it starts.
     ExpectDecoded(1);
-    EXPECT_EQ(driver_.nCurrentJob(), 2);
-    EXPECT_FALSE(driver_.bConverting());
+    EXPECT_EQ(driver_.currentJob(), 2);
+    EXPECT_FALSE(driver_.isConverting());
     EXPECT_FALSE(driver_.isBusy());
     EXPECT_EQ(Status(2), QStringLiteral("0%"));
     EXPECT_FALSE(QFile::exists(path(QStringLiteral("b.wav"))));
     EXPECT_TRUE(states_.empty());
     EXPECT_TRUE(driver_.canStart());
 
-    driver_.Start();
+    driver_.start();
     ASSERT_TRUE(WaitUntilIdle());
     ExpectDecoded(2);
     EXPECT_EQ(Status(3), QStringLiteral("100%"));
-    EXPECT_EQ(driver_.nCurrentJob(), 4);
+    EXPECT_EQ(driver_.currentJob(), 4);
 }
 
 // The decoder's callback drives the percentage: (bytes ÷ 15) × 100 ÷ source size, halves to
@@ -190,11 +187,11 @@ TEST_F(WaveQueue, PercentagesRoundHalvesToEven) {
     QStringList shown;
     QTimer::singleShot(0, &driver_, [&] {
         for (const int32_t n : {22500, 31500, 15 * 60000, 0}) {
-            ConversionDriver::WaveProgress(n);
+            WaveJob::reportProgress(n);
             shown << Status(1);
         }
     });
-    driver_.Start();
+    driver_.start();
     EXPECT_EQ(shown, (QStringList{QStringLiteral("2%"), QStringLiteral("4%"), QStringLiteral("97%"),
                                   QStringLiteral("0%")}));
     EXPECT_EQ(Status(1), QStringLiteral("100%"));
@@ -207,17 +204,17 @@ TEST_F(WaveQueue, StopDuringADecodeStartedByTheEndOfAWmaRun) {
     Inside inside;
     onJobStarted_ = [&](int row) {
         if (row == 2) {
-            LookInsideTheDecode(inside, [this] { driver_.Stop(); });
+            LookInsideTheDecode(inside, [this] { driver_.stop(); });
         }
     };
-    driver_.Start();
+    driver_.start();
     ASSERT_TRUE(WaitUntilIdle());
     ASSERT_TRUE(inside.seen);
     EXPECT_TRUE(inside.decoding);
     EXPECT_EQ(Status(1), QStringLiteral("100%"));
     ExpectDecoded(2);
-    EXPECT_EQ(driver_.nCurrentJob(), 3);
-    EXPECT_FALSE(driver_.Timer1().isActive());
+    EXPECT_EQ(driver_.currentJob(), 3);
+    EXPECT_TRUE(ListStaysStill());
     EXPECT_EQ(Status(3), QStringLiteral("0%"));
     EXPECT_TRUE(driver_.canStart());
     EXPECT_FALSE(QFile::exists(path(QStringLiteral("c.wma"))));

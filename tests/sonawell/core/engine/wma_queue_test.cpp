@@ -74,10 +74,10 @@ protected:
     }
 
     void ExpectQueueExhausted() {
-        EXPECT_FALSE(driver_.bConverting());
-        EXPECT_FALSE(driver_.Timer1().isActive());
-        EXPECT_EQ(driver_.nCurrentJob(), jobs_.count() + 1);
-        const CommandStatus status = ComputeCommandStatus(driver_);
+        EXPECT_FALSE(driver_.isConverting());
+        EXPECT_TRUE(ListStaysStill());
+        EXPECT_EQ(driver_.currentJob(), jobs_.count() + 1);
+        const CommandStatus status = computeCommandStatus(driver_, 0);
         EXPECT_FALSE(status.start);
         EXPECT_FALSE(status.stop);
     }
@@ -99,16 +99,14 @@ TEST_F(WmaQueue, ThreeMp3JobsConvertInTurnWithTheirTags) {
     }
 
     std::vector<CommandStatus> whileRunning;
-    std::vector<bool> timerWhileRunning;
     onState_ = [&](int state) {
         if (state == static_cast<int>(RunState::Running)) {
-            whileRunning.push_back(ComputeCommandStatus(driver_));
-            timerWhileRunning.push_back(driver_.Timer1().isActive());
+            whileRunning.push_back(computeCommandStatus(driver_, 0));
         }
     };
-    driver_.Start();
-    EXPECT_TRUE(driver_.bConverting());
-    EXPECT_EQ(jobs_.smallIcon(1), JobList::kIconConverting);
+    driver_.start();
+    EXPECT_TRUE(driver_.isConverting());
+    EXPECT_EQ(jobs_.at(1).state, JobState::Converting);
     ASSERT_TRUE(WaitUntilIdle());
 
     for (int row = 1; row <= 3; ++row) {
@@ -128,7 +126,7 @@ TEST_F(WmaQueue, ThreeMp3JobsConvertInTurnWithTheirTags) {
         EXPECT_TRUE(ends[i].converting);
         EXPECT_EQ(ends[i].groups, 1);
         EXPECT_EQ(ends[i].groupName, QStringLiteral("SG_1"));
-        EXPECT_EQ(ends[i].input, jobs_.GetSourceFileName(i + 2));
+        EXPECT_EQ(ends[i].input, jobs_.at(i + 2).source);
     }
     EXPECT_FALSE(ends[2].converting);
     EXPECT_EQ(ends[2].groups, 0);
@@ -137,11 +135,10 @@ TEST_F(WmaQueue, ThreeMp3JobsConvertInTurnWithTheirTags) {
     for (size_t i = 0; i < whileRunning.size(); ++i) {
         EXPECT_FALSE(whileRunning[i].start);
         EXPECT_TRUE(whileRunning[i].stop);
-        EXPECT_TRUE(timerWhileRunning[i]);
     }
 
     for (int row = 1; row <= 3; ++row) {
-        ExpectSameLength(jobs_.GetSourceFileName(row), jobs_.GetOutputFileName(row), kWma);
+        ExpectSameLength(jobs_.at(row).source, jobs_.at(row).output, kWma);
     }
     ExpectTag(path(QStringLiteral("a.wma")), kTagWithTrack);
     ExpectTag(path(QStringLiteral("b.wma")), kTagWithoutTrack);
@@ -165,21 +162,16 @@ TEST_F(WmaQueue, WaitingJobDeletedDuringARunIsNeverConverted) {
             return;
         }
         for (int row = 1; row <= 3; ++row) {
-            jobs_.selection().select(
-                jobs_.model().index(row - 1, 0),
-                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-            deleteOffered.push_back(ComputeCommandStatus(driver_).del);
+            deleteOffered.push_back(computeCommandStatus(driver_, row).del);
         }
-        jobs_.selection().select(jobs_.model().index(1, 0),
-                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        jobs_.DeleteJob();
+        jobs_.remove(2);
         deleted = true;
     };
-    driver_.Start();
+    driver_.start();
     ASSERT_TRUE(WaitUntilIdle());
     EXPECT_EQ(deleteOffered, (std::vector<bool>{false, true, true}));
     ASSERT_EQ(jobs_.count(), 2);
-    EXPECT_EQ(jobs_.GetSourceFileName(2), path(QStringLiteral("three.mp3")));
+    EXPECT_EQ(jobs_.at(2).source, path(QStringLiteral("three.mp3")));
     ExpectCompleted(1);
     ExpectCompleted(2);
     ExpectQueueExhausted();
@@ -196,25 +188,24 @@ TEST_F(WmaQueue, StopInTheMiddleOfJob2ThenStartEncodesItAgain) {
     AddJob(second, path(QStringLiteral("second.wma")));
     AddJob(third, path(QStringLiteral("third.wma")));
 
-    driver_.Start();
+    driver_.start();
     const QRegularExpression midway(QStringLiteral("^([1-9]|[1-9][0-9])%$"));
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return driver_.nCurrentJob() == 2 && midway.match(Status(2)).hasMatch(); }, 60000))
+        [&] { return driver_.currentJob() == 2 && midway.match(Status(2)).hasMatch(); }, 60000))
         << Status(2).toStdString();
     const QString shown = Status(2);
     // The refreshes seen by the time each state is notified: the end of the stopped run must
     // refresh the commands, or Start would stay unavailable.
     std::map<int, int> refreshesAt;
     onState_ = [&](int state) { refreshesAt[state] = commandRefreshes_; };
-    driver_.Stop();
+    driver_.stop();
     const int refreshesAfterStop = commandRefreshes_;
 
-    EXPECT_FALSE(driver_.bConverting());
-    EXPECT_FALSE(driver_.Timer1().isActive());
-    EXPECT_EQ(driver_.nCurrentJob(), 2);
+    EXPECT_FALSE(driver_.isConverting());
+    EXPECT_EQ(driver_.currentJob(), 2);
     // Until the stopped run has ended, the encoder can't take another.
     EXPECT_FALSE(driver_.canStart());
-    EXPECT_FALSE(ComputeCommandStatus(driver_).start);
+    EXPECT_FALSE(computeCommandStatus(driver_, 0).start);
     ASSERT_TRUE(WaitForState(RunState::Stopped));
     ASSERT_EQ(encoder_.lastOutcome(), sw::enc::RunOutcome::Stopped)
         << "the run ended before the stop reached it";
@@ -224,9 +215,11 @@ TEST_F(WmaQueue, StopInTheMiddleOfJob2ThenStartEncodesItAgain) {
               std::max(refreshesAfterStop, refreshesAt[static_cast<int>(RunState::Stopping)]));
     onState_ = nullptr;
 
-    EXPECT_EQ(driver_.nCurrentJob(), 2);
+    // The stopped job keeps the progress it showed; nothing refreshes it any more.
+    EXPECT_TRUE(ListStaysStill());
+    EXPECT_EQ(driver_.currentJob(), 2);
     EXPECT_EQ(Status(2), shown);
-    EXPECT_EQ(jobs_.text(2, JobList::kTargetSize), QStringLiteral("-"));
+    EXPECT_FALSE(jobs_.at(2).outputSize);
     EXPECT_EQ(Status(3), QStringLiteral("0%"));
     EXPECT_TRUE(driver_.canStart());
     EXPECT_EQ(FolderEntries(dir_.path()),
@@ -234,7 +227,7 @@ TEST_F(WmaQueue, StopInTheMiddleOfJob2ThenStartEncodesItAgain) {
                            QStringLiteral("second.wav"), QStringLiteral("third.mp3")}))
         << "a stopped run leaves no partial file";
 
-    driver_.Start();
+    driver_.start();
     EXPECT_EQ(encoder_.sourceGroups().item(0).source(0).input(), second);
     ASSERT_TRUE(WaitUntilIdle());
     ExpectCompleted(1);
@@ -250,10 +243,10 @@ TEST_F(WmaQueue, StopInTheMiddleOfJob2ThenStartEncodesItAgain) {
 TEST_F(WmaQueue, StopRightAfterStartThenStartAgain) {
     const QString source = Mp3(QStringLiteral("song.mp3"));
     AddJob(source, path(QStringLiteral("song.wma")));
-    driver_.Start();
-    driver_.Stop();
+    driver_.start();
+    driver_.stop();
     ASSERT_TRUE(QTest::qWaitFor([this] { return driver_.canStart(); }, 60000));
-    EXPECT_NO_THROW(driver_.Start());
+    EXPECT_NO_THROW(driver_.start());
     ASSERT_TRUE(WaitUntilIdle());
     ExpectCompleted(1);
     ExpectQueueExhausted();
@@ -277,14 +270,14 @@ TEST_F(WmaQueue, RefusedSourceIsEncodedFromAnMp2Copy) {
             inputDuringRun = encoder_.sourceGroups().item(0).source(0).input();
         }
     };
-    driver_.Start();
+    driver_.start();
     ASSERT_TRUE(WaitUntilIdle());
 
     ASSERT_EQ(tempDuringRun.size(), 2) << tempDuringRun.join(QLatin1Char(' ')).toStdString();
     EXPECT_TRUE(inputDuringRun.startsWith(TempFolder() + QStringLiteral("/SW")));
     EXPECT_TRUE(inputDuringRun.endsWith(QStringLiteral(".mp2")));
     EXPECT_TRUE(prompt_.messages.isEmpty());
-    EXPECT_EQ(jobs_.GetSourceFileName(1), disguised);
+    EXPECT_EQ(jobs_.at(1).source, disguised);
     ExpectCompleted(1);
     ExpectCompleted(2);
     ExpectSameLength(disguised, path(QStringLiteral("speech.wma")), kWma);
@@ -298,13 +291,13 @@ TEST_F(WmaQueue, StoppedRunOfAnMp2CopyLeavesNoTemporaryFile) {
     AddJob(disguised, path(QStringLiteral("speech.wma")));
     onState_ = [&](int state) {
         if (state == static_cast<int>(RunState::Running)) {
-            driver_.Stop();
+            driver_.stop();
         }
     };
-    driver_.Start();
+    driver_.start();
     ASSERT_TRUE(WaitForState(RunState::Stopped));
     ASSERT_TRUE(WaitUntilIdle());
-    EXPECT_EQ(driver_.nCurrentJob(), 1);
+    EXPECT_EQ(driver_.currentJob(), 1);
     EXPECT_EQ(FolderEntries(TempFolder()), QStringList());
 }
 
@@ -320,13 +313,13 @@ TEST_F(WmaQueue, SourceRefusedEvenAsMp2ShowsInvalidFormatAndStaysCurrent) {
     // Refused by Start: nothing runs and the job stays current as it was.
     AddJob(bad, path(QStringLiteral("noise.wma")));
     AddJob(good, path(QStringLiteral("good.wma")));
-    driver_.Start();
+    driver_.start();
     EXPECT_EQ(prompt_.messages, QStringList{QStringLiteral("Invalid source file format")});
-    EXPECT_FALSE(driver_.bConverting());
-    EXPECT_FALSE(driver_.Timer1().isActive());
-    EXPECT_EQ(driver_.nCurrentJob(), 1);
+    EXPECT_FALSE(driver_.isConverting());
+    EXPECT_TRUE(ListStaysStill());
+    EXPECT_EQ(driver_.currentJob(), 1);
     EXPECT_EQ(Status(1), QStringLiteral("0%"));
-    EXPECT_EQ(jobs_.smallIcon(1), JobList::kIconWaiting);
+    EXPECT_EQ(jobs_.at(1).state, JobState::Waiting);
     EXPECT_EQ(FolderEntries(TempFolder()), QStringList());
     EXPECT_TRUE(driver_.canStart());
     EXPECT_TRUE(states_.empty());
@@ -338,12 +331,12 @@ TEST_F(WmaQueue, SourceRefusedInTheMiddleOfTheQueueEndsTheRun) {
     AddJob(Mp3(QStringLiteral("one.mp3"), 1), path(QStringLiteral("one.wma")));
     AddJob(bad, path(QStringLiteral("noise.wma")));
     AddJob(Mp3(QStringLiteral("three.mp3"), 1), path(QStringLiteral("three.wma")));
-    driver_.Start();
+    driver_.start();
     ASSERT_TRUE(WaitUntilIdle());
     ExpectCompleted(1);
     EXPECT_EQ(prompt_.messages, QStringList{QStringLiteral("Invalid source file format")});
-    EXPECT_EQ(driver_.nCurrentJob(), 2);
-    EXPECT_FALSE(driver_.Timer1().isActive());
+    EXPECT_EQ(driver_.currentJob(), 2);
+    EXPECT_TRUE(ListStaysStill());
     EXPECT_EQ(Status(2), QStringLiteral("0%"));
     EXPECT_EQ(Status(3), QStringLiteral("0%"));
     EXPECT_TRUE(driver_.canStart());
@@ -354,23 +347,24 @@ TEST_F(WmaQueue, SetUpErrorsAreRaisedFromStartAndTheJobStaysCurrent) {
     const QString source = Mp3(QStringLiteral("song.mp3"), 1);
     AddJob(source, path(QStringLiteral("song.wma")), QStringLiteral("No such profile"));
     try {
-        driver_.Start();
+        driver_.start();
         ADD_FAILURE() << "Start raised nothing";
     } catch (const sw::Error& error) {
         EXPECT_EQ(error.number(), sw::enc::kErrNoProfile);
         EXPECT_FALSE(error.description().isEmpty());
     }
-    EXPECT_FALSE(driver_.bConverting());
-    EXPECT_FALSE(driver_.Timer1().isActive());
-    EXPECT_EQ(driver_.nCurrentJob(), 1);
+    EXPECT_FALSE(driver_.isConverting());
+    EXPECT_TRUE(ListStaysStill());
+    EXPECT_EQ(driver_.currentJob(), 1);
     EXPECT_EQ(Status(1), QStringLiteral("0%"));
-    EXPECT_EQ(jobs_.smallIcon(1), JobList::kIconWaiting);
+    EXPECT_EQ(jobs_.at(1).state, JobState::Waiting);
     EXPECT_TRUE(driver_.canStart());
     EXPECT_TRUE(prompt_.messages.isEmpty());
 
-    // Once the cause is put right, the same job starts.
-    jobs_.setText(1, JobList::kFormat, kCdProfile);
-    driver_.Start();
+    // Once the cause is put right, the job in that place starts.
+    jobs_.remove(1);
+    AddJob(source, path(QStringLiteral("song.wma")));
+    driver_.start();
     ASSERT_TRUE(WaitUntilIdle());
     ExpectCompleted(1);
 }
@@ -379,21 +373,21 @@ TEST_F(WmaQueue, SetUpErrorAfterAFinishedJobIsShownAndEndsTheRun) {
     AddJob(Mp3(QStringLiteral("one.mp3"), 1), path(QStringLiteral("one.wma")));
     AddJob(Mp3(QStringLiteral("two.mp3"), 1), path(QStringLiteral("two.wma")),
            QStringLiteral("Video for broadband (audio and video, 340 Kbps)"));
-    driver_.Start();
+    driver_.start();
     ASSERT_TRUE(WaitUntilIdle());
     ExpectCompleted(1);
     ASSERT_EQ(prompt_.messages.size(), 1);
     EXPECT_TRUE(prompt_.messages.first().contains(QStringLiteral("other than audio")))
         << prompt_.messages.first().toStdString();
-    EXPECT_EQ(driver_.nCurrentJob(), 2);
-    EXPECT_FALSE(driver_.bConverting());
-    EXPECT_FALSE(driver_.Timer1().isActive());
+    EXPECT_EQ(driver_.currentJob(), 2);
+    EXPECT_FALSE(driver_.isConverting());
+    EXPECT_TRUE(ListStaysStill());
     EXPECT_EQ(Status(2), QStringLiteral("0%"));
     EXPECT_TRUE(driver_.canStart());
 }
 
 TEST_F(WmaQueue, DeleteSourceRemovesEachSourceRightAfterItsJobAndKeepsFailedOnes) {
-    AppSettings.DeleteSource = true;
+    settings_.deleteSource = true;
     const QString a = Mp3(QStringLiteral("a.mp3"));
     // The tag is read before its source is given up.
     ASSERT_TRUE(testsupport::AppendId3v1(a, kTagWithTrack));
@@ -418,7 +412,7 @@ TEST_F(WmaQueue, DeleteSourceRemovesEachSourceRightAfterItsJobAndKeepsFailedOnes
             sourcesAtStart[row].push_back(QFile::exists(source));
         }
     };
-    driver_.Start();
+    driver_.start();
     ASSERT_TRUE(WaitUntilIdle());
 
     EXPECT_EQ(sourcesAtStart[1], (std::vector<bool>{true, true, true, true}));
@@ -437,7 +431,7 @@ TEST_F(WmaQueue, DeleteSourceRemovesEachSourceRightAfterItsJobAndKeepsFailedOnes
         << ToolTip(4).toStdString();
     for (int row : {2, 4}) {
         EXPECT_FALSE(StatusHistory(row).contains(QStringLiteral("100%")));
-        EXPECT_EQ(jobs_.smallIcon(row), JobList::kIconWaiting);
+        EXPECT_EQ(jobs_.at(row).state, JobState::Failed);
     }
     ExpectQueueExhausted();
     EXPECT_EQ(ReadAll(cut), cutBytes);
@@ -449,8 +443,8 @@ TEST_F(WmaQueue, DeleteSourceRemovesEachSourceRightAfterItsJobAndKeepsFailedOnes
 }
 
 TEST_F(WmaQueue, OutputThatIsItsOwnSourceFailsWithoutAQuestion) {
-    AppSettings.OverwriteExist = false;
-    AppSettings.DeleteSource = true;
+    settings_.overwriteExist = false;
+    settings_.deleteSource = true;
     const QString source = Mp3(QStringLiteral("song.mp3"), 1);
     const QByteArray bytes = ReadAll(source);
     ASSERT_TRUE(QDir().mkdir(path(QStringLiteral("sub"))));
@@ -465,7 +459,7 @@ TEST_F(WmaQueue, OutputThatIsItsOwnSourceFailsWithoutAQuestion) {
         AddJob(source, output);
     }
     AddJob(Mp3(QStringLiteral("other.mp3"), 1), path(QStringLiteral("other.wma")));
-    driver_.Start();
+    driver_.start();
     ASSERT_TRUE(WaitUntilIdle());
 
     for (int row = 1; row <= 4; ++row) {
@@ -484,8 +478,8 @@ TEST_F(WmaQueue, OutputThatIsItsOwnSourceFailsWithoutAQuestion) {
 }
 
 TEST_F(WmaQueue, ExistingOutputIsReplacedOnYesAndSkippedOnNo) {
-    AppSettings.OverwriteExist = false;
-    AppSettings.DeleteSource = true;
+    settings_.overwriteExist = false;
+    settings_.deleteSource = true;
     const QString yes = Mp3(QStringLiteral("yes.mp3"), 1);
     const QString no = Mp3(QStringLiteral("no.mp3"), 1);
     const QString fresh = Mp3(QStringLiteral("fresh.mp3"), 1);
@@ -497,7 +491,7 @@ TEST_F(WmaQueue, ExistingOutputIsReplacedOnYesAndSkippedOnNo) {
     AddJob(no, path(QStringLiteral("no.wma")));
     AddJob(fresh, path(QStringLiteral("fresh.wma")));
     prompt_.answers = {true, false};
-    driver_.Start();
+    driver_.start();
     ASSERT_TRUE(WaitUntilIdle());
 
     ASSERT_EQ(prompt_.questions.size(), 2);
@@ -507,7 +501,7 @@ TEST_F(WmaQueue, ExistingOutputIsReplacedOnYesAndSkippedOnNo) {
     ExpectLength(path(QStringLiteral("yes.wma")), *yesLength, kWma);
     EXPECT_EQ(Status(2), QStringLiteral("Skipped"));
     EXPECT_TRUE(ToolTip(2).contains(path(QStringLiteral("no.wma"))));
-    EXPECT_EQ(jobs_.smallIcon(2), JobList::kIconWaiting);
+    EXPECT_EQ(jobs_.at(2).state, JobState::Skipped);
     EXPECT_EQ(ReadAll(path(QStringLiteral("no.wma"))), QByteArray("the user's no.wma"));
     ExpectCompleted(3);
     ExpectQueueExhausted();

@@ -288,7 +288,7 @@ const Case kCases[] = {
 class TagCopyTest : public ::testing::TestWithParam<Case> {
 public:
     static void SetUpTestSuite() {
-        SetProgramFolder(testsupport::BinDir());
+        setProgramFolder(testsupport::BinDir());
         static QTemporaryDir dir;
         const QString folder = dir.path();
         Media& m = Made();
@@ -404,7 +404,7 @@ TEST_F(TagCopyTest, WmaTagGoesIntoTheDecodedWaveAsRiffInfo) {
 
     const QString wave = PathOf(QStringLiteral("trip.wav"));
     QString error;
-    ASSERT_EQ(basMellorin::Help101(wma, wave, nullptr, &error), 1) << error.toStdString();
+    ASSERT_EQ(sw::libs::help101(wma, wave, nullptr, &error), 1) << error.toStdString();
     const QByteArray decoded = ReadAll(wave);
     copyTagToWaveFile(wma, wave);
     const QByteArray tagged = ReadAll(wave);

@@ -3,13 +3,13 @@
 
 #include "core/engine/app_state.h"
 #include "core/engine/quick_convert_engine.h"
+#include "core/settings/app_settings.h"
+#include "gui/dialogs/profile_dialog.h"
+#include "gui/main_window.h"
+#include "gui/splash_screen.h"
+#include "gui/startup.h"
 #include "quick_test_support.h"
 #include "quillmark/quick_convert_client.h"
-#include "core/settings/app_settings.h"
-#include "gui/dialogs/profiles_dialog.h"
-#include "gui/main_window.h"
-#include "gui/splash.h"
-#include "gui/startup.h"
 #include "support/audio_fixtures.h"
 
 #include <QApplication>
@@ -41,6 +41,17 @@ using quicktest::WaitUntil;
 using ::testing::IsEmpty;
 
 namespace {
+
+// The main window start-up made, once it exists.
+MainWindow* ExistingMainWindow() {
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows) {
+        if (auto* main = qobject_cast<MainWindow*>(window)) {
+            return main;
+        }
+    }
+    return nullptr;
+}
 
 std::vector<std::string> ToStd(const QStringList& paths) {
     std::vector<std::string> list;
@@ -119,10 +130,10 @@ protected:
         ASSERT_TRUE(automation_.registerOnSessionBus()) << "no session bus";
         ASSERT_TRUE(QDBusConnection::sessionBus().interface()->isServiceRegistered(
             QuickConvertEngine::kServiceName));
-        bMainReady = true;
+        mainWindowReady = true;
     }
     void TearDown() override {
-        bMainReady = false;
+        mainWindowReady = false;
         QDBusConnection::sessionBus().unregisterService(QuickConvertEngine::kServiceName);
     }
 
@@ -139,7 +150,7 @@ protected:
 };
 
 // What other clients (the file-manager extension, dbus-send) rely on: AddJobs with one string
-// argument, strFileName, and no result.
+// argument, fileName, and no result.
 TEST_F(QuickBus, OffersAddJobsWithOneStringAndNoResult) {
     auto introspect = std::async(std::launch::async, [] {
         std::string xml;
@@ -184,15 +195,12 @@ TEST_F(QuickBus, ThreeMp3PathsBecomeJobsInOrderAndConvertFromTheFirst) {
                                mp3(QStringLiteral("three.mp3"), 1.0)};
     // The rows in the order they were taken up, read off the "converting" icon.
     std::vector<int> started;
-    QObject::connect(&engine_.jobs.model(), &QAbstractItemModel::dataChanged, &watch,
-                     [&](const QModelIndex& from, const QModelIndex& to) {
-                         for (int row = from.row() + 1; row <= to.row() + 1; ++row) {
-                             if (engine_.jobs.smallIcon(row) == JobList::kIconConverting &&
-                                 (started.empty() || started.back() != row)) {
-                                 started.push_back(row);
-                             }
-                         }
-                     });
+    QObject::connect(&engine_.jobs, &JobStore::changed, &watch, [&](int row) {
+        if (engine_.jobs.at(row).state == JobState::Converting &&
+            (started.empty() || started.back() != row)) {
+            started.push_back(row);
+        }
+    });
 
     const auto result = HandIn(paths);
     ASSERT_TRUE(result.allHandedOver()) << result.unreachable;
@@ -203,9 +211,9 @@ TEST_F(QuickBus, ThreeMp3PathsBecomeJobsInOrderAndConvertFromTheFirst) {
     EXPECT_THAT(engine_.prompt.messages, IsEmpty());
     for (int row = 1; row <= 3; ++row) {
         const QString target = WithExtension(paths.at(row - 1), QStringLiteral("wma"));
-        EXPECT_EQ(engine_.jobs.GetOutputFileName(row), target);
-        EXPECT_EQ(engine_.jobs.GetProfileName(row), kProfile);
-        EXPECT_EQ(engine_.jobs.text(row, JobList::kStatus), QStringLiteral("100%"));
+        EXPECT_EQ(engine_.jobs.at(row).output, target);
+        EXPECT_EQ(engine_.jobs.at(row).profile, kProfile);
+        EXPECT_EQ(statusText(engine_.jobs.at(row)), QStringLiteral("100%"));
         EXPECT_EQ(testsupport::ProbeCodecAndFormat(target), QStringLiteral("wmav2|asf"));
     }
 }
@@ -229,12 +237,12 @@ TEST_F(QuickBus, PathsWithSpacesQuotesLettersAndNewlinesArriveUnchanged) {
     EXPECT_EQ(engine_.sources(), QStringList(paths) << wma);
     EXPECT_THAT(engine_.prompt.messages, IsEmpty());
     for (int row = 1; row <= 6; ++row) {
-        const QString source = engine_.jobs.GetSourceFileName(row);
+        const QString source = engine_.jobs.at(row).source;
         const QString target =
             WithExtension(source, row == 6 ? QStringLiteral("wav") : QStringLiteral("wma"));
         SCOPED_TRACE(source.toStdString());
-        EXPECT_EQ(engine_.jobs.GetOutputFileName(row), target);
-        EXPECT_EQ(engine_.jobs.text(row, JobList::kStatus), QStringLiteral("100%"));
+        EXPECT_EQ(engine_.jobs.at(row).output, target);
+        EXPECT_EQ(statusText(engine_.jobs.at(row)), QStringLiteral("100%"));
         EXPECT_GT(QFileInfo(target).size(), 0);
     }
 }
@@ -252,7 +260,7 @@ TEST_F(QuickBus, APathHandedInWhileAFlushDecodesIsNotLost) {
     // The second path is handed in from inside the decode's first progress report.
     std::atomic<bool> handedIn = false;
     bool reported = false;
-    QObject::connect(&engine_.jobs.model(), &QAbstractItemModel::dataChanged, &watch, [&] {
+    QObject::connect(&engine_.jobs, &JobStore::changed, &watch, [&] {
         if (engine_.driver.isDecoding() && !reported) {
             reported = true;
             std::thread client([&] {
@@ -269,8 +277,8 @@ TEST_F(QuickBus, APathHandedInWhileAFlushDecodesIsNotLost) {
     EXPECT_TRUE(reported);
     EXPECT_EQ(engine_.sources(), (QStringList{wma, during}));
     for (int row = 1; row <= 2; ++row) {
-        EXPECT_EQ(engine_.jobs.text(row, JobList::kStatus), QStringLiteral("100%"));
-        EXPECT_GT(QFileInfo(engine_.jobs.GetOutputFileName(row)).size(), 0);
+        EXPECT_EQ(statusText(engine_.jobs.at(row)), QStringLiteral("100%"));
+        EXPECT_GT(QFileInfo(engine_.jobs.at(row).output).size(), 0);
     }
 }
 
@@ -280,7 +288,7 @@ TEST_F(QuickBus, APathHandedInWhileAFlushDecodesIsNotLost) {
 TEST_F(QuickBus, AThousandPathsBecomeOneJobEachInOrderWhileADecodeRuns) {
     QObject watch;  // the connections below end with this test's locals
     UseQuickSettings(true);
-    bMainReady = false;
+    mainWindowReady = false;
     engine_.quick.timerPendingJobs().setInterval(20);
     const QString wma = dir_.filePath(QStringLiteral("second.wma"));
     ASSERT_TRUE(testsupport::MakeWma(wma, 5.0));
@@ -300,7 +308,7 @@ TEST_F(QuickBus, AThousandPathsBecomeOneJobEachInOrderWhileADecodeRuns) {
     // events run as its reports do, as a longer file would.
     bool held = false;
     int answeredDuringDecode = 0;
-    QObject::connect(&engine_.jobs.model(), &QAbstractItemModel::dataChanged, &watch, [&] {
+    QObject::connect(&engine_.jobs, &JobStore::changed, &watch, [&] {
         if (engine_.driver.isDecoding() && !held) {
             held = true;
             const int before = answered;
@@ -309,7 +317,7 @@ TEST_F(QuickBus, AThousandPathsBecomeOneJobEachInOrderWhileADecodeRuns) {
         }
     });
     int addedWhileDecoding = 0;
-    QObject::connect(&engine_.jobs.model(), &QAbstractItemModel::rowsInserted, &watch,
+    QObject::connect(&engine_.jobs, &JobStore::added, &watch,
                      [&] { addedWhileDecoding += engine_.driver.isDecoding() ? 1 : 0; });
 
     std::atomic<bool> firstHandedIn = false;
@@ -326,7 +334,7 @@ TEST_F(QuickBus, AThousandPathsBecomeOneJobEachInOrderWhileADecodeRuns) {
     });
     const bool handedIn = WaitUntil([&] { return firstHandedIn.load(); });
     // The window is ready only now.
-    bMainReady = true;
+    mainWindowReady = true;
     const bool done = WaitUntil(
         [&] { return answered == 1000 && engine_.jobs.count() >= 1000 && engine_.queueDone(); },
         std::chrono::seconds(60));
@@ -342,8 +350,8 @@ TEST_F(QuickBus, AThousandPathsBecomeOneJobEachInOrderWhileADecodeRuns) {
         ASSERT_EQ(sources.at(i), paths.at(i)) << "row " << i + 1;
     }
     for (int row = 1; row <= 2; ++row) {
-        EXPECT_EQ(engine_.jobs.text(row, JobList::kStatus), QStringLiteral("100%"));
-        EXPECT_GT(QFileInfo(engine_.jobs.GetOutputFileName(row)).size(), 0);
+        EXPECT_EQ(statusText(engine_.jobs.at(row)), QStringLiteral("100%"));
+        EXPECT_GT(QFileInfo(engine_.jobs.at(row).output).size(), 0);
     }
 }
 
@@ -363,7 +371,7 @@ TEST(StartUp, ServesTheBusBeforeTheSplashAndQueuesUntilTheMainWindowIsUp) {
     }
     const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
     qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toUtf8());
-    SetProgramFolder(program);
+    setProgramFolder(program);
     const QString source = dir.filePath(QStringLiteral("handed in.mp3"));
     ASSERT_TRUE(testsupport::MakeMp3(source, 1.0));
     const QString target = dir.filePath(QStringLiteral("handed in.wma"));
@@ -387,7 +395,7 @@ TEST(StartUp, ServesTheBusBeforeTheSplashAndQueuesUntilTheMainWindowIsUp) {
     public:
         explicit SplashWatch(Seen& s) : seen_(s) {}
         bool eventFilter(QObject* watched, QEvent* event) override {
-            if (event->type() == QEvent::Show && qobject_cast<frmSplash*>(watched) &&
+            if (event->type() == QEvent::Show && qobject_cast<SplashScreen*>(watched) &&
                 !seen_.splashShown) {
                 seen_.splashShown = true;
                 seen_.servedAtSplash =
@@ -413,14 +421,15 @@ TEST(StartUp, ServesTheBusBeforeTheSplashAndQueuesUntilTheMainWindowIsUp) {
             while (QWidget* modal = QApplication::activeModalWidget()) {
                 modal->close();
             }
-            if (frmMainInstance) {
-                frmMainInstance->close();
+            if (MainWindow* window = ExistingMainWindow()) {
+                window->close();
             }
             return;
         }
-        if (auto* dialog = qobject_cast<frmProfiles*>(QApplication::activeModalWidget())) {
+        if (auto* dialog = qobject_cast<ProfileDialog*>(QApplication::activeModalWidget())) {
             seen.dialogUp = true;
-            seen.mainWindowDuringDialog = seen.mainWindowDuringDialog || frmMainInstance != nullptr;
+            seen.mainWindowDuringDialog =
+                seen.mainWindowDuringDialog || ExistingMainWindow() != nullptr;
             seen.outputBeforeMainWindow = seen.outputBeforeMainWindow || QFileInfo::exists(target);
             if (!sent) {
                 sent = true;
@@ -438,31 +447,32 @@ TEST(StartUp, ServesTheBusBeforeTheSplashAndQueuesUntilTheMainWindowIsUp) {
             }
             return;
         }
-        if (!frmMainInstance) {
+        MainWindow* const existing = ExistingMainWindow();
+        if (!existing) {
             seen.outputBeforeMainWindow = seen.outputBeforeMainWindow || QFileInfo::exists(target);
             return;
         }
-        frmMain& window = *frmMainInstance;
+        MainWindow& window = *existing;
         if (!seen.mainWindowUp) {
             seen.mainWindowUp = true;
             seen.jobsWhenMainWindowUp = window.jobs().count();
             seen.outputBeforeMainWindow = seen.outputBeforeMainWindow || QFileInfo::exists(target);
         }
         const ConversionDriver& driver = window.driver();
-        if (window.jobs().count() > 0 && !driver.bConverting() && !driver.isBusy() &&
-            driver.nCurrentJob() > window.jobs().count()) {
+        if (window.jobs().count() > 0 && !driver.isConverting() && !driver.isBusy() &&
+            driver.currentJob() > window.jobs().count()) {
             for (int row = 1; row <= window.jobs().count(); ++row) {
-                seen.jobs << window.jobs().GetSourceFileName(row);
+                seen.jobs << window.jobs().at(row).source;
             }
-            seen.status = window.jobs().text(1, JobList::kStatus);
+            seen.status = statusText(window.jobs().at(1));
             window.close();
         }
     });
     poll.start();
-    const int exitCode = Main(*qApp);
+    const int exitCode = runApplication(*qApp);
     poll.stop();
     qApp->removeEventFilter(&splashWatch);
-    SetProgramFolder(QString());
+    setProgramFolder(QString());
     QDBusConnection::sessionBus().unregisterService(QuickConvertEngine::kServiceName);
 
     EXPECT_FALSE(seen.timedOut);

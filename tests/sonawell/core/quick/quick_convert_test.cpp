@@ -3,8 +3,8 @@
 
 #include "core/engine/quick_convert.h"
 #include "core/engine/app_state.h"
-#include "quick_test_support.h"
 #include "core/settings/app_settings.h"
+#include "quick_test_support.h"
 #include "support/audio_fixtures.h"
 
 #include <QFileInfo>
@@ -33,7 +33,8 @@ void ExpectTargets(const std::vector<TargetCase>& cases) {
     for (const TargetCase& c : cases) {
         SCOPED_TRACE(c.source);
         QString profile = QStringLiteral("untouched");
-        const QString target = QuickConvert::QuickTarget(QString::fromUtf8(c.source), &profile);
+        const QString target =
+            QuickConvert::targetFor(QString::fromUtf8(c.source), appSettings, &profile);
         EXPECT_EQ(target, QString::fromUtf8(c.target));
         if (*c.target != '\0') {
             EXPECT_EQ(profile, c.wave ? kWave : kProfile);
@@ -41,7 +42,7 @@ void ExpectTargets(const std::vector<TargetCase>& cases) {
     }
 }
 
-TEST(QuickTarget, BesideTheSourceWhenSameTargetDirIsOn) {
+TEST(targetFor, BesideTheSourceWhenSameTargetDirIsOn) {
     UseQuickSettings(true, true, QStringLiteral("/elsewhere"));
     ExpectTargets({
         {"/music/a.mp3", "/music/a.wma", false},
@@ -53,7 +54,7 @@ TEST(QuickTarget, BesideTheSourceWhenSameTargetDirIsOn) {
     });
 }
 
-TEST(QuickTarget, InTheTargetFolderJoinedWithOneSlash) {
+TEST(targetFor, InTheTargetFolderJoinedWithOneSlash) {
     for (const char* folder : {"/out", "/out/", "/out//", "/out\\"}) {
         SCOPED_TRACE(folder);
         UseQuickSettings(true, false, QString::fromUtf8(folder));
@@ -67,7 +68,7 @@ TEST(QuickTarget, InTheTargetFolderJoinedWithOneSlash) {
     ExpectTargets({{"/music/a.mp3", "/a.wma", false}});
 }
 
-TEST(QuickTarget, EmptyTargetFolderKeepsTheOutputBesideItsSource) {
+TEST(targetFor, EmptyTargetFolderKeepsTheOutputBesideItsSource) {
     UseQuickSettings(true, false, QString());
     ExpectTargets({
         {"/music/a.mp3", "/music/a.wma", false},
@@ -75,7 +76,7 @@ TEST(QuickTarget, EmptyTargetFolderKeepsTheOutputBesideItsSource) {
     });
 }
 
-TEST(QuickTarget, OtherExtensionsAreDropped) {
+TEST(targetFor, OtherExtensionsAreDropped) {
     for (const bool same : {true, false}) {
         UseQuickSettings(true, same, QStringLiteral("/out"));
         ExpectTargets({
@@ -96,7 +97,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
         // The timer stays out of the way: each test flushes by hand.
-        bMainReady = false;
+        mainWindowReady = false;
     }
 
     QString file(const QString& name) const { return dir_.filePath(name); }
@@ -112,25 +113,25 @@ protected:
 
 TEST_F(QuickFlush, DroppedPathsAddNothingAndShowNothing) {
     UseQuickSettings(true);
-    engine_.pending.AddPendingJob(file(QStringLiteral("song.ogg")));
-    engine_.pending.AddPendingJob(file(QStringLiteral("README")));
-    engine_.quick.FlushPendingJobs();
+    engine_.pending.add(file(QStringLiteral("song.ogg")));
+    engine_.pending.add(file(QStringLiteral("README")));
+    engine_.quick.flushPending();
     EXPECT_EQ(engine_.jobs.count(), 0);
-    EXPECT_EQ(engine_.pending.nPendingJobs(), 0);
-    EXPECT_FALSE(engine_.driver.bConverting());
+    EXPECT_EQ(engine_.pending.count(), 0);
+    EXPECT_FALSE(engine_.driver.isConverting());
     EXPECT_THAT(engine_.prompt.messages, IsEmpty());
 }
 
 TEST_F(QuickFlush, AutoStartOffQueuesWithoutConverting) {
     UseQuickSettings(false);
     const QString a = mp3(QStringLiteral("a.mp3"));
-    engine_.pending.AddPendingJob(a);
-    engine_.quick.FlushPendingJobs();
+    engine_.pending.add(a);
+    engine_.quick.flushPending();
     ASSERT_EQ(engine_.jobs.count(), 1);
-    EXPECT_EQ(engine_.jobs.GetOutputFileName(1), file(QStringLiteral("a.wma")));
-    EXPECT_EQ(engine_.jobs.GetProfileName(1), kProfile);
-    EXPECT_EQ(engine_.jobs.text(1, JobList::kStatus), QStringLiteral("0%"));
-    EXPECT_FALSE(engine_.driver.bConverting());
+    EXPECT_EQ(engine_.jobs.at(1).output, file(QStringLiteral("a.wma")));
+    EXPECT_EQ(engine_.jobs.at(1).profile, kProfile);
+    EXPECT_EQ(statusText(engine_.jobs.at(1)), QStringLiteral("0%"));
+    EXPECT_FALSE(engine_.driver.isConverting());
     EXPECT_EQ(engine_.encoder.runState(), sw::enc::RunState::Stopped);
 }
 
@@ -146,25 +147,25 @@ TEST_F(QuickFlush, NestedFlushDuringADecodeKeepsTheOrderAndLosesNothing) {
     const QString during = mp3(QStringLiteral("during.mp3"));
 
     bool nested = false;
-    QObject::connect(&engine_.jobs.model(), &QAbstractItemModel::dataChanged, &watch, [&] {
+    QObject::connect(&engine_.jobs, &JobStore::changed, &watch, [&] {
         if (engine_.driver.isDecoding() && !nested) {
             nested = true;
-            engine_.pending.AddPendingJob(during);
-            engine_.quick.FlushPendingJobs();
+            engine_.pending.add(during);
+            engine_.quick.flushPending();
         }
     });
-    engine_.pending.AddPendingJob(wma);
-    engine_.pending.AddPendingJob(second);
-    engine_.quick.FlushPendingJobs();
+    engine_.pending.add(wma);
+    engine_.pending.add(second);
+    engine_.quick.flushPending();
     ASSERT_TRUE(nested) << "the decode reported no progress";
 
     EXPECT_THAT(engine_.sources(), ElementsAre(wma, second, during));
     ASSERT_TRUE(quicktest::WaitUntil([&] { return engine_.queueDone(); }));
     EXPECT_THAT(engine_.prompt.messages, IsEmpty());
     for (int row = 1; row <= engine_.jobs.count(); ++row) {
-        SCOPED_TRACE(engine_.jobs.GetSourceFileName(row).toStdString());
-        EXPECT_EQ(engine_.jobs.text(row, JobList::kStatus), QStringLiteral("100%"));
-        EXPECT_GT(QFileInfo(engine_.jobs.GetOutputFileName(row)).size(), 0);
+        SCOPED_TRACE(engine_.jobs.at(row).source.toStdString());
+        EXPECT_EQ(statusText(engine_.jobs.at(row)), QStringLiteral("100%"));
+        EXPECT_GT(QFileInfo(engine_.jobs.at(row).output).size(), 0);
     }
 }
 

@@ -15,25 +15,25 @@ void PrintTo(const QString& text, std::ostream* os) {
 namespace quicktest {
 
 void UseQuickSettings(bool autoStart, bool sameTargetDir, const QString& targetDir) {
-    AppSettings.GeneralProfile = kProfile;
-    AppSettings.QuickProfile = kProfile;
-    AppSettings.AutoStart = autoStart;
-    AppSettings.SameTargetDir = sameTargetDir;
-    AppSettings.TargetDir = targetDir;
-    AppSettings.OverwriteExist = true;
-    AppSettings.DeleteSource = false;
+    appSettings.generalProfile = kProfile;
+    appSettings.quickProfile = kProfile;
+    appSettings.autoStart = autoStart;
+    appSettings.sameTargetDir = sameTargetDir;
+    appSettings.targetDir = targetDir;
+    appSettings.overwriteExist = true;
+    appSettings.deleteSource = false;
 }
 
 Engine::Engine() {
     // The decoder and the tag writer are loaded from the program folder.
-    SetProgramFolder(testsupport::BinDir());
+    setProgramFolder(testsupport::BinDir());
 }
 
 Engine::~Engine() {
-    bMainReady = false;
+    mainWindowReady = false;
     // A run still going when a test gives up must end before the encoder goes.
     if (encoder.runState() != sw::enc::RunState::Stopped) {
-        driver.Stop();
+        driver.stop();
         WaitUntil([this] { return encoder.runState() == sw::enc::RunState::Stopped; });
     }
 }
@@ -41,13 +41,13 @@ Engine::~Engine() {
 QStringList Engine::sources() const {
     QStringList list;
     for (int row = 1; row <= jobs.count(); ++row) {
-        list << jobs.GetSourceFileName(row);
+        list << jobs.at(row).source;
     }
     return list;
 }
 
 bool Engine::queueDone() const {
-    return !driver.bConverting() && !driver.isBusy() && driver.nCurrentJob() > jobs.count();
+    return !driver.isConverting() && !driver.isBusy() && driver.currentJob() > jobs.count();
 }
 
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {

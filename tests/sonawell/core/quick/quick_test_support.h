@@ -3,11 +3,11 @@
 // The quick-convert engine as the main window wires it, with the real encoder and decoder and
 // a prompt that records instead of showing boxes.
 
-#include "encoder/encoder.h"
 #include "core/engine/conversion_driver.h"
-#include "core/engine/job_list.h"
 #include "core/engine/pending_jobs.h"
 #include "core/engine/quick_convert.h"
+#include "core/jobs/job_store.h"
+#include "encoder/encoder.h"
 #include "sonawell/recording_prompt.h"
 
 #include <QString>
@@ -39,11 +39,11 @@ struct Engine {
     bool queueDone() const;
 
     sw::enc::Encoder encoder;
-    JobList jobs;
+    JobStore jobs;
     RecordingPrompt prompt;
-    ConversionDriver driver{encoder, jobs, prompt};
+    ConversionDriver driver{encoder, jobs, prompt, appSettings};
     PendingJobs pending;
-    QuickConvert quick{pending, jobs, driver};
+    QuickConvert quick{pending, jobs, driver, appSettings};
 };
 
 // Lets events run until `done` holds or `timeout` has passed; the final value of `done`.

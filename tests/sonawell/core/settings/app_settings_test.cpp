@@ -22,47 +22,47 @@ class LoadSettingsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
-        AppSettings = AppSettingsRecord{};
-        // Values that no default has, so a field LoadSettings forgets to set shows up.
-        AppSettings.GeneralProfile = QStringLiteral("stale");
-        AppSettings.QuickProfile = QStringLiteral("stale");
-        AppSettings.TargetDir = QStringLiteral("stale");
-        AppSettings.CPUPriority = 77;
-        AppSettings.OverwriteExist = false;
-        AppSettings.DeleteSource = true;
-        AppSettings.AutoStart = false;
-        AppSettings.SameTargetDir = false;
-        AppSettings.IniPath = dir_.filePath(QStringLiteral("Sonawell.ini"));
+        appSettings = AppSettingsRecord{};
+        // Values that no default has, so a field loadSettings forgets to set shows up.
+        appSettings.generalProfile = QStringLiteral("stale");
+        appSettings.quickProfile = QStringLiteral("stale");
+        appSettings.targetDir = QStringLiteral("stale");
+        appSettings.cpuPriority = 77;
+        appSettings.overwriteExist = false;
+        appSettings.deleteSource = true;
+        appSettings.autoStart = false;
+        appSettings.sameTargetDir = false;
+        appSettings.iniPath = dir_.filePath(QStringLiteral("Sonawell.ini"));
     }
 
     void WriteIni(const QByteArray& bytes) const {
-        QFile file(AppSettings.IniPath);
+        QFile file(appSettings.iniPath);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         ASSERT_EQ(file.write(bytes), bytes.size());
     }
 
     static void ExpectDefaults() {
-        EXPECT_EQ(AppSettings.GeneralProfile, QString());
-        EXPECT_EQ(AppSettings.QuickProfile, QString());
-        EXPECT_EQ(AppSettings.TargetDir, QString());
-        EXPECT_EQ(AppSettings.CPUPriority, 0);
-        EXPECT_TRUE(AppSettings.OverwriteExist);
-        EXPECT_FALSE(AppSettings.DeleteSource);
-        EXPECT_TRUE(AppSettings.AutoStart);
-        EXPECT_TRUE(AppSettings.SameTargetDir);
+        EXPECT_EQ(appSettings.generalProfile, QString());
+        EXPECT_EQ(appSettings.quickProfile, QString());
+        EXPECT_EQ(appSettings.targetDir, QString());
+        EXPECT_EQ(appSettings.cpuPriority, 0);
+        EXPECT_TRUE(appSettings.overwriteExist);
+        EXPECT_FALSE(appSettings.deleteSource);
+        EXPECT_TRUE(appSettings.autoStart);
+        EXPECT_TRUE(appSettings.sameTargetDir);
     }
 
     QTemporaryDir dir_;
 };
 
 TEST_F(LoadSettingsTest, MissingEmptyOrGarbageFileGivesDefaults) {
-    const QString iniPath = AppSettings.IniPath;
-    LoadSettings();
+    const QString iniPath = appSettings.iniPath;
+    loadSettings();
     ExpectDefaults();
-    EXPECT_EQ(AppSettings.IniPath, iniPath);
+    EXPECT_EQ(appSettings.iniPath, iniPath);
 
     WriteIni(QByteArray());
-    LoadSettings();
+    loadSettings();
     ExpectDefaults();
 
     std::mt19937 random(42);
@@ -73,7 +73,7 @@ TEST_F(LoadSettingsTest, MissingEmptyOrGarbageFileGivesDefaults) {
     // No accidental "[General]" in the noise.
     garbage.replace('[', 'x');
     WriteIni(garbage);
-    LoadSettings();
+    loadSettings();
     ExpectDefaults();
 }
 
@@ -89,31 +89,53 @@ TEST_F(LoadSettingsTest, ReadsEveryKeyOfBothSections) {
         "Profile=Audio for voice (32 Kbps, 22 kHz, mono)\r\n"
         "SameTargetDir=0\r\n"
         "TargetDir=/home/me/Music/wma\r\n");
-    LoadSettings();
-    EXPECT_EQ(AppSettings.GeneralProfile,
+    loadSettings();
+    EXPECT_EQ(appSettings.generalProfile,
               QStringLiteral("Audio for CD quality (128 Kbps, 44 kHz, stereo)"));
-    EXPECT_EQ(AppSettings.QuickProfile, QStringLiteral("Audio for voice (32 Kbps, 22 kHz, mono)"));
-    EXPECT_EQ(AppSettings.CPUPriority, 2);
-    EXPECT_FALSE(AppSettings.OverwriteExist);
-    EXPECT_TRUE(AppSettings.DeleteSource);
-    EXPECT_FALSE(AppSettings.AutoStart);
-    EXPECT_FALSE(AppSettings.SameTargetDir);
-    EXPECT_EQ(AppSettings.TargetDir, QStringLiteral("/home/me/Music/wma"));
+    EXPECT_EQ(appSettings.quickProfile, QStringLiteral("Audio for voice (32 Kbps, 22 kHz, mono)"));
+    EXPECT_EQ(appSettings.cpuPriority, 2);
+    EXPECT_FALSE(appSettings.overwriteExist);
+    EXPECT_TRUE(appSettings.deleteSource);
+    EXPECT_FALSE(appSettings.autoStart);
+    EXPECT_FALSE(appSettings.sameTargetDir);
+    EXPECT_EQ(appSettings.targetDir, QStringLiteral("/home/me/Music/wma"));
 }
 
-TEST_F(LoadSettingsTest, WrittenKeysAreSeenByTheNextLoad) {
-    WriteIniValue(AppSettings.IniPath, QStringLiteral("General"), QStringLiteral("DeleteSource"),
+TEST_F(LoadSettingsTest, WrittenKeysAreSeenByTheNextLoadAndSavedOnesReadBack) {
+    writeIniValue(appSettings.iniPath, QStringLiteral("General"), QStringLiteral("DeleteSource"),
                   QStringLiteral("1"));
-    WriteIniValue(AppSettings.IniPath, QStringLiteral("Quick Convert"), QStringLiteral("TargetDir"),
+    writeIniValue(appSettings.iniPath, QStringLiteral("Quick Convert"), QStringLiteral("TargetDir"),
                   QStringLiteral("/out"));
-    LoadSettings();
-    EXPECT_TRUE(AppSettings.DeleteSource);
-    EXPECT_EQ(AppSettings.TargetDir, QStringLiteral("/out"));
-    WriteIniValue(AppSettings.IniPath, QStringLiteral("General"), QStringLiteral("DeleteSource"),
+    loadSettings();
+    EXPECT_TRUE(appSettings.deleteSource);
+    EXPECT_EQ(appSettings.targetDir, QStringLiteral("/out"));
+    writeIniValue(appSettings.iniPath, QStringLiteral("General"), QStringLiteral("DeleteSource"),
                   QStringLiteral("0"));
-    LoadSettings();
-    EXPECT_FALSE(AppSettings.DeleteSource);
-    EXPECT_EQ(AppSettings.TargetDir, QStringLiteral("/out"));
+    loadSettings();
+    EXPECT_FALSE(appSettings.deleteSource);
+    EXPECT_EQ(appSettings.targetDir, QStringLiteral("/out"));
+
+    // Every field saveSettings writes is read back as it was.
+    AppSettingsRecord saved;
+    saved.iniPath = appSettings.iniPath;
+    saved.generalProfile = QStringLiteral("General one");
+    saved.quickProfile = QStringLiteral("Quick one");
+    saved.cpuPriority = 2;
+    saved.overwriteExist = false;
+    saved.deleteSource = true;
+    saved.autoStart = false;
+    saved.sameTargetDir = false;
+    saved.targetDir = QStringLiteral("/music");
+    saveSettings(saved);
+    const AppSettingsRecord read = readSettings(saved.iniPath);
+    EXPECT_EQ(read.generalProfile, saved.generalProfile);
+    EXPECT_EQ(read.quickProfile, saved.quickProfile);
+    EXPECT_EQ(read.cpuPriority, 2);
+    EXPECT_FALSE(read.overwriteExist);
+    EXPECT_TRUE(read.deleteSource);
+    EXPECT_FALSE(read.autoStart);
+    EXPECT_FALSE(read.sameTargetDir);
+    EXPECT_EQ(read.targetDir, saved.targetDir);
 }
 
 TEST_F(LoadSettingsTest, NumbersAreReadFromTheirLeadingDigits) {
@@ -125,13 +147,13 @@ TEST_F(LoadSettingsTest, NumbersAreReadFromTheirLeadingDigits) {
         "AutoStart=yes\n"
         "[Quick Convert]\n"
         "SameTargetDir=99999999999\n");
-    LoadSettings();
-    EXPECT_EQ(AppSettings.CPUPriority, 0);
-    EXPECT_TRUE(AppSettings.OverwriteExist);
-    EXPECT_TRUE(AppSettings.DeleteSource);
+    loadSettings();
+    EXPECT_EQ(appSettings.cpuPriority, 0);
+    EXPECT_TRUE(appSettings.overwriteExist);
+    EXPECT_TRUE(appSettings.deleteSource);
     // Not a number: the default, as if the key were absent.
-    EXPECT_TRUE(AppSettings.AutoStart);
-    EXPECT_TRUE(AppSettings.SameTargetDir);
+    EXPECT_TRUE(appSettings.autoStart);
+    EXPECT_TRUE(appSettings.sameTargetDir);
 
     WriteIni(
         "[General]\n"
@@ -141,21 +163,21 @@ TEST_F(LoadSettingsTest, NumbersAreReadFromTheirLeadingDigits) {
         "AutoStart=0x1\n"
         "[Quick Convert]\n"
         "SameTargetDir= 0 \n");
-    LoadSettings();
-    EXPECT_EQ(AppSettings.CPUPriority, std::numeric_limits<int32_t>::max());
-    EXPECT_FALSE(AppSettings.OverwriteExist);
-    EXPECT_TRUE(AppSettings.DeleteSource);
-    EXPECT_FALSE(AppSettings.AutoStart);
-    EXPECT_FALSE(AppSettings.SameTargetDir);
+    loadSettings();
+    EXPECT_EQ(appSettings.cpuPriority, std::numeric_limits<int32_t>::max());
+    EXPECT_FALSE(appSettings.overwriteExist);
+    EXPECT_TRUE(appSettings.deleteSource);
+    EXPECT_FALSE(appSettings.autoStart);
+    EXPECT_FALSE(appSettings.sameTargetDir);
 
     WriteIni("[General]\nCPUPriority=-99999999999\nDeleteSource=yes\n");
-    LoadSettings();
-    EXPECT_EQ(AppSettings.CPUPriority, std::numeric_limits<int32_t>::min());
-    EXPECT_FALSE(AppSettings.DeleteSource);
+    loadSettings();
+    EXPECT_EQ(appSettings.cpuPriority, std::numeric_limits<int32_t>::min());
+    EXPECT_FALSE(appSettings.deleteSource);
 
     WriteIni("[General]\nCPUPriority=  12abc\n");
-    LoadSettings();
-    EXPECT_EQ(AppSettings.CPUPriority, 12);
+    loadSettings();
+    EXPECT_EQ(appSettings.cpuPriority, 12);
 }
 
 TEST_F(LoadSettingsTest, TenMegabyteFileIsReadToTheEnd) {
@@ -167,9 +189,9 @@ TEST_F(LoadSettingsTest, TenMegabyteFileIsReadToTheEnd) {
     }
     big += "[General]\nAutoStart=0\nProfile=at the end\n";
     WriteIni(big);
-    LoadSettings();
-    EXPECT_FALSE(AppSettings.AutoStart);
-    EXPECT_EQ(AppSettings.GeneralProfile, QStringLiteral("at the end"));
+    loadSettings();
+    EXPECT_FALSE(appSettings.autoStart);
+    EXPECT_EQ(appSettings.generalProfile, QStringLiteral("at the end"));
 }
 
 class SettingsPathTest : public ::testing::Test {
@@ -186,7 +208,7 @@ protected:
         } else {
             qunsetenv("XDG_CONFIG_HOME");
         }
-        SetProgramFolder(QString());
+        setProgramFolder(QString());
     }
 
     QTemporaryDir dir_;
@@ -195,25 +217,25 @@ protected:
 };
 
 TEST_F(SettingsPathTest, WritableProgramFolderHoldsTheFile) {
-    EXPECT_EQ(SettingsPathFor(dir_.path()), dir_.filePath(QStringLiteral("Sonawell.ini")));
+    EXPECT_EQ(settingsPathFor(dir_.path()), dir_.filePath(QStringLiteral("Sonawell.ini")));
 }
 
 TEST_F(SettingsPathTest, UnusableProgramFolderFallsBackToXdgConfig) {
     const QString xdgPath = dir_.filePath(QStringLiteral("config/Sonawell/Sonawell.ini"));
-    EXPECT_EQ(SettingsPathFor(dir_.filePath(QStringLiteral("no/such/folder"))), xdgPath);
-    EXPECT_EQ(SettingsPathFor(QString()), xdgPath);
+    EXPECT_EQ(settingsPathFor(dir_.filePath(QStringLiteral("no/such/folder"))), xdgPath);
+    EXPECT_EQ(settingsPathFor(QString()), xdgPath);
 
-    // WriteIniValue creates the configuration folder on first use.
-    WriteIniValue(xdgPath, QStringLiteral("General"), QStringLiteral("AutoStart"),
+    // writeIniValue creates the configuration folder on first use.
+    writeIniValue(xdgPath, QStringLiteral("General"), QStringLiteral("AutoStart"),
                   QStringLiteral("0"));
-    EXPECT_EQ(ReadIniValue(xdgPath, QStringLiteral("general"), QStringLiteral("autostart")),
+    EXPECT_EQ(readIniValue(xdgPath, QStringLiteral("general"), QStringLiteral("autostart")),
               QStringLiteral("0"));
 
     qputenv("XDG_CONFIG_HOME", "relative/config");
-    EXPECT_EQ(SettingsPathFor(QString()),
+    EXPECT_EQ(settingsPathFor(QString()),
               QDir::homePath() + QStringLiteral("/.config/Sonawell/Sonawell.ini"));
     qunsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(SettingsPathFor(QString()),
+    EXPECT_EQ(settingsPathFor(QString()),
               QDir::homePath() + QStringLiteral("/.config/Sonawell/Sonawell.ini"));
 }
 
@@ -244,8 +266,8 @@ TEST_F(SettingsPathTest, ReadOnlyProgramFolderIsUsedOnlyWhenItHoldsTheFile) {
             ::_exit(3);
         }
         int failures = 0;
-        failures += SettingsPathFor(withFile) != withFile + QStringLiteral("/Sonawell.ini");
-        failures += (SettingsPathFor(withoutFile) != xdgPath) * 2;
+        failures += settingsPathFor(withFile) != withFile + QStringLiteral("/Sonawell.ini");
+        failures += (settingsPathFor(withoutFile) != xdgPath) * 2;
         ::_exit(failures == 0 ? 0 : 10 + failures);
     }
     int status = 0;
@@ -261,11 +283,11 @@ TEST_F(SettingsPathTest, ReadOnlyProgramFolderIsUsedOnlyWhenItHoldsTheFile) {
 }
 
 TEST_F(SettingsPathTest, ProgramFolderDefaultsToTheApplicationsFolder) {
-    EXPECT_EQ(ProgramFolder(), QCoreApplication::applicationDirPath());
-    SetProgramFolder(dir_.path());
-    EXPECT_EQ(ProgramFolder(), dir_.path());
-    SetProgramFolder(QString());
-    EXPECT_EQ(ProgramFolder(), QCoreApplication::applicationDirPath());
+    EXPECT_EQ(programFolder(), QCoreApplication::applicationDirPath());
+    setProgramFolder(dir_.path());
+    EXPECT_EQ(programFolder(), dir_.path());
+    setProgramFolder(QString());
+    EXPECT_EQ(programFolder(), QCoreApplication::applicationDirPath());
 }
 
 }  // namespace

@@ -39,12 +39,12 @@ protected:
     }
 
     static QString Read(const QString& path, const char* section, const char* key) {
-        return ReadIniValue(path, QString::fromUtf8(section), QString::fromUtf8(key));
+        return readIniValue(path, QString::fromUtf8(section), QString::fromUtf8(key));
     }
 
     static void Write(const QString& path, const char* section, const char* key,
                       const char* value) {
-        WriteIniValue(path, QString::fromUtf8(section), QString::fromUtf8(key),
+        writeIniValue(path, QString::fromUtf8(section), QString::fromUtf8(key),
                       QString::fromUtf8(value));
     }
 
@@ -125,10 +125,10 @@ TEST_F(IniFileTest, MissingFileOrEmptyNamesReadAsAbsent) {
     const QString path = WriteFile("[General]\nProfile=x\n");
     EXPECT_EQ(Read(path, "", "Profile"), QString());
     EXPECT_EQ(Read(path, "General", ""), QString());
-    EXPECT_EQ(ReadIniValue(QString(), QStringLiteral("General"), QStringLiteral("Profile")),
+    EXPECT_EQ(readIniValue(QString(), QStringLiteral("General"), QStringLiteral("Profile")),
               QString());
     // A folder is not a settings file.
-    EXPECT_EQ(ReadIniValue(dir_.path(), QStringLiteral("General"), QStringLiteral("Profile")),
+    EXPECT_EQ(readIniValue(dir_.path(), QStringLiteral("General"), QStringLiteral("Profile")),
               QString());
 }
 
@@ -267,7 +267,7 @@ TEST_F(IniFileTest, FullDiskLeavesTheOldFileIntact) {
         ::signal(SIGXFSZ, SIG_IGN);
         const rlimit small{16, 16};
         ::setrlimit(RLIMIT_FSIZE, &small);
-        WriteIniValue(path, QStringLiteral("General"), QStringLiteral("Profile"),
+        writeIniValue(path, QStringLiteral("General"), QStringLiteral("Profile"),
                       QString(200, QLatin1Char('x')));
         ::_exit(0);
     }
@@ -294,11 +294,11 @@ TEST_F(IniFileTest, ReadOnlyFolderLeavesTheOldFileIntact) {
             ::_exit(3);
         }
         // Still readable to the child, or the test proves nothing.
-        if (ReadIniValue(path, QStringLiteral("General"), QStringLiteral("Profile")) !=
+        if (readIniValue(path, QStringLiteral("General"), QStringLiteral("Profile")) !=
             QStringLiteral("P")) {
             ::_exit(4);
         }
-        WriteIniValue(path, QStringLiteral("General"), QStringLiteral("Profile"),
+        writeIniValue(path, QStringLiteral("General"), QStringLiteral("Profile"),
                       QStringLiteral("changed"));
         ::_exit(0);
     }

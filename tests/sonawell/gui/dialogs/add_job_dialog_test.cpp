@@ -1,9 +1,9 @@
 #include "dialog_test_support.h"
 
-#include "encoder/encoder.h"
-#include "gui/dialogs/add_job_dialog.h"
 #include "core/settings/app_settings.h"
 #include "core/settings/ini_file.h"
+#include "encoder/encoder.h"
+#include "gui/dialogs/add_job_dialog.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -30,7 +30,7 @@ const QString kVoice = QStringLiteral("Audio for voice (32 Kbps, 22 kHz, mono)")
 const QString kWmaToWav = QStringLiteral("WMA to WAV");
 
 void SetDefaultProfile(const TempSettings& settings, const QString& profile) {
-    WriteIniValue(settings.iniPath(), QStringLiteral("General"), QStringLiteral("Profile"),
+    writeIniValue(settings.iniPath(), QStringLiteral("General"), QStringLiteral("Profile"),
                   profile);
 }
 
@@ -50,7 +50,7 @@ void MoveFocus(QWidget* to) {
 
 struct AddJobFixture : ::testing::Test {
     void open() {
-        dialog = std::make_unique<frmAddJob>(profiles, &owner);
+        dialog = std::make_unique<AddJobDialog>(profiles, &owner);
         dialog->chooseSources = [this] { return nextSources; };
         dialog->chooseOutput = [this] { return nextOutput; };
         owner.show();
@@ -61,7 +61,7 @@ struct AddJobFixture : ::testing::Test {
     TempSettings settings;
     const sw::enc::ProfileCollection profiles;
     QWidget owner;
-    std::unique_ptr<frmAddJob> dialog;
+    std::unique_ptr<AddJobDialog> dialog;
     QStringList nextSources;
     QString nextOutput;
 };
@@ -84,11 +84,11 @@ TEST_F(AddJobFixture, ShowsItsControlsAndTheFormatsInEncoderOrder) {
     }
     EXPECT_EQ(formats, profiles.audioProfileNames() + QStringList{kWmaToWav});
     // The default comes from the file, not from the loaded settings.
-    EXPECT_TRUE(AppSettings.GeneralProfile.isEmpty());
+    EXPECT_TRUE(appSettings.generalProfile.isEmpty());
     EXPECT_EQ(dialog->comboFormats->currentText(), kCd);
-    EXPECT_EQ(dialog->strNewJobSources, QStringList{QString()});
-    EXPECT_EQ(dialog->strNewJobOutputs, QStringList{QString()});
-    EXPECT_EQ(dialog->strNewJobFormats, QStringList{QString()});
+    EXPECT_EQ(dialog->sources, QStringList{QString()});
+    EXPECT_EQ(dialog->outputs, QStringList{QString()});
+    EXPECT_EQ(dialog->formats, QStringList{QString()});
 }
 
 TEST_F(AddJobFixture, TwoSourcesGetTheirOutputsAndFormatsAndKeepEditsPerLine) {
@@ -98,10 +98,10 @@ TEST_F(AddJobFixture, TwoSourcesGetTheirOutputsAndFormatsAndKeepEditsPerLine) {
     dialog->cmdBrowseSource->click();
 
     EXPECT_EQ(Lines(dialog->lstSourcePathName), nextSources);
-    EXPECT_EQ(dialog->strNewJobSources, nextSources);
-    EXPECT_EQ(dialog->strNewJobOutputs,
+    EXPECT_EQ(dialog->sources, nextSources);
+    EXPECT_EQ(dialog->outputs,
               (QStringList{QStringLiteral("/music/a.wav"), QStringLiteral("/music/b.wma")}));
-    EXPECT_EQ(dialog->strNewJobFormats, (QStringList{kWmaToWav, kCd}));
+    EXPECT_EQ(dialog->formats, (QStringList{kWmaToWav, kCd}));
     EXPECT_EQ(dialog->lstSourcePathName->currentRow(), 0);
     EXPECT_EQ(dialog->txtOutputPathName->text(), QStringLiteral("/music/a.wav"));
     EXPECT_EQ(dialog->comboFormats->currentText(), kWmaToWav);
@@ -122,12 +122,12 @@ TEST_F(AddJobFixture, TwoSourcesGetTheirOutputsAndFormatsAndKeepEditsPerLine) {
     MoveFocus(dialog->txtOutputPathName);
     dialog->txtOutputPathName->setText(QStringLiteral("/elsewhere/b-voice.wma"));
     dialog->cmdOK->click();
-    EXPECT_TRUE(dialog->bOKPressed);
+    EXPECT_TRUE(dialog->okPressed);
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(dialog->strNewJobSources, nextSources);
-    EXPECT_EQ(dialog->strNewJobOutputs, (QStringList{QStringLiteral("/music/a.wav"),
-                                                     QStringLiteral("/elsewhere/b-voice.wma")}));
-    EXPECT_EQ(dialog->strNewJobFormats, (QStringList{kWmaToWav, kVoice}));
+    EXPECT_EQ(dialog->sources, nextSources);
+    EXPECT_EQ(dialog->outputs, (QStringList{QStringLiteral("/music/a.wav"),
+                                            QStringLiteral("/elsewhere/b-voice.wma")}));
+    EXPECT_EQ(dialog->formats, (QStringList{kWmaToWav, kVoice}));
 }
 
 TEST_F(AddJobFixture, OutputBrowseFillsTheBoxAndCancelKeepsIt) {
@@ -141,10 +141,10 @@ TEST_F(AddJobFixture, OutputBrowseFillsTheBoxAndCancelKeepsIt) {
     dialog->cmdBrowseOutput->click();
     EXPECT_EQ(dialog->txtOutputPathName->text(), QStringLiteral("/out/picked.wma"));
     // Stored only once the box is left.
-    EXPECT_EQ(dialog->strNewJobOutputs, QStringList{QStringLiteral("/music/a.wma")});
+    EXPECT_EQ(dialog->outputs, QStringList{QStringLiteral("/music/a.wma")});
     MoveFocus(dialog->txtOutputPathName);
     MoveFocus(dialog->lstSourcePathName);
-    EXPECT_EQ(dialog->strNewJobOutputs, QStringList{QStringLiteral("/out/picked.wma")});
+    EXPECT_EQ(dialog->outputs, QStringList{QStringLiteral("/out/picked.wma")});
 }
 
 TEST_F(AddJobFixture, WithoutDefaultProfileNonWmaSourcesGetAnEmptyFormat) {
@@ -152,14 +152,14 @@ TEST_F(AddJobFixture, WithoutDefaultProfileNonWmaSourcesGetAnEmptyFormat) {
     nextSources = {QStringLiteral("/music/a.mp3"), QStringLiteral("/music/B.WMA"),
                    QStringLiteral("/music/c.mp2")};
     dialog->cmdBrowseSource->click();
-    EXPECT_EQ(dialog->strNewJobFormats, (QStringList{QString(), kWmaToWav, QString()}));
-    EXPECT_EQ(dialog->strNewJobOutputs,
+    EXPECT_EQ(dialog->formats, (QStringList{QString(), kWmaToWav, QString()}));
+    EXPECT_EQ(dialog->outputs,
               (QStringList{QStringLiteral("/music/a.wma"), QStringLiteral("/music/B.wav"),
                            QStringLiteral("/music/c.wma")}));
     EXPECT_EQ(dialog->comboFormats->currentIndex(), -1);
     dialog->cmdOK->click();
-    EXPECT_TRUE(dialog->bOKPressed);
-    EXPECT_EQ(dialog->strNewJobFormats, (QStringList{QString(), kWmaToWav, QString()}));
+    EXPECT_TRUE(dialog->okPressed);
+    EXPECT_EQ(dialog->formats, (QStringList{QString(), kWmaToWav, QString()}));
 }
 
 TEST_F(AddJobFixture, AnUnknownStoredProfileIsKeptUntilTheUserPicksOne) {
@@ -170,13 +170,12 @@ TEST_F(AddJobFixture, AnUnknownStoredProfileIsKeptUntilTheUserPicksOne) {
     dialog->cmdBrowseSource->click();
     MoveFocus(dialog->comboFormats);
     MoveFocus(dialog->lstSourcePathName);
-    EXPECT_EQ(dialog->strNewJobFormats.at(0), QStringLiteral("A profile the encoder dropped"));
+    EXPECT_EQ(dialog->formats.at(0), QStringLiteral("A profile the encoder dropped"));
     dialog->lstSourcePathName->setCurrentRow(1);
     MoveFocus(dialog->comboFormats);
     dialog->comboFormats->setCurrentText(kCd);
     dialog->cmdOK->click();
-    EXPECT_EQ(dialog->strNewJobFormats,
-              (QStringList{QStringLiteral("A profile the encoder dropped"), kCd}));
+    EXPECT_EQ(dialog->formats, (QStringList{QStringLiteral("A profile the encoder dropped"), kCd}));
 }
 
 TEST_F(AddJobFixture, ASecondSelectionReplacesTheFirst) {
@@ -189,13 +188,13 @@ TEST_F(AddJobFixture, ASecondSelectionReplacesTheFirst) {
     nextSources = {QStringLiteral("/two/z.wma")};
     dialog->cmdBrowseSource->click();
     EXPECT_EQ(Lines(dialog->lstSourcePathName), nextSources);
-    EXPECT_EQ(dialog->strNewJobSources, nextSources);
-    EXPECT_EQ(dialog->strNewJobOutputs, QStringList{QStringLiteral("/two/z.wav")});
-    EXPECT_EQ(dialog->strNewJobFormats, QStringList{kWmaToWav});
+    EXPECT_EQ(dialog->sources, nextSources);
+    EXPECT_EQ(dialog->outputs, QStringList{QStringLiteral("/two/z.wav")});
+    EXPECT_EQ(dialog->formats, QStringList{kWmaToWav});
     // A cancelled choice leaves everything as it was.
     nextSources.clear();
     dialog->cmdBrowseSource->click();
-    EXPECT_EQ(dialog->strNewJobSources, QStringList{QStringLiteral("/two/z.wma")});
+    EXPECT_EQ(dialog->sources, QStringList{QStringLiteral("/two/z.wma")});
 }
 
 TEST_F(AddJobFixture, OkWithoutSourceWarnsAndLeavingBoxesStoresNothing) {
@@ -204,18 +203,18 @@ TEST_F(AddJobFixture, OkWithoutSourceWarnsAndLeavingBoxesStoresNothing) {
     dialog->txtOutputPathName->setText(QStringLiteral("/typed/early.wma"));
     MoveFocus(dialog->comboFormats);
     MoveFocus(dialog->cmdOK);
-    EXPECT_EQ(dialog->strNewJobOutputs, QStringList{QString()});
+    EXPECT_EQ(dialog->outputs, QStringList{QString()});
 
     const auto message = AnswerMessageBox([&] { dialog->cmdOK->click(); });
     EXPECT_TRUE(message.shown);
     EXPECT_EQ(message.text, QStringLiteral("Invalid Source File Name"));
     EXPECT_EQ(message.title, QStringLiteral("Sonawell"));
     EXPECT_TRUE(message.warningIcon);
-    EXPECT_FALSE(dialog->bOKPressed);
+    EXPECT_FALSE(dialog->okPressed);
     EXPECT_TRUE(dialog->isVisible());
 
     dialog->cmdCancel->click();
-    EXPECT_FALSE(dialog->bOKPressed);
+    EXPECT_FALSE(dialog->okPressed);
 }
 
 TEST_F(AddJobFixture, OpensCentredOverItsOwner) {
@@ -235,7 +234,7 @@ TEST(AddJobFilters, OfferUpperAndMixedCaseFiles) {
     QFileDialog picker(nullptr, QString(), dir.path());
     picker.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
     picker.setFileMode(QFileDialog::ExistingFiles);
-    picker.setNameFilters(SourceFileFilters());
+    picker.setNameFilters(sourceFileFilters());
     auto* model = picker.findChild<QFileSystemModel*>();
     ASSERT_NE(model, nullptr);
     picker.show();
@@ -253,7 +252,7 @@ TEST(AddJobFilters, OfferUpperAndMixedCaseFiles) {
                                 QStringLiteral("tone.wav")};
     EXPECT_TRUE(QTest::qWaitFor([&] { return shown() == supported; }, 5000))
         << shown().join(QLatin1Char(',')).toStdString();
-    picker.selectNameFilter(SourceFileFilters().at(3));
+    picker.selectNameFilter(sourceFileFilters().at(3));
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return shown() == QStringList{QStringLiteral("voice.WMA")}; }, 5000))
         << shown().join(QLatin1Char(',')).toStdString();
@@ -268,8 +267,8 @@ TEST(AddJobFilters, OfferUpperAndMixedCaseFiles) {
                                    QStringLiteral("MPEG audio files (*.mp3;*.mp2)"),
                                    QStringLiteral("Microsoft Waveform audio files (*.wav)"),
                                    QStringLiteral("Windows Media Audio files (*.wma)")}));
-    ASSERT_EQ(OutputFileFilters().size(), 1);
-    EXPECT_TRUE(OutputFileFilters().first().startsWith(
+    ASSERT_EQ(outputFileFilters().size(), 1);
+    EXPECT_TRUE(outputFileFilters().first().startsWith(
         QStringLiteral("Windows Media Format Audio Files(*.wma)")));
 }
 

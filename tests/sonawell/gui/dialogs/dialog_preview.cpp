@@ -1,15 +1,15 @@
 // Opens one of the program's dialogs with sample data and leaves it up, for screenshots.
 // The test machine has no window manager, so a strip above each window shows its caption
 // the way a title bar would.
-#include "encoder/encoder.h"
-#include "gui/dialogs/add_job_dialog.h"
 #include "core/settings/app_settings.h"
 #include "core/settings/ini_file.h"
+#include "encoder/encoder.h"
+#include "gui/about_dialog.h"
+#include "gui/dialogs/add_job_dialog.h"
 #include "gui/dialogs/options_dialog.h"
-#include "gui/dialogs/profiles_dialog.h"
-#include "gui/about_box.h"
+#include "gui/dialogs/profile_dialog.h"
 #include "gui/help.h"
-#include "gui/splash.h"
+#include "gui/splash_screen.h"
 
 #include <QApplication>
 #include <QDir>
@@ -60,21 +60,21 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QString name = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     if (argc > 2) {
-        SetProgramFolder(QString::fromLocal8Bit(argv[2]));
+        setProgramFolder(QString::fromLocal8Bit(argv[2]));
     }
 
     QTemporaryDir settingsFolder;
-    AppSettings = AppSettingsRecord{};
-    AppSettings.IniPath = settingsFolder.filePath(QStringLiteral("Sonawell.ini"));
-    AppSettings.GeneralProfile =
+    appSettings = AppSettingsRecord{};
+    appSettings.iniPath = settingsFolder.filePath(QStringLiteral("Sonawell.ini"));
+    appSettings.generalProfile =
         QStringLiteral("Audio for archive quality (192 Kbps, 48 kHz, stereo)");
-    AppSettings.QuickProfile =
+    appSettings.quickProfile =
         QStringLiteral("Audio for FM radio quality (64 Kbps, 44 kHz, stereo)");
-    AppSettings.CPUPriority = 1;
-    AppSettings.SameTargetDir = false;
-    AppSettings.TargetDir = QDir::homePath();
-    WriteIniValue(AppSettings.IniPath, QStringLiteral("General"), QStringLiteral("Profile"),
-                  AppSettings.GeneralProfile);
+    appSettings.cpuPriority = 1;
+    appSettings.sameTargetDir = false;
+    appSettings.targetDir = QDir::homePath();
+    writeIniValue(appSettings.iniPath, QStringLiteral("General"), QStringLiteral("Profile"),
+                  appSettings.generalProfile);
     const sw::enc::ProfileCollection profiles;
 
     // A stand-in for the main window, so dialogs have an owner to centre on.
@@ -85,10 +85,10 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<QWidget> shown;
     if (name == QLatin1String("profiles")) {
-        shown = std::make_unique<frmProfiles>(profiles);
+        shown = std::make_unique<ProfileDialog>(profiles);
     } else if (name == QLatin1String("addjob")) {
         owner.show();
-        auto dialog = std::make_unique<frmAddJob>(profiles, &owner);
+        auto dialog = std::make_unique<AddJobDialog>(profiles, &owner);
         dialog->chooseSources = [] {
             return QStringList{QStringLiteral("/home/user/Music/Live at the harbour.wma"),
                                QStringLiteral("/home/user/Music/Morning tune.mp3"),
@@ -101,26 +101,26 @@ int main(int argc, char** argv) {
         shown = std::move(dialog);
     } else if (name.startsWith(QLatin1String("options-"))) {
         // options-general, options-quick, options-quick-same (outputs beside the sources).
-        AppSettings.SameTargetDir = name == QLatin1String("options-quick-same");
+        appSettings.sameTargetDir = name == QLatin1String("options-quick-same");
         owner.show();
-        auto dialog = std::make_unique<frmOptions>(profiles, &owner);
+        auto dialog = std::make_unique<OptionsDialog>(profiles, &owner);
         if (name.startsWith(QLatin1String("options-quick"))) {
-            dialog->TabStrip1->setCurrentIndex(1);
+            dialog->tabStrip->setCurrentIndex(1);
         }
         shown = std::move(dialog);
     } else if (name == QLatin1String("splash")) {
-        shown = std::make_unique<frmSplash>();
+        shown = std::make_unique<SplashScreen>();
         shown->show();
         return app.exec();
     } else if (name == QLatin1String("about")) {
         owner.show();
-        shown = std::make_unique<frmAbout>(&owner);
+        shown = std::make_unique<AboutDialog>(&owner);
     } else if (name == QLatin1String("help-contents") || name == QLatin1String("help-index")) {
         owner.show();
         if (name == QLatin1String("help-contents")) {
-            ShowHelpContents(&owner);
+            showHelpContents(&owner);
         } else {
-            ShowHelpIndex(&owner);
+            showHelpIndex(&owner);
         }
         QTimer::singleShot(0, &owner, [&owner] {
             for (QWidget* w : owner.findChildren<QWidget*>()) {

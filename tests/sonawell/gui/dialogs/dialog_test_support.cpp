@@ -42,9 +42,9 @@ ShownMessage AnswerMessageBox(const std::function<void()>& action) {
 }
 
 TempSettings::TempSettings() {
-    AppSettings = AppSettingsRecord{};
-    AppSettings.IniPath = iniPath();
-    LoadSettings();
+    appSettings = AppSettingsRecord{};
+    appSettings.iniPath = iniPath();
+    loadSettings();
 }
 
 QString TempSettings::iniPath() const {

@@ -21,7 +21,7 @@ struct ShownMessage {
 };
 ShownMessage AnswerMessageBox(const std::function<void()>& action);
 
-// A settings file in a temporary folder of its own, with AppSettings pointed at it and
+// A settings file in a temporary folder of its own, with appSettings pointed at it and
 // loaded.
 class TempSettings {
 public:

@@ -12,7 +12,7 @@
 
 namespace {
 
-// Runs BrowseForFolder and answers the folder dialog it opens: `answer` gets the dialog and
+// Runs chooseFolder and answers the folder dialog it opens: `answer` gets the dialog and
 // either accepts or rejects it.
 QString Browse(const QString& start, const std::function<void(QFileDialog*)>& answer,
                QString* openedAt = nullptr, QString* title = nullptr) {
@@ -33,7 +33,7 @@ QString Browse(const QString& start, const std::function<void(QFileDialog*)>& an
         answer(dialog);
     });
     poll.start();
-    return BrowseForFolder(nullptr, start, QStringLiteral("Pick a folder"));
+    return chooseFolder(nullptr, start, QStringLiteral("Pick a folder"));
 }
 
 TEST(FolderBrowser, OpensAtTheStartFolderAndReturnsTheChoice) {

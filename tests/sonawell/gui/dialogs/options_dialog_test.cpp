@@ -1,8 +1,8 @@
 #include "dialog_test_support.h"
 
-#include "encoder/encoder.h"
 #include "core/settings/app_settings.h"
 #include "core/settings/ini_file.h"
+#include "encoder/encoder.h"
 #include "gui/dialogs/options_dialog.h"
 
 #include <QCheckBox>
@@ -31,12 +31,12 @@ const QString kGeneral = QStringLiteral("General");
 const QString kQuick = QStringLiteral("Quick Convert");
 
 QString Read(const TempSettings& settings, const QString& section, const QString& key) {
-    return ReadIniValue(settings.iniPath(), section, key);
+    return readIniValue(settings.iniPath(), section, key);
 }
 
 struct OptionsFixture : ::testing::Test {
     void open() {
-        dialog = std::make_unique<frmOptions>(profiles, &owner);
+        dialog = std::make_unique<OptionsDialog>(profiles, &owner);
         owner.show();
         dialog->show();
     }
@@ -44,27 +44,27 @@ struct OptionsFixture : ::testing::Test {
     TempSettings settings;
     const sw::enc::ProfileCollection profiles;
     QWidget owner;
-    std::unique_ptr<frmOptions> dialog;
+    std::unique_ptr<OptionsDialog> dialog;
 };
 
 TEST_F(OptionsFixture, ShowsEveryControlLoadedFromTheSettings) {
-    AppSettings.GeneralProfile = kCd;
-    AppSettings.QuickProfile = kVoice;
-    AppSettings.CPUPriority = 1;
-    AppSettings.DeleteSource = true;
-    AppSettings.OverwriteExist = false;
-    AppSettings.AutoStart = true;
-    AppSettings.SameTargetDir = false;
-    AppSettings.TargetDir = QStringLiteral("/music/out");
+    appSettings.generalProfile = kCd;
+    appSettings.quickProfile = kVoice;
+    appSettings.cpuPriority = 1;
+    appSettings.deleteSource = true;
+    appSettings.overwriteExist = false;
+    appSettings.autoStart = true;
+    appSettings.sameTargetDir = false;
+    appSettings.targetDir = QStringLiteral("/music/out");
     open();
 
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Sonawell Options"));
-    ASSERT_EQ(dialog->TabStrip1->count(), 2);
-    EXPECT_EQ(dialog->TabStrip1->tabText(0), QStringLiteral("General"));
-    EXPECT_EQ(dialog->TabStrip1->tabText(1), QStringLiteral("Quick Convert"));
-    EXPECT_EQ(dialog->TabStrip1->currentIndex(), 0);
-    EXPECT_TRUE(dialog->frmTabs[0]->isVisible());
-    EXPECT_FALSE(dialog->frmTabs[1]->isVisible());
+    ASSERT_EQ(dialog->tabStrip->count(), 2);
+    EXPECT_EQ(dialog->tabStrip->tabText(0), QStringLiteral("General"));
+    EXPECT_EQ(dialog->tabStrip->tabText(1), QStringLiteral("Quick Convert"));
+    EXPECT_EQ(dialog->tabStrip->currentIndex(), 0);
+    EXPECT_TRUE(dialog->tabPages[0]->isVisible());
+    EXPECT_FALSE(dialog->tabPages[1]->isVisible());
 
     EXPECT_EQ(dialog->lblGeneralFormat->text(), QStringLiteral("Output Format"));
     EXPECT_EQ(dialog->chkDeleteSource->text(),
@@ -110,7 +110,7 @@ TEST_F(OptionsFixture, ShowsEveryControlLoadedFromTheSettings) {
 }
 
 TEST_F(OptionsFixture, SameDirectoryBoxGreysTheFolderBoxAndButton) {
-    AppSettings.SameTargetDir = true;
+    appSettings.sameTargetDir = true;
     open();
     EXPECT_FALSE(dialog->txtQuickFolder->isEnabled());
     EXPECT_FALSE(dialog->cmdQuickFolder->isEnabled());
@@ -125,23 +125,23 @@ TEST_F(OptionsFixture, SameDirectoryBoxGreysTheFolderBoxAndButton) {
 }
 
 TEST_F(OptionsFixture, InvalidFolderBlocksLeavingThePageAndOk) {
-    AppSettings.SameTargetDir = false;
-    AppSettings.TargetDir = settings.folder() + QStringLiteral("/missing");
+    appSettings.sameTargetDir = false;
+    appSettings.targetDir = settings.folder() + QStringLiteral("/missing");
     open();
     // Shown at load, but only checked on the "Quick Convert" page.
-    dialog->TabStrip1->setCurrentIndex(1);
-    EXPECT_TRUE(dialog->frmTabs[1]->isVisible());
-    EXPECT_FALSE(dialog->frmTabs[0]->isVisible());
+    dialog->tabStrip->setCurrentIndex(1);
+    EXPECT_TRUE(dialog->tabPages[1]->isVisible());
+    EXPECT_FALSE(dialog->tabPages[0]->isVisible());
 
     for (const QString& folder : {QString(), settings.folder() + QStringLiteral("/missing")}) {
         dialog->txtQuickFolder->setText(folder);
-        auto message = AnswerMessageBox([&] { dialog->TabStrip1->setCurrentIndex(0); });
+        auto message = AnswerMessageBox([&] { dialog->tabStrip->setCurrentIndex(0); });
         EXPECT_TRUE(message.shown);
         EXPECT_EQ(message.text, QStringLiteral("Invalid target directory"));
         EXPECT_EQ(message.title, QStringLiteral("Sonawell"));
         EXPECT_TRUE(message.warningIcon);
-        EXPECT_EQ(dialog->TabStrip1->currentIndex(), 1);
-        EXPECT_TRUE(dialog->frmTabs[1]->isVisible());
+        EXPECT_EQ(dialog->tabStrip->currentIndex(), 1);
+        EXPECT_TRUE(dialog->tabPages[1]->isVisible());
 
         message = AnswerMessageBox([&] { dialog->cmdOK->click(); });
         EXPECT_EQ(message.text, QStringLiteral("Invalid target directory"));
@@ -151,20 +151,20 @@ TEST_F(OptionsFixture, InvalidFolderBlocksLeavingThePageAndOk) {
 
     // An existing folder with a trailing separator passes and is stored without it.
     dialog->txtQuickFolder->setText(settings.folder() + QStringLiteral("/"));
-    auto message = AnswerMessageBox([&] { dialog->TabStrip1->setCurrentIndex(0); });
+    auto message = AnswerMessageBox([&] { dialog->tabStrip->setCurrentIndex(0); });
     EXPECT_FALSE(message.shown);
-    EXPECT_TRUE(dialog->frmTabs[0]->isVisible());
+    EXPECT_TRUE(dialog->tabPages[0]->isVisible());
     dialog->cmdOK->click();
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(Read(settings, kQuick, QStringLiteral("TargetDir")), settings.folder());
-    EXPECT_EQ(AppSettings.TargetDir, settings.folder());
+    EXPECT_EQ(appSettings.targetDir, settings.folder());
 }
 
 TEST_F(OptionsFixture, OkWritesTheEightKeysInOrderAndReloads) {
-    AppSettings.GeneralProfile = kCd;
-    AppSettings.QuickProfile = QStringLiteral("A profile the encoder dropped");
-    AppSettings.SameTargetDir = true;
-    AppSettings.TargetDir = QStringLiteral("/music/out/");
+    appSettings.generalProfile = kCd;
+    appSettings.quickProfile = QStringLiteral("A profile the encoder dropped");
+    appSettings.sameTargetDir = true;
+    appSettings.targetDir = QStringLiteral("/music/out/");
     open();
     dialog->optCPUPriority[2]->click();
     dialog->chkDeleteSource->click();
@@ -190,18 +190,18 @@ TEST_F(OptionsFixture, OkWritesTheEightKeysInOrderAndReloads) {
     // Not checked while the same-directory box is on, but stored all the same.
     EXPECT_EQ(Read(settings, kQuick, QStringLiteral("TargetDir")), QStringLiteral("/music/out"));
 
-    EXPECT_EQ(AppSettings.CPUPriority, 2);
-    EXPECT_TRUE(AppSettings.DeleteSource);
-    EXPECT_FALSE(AppSettings.AutoStart);
-    EXPECT_TRUE(AppSettings.QuickProfile.isEmpty());
-    EXPECT_EQ(AppSettings.TargetDir, QStringLiteral("/music/out"));
+    EXPECT_EQ(appSettings.cpuPriority, 2);
+    EXPECT_TRUE(appSettings.deleteSource);
+    EXPECT_FALSE(appSettings.autoStart);
+    EXPECT_TRUE(appSettings.quickProfile.isEmpty());
+    EXPECT_EQ(appSettings.targetDir, QStringLiteral("/music/out"));
 }
 
 TEST_F(OptionsFixture, TheRootFolderStaysTheRoot) {
-    AppSettings.SameTargetDir = false;
-    AppSettings.TargetDir = QStringLiteral("/");
+    appSettings.sameTargetDir = false;
+    appSettings.targetDir = QStringLiteral("/");
     open();
-    dialog->TabStrip1->setCurrentIndex(1);
+    dialog->tabStrip->setCurrentIndex(1);
     dialog->cmdOK->click();
     EXPECT_EQ(Read(settings, kQuick, QStringLiteral("TargetDir")), QStringLiteral("/"));
 }
@@ -214,24 +214,24 @@ TEST_F(OptionsFixture, CancelLeavesTheFileByteForByte) {
         "[Quick Convert]\r\nTargetDir=/music/out\r\n");
     file.close();
     const QByteArray before = settings.bytes();
-    LoadSettings();
+    loadSettings();
     open();
     dialog->optCPUPriority[2]->click();
     dialog->chkOverwriteExist->click();
     dialog->comboGeneralFormat->setCurrentIndex(0);
-    dialog->TabStrip1->setCurrentIndex(1);
+    dialog->tabStrip->setCurrentIndex(1);
     dialog->chkQuickSameDirectory->click();
     dialog->txtQuickFolder->setText(settings.folder());
     dialog->cmdCancel->click();
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(settings.bytes(), before);
-    EXPECT_EQ(AppSettings.CPUPriority, 0);
-    EXPECT_EQ(AppSettings.TargetDir, QStringLiteral("/music/out"));
+    EXPECT_EQ(appSettings.cpuPriority, 0);
+    EXPECT_EQ(appSettings.targetDir, QStringLiteral("/music/out"));
 }
 
 TEST_F(OptionsFixture, FolderButtonAsksTheBrowserFromTheCurrentText) {
-    AppSettings.SameTargetDir = false;
-    AppSettings.TargetDir = QStringLiteral("/music/in");
+    appSettings.sameTargetDir = false;
+    appSettings.targetDir = QStringLiteral("/music/in");
     open();
     QString askedStart, askedTitle;
     QString answer = QStringLiteral("/music/picked");

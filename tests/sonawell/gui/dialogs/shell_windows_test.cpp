@@ -1,10 +1,10 @@
 #include "dialog_test_support.h"
 
 #include "core/settings/app_settings.h"
-#include "gui/about_box.h"
+#include "gui/about_dialog.h"
 #include "gui/help.h"
 #include "gui/help_window.h"
-#include "gui/splash.h"
+#include "gui/splash_screen.h"
 
 #include <QApplication>
 #include <QDir>
@@ -27,15 +27,15 @@ using dialogtest::AnswerMessageBox;
 namespace {
 
 TEST(Splash, IsAFramelessPictureWindowCentredInWidthAboveTheMiddle) {
-    frmSplash splash;
+    SplashScreen splash;
     EXPECT_EQ(splash.size(), QSize(246, 160));
     EXPECT_TRUE(splash.windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_EQ(splash.windowType(), Qt::SplashScreen);
-    ASSERT_NE(splash.Image1, nullptr);
-    EXPECT_EQ(splash.Image1->size(), QSize(250, 160));
+    ASSERT_NE(splash.image, nullptr);
+    EXPECT_EQ(splash.image->size(), QSize(250, 160));
 
     // A real picture, not an empty label.
-    const QImage picture = splash.Image1->pixmap().toImage();
+    const QImage picture = splash.image->pixmap().toImage();
     ASSERT_FALSE(picture.isNull());
     QSet<QRgb> colours;
     for (int y = 0; y < picture.height(); y += 4) {
@@ -60,7 +60,7 @@ TEST(AboutBox, CreditsTheLibrariesAndIsCentredOnItsOwnerEachTime) {
     owner.show();
     for (const QPoint& at : {QPoint(100, 80), QPoint(400, 240)}) {
         owner.move(at);
-        frmAbout about(&owner);
+        AboutDialog about(&owner);
         about.show();
         EXPECT_EQ(about.windowTitle(), QStringLiteral("About Sonawell"));
         EXPECT_EQ(about.size(), QSize(337, 191));
@@ -72,43 +72,44 @@ TEST(AboutBox, CreditsTheLibrariesAndIsCentredOnItsOwnerEachTime) {
         about.close();
     }
 
-    frmAbout about(&owner);
-    EXPECT_EQ(about.Label1->text(), QStringLiteral("Sonawell Convertor"));
-    EXPECT_EQ(about.Label2->text(), QStringLiteral("Version 1.21"));
-    EXPECT_EQ(about.Picture1->size(), QSize(71, 64));
-    EXPECT_FALSE(about.Picture1->pixmap().isNull());
-    EXPECT_EQ(about.Frame1->width(), about.width());
-    const QString credits = about.Label4->text() + about.Label5->text() + about.Label6->text();
+    AboutDialog about(&owner);
+    EXPECT_EQ(about.titleLabel->text(), QStringLiteral("Sonawell Convertor"));
+    EXPECT_EQ(about.versionLabel->text(), QStringLiteral("Version 1.21"));
+    EXPECT_EQ(about.picture->size(), QSize(71, 64));
+    EXPECT_FALSE(about.picture->pixmap().isNull());
+    EXPECT_EQ(about.separator->width(), about.width());
+    const QString credits =
+        about.codingCredit->text() + about.tagCredit->text() + about.toolkitCredit->text();
     for (const char* library : {"FFmpeg", "TagLib", "Qt", "LGPL"}) {
         EXPECT_TRUE(credits.contains(QString::fromLatin1(library))) << library;
     }
     EXPECT_FALSE(credits.contains(QStringLiteral("Microsoft")));
     // Every line fits the box, and OK sits at the bottom right.
-    for (const QLabel* line :
-         {about.Label1, about.Label2, about.Label4, about.Label5, about.Label6}) {
+    for (const QLabel* line : {about.titleLabel, about.versionLabel, about.codingCredit,
+                               about.tagCredit, about.toolkitCredit}) {
         EXPECT_LE(line->sizeHint().width(), line->width()) << line->text().toStdString();
         EXPECT_LE(line->geometry().right(), about.width());
     }
     EXPECT_EQ(about.cmdOK->text(), QStringLiteral("OK"));
     EXPECT_GT(about.cmdOK->geometry().left(), about.width() / 2);
-    EXPECT_GT(about.cmdOK->geometry().top(), about.Label6->geometry().bottom());
+    EXPECT_GT(about.cmdOK->geometry().top(), about.toolkitCredit->geometry().bottom());
     about.show();
     about.cmdOK->click();
     EXPECT_FALSE(about.isVisible());
 }
 
 struct HelpFixture : ::testing::Test {
-    void SetUp() override { previous = ProgramFolder(); }
-    void TearDown() override { SetProgramFolder(previous); }
+    void SetUp() override { previous = ::programFolder(); }
+    void TearDown() override { setProgramFolder(previous); }
     QString previous;
     QTemporaryDir programFolder;
 };
 
 TEST_F(HelpFixture, AMissingHelpFileIsReportedNotShown) {
-    SetProgramFolder(programFolder.path());
+    setProgramFolder(programFolder.path());
     QWidget mainWindow;
     mainWindow.show();
-    for (const auto& open : {&ShowHelpContents, &ShowHelpIndex}) {
+    for (const auto& open : {&showHelpContents, &showHelpIndex}) {
         const auto message = AnswerMessageBox([&] { open(&mainWindow); });
         EXPECT_TRUE(message.shown);
         EXPECT_EQ(message.title, QStringLiteral("Sonawell"));
@@ -128,12 +129,12 @@ TEST_F(HelpFixture, ContentsAndIndexOpenInOneWindowOwnedByTheMainWindow) {
         ASSERT_TRUE(QFile::copy(source.filePath(name),
                                 programFolder.filePath(QStringLiteral("help/") + name)));
     }
-    SetProgramFolder(programFolder.path());
+    setProgramFolder(programFolder.path());
     QWidget mainWindow;
     mainWindow.show();
     QLabel childOfMainWindow(&mainWindow);
 
-    ShowHelpContents(&childOfMainWindow);
+    showHelpContents(&childOfMainWindow);
     const auto windows = [&] { return mainWindow.findChildren<HelpWindow*>(); };
     ASSERT_EQ(windows().size(), 1);
     HelpWindow* help = windows().first();
@@ -142,7 +143,7 @@ TEST_F(HelpFixture, ContentsAndIndexOpenInOneWindowOwnedByTheMainWindow) {
     EXPECT_EQ(help->browser()->documentTitle(), QStringLiteral("Contents"));
     EXPECT_TRUE(help->browser()->toPlainText().contains(QStringLiteral("Quick convert")));
 
-    ShowHelpIndex(&mainWindow);
+    showHelpIndex(&mainWindow);
     ASSERT_EQ(windows().size(), 1);
     EXPECT_EQ(windows().first(), help);
     EXPECT_EQ(help->browser()->documentTitle(), QStringLiteral("Index"));
@@ -152,12 +153,12 @@ TEST_F(HelpFixture, ContentsAndIndexOpenInOneWindowOwnedByTheMainWindow) {
 TEST_F(HelpFixture, TheBuiltProgramFolderShipsTheHelp) {
     const QString bin = qEnvironmentVariable("SONAWELL_BIN_DIR");
     ASSERT_FALSE(bin.isEmpty());
-    SetProgramFolder(bin);
+    setProgramFolder(bin);
     QWidget mainWindow;
     mainWindow.show();
     const auto message = AnswerMessageBox([&] {
-        ShowHelpIndex(&mainWindow);
-        ShowHelpContents(&mainWindow);
+        showHelpIndex(&mainWindow);
+        showHelpContents(&mainWindow);
     });
     EXPECT_FALSE(message.shown) << message.text.toStdString();
     ASSERT_EQ(mainWindow.findChildren<HelpWindow*>().size(), 1);

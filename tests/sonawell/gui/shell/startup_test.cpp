@@ -5,15 +5,15 @@
 #include "support/file_fixtures.h"
 
 #include "core/engine/app_state.h"
-#include "core/engine/job_list.h"
 #include "core/engine/quick_convert_engine.h"
+#include "core/jobs/job_store.h"
 #include "core/settings/app_settings.h"
 #include "core/settings/ini_file.h"
-#include "gui/dialogs/profiles_dialog.h"
+#include "gui/dialogs/profile_dialog.h"
 #include "gui/help.h"
 #include "gui/help_window.h"
 #include "gui/main_window.h"
-#include "gui/splash.h"
+#include "gui/splash_screen.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -65,20 +65,20 @@ protected:
         ASSERT_TRUE(program_.isValid() && data_.isValid());
         QFile::link(QDir(testsupport::BinDir()).filePath(QStringLiteral("help")),
                     program_.filePath(QStringLiteral("help")));
-        SetProgramFolder(program_.path());
+        setProgramFolder(program_.path());
         qputenv("XDG_DATA_HOME", data_.filePath(QStringLiteral("data")).toUtf8());
         qputenv("XDG_CONFIG_HOME", data_.filePath(QStringLiteral("config")).toUtf8());
-        AppSettings = AppSettingsRecord{};
-        bMainReady = true;  // start-up must set it back
+        appSettings = AppSettingsRecord{};
+        mainWindowReady = true;  // start-up must set it back
         Store(QStringLiteral("General"), QStringLiteral("CPUPriority"), QStringLiteral("1"));
         Store(QStringLiteral("General"), QStringLiteral("AutoStart"), QStringLiteral("0"));
     }
 
-    void TearDown() override { SetProgramFolder(QString()); }
+    void TearDown() override { setProgramFolder(QString()); }
 
     QString ini() const { return program_.filePath(QStringLiteral("Sonawell.ini")); }
     void Store(const QString& section, const QString& key, const QString& value) const {
-        WriteIniValue(ini(), section, key, value);
+        writeIniValue(ini(), section, key, value);
     }
 
     int RunMain(const std::function<void()>& step) {
@@ -90,7 +90,7 @@ protected:
             step();
             if (clock.elapsed() > 20000) {
                 ADD_FAILURE() << "the program did not end";
-                if (auto* dialog = Shown<frmProfiles>()) {
+                if (auto* dialog = Shown<ProfileDialog>()) {
                     dialog->reject();
                 }
                 QApplication::closeAllWindows();
@@ -98,19 +98,19 @@ protected:
             }
         });
         poll.start();
-        return Main(*qobject_cast<QApplication*>(QCoreApplication::instance()));
+        return runApplication(*qobject_cast<QApplication*>(QCoreApplication::instance()));
     }
 
     StartSeen StartCancellingProfiles() {
         StartSeen seen;
         seen.code = RunMain([&] {
-            if (auto* dialog = Shown<frmProfiles>()) {
+            if (auto* dialog = Shown<ProfileDialog>()) {
                 seen.profiles = true;
                 dialog->cmdCancel->click();
             }
-            if (auto* window = Shown<frmMain>()) {
+            if (auto* window = Shown<MainWindow>()) {
                 seen.window = true;
-                seen.readyWindow = bMainReady;
+                seen.readyWindow = mainWindowReady;
                 window->close();
             }
         });
@@ -130,19 +130,19 @@ TEST_F(StartupTest, WithBothProfilesTheMainWindowOpensReadyAndNoProfileIsAsked) 
     bool readyWhenShown = false;
     bool helpOpen = false;
     const int code = RunMain([&] {
-        sawProfiles |= Shown<frmProfiles>() != nullptr;
-        auto* window = Shown<frmMain>();
+        sawProfiles |= Shown<ProfileDialog>() != nullptr;
+        auto* window = Shown<MainWindow>();
         if (window == nullptr) {
             return;
         }
         if (++ticksWithWindow == 1) {
-            readyWhenShown = bMainReady && frmMainInstance == window;
-            EXPECT_EQ(window->driver().nCurrentJob(), 1);
+            readyWhenShown = mainWindowReady;
+            EXPECT_EQ(window->driver().currentJob(), 1);
         } else if (ticksWithWindow == 5) {
             // Start-up has long returned to the event loop; the window is all that is left.
-            splashAfter = Shown<frmSplash>() != nullptr;
+            splashAfter = Shown<SplashScreen>() != nullptr;
             // An open help window does not keep the program alive.
-            ShowHelpContents(window);
+            showHelpContents(window);
             helpOpen = window->findChild<HelpWindow*>() != nullptr &&
                        window->findChild<HelpWindow*>()->isVisible();
             window->close();
@@ -155,10 +155,9 @@ TEST_F(StartupTest, WithBothProfilesTheMainWindowOpensReadyAndNoProfileIsAsked) 
     EXPECT_FALSE(splashAfter);
     EXPECT_TRUE(readyWhenShown);
     // The settings came from the program folder.
-    EXPECT_EQ(AppSettings.IniPath, ini());
-    EXPECT_EQ(AppSettings.GeneralProfile, kProfile);
-    EXPECT_EQ(AppSettings.QuickProfile, kVoice);
-    EXPECT_EQ(frmMainInstance, nullptr);
+    EXPECT_EQ(appSettings.iniPath, ini());
+    EXPECT_EQ(appSettings.generalProfile, kProfile);
+    EXPECT_EQ(appSettings.quickProfile, kVoice);
 }
 
 TEST_F(StartupTest, OneMissingProfileAsksOverTheSplashAndCancelEndsWithoutAWindow) {
@@ -167,13 +166,13 @@ TEST_F(StartupTest, OneMissingProfileAsksOverTheSplashAndCancelEndsWithoutAWindo
     bool splashBehind = false;
     bool sawWindow = false;
     const int code = RunMain([&] {
-        if (auto* window = Shown<frmMain>()) {
+        if (auto* window = Shown<MainWindow>()) {
             sawWindow = true;
             window->close();
         }
-        if (auto* dialog = Shown<frmProfiles>(); dialog && !sawProfiles) {
+        if (auto* dialog = Shown<ProfileDialog>(); dialog && !sawProfiles) {
             sawProfiles = true;
-            splashBehind = Shown<frmSplash>() != nullptr;
+            splashBehind = Shown<SplashScreen>() != nullptr;
             dialog->cmdCancel->click();
         }
     });
@@ -181,11 +180,11 @@ TEST_F(StartupTest, OneMissingProfileAsksOverTheSplashAndCancelEndsWithoutAWindo
     EXPECT_TRUE(sawProfiles);
     EXPECT_TRUE(splashBehind);
     EXPECT_FALSE(sawWindow);
-    EXPECT_FALSE(bMainReady);
-    EXPECT_EQ(Shown<frmSplash>(), nullptr);
+    EXPECT_FALSE(mainWindowReady);
+    EXPECT_EQ(Shown<SplashScreen>(), nullptr);
     // Nothing was stored, so the next start asks again.
     EXPECT_TRUE(
-        ReadIniValue(ini(), QStringLiteral("Quick Convert"), QStringLiteral("Profile")).isEmpty());
+        readIniValue(ini(), QStringLiteral("Quick Convert"), QStringLiteral("Profile")).isEmpty());
 }
 
 // A file handed in over the session bus while the profile is being chosen waits, and becomes
@@ -207,7 +206,7 @@ TEST_F(StartupTest, FileHandedInDuringStartUpBecomesAJobOfTheMainWindow) {
     const int code = RunMain([&] {
         switch (stage) {
             case Stage::Profiles:
-                if (auto* dialog = Shown<frmProfiles>()) {
+                if (auto* dialog = Shown<ProfileDialog>()) {
                     sendResult = QProcess::execute(
                         QStringLiteral("dbus-send"),
                         {QStringLiteral("--session"), QStringLiteral("--type=method_call"),
@@ -222,19 +221,19 @@ TEST_F(StartupTest, FileHandedInDuringStartUpBecomesAJobOfTheMainWindow) {
                 break;
             case Stage::Chosen:
                 // Time for the call to arrive while the dialog is still open.
-                if (auto* dialog = Shown<frmProfiles>(); dialog && sent.elapsed() > 300) {
+                if (auto* dialog = Shown<ProfileDialog>(); dialog && sent.elapsed() > 300) {
                     dialog->cmdOK->click();
                     stage = Stage::Window;
                 }
                 break;
             case Stage::Window:
-                if (auto* window = Shown<frmMain>()) {
+                if (auto* window = Shown<MainWindow>()) {
                     if (jobsWhenShown < 0) {
                         jobsWhenShown = window->jobs().count();
                     }
                     if (window->jobs().count() == 1) {
-                        jobSource = window->jobs().GetSourceFileName(1);
-                        jobFormat = window->jobs().GetProfileName(1);
+                        jobSource = window->jobs().at(1).source;
+                        jobFormat = window->jobs().at(1).profile;
                         stage = Stage::Done;
                         window->close();
                     }
@@ -250,7 +249,7 @@ TEST_F(StartupTest, FileHandedInDuringStartUpBecomesAJobOfTheMainWindow) {
     EXPECT_EQ(jobsWhenShown, 0);
     EXPECT_EQ(jobSource, song);
     EXPECT_EQ(jobFormat, kVoice);
-    EXPECT_EQ(ReadIniValue(ini(), QStringLiteral("General"), QStringLiteral("Profile")), kVoice);
+    EXPECT_EQ(readIniValue(ini(), QStringLiteral("General"), QStringLiteral("Profile")), kVoice);
     // The bus can start the program next time.
     const QString service =
         data_.filePath(QStringLiteral("data/dbus-1/services/Sonawell.QuickConvertEngine.service"));
@@ -327,13 +326,13 @@ TEST_F(StartupTest, DamagedSettingsFileStillStarts) {
     EXPECT_EQ(seen.code, 0);
     EXPECT_FALSE(seen.profiles);
     EXPECT_TRUE(seen.readyWindow);
-    EXPECT_EQ(AppSettings.GeneralProfile, kProfile);
-    EXPECT_EQ(AppSettings.QuickProfile, kVoice);
-    EXPECT_TRUE(AppSettings.AutoStart);
-    EXPECT_TRUE(AppSettings.DeleteSource);
-    EXPECT_TRUE(AppSettings.OverwriteExist);
-    EXPECT_TRUE(AppSettings.SameTargetDir);
-    EXPECT_FALSE(AppSettings.CPUPriority >= 0 && AppSettings.CPUPriority <= 2);
+    EXPECT_EQ(appSettings.generalProfile, kProfile);
+    EXPECT_EQ(appSettings.quickProfile, kVoice);
+    EXPECT_TRUE(appSettings.autoStart);
+    EXPECT_TRUE(appSettings.deleteSource);
+    EXPECT_TRUE(appSettings.overwriteExist);
+    EXPECT_TRUE(appSettings.sameTargetDir);
+    EXPECT_FALSE(appSettings.cpuPriority >= 0 && appSettings.cpuPriority <= 2);
 }
 
 // Nothing usable at all: the program asks for the profiles as on a first start.
@@ -373,9 +372,9 @@ TEST_F(StartupTest, SecondInstanceWithoutTheBusNameStartsQuietly) {
                 sawMessage = true;
                 box->reject();
             }
-            if (auto* window = Shown<frmMain>()) {
+            if (auto* window = Shown<MainWindow>()) {
                 result.window = true;
-                result.readyWindow = bMainReady;
+                result.readyWindow = mainWindowReady;
                 window->close();
             }
         });
@@ -397,9 +396,9 @@ TEST_F(StartupTest, MainWindowClosedAsItAppearsEndsTheProgram) {
     class CloseOnShow : public QObject {
     public:
         bool eventFilter(QObject* watched, QEvent* event) override {
-            if (auto* window = qobject_cast<frmMain*>(watched);
+            if (auto* window = qobject_cast<MainWindow*>(watched);
                 window != nullptr && event->type() == QEvent::Show) {
-                splashUp = Shown<frmSplash>() != nullptr;
+                splashUp = Shown<SplashScreen>() != nullptr;
                 QMetaObject::invokeMethod(window, &QWidget::close, Qt::QueuedConnection);
             }
             return false;
@@ -412,7 +411,7 @@ TEST_F(StartupTest, MainWindowClosedAsItAppearsEndsTheProgram) {
     EXPECT_EQ(seen.code, 0);
     EXPECT_TRUE(closer.splashUp);
     EXPECT_FALSE(seen.window);
-    EXPECT_EQ(Shown<frmSplash>(), nullptr);
+    EXPECT_EQ(Shown<SplashScreen>(), nullptr);
 }
 
 }  // namespace

@@ -12,16 +12,16 @@ class ProfileCollection;
 
 // "Set your default profile": the one profile chosen becomes both the general and the
 // quick-convert default. Shown at start-up, before any other window exists.
-class frmProfiles : public QDialog {
+class ProfileDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit frmProfiles(const sw::enc::ProfileCollection& profiles, QWidget* parent = nullptr);
+    explicit ProfileDialog(const sw::enc::ProfileCollection& profiles, QWidget* parent = nullptr);
 
-    // True only when OK closed the dialog; the file then holds the profile and AppSettings
+    // True only when OK closed the dialog; the file then holds the profile and appSettings
     // has been reloaded.
-    bool bOKPressed = false;
+    bool okPressed = false;
 
-    QLabel* Label2 = nullptr;
+    QLabel* promptLabel = nullptr;
     QComboBox* comboProfile = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
@@ -30,5 +30,5 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void cmdOK_Click();
+    void acceptIfValid();
 };

@@ -8,18 +8,18 @@ class QPushButton;
 
 // "About Sonawell": the program's name, its version and the libraries it is built on.
 // Centred over its owner each time it is created.
-class frmAbout : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit frmAbout(QWidget* parent);
+    explicit AboutDialog(QWidget* parent);
 
-    QLabel* Picture1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QFrame* Frame1 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label5 = nullptr;
-    QLabel* Label6 = nullptr;
+    QLabel* picture = nullptr;
+    QLabel* titleLabel = nullptr;
+    QLabel* versionLabel = nullptr;
+    QFrame* separator = nullptr;
+    QLabel* codingCredit = nullptr;
+    QLabel* tagCredit = nullptr;
+    QLabel* toolkitCredit = nullptr;
     QPushButton* cmdOK = nullptr;
 
 protected:

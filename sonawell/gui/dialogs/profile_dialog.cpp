@@ -1,8 +1,8 @@
-#include "gui/dialogs/profiles_dialog.h"
+#include "gui/dialogs/profile_dialog.h"
 
-#include "encoder/encoder.h"
 #include "core/settings/app_settings.h"
-#include "core/settings/ini_file.h"
+#include "encoder/encoder.h"
+#include "gui/dialogs/ok_cancel.h"
 #include "gui/window_placement.h"
 
 #include <QComboBox>
@@ -12,26 +12,25 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmProfiles::frmProfiles(const sw::enc::ProfileCollection& profiles, QWidget* parent)
+ProfileDialog::ProfileDialog(const sw::enc::ProfileCollection& profiles, QWidget* parent)
     : QDialog(parent) {
     setWindowTitle(QStringLiteral("Set your default profile"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
-    Label2 = new QLabel(QStringLiteral("Please set the default profile you want to use when you "
-                                       "convert your audio files"),
-                        this);
-    Label2->setWordWrap(true);
+    promptLabel =
+        new QLabel(QStringLiteral("Please set the default profile you want to use when you "
+                                  "convert your audio files"),
+                   this);
+    promptLabel->setWordWrap(true);
     comboProfile = new QComboBox(this);
     comboProfile->setObjectName(QStringLiteral("comboProfile"));
     comboProfile->addItems(profiles.audioProfileNames());
     // The user must make the choice; a stored name is deliberately not offered.
     comboProfile->setCurrentIndex(-1);
     comboProfile->setMinimumContentsLength(30);
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    const OkCancel okCancel = makeOkCancel(this);
+    cmdOK = okCancel.ok;
+    cmdCancel = okCancel.cancel;
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -41,37 +40,33 @@ frmProfiles::frmProfiles(const sw::enc::ProfileCollection& profiles, QWidget* pa
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 16, 16, 12);
     layout->setSpacing(12);
-    layout->addWidget(Label2);
+    layout->addWidget(promptLabel);
     layout->addWidget(comboProfile);
     layout->addLayout(buttons);
 
-    connect(cmdOK, &QPushButton::clicked, this, &frmProfiles::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cmdOK, &QPushButton::clicked, this, &ProfileDialog::acceptIfValid);
 
     setFixedWidth(400);
     adjustSize();
     setFixedSize(size());
-    CenterFormOnScreen(this);
+    centerOnScreen(this);
 }
 
-void frmProfiles::cmdOK_Click() {
+void ProfileDialog::acceptIfValid() {
     const QString profile = comboProfile->currentText();
     if (profile.isEmpty()) {
         QMessageBox::warning(this, QStringLiteral("Sonawell"),
                              QStringLiteral("You must select a profile"));
         return;
     }
-    bOKPressed = true;
-    WriteIniValue(AppSettings.IniPath, QStringLiteral("General"), QStringLiteral("Profile"),
-                  profile);
-    WriteIniValue(AppSettings.IniPath, QStringLiteral("Quick Convert"), QStringLiteral("Profile"),
-                  profile);
-    LoadSettings();
+    okPressed = true;
+    saveDefaultProfile(appSettings.iniPath, profile);
+    loadSettings();
     accept();
 }
 
 // Placed again once the window exists: only then does its frame count in the arithmetic.
-void frmProfiles::showEvent(QShowEvent* event) {
+void ProfileDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    CenterFormOnScreen(this);
+    centerOnScreen(this);
 }

@@ -1,9 +1,9 @@
 #include "dialog_test_support.h"
 
-#include "encoder/encoder.h"
 #include "core/settings/app_settings.h"
 #include "core/settings/ini_file.h"
-#include "gui/dialogs/profiles_dialog.h"
+#include "encoder/encoder.h"
+#include "gui/dialogs/profile_dialog.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -23,15 +23,16 @@ const QString kProfile = QStringLiteral("Profile");
 
 TEST(ProfilesDialog, OffersTheAudioProfilesWithoutPreselection) {
     TempSettings settings;
-    WriteIniValue(settings.iniPath(), kGeneral, kProfile,
+    writeIniValue(settings.iniPath(), kGeneral, kProfile,
                   QStringLiteral("Audio for CD quality (128 Kbps, 44 kHz, stereo)"));
-    LoadSettings();
+    loadSettings();
     const sw::enc::ProfileCollection profiles;
-    frmProfiles dialog(profiles);
+    ProfileDialog dialog(profiles);
 
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Set your default profile"));
-    EXPECT_EQ(dialog.Label2->text(), QStringLiteral("Please set the default profile you want to "
-                                                    "use when you convert your audio files"));
+    EXPECT_EQ(dialog.promptLabel->text(),
+              QStringLiteral("Please set the default profile you want to "
+                             "use when you convert your audio files"));
     QStringList offered;
     for (int i = 0; i < dialog.comboProfile->count(); ++i) {
         offered << dialog.comboProfile->itemText(i);
@@ -39,13 +40,13 @@ TEST(ProfilesDialog, OffersTheAudioProfilesWithoutPreselection) {
     EXPECT_EQ(offered, profiles.audioProfileNames());
     EXPECT_EQ(offered.size(), 6);
     EXPECT_EQ(dialog.comboProfile->currentIndex(), -1);
-    EXPECT_FALSE(dialog.bOKPressed);
+    EXPECT_FALSE(dialog.okPressed);
 }
 
 TEST(ProfilesDialog, OkWithoutChoiceWarnsAndWritesNothing) {
     TempSettings settings;
     const sw::enc::ProfileCollection profiles;
-    frmProfiles dialog(profiles);
+    ProfileDialog dialog(profiles);
     dialog.show();
 
     const auto message = AnswerMessageBox([&] { dialog.cmdOK->click(); });
@@ -54,53 +55,53 @@ TEST(ProfilesDialog, OkWithoutChoiceWarnsAndWritesNothing) {
     EXPECT_EQ(message.title, QStringLiteral("Sonawell"));
     EXPECT_TRUE(message.warningIcon);
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_FALSE(dialog.bOKPressed);
+    EXPECT_FALSE(dialog.okPressed);
     EXPECT_FALSE(QFile::exists(settings.iniPath()));
 }
 
 TEST(ProfilesDialog, OkWritesTheSameProfileUnderBothSectionsAndReloads) {
     TempSettings settings;
     // Only the quick-convert profile is missing: the choice replaces the general one too.
-    WriteIniValue(settings.iniPath(), kGeneral, kProfile, QStringLiteral("Old profile"));
-    LoadSettings();
+    writeIniValue(settings.iniPath(), kGeneral, kProfile, QStringLiteral("Old profile"));
+    loadSettings();
     const sw::enc::ProfileCollection profiles;
-    frmProfiles dialog(profiles);
+    ProfileDialog dialog(profiles);
     dialog.show();
     dialog.comboProfile->setCurrentIndex(2);
     const QString chosen = dialog.comboProfile->currentText();
 
     const auto message = AnswerMessageBox([&] { dialog.cmdOK->click(); });
     EXPECT_FALSE(message.shown);
-    EXPECT_TRUE(dialog.bOKPressed);
+    EXPECT_TRUE(dialog.okPressed);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(ReadIniValue(settings.iniPath(), kGeneral, kProfile), chosen);
-    EXPECT_EQ(ReadIniValue(settings.iniPath(), kQuick, kProfile), chosen);
-    EXPECT_EQ(AppSettings.GeneralProfile, chosen);
-    EXPECT_EQ(AppSettings.QuickProfile, chosen);
+    EXPECT_EQ(readIniValue(settings.iniPath(), kGeneral, kProfile), chosen);
+    EXPECT_EQ(readIniValue(settings.iniPath(), kQuick, kProfile), chosen);
+    EXPECT_EQ(appSettings.generalProfile, chosen);
+    EXPECT_EQ(appSettings.quickProfile, chosen);
 }
 
 TEST(ProfilesDialog, CancelOrClosingLeavesTheFileUntouched) {
     const sw::enc::ProfileCollection profiles;
     {
         TempSettings settings;
-        frmProfiles dialog(profiles);
+        ProfileDialog dialog(profiles);
         dialog.show();
         dialog.comboProfile->setCurrentIndex(0);
         dialog.cmdCancel->click();
-        EXPECT_FALSE(dialog.bOKPressed);
+        EXPECT_FALSE(dialog.okPressed);
         EXPECT_FALSE(dialog.isVisible());
         EXPECT_FALSE(QFile::exists(settings.iniPath()));
     }
     {
         TempSettings settings;
-        WriteIniValue(settings.iniPath(), kGeneral, kProfile, QStringLiteral("Kept"));
+        writeIniValue(settings.iniPath(), kGeneral, kProfile, QStringLiteral("Kept"));
         const QByteArray before = settings.bytes();
-        frmProfiles dialog(profiles);
+        ProfileDialog dialog(profiles);
         dialog.show();
         dialog.comboProfile->setCurrentIndex(1);
         dialog.close();
-        EXPECT_FALSE(dialog.bOKPressed);
+        EXPECT_FALSE(dialog.okPressed);
         EXPECT_EQ(settings.bytes(), before);
     }
 }

@@ -1,7 +1,7 @@
-#include "gui/about_box.h"
+#include "gui/about_dialog.h"
 
-#include "gui/window_placement.h"
 #include "gui/art_pictures.h"
+#include "gui/window_placement.h"
 
 #include <QFont>
 #include <QFontDatabase>
@@ -13,7 +13,7 @@ namespace {
 
 // The playful title face where it is installed, else a friendly sans serif that ships with
 // the system.
-QFont TitleFont() {
+QFont titleFont() {
     QFont font;
     const QStringList installed = QFontDatabase::families();
     for (const QString& family : {QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"),
@@ -28,7 +28,7 @@ QFont TitleFont() {
     return font;
 }
 
-QLabel* Line(const QString& text, QWidget* parent, int y) {
+QLabel* creditLine(const QString& text, QWidget* parent, int y) {
     auto* label = new QLabel(text, parent);
     label->setGeometry(14, y, 309, 18);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -37,43 +37,44 @@ QLabel* Line(const QString& text, QWidget* parent, int y) {
 
 }  // namespace
 
-frmAbout::frmAbout(QWidget* parent)
+AboutDialog::AboutDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     setWindowTitle(QStringLiteral("About Sonawell"));
     // 5055 by 2865 twips.
     setFixedSize(337, 191);
 
-    Picture1 = new QLabel(this);
-    Picture1->setGeometry(12, 10, 71, 64);
-    Picture1->setPixmap(
-        RenderArt(QStringLiteral(":/dialogs/art/about.svg"), 71, 64, devicePixelRatioF()));
+    picture = new QLabel(this);
+    picture->setGeometry(12, 10, 71, 64);
+    picture->setPixmap(
+        renderArt(QStringLiteral(":/dialogs/art/about.svg"), 71, 64, devicePixelRatioF()));
 
-    Label1 = new QLabel(QStringLiteral("Sonawell Convertor"), this);
-    Label1->setFont(TitleFont());
-    Label1->setGeometry(96, 14, 235, 30);
-    Label2 = new QLabel(QStringLiteral("Version 1.21"), this);
-    Label2->setGeometry(98, 46, 233, 20);
+    titleLabel = new QLabel(QStringLiteral("Sonawell Convertor"), this);
+    titleLabel->setFont(titleFont());
+    titleLabel->setGeometry(96, 14, 235, 30);
+    versionLabel = new QLabel(QStringLiteral("Version 1.21"), this);
+    versionLabel->setGeometry(98, 46, 233, 20);
 
-    Frame1 = new QFrame(this);
-    Frame1->setFrameShape(QFrame::HLine);
-    Frame1->setFrameShadow(QFrame::Sunken);
-    Frame1->setGeometry(0, 82, 337, 2);
+    separator = new QFrame(this);
+    separator->setFrameShape(QFrame::HLine);
+    separator->setFrameShadow(QFrame::Sunken);
+    separator->setGeometry(0, 82, 337, 2);
 
-    Label4 = Line(QStringLiteral("Audio coding by FFmpeg (LGPL 2.1 or later)"), this, 94);
-    Label5 = Line(QStringLiteral("Tags by TagLib (LGPL 2.1 / MPL 1.1)"), this, 114);
-    Label6 = Line(QStringLiteral("Windows and dialogs by Qt 6 (LGPL 3)"), this, 134);
+    codingCredit =
+        creditLine(QStringLiteral("Audio coding by FFmpeg (LGPL 2.1 or later)"), this, 94);
+    tagCredit = creditLine(QStringLiteral("Tags by TagLib (LGPL 2.1 / MPL 1.1)"), this, 114);
+    toolkitCredit = creditLine(QStringLiteral("Windows and dialogs by Qt 6 (LGPL 3)"), this, 134);
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setDefault(true);
     cmdOK->setGeometry(337 - 12 - 84, 191 - 8 - 26, 84, 26);
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
 
-    CenterWindowOnOwner(this, parent);
+    centerOnOwner(this, parent);
 }
 
 // Placed again once the window exists: only then does its frame count in the arithmetic.
-void frmAbout::showEvent(QShowEvent* event) {
+void AboutDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    CenterWindowOnOwner(this, parentWidget());
+    centerOnOwner(this, parentWidget());
 }

@@ -6,10 +6,10 @@ class QLabel;
 
 // The frameless picture shown while the program starts. It has no timer and no input
 // handling: start-up shows it, repaints it and closes it.
-class frmSplash : public QWidget {
+class SplashScreen : public QWidget {
     Q_OBJECT
 public:
-    explicit frmSplash(QWidget* parent = nullptr);
+    explicit SplashScreen(QWidget* parent = nullptr);
 
-    QLabel* Image1 = nullptr;
+    QLabel* image = nullptr;
 };

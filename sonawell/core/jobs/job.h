@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+// The profile name that asks for a WMA source to be decoded to a WAVE file.
+inline const QString kWaveProfile = QStringLiteral("WMA to WAV");
+
+enum class JobState { Waiting, Converting, Done, DoneDamaged, Failed, Stopped, Skipped };
+
+// One conversion the user asked for, and how far it has come.
+struct Job {
+    QString source;
+    QString output;
+    QString profile;
+    // Bytes of a readable regular file: the source's as it was added, the output's once the
+    // job has ended. None where there was no such file (or the job has not ended).
+    std::optional<int64_t> sourceSize;
+    std::optional<int64_t> outputSize;
+    JobState state = JobState::Waiting;
+    // Why the job failed or was skipped, for the user.
+    QString failureReason;
+    // The run's progress as the encoder words it ("37%"); shown until the job ends.
+    QString progress = QStringLiteral("0%");
+};
+
+// "Status" as the job list shows it: the progress, "100%", "Skipped", or "Failed: " and the
+// first line of the reason, shortened.
+QString statusText(const Job& job);
+// The whole reason of a failed or skipped job; empty otherwise.
+QString statusToolTip(const Job& job);

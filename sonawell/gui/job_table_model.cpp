@@ -1,0 +1,81 @@
+#include "gui/job_table_model.h"
+
+#include "core/jobs/job_store.h"
+#include "core/settings/common.h"
+
+#include <array>
+
+JobTableModel::JobTableModel(const JobStore& jobs, QObject* parent)
+    : QAbstractTableModel(parent), jobs_(jobs) {
+    // The store numbers its rows from 1.
+    connect(&jobs, &JobStore::aboutToAdd, this,
+            [this](int row) { beginInsertRows({}, row - 1, row - 1); });
+    connect(&jobs, &JobStore::added, this, [this] { endInsertRows(); });
+    connect(&jobs, &JobStore::aboutToRemove, this,
+            [this](int row) { beginRemoveRows({}, row - 1, row - 1); });
+    connect(&jobs, &JobStore::removed, this, [this] { endRemoveRows(); });
+    connect(&jobs, &JobStore::changed, this, [this](int row) {
+        Q_EMIT dataChanged(index(row - 1, 0), index(row - 1, kColumnCount - 1));
+    });
+}
+
+void JobTableModel::setIcons(const QIcon& converting, const QIcon& waiting) {
+    converting_ = converting;
+    waiting_ = waiting;
+    if (rowCount() > 0) {
+        Q_EMIT dataChanged(index(0, kSource), index(rowCount() - 1, kSource), {Qt::DecorationRole});
+    }
+}
+
+int JobTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : jobs_.count();
+}
+
+int JobTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant JobTableModel::data(const QModelIndex& index, int role) const {
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid)) {
+        return {};
+    }
+    const Job& job = jobs_.at(index.row() + 1);
+    if (role == Qt::DisplayRole) {
+        switch (index.column()) {
+            case kSource:
+                return job.source;
+            case kSourceSize:
+                return formatSizeMB(job.sourceSize);
+            case kTarget:
+                return job.output;
+            case kTargetSize:
+                return formatSizeMB(job.outputSize);
+            case kStatus:
+                return statusText(job);
+            case kFormat:
+                return job.profile;
+            default:
+                return {};
+        }
+    }
+    if (role == Qt::ToolTipRole && index.column() == kStatus) {
+        const QString tip = statusToolTip(job);
+        return tip.isEmpty() ? QVariant() : QVariant(tip);
+    }
+    if (role == Qt::DecorationRole && index.column() == kSource) {
+        const bool running = job.state == JobState::Converting || job.state == JobState::Stopped;
+        return running ? converting_ : waiting_;
+    }
+    return {};
+}
+
+QVariant JobTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    static const std::array<QString, kColumnCount> kTitles{
+        QStringLiteral("Source"), QStringLiteral("Size"),   QStringLiteral("Target"),
+        QStringLiteral("Size"),   QStringLiteral("Status"), QStringLiteral("Format")};
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < kColumnCount) {
+        return kTitles[static_cast<size_t>(section)];
+    }
+    return QAbstractTableModel::headerData(section, orientation, role);
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QIcon>
+
+class JobStore;
+
+// The job list's table over the job records: source, its size, target, its size, status and
+// format. A job that runs shows the converting picture, every other one the waiting picture.
+class JobTableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { kSource = 0, kSourceSize, kTarget, kTargetSize, kStatus, kFormat, kColumnCount };
+
+    explicit JobTableModel(const JobStore& jobs, QObject* parent = nullptr);
+
+    void setIcons(const QIcon& converting, const QIcon& waiting);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    const JobStore& jobs_;
+    QIcon converting_;
+    QIcon waiting_;
+};

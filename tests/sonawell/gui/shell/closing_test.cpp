@@ -1,0 +1,254 @@
+// The main window's close check and unload.
+#include "main_window_rig.h"
+
+namespace shelltest {
+
+// --- Close check and unload ------------------------------------------------------------------
+
+using Closing = MainWindowTest;
+
+TEST_F(Closing, IdleWindowClosesWithoutAQuestion) {
+    MainWindow& window = Open();
+    HandIn({Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"))});
+    EXPECT_TRUE(window.close());
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(prompt_.questions.isEmpty());
+    EXPECT_EQ(status(1), QStringLiteral("0%"));
+}
+
+TEST_F(Closing, NoKeepsTheWindowAndTheRunGoingYesStopsAndWaitsForTheEnd) {
+    MainWindow& window = Open();
+    const QString a = Music(Sources::get().longMp3(), QStringLiteral("a.mp3"));
+    const QString b = Music(Sources::get().longMp3(), QStringLiteral("b.mp3"));
+    HandIn({a, b});
+    Click(window, "cmdStartConvert");
+    ASSERT_TRUE(window.driver().isConverting());
+
+    prompt_.answer = false;
+    EXPECT_FALSE(window.close());
+    EXPECT_EQ(prompt_.questions, QStringList{kQuestion});
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(window.driver().isConverting());
+    EXPECT_TRUE(CommandsAre(window, {false, true, false}));
+    // The run goes on to its end and the queue to the next job.
+    ASSERT_TRUE(WaitFor(
+        [&] { return window.driver().currentJob() == 2 && window.driver().isConverting(); }));
+    EXPECT_EQ(status(1), QStringLiteral("100%"));
+    EXPECT_GT(QFileInfo(Target(a, "wma")).size(), 0);
+
+    prompt_.answer = true;
+    EXPECT_TRUE(window.close());
+    EXPECT_EQ(prompt_.questions.size(), 2);
+    EXPECT_FALSE(window.isVisible());
+    // The close returned only once the encoder had ended.
+    EXPECT_EQ(encoder_.runState(), sw::enc::RunState::Stopped);
+    EXPECT_FALSE(window.driver().isConverting());
+    EXPECT_NE(status(2), QStringLiteral("100%"));
+    EXPECT_FALSE(QFile::exists(Target(b, "wma")));
+    EXPECT_TRUE(prompt_.messages.isEmpty());
+}
+
+// Nothing of the new run has been notified yet when the window closes.
+TEST_F(Closing, YesInTheSameTurnAsTheStartStillAwaitsTheEndOfTheRun) {
+    MainWindow& window = Open();
+    const QString a = Music(Sources::get().longMp3(), QStringLiteral("a.mp3"));
+    HandIn({a});
+    prompt_.answer = true;
+    Click(window, "cmdStartConvert");
+    EXPECT_TRUE(window.close());
+    EXPECT_EQ(prompt_.questions, QStringList{kQuestion});
+    EXPECT_EQ(encoder_.runState(), sw::enc::RunState::Stopped);
+    EXPECT_EQ(encoder_.lastOutcome(), sw::enc::RunOutcome::Stopped);
+    EXPECT_TRUE(encoder_.progressText().isEmpty());
+    EXPECT_FALSE(QFile::exists(Target(a, "wma")));
+}
+
+TEST_F(Closing, RightAfterStopNoQuestionAndTheEndingRunIsAwaited) {
+    MainWindow& window = Open();
+    const QString a = Music(Sources::get().longMp3(), QStringLiteral("a.mp3"));
+    HandIn({a});
+    Click(window, "cmdStartConvert");
+    ASSERT_TRUE(WaitFor([&] { return encoder_.runState() == sw::enc::RunState::Running; }));
+    Click(window, "cmdStopConvert");
+    EXPECT_TRUE(window.close());
+    EXPECT_TRUE(prompt_.questions.isEmpty());
+    EXPECT_EQ(encoder_.runState(), sw::enc::RunState::Stopped);
+    EXPECT_EQ(encoder_.lastOutcome(), sw::enc::RunOutcome::Stopped);
+    EXPECT_FALSE(QFile::exists(Target(a, "wma")));
+}
+
+TEST_F(Closing, DuringADecodeNoGoesOnYesClosesWhenTheDecodeHasEnded) {
+    MainWindow& window = Open();
+    const QString d = Music(Sources::get().wma(), QStringLiteral("d.wma"));
+    const QString e = Music(Sources::get().wma(), QStringLiteral("e.wma"));
+    const QString a = Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"));
+    HandIn({d, e, a});
+
+    int decodes = 0;
+    bool closedInside = true;
+    QTimer closer;
+    closer.setInterval(0);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (!window.driver().isDecoding() || window.driver().currentJob() <= decodes) {
+            return;
+        }
+        decodes = window.driver().currentJob();
+        // The first decode is asked about and goes on; the second is let go.
+        prompt_.answer = decodes == 2;
+        closedInside = window.close();
+        EXPECT_TRUE(window.isVisible()) << decodes;
+    });
+    closer.start();
+    Click(window, "cmdStartConvert");
+    closer.stop();
+
+    EXPECT_EQ(decodes, 2);
+    EXPECT_FALSE(closedInside);
+    EXPECT_EQ(prompt_.questions, (QStringList{kQuestion, kQuestion}));
+    EXPECT_EQ(status(1), QStringLiteral("100%"));
+    EXPECT_EQ(status(2), QStringLiteral("100%"));
+    EXPECT_GT(QFileInfo(Target(e, "wav")).size(), 0);
+    ASSERT_TRUE(WaitFor([&] { return !window.isVisible(); }, 5000));
+    EXPECT_EQ(status(3), QStringLiteral("0%"));
+    EXPECT_FALSE(QFile::exists(Target(a, "wma")));
+    EXPECT_EQ(encoder_.runState(), sw::enc::RunState::Stopped);
+}
+
+// Here the decode runs inside the encoder's end notice of the job before it.
+TEST_F(Closing, YesDuringADecodeThatFollowsAnEncodingClosesOnceTheDecodeHasEnded) {
+    MainWindow& window = Open();
+    const QString a = Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"));
+    const QString d = Music(Sources::get().wma(), QStringLiteral("d.wma"));
+    const QString c = Music(Sources::get().shortMp3(), QStringLiteral("c.mp3"));
+    HandIn({a, d, c});
+    prompt_.answer = true;
+    bool closedInside = true;
+    DecodeObserver observer(window.driver(), [&] { closedInside = window.close(); });
+    Click(window, "cmdStartConvert");
+    ASSERT_TRUE(WaitFor([&] { return !window.isVisible(); }, 10000));
+    EXPECT_TRUE(observer.seen());
+    EXPECT_FALSE(closedInside);
+    EXPECT_EQ(prompt_.questions, QStringList{kQuestion});
+    EXPECT_EQ(status(1), QStringLiteral("100%"));
+    EXPECT_EQ(status(2), QStringLiteral("100%"));
+    EXPECT_GT(QFileInfo(Target(d, "wav")).size(), 0);
+    EXPECT_EQ(status(3), QStringLiteral("0%"));
+    EXPECT_FALSE(QFile::exists(Target(c, "wma")));
+    EXPECT_EQ(encoder_.runState(), sw::enc::RunState::Stopped);
+}
+
+TEST_F(Closing, UnloadTurnsPendingFilesIntoJobsWithoutStartingThem) {
+    Store(QStringLiteral("General"), QStringLiteral("AutoStart"), QStringLiteral("1"));
+    MainWindow& window = Open();
+    ASSERT_TRUE(mainWindowReady);
+    const QString a = Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"));
+    const QString d = Music(Sources::get().wma(), QStringLiteral("d.wma"));
+    pending_.add(a);
+    pending_.add(d);
+    pending_.add(music_.filePath(QStringLiteral("notes.txt")));
+
+    EXPECT_TRUE(window.close());
+    EXPECT_EQ(pending_.count(), 0);
+    ASSERT_EQ(window.jobs().count(), 2);
+    EXPECT_EQ(window.jobs().at(1).source, a);
+    EXPECT_EQ(window.jobs().at(2).source, d);
+    EXPECT_FALSE(window.driver().isConverting());
+    EXPECT_EQ(encoder_.runState(), sw::enc::RunState::Stopped);
+    EXPECT_EQ(status(1), QStringLiteral("0%"));
+    EXPECT_EQ(status(2), QStringLiteral("0%"));
+    EXPECT_FALSE(QFile::exists(Target(a, "wma")));
+    EXPECT_FALSE(QFile::exists(Target(d, "wav")));
+    // Nothing starts later either: the encoder never hears of a run.
+    QSignalSpy encoderStates(&encoder_, &sw::enc::Encoder::stateChanged);
+    EXPECT_FALSE(encoderStates.wait(700));
+    EXPECT_FALSE(window.driver().isConverting());
+    EXPECT_FALSE(QFile::exists(Target(a, "wma")));
+}
+
+TEST_F(Closing, UnloadBeforeTheWindowIsReadyLeavesPendingFilesAlone) {
+    MainWindow& window = Open();
+    mainWindowReady = false;
+    pending_.add(Music(Sources::get().shortMp3(), QStringLiteral("a.mp3")));
+    EXPECT_TRUE(window.close());
+    EXPECT_EQ(pending_.count(), 1);
+    EXPECT_EQ(window.jobs().count(), 0);
+}
+
+// The window's own message boxes, as the program uses them.
+class BoxAnswer {
+public:
+    explicit BoxAnswer(std::function<void(QMessageBox*)> answer)
+        : modal_([this, answer = std::move(answer)](QDialog* opened) {
+              auto* box = qobject_cast<QMessageBox*>(opened);
+              if (box == nullptr) {
+                  return;
+              }
+              shown_ = true;
+              title_ = box->windowTitle();
+              text_ = box->text();
+              icon_ = box->icon();
+              for (QAbstractButton* button : box->buttons()) {
+                  buttons_ |= box->standardButton(button);
+              }
+              answer(box);
+          }) {}
+    bool shown() const { return shown_; }
+    QString title() const { return title_; }
+    QString text() const { return text_; }
+    QMessageBox::Icon icon() const { return icon_; }
+    QMessageBox::StandardButtons buttons() const { return buttons_; }
+    const QWidget* owner() const { return modal_.owner(); }
+
+private:
+    bool shown_ = false;
+    QString title_, text_;
+    QMessageBox::Icon icon_ = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons_;
+    ModalAnswer modal_;  // last: its answer writes the fields above
+};
+
+TEST_F(Closing, TheQuestionIsAYesNoBoxOverTheWindowAndEscapeMeansNo) {
+    window_ = std::make_unique<MainWindow>(encoder_, pending_);  // its own message boxes
+    MainWindow& window = *window_;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    HandIn({Music(Sources::get().longMp3(), QStringLiteral("a.mp3")),
+            Music(Sources::get().longMp3(), QStringLiteral("b.mp3"))});
+    Click(window, "cmdStartConvert");
+    ASSERT_TRUE(window.driver().isConverting());
+    {
+        BoxAnswer escape([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+        EXPECT_FALSE(window.close());
+        ASSERT_TRUE(escape.shown());
+        EXPECT_EQ(escape.title(), QStringLiteral("Sonawell"));
+        EXPECT_EQ(escape.text(), kQuestion);
+        EXPECT_EQ(escape.buttons(), QMessageBox::Yes | QMessageBox::No);
+        EXPECT_EQ(escape.owner(), &window);
+    }
+    EXPECT_TRUE(window.isVisible());
+    {
+        BoxAnswer yes([](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
+        EXPECT_TRUE(window.close());
+        ASSERT_TRUE(yes.shown());
+    }
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(encoder_.runState(), sw::enc::RunState::Stopped);
+}
+
+TEST_F(Closing, ErrorsAreShownInAnExclamationBoxOverTheWindow) {
+    window_ = std::make_unique<MainWindow>(encoder_, pending_);
+    MainWindow& window = *window_;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    HandIn({music_.filePath(QStringLiteral("missing.mp3"))});
+    BoxAnswer ok([](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); });
+    Click(window, "cmdStartConvert");
+    ASSERT_TRUE(ok.shown());
+    EXPECT_EQ(ok.title(), QStringLiteral("Sonawell"));
+    EXPECT_EQ(ok.icon(), QMessageBox::Warning);
+    EXPECT_EQ(ok.buttons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+    EXPECT_EQ(ok.owner(), &window);
+    EXPECT_FALSE(ok.text().isEmpty());
+}
+
+}  // namespace shelltest

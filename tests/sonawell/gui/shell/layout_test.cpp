@@ -1,0 +1,221 @@
+// The main window's layout, its path columns and the CPU priority menu.
+#include "main_window_rig.h"
+
+namespace shelltest {
+
+// --- Layout ----------------------------------------------------------------------------------
+
+using Layout = MainWindowTest;
+
+// Delivers the resize and window-state events a change has posted.
+void LetEventsRun() {
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+}
+
+constexpr int kTwipsPerPixel = 15;
+
+// The client area below the menu bar, where the toolbar strip, the list and the page live.
+QRect ClientArea(const MainWindow& window) {
+    const int top = window.menuBar()->isVisible() ? window.menuBar()->geometry().bottom() + 1 : 0;
+    return QRect(0, top, window.width(), window.height() - top);
+}
+
+QRect InWindow(const MainWindow& window, const QWidget* widget) {
+    return QRect(widget->mapTo(&window, QPoint(0, 0)), widget->size());
+}
+
+// Lengths in twips become whole pixels: each is within half a pixel of its twips, so a
+// relation between two of them within one pixel.
+void ExpectLaidOut(const MainWindow& window) {
+    const auto* page = window.findChild<QWidget*>(QStringLiteral("PageShell"));
+    ASSERT_NE(page, nullptr);
+    const QRect client = ClientArea(window);
+    const QRect toolbar = InWindow(window, window.toolBar());
+    const QRect list = InWindow(window, window.jobView());
+    const QRect shell = InWindow(window, page);
+    const auto twips = [](int pixels) { return pixels * kTwipsPerPixel; };
+
+    EXPECT_EQ(toolbar.top(), client.top());
+    EXPECT_TRUE(page->isVisible());
+    EXPECT_EQ(shell.height(), 200);  // 3000 twips
+    EXPECT_NEAR(twips(client.bottom() - shell.bottom()), 8, kTwipsPerPixel);
+    EXPECT_NEAR(twips(shell.left()), 4, kTwipsPerPixel);
+    EXPECT_NEAR(twips(shell.width()), twips(client.width()) - 8, kTwipsPerPixel);
+
+    EXPECT_EQ(list.top(), toolbar.bottom() + 1);
+    EXPECT_NEAR(twips(shell.top() - list.bottom() - 1), 4, kTwipsPerPixel);
+    EXPECT_LT(list.bottom(), shell.top());
+    EXPECT_NEAR(twips(list.left()), 4, kTwipsPerPixel);
+    EXPECT_NEAR(twips(list.width()), twips(client.width()) - 8, kTwipsPerPixel);
+    EXPECT_GT(list.height(), 3 * window.jobView()->header()->height());
+
+    // The last column takes the rest of the list's width, no more.
+    const QHeaderView* header = window.jobView()->header();
+    const int last = JobTableModel::kColumnCount - 1;
+    EXPECT_EQ(header->sectionViewportPosition(last) + header->sectionSize(last),
+              window.jobView()->viewport()->width());
+    EXPECT_FALSE(window.jobView()->horizontalScrollBar()->isVisible());
+}
+
+TEST_F(Layout, OpensWithTheClientSizeAndFollowsEveryResize) {
+    MainWindow& window = Open();
+    HandIn({Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"))});
+    const QRect client = ClientArea(window);
+    EXPECT_EQ(client.size(), QSize(578, 441));  // 8670 by 6615 twips
+    {
+        SCOPED_TRACE("as opened");
+        ExpectLaidOut(window);
+    }
+    const QHeaderView* header = window.jobView()->header();
+    const int sourceWidth = header->sectionSize(JobTableModel::kSource);
+    for (const QSize size : {QSize(900, 700), QSize(640, 480), QSize(1200, 420)}) {
+        SCOPED_TRACE(QStringLiteral("%1 by %2").arg(size.width()).arg(size.height()).toStdString());
+        window.resize(size);
+        LetEventsRun();
+        EXPECT_EQ(window.size(), size);
+        ExpectLaidOut(window);
+        // Only the last column changes with the window.
+        EXPECT_EQ(header->sectionSize(JobTableModel::kSource), sourceWidth);
+    }
+}
+
+TEST_F(Layout, NeverSmallerThanTheMinimumSize) {
+    MainWindow& window = Open();
+    for (const QSize size : {QSize(200, 150), QSize(900, 300), QSize(400, 900)}) {
+        SCOPED_TRACE(QStringLiteral("%1 by %2").arg(size.width()).arg(size.height()).toStdString());
+        window.resize(size);
+        LetEventsRun();
+        // 8000 by 6000 twips.
+        EXPECT_EQ(window.width(), std::max(size.width(), 533));
+        EXPECT_EQ(window.height(), std::max(size.height(), 400));
+        ExpectLaidOut(window);
+    }
+}
+
+TEST_F(Layout, MinimizedNothingMovesAndRestoredItFitsTheNewSize) {
+    MainWindow& window = Open();
+    const auto* page = window.findChild<QWidget*>(QStringLiteral("PageShell"));
+    ASSERT_NE(page, nullptr);
+    window.showMinimized();
+    LetEventsRun();
+    ASSERT_TRUE(window.isMinimized());
+    const QRect list = window.jobView()->geometry();
+    const QRect shell = page->geometry();
+    window.resize(900, 700);
+    LetEventsRun();
+    EXPECT_EQ(window.jobView()->geometry(), list);
+    EXPECT_EQ(page->geometry(), shell);
+
+    window.showNormal();
+    LetEventsRun();
+    ASSERT_FALSE(window.isMinimized());
+    EXPECT_EQ(window.size(), QSize(900, 700));
+    ExpectLaidOut(window);
+}
+
+// Long paths in the job list: the file name outlasts the folder.
+TEST(PathColumns, FolderGivesWayBeforeTheFileName) {
+    const QFontMetrics metrics(QApplication::font());
+    const QString path = QStringLiteral("/home/user/Music/Some Artist/Some Album/Track 07.mp3");
+    EXPECT_EQ(elidePath(path, metrics, metrics.horizontalAdvance(path)), path);
+
+    const int width = metrics.horizontalAdvance(QStringLiteral("/home/us/Track 07.mp3"));
+    const QString shown = elidePath(path, metrics, width);
+    EXPECT_LE(metrics.horizontalAdvance(shown), width) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("\u2026/Track 07.mp3"))) << shown.toStdString();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("/h"))) << shown.toStdString();
+
+    const QString windows = QStringLiteral("C:\\Music\\Some Album\\Track 07.mp3");
+    const QString shownWindows =
+        elidePath(windows, metrics, metrics.horizontalAdvance(QStringLiteral("C:\\Track 07.mp3")));
+    EXPECT_TRUE(shownWindows.endsWith(QStringLiteral("\u2026\\Track 07.mp3")))
+        << shownWindows.toStdString();
+}
+
+TEST(PathColumns, ANameTooLongByItselfIsCutInItsMiddleAndStillReadsAsAPath) {
+    const QFontMetrics metrics(QApplication::font());
+    const QString path = QStringLiteral("/music/A very long name of a track that goes on.mp3");
+    const int width = metrics.horizontalAdvance(QStringLiteral("A very long.mp3"));
+    const QString shown = elidePath(path, metrics, width);
+    EXPECT_LE(metrics.horizontalAdvance(shown), width) << shown.toStdString();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("\u2026/A"))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral(".mp3"))) << shown.toStdString();
+
+    const QString bare = QStringLiteral("A very long name of a track that goes on.mp3");
+    const QString shownBare = elidePath(bare, metrics, width);
+    EXPECT_LE(metrics.horizontalAdvance(shownBare), width);
+    EXPECT_TRUE(shownBare.startsWith(QStringLiteral("A "))) << shownBare.toStdString();
+    EXPECT_TRUE(shownBare.endsWith(QStringLiteral(".mp3"))) << shownBare.toStdString();
+}
+
+// --- CPU priority ----------------------------------------------------------------------------
+
+using Priority = MainWindowTest;
+
+// A level is the conversion threads' from the next run on; the UI thread stays normal.
+TEST_F(Priority, PickingALevelChecksOnlyItAndAppliesItAtOnceWithoutStoringIt) {
+    MainWindow& window = Open();
+    ASSERT_EQ(Checked(window), QStringList{QStringLiteral("Normal")});
+    const QByteArray stored = settings_.bytes();
+    const QList<QAction*> items = PriorityItems(window);
+    ASSERT_EQ(items.size(), 3);
+
+    items[2]->trigger();  // Low
+    EXPECT_EQ(Checked(window), QStringList{QStringLiteral("Low")});
+    EXPECT_EQ(encoder_.cpuPriority(), sw::enc::CpuPriority::Low);
+    EXPECT_EQ(Policy(), SCHED_OTHER);
+    EXPECT_EQ(Nice(), 0);
+
+    items[0]->trigger();  // High
+    EXPECT_EQ(Checked(window), QStringList{QStringLiteral("High")});
+    EXPECT_EQ(encoder_.cpuPriority(), sw::enc::CpuPriority::High);
+    EXPECT_EQ(Policy(), SCHED_OTHER);
+    EXPECT_EQ(Nice(), 0);
+
+    items[0]->trigger();  // picked again
+    EXPECT_EQ(Checked(window), QStringList{QStringLiteral("High")});
+
+    items[1]->trigger();  // Normal
+    EXPECT_EQ(Checked(window), QStringList{QStringLiteral("Normal")});
+    EXPECT_EQ(encoder_.cpuPriority(), sw::enc::CpuPriority::Normal);
+    EXPECT_EQ(Policy(), SCHED_OTHER);
+    EXPECT_EQ(Nice(), 0);
+
+    EXPECT_EQ(settings_.bytes(), stored);
+    EXPECT_EQ(appSettings.cpuPriority, 1);
+    EXPECT_TRUE(prompt_.messages.isEmpty());
+}
+
+TEST_F(Priority, StoredLevelIsCheckedAndAppliedWhenTheWindowOpens) {
+    Store(QStringLiteral("General"), QStringLiteral("CPUPriority"), QStringLiteral("0"));
+    MainWindow& window = Open();
+    EXPECT_EQ(Checked(window), QStringList{QStringLiteral("Low")});
+    EXPECT_EQ(encoder_.cpuPriority(), sw::enc::CpuPriority::Low);
+    EXPECT_EQ(Policy(), SCHED_OTHER);
+}
+
+TEST_F(Priority, BadStoredLevelChecksNothingAndTheWindowStillGetsReady) {
+    for (const char* level : {"3", "-1", "7"}) {
+        SCOPED_TRACE(level);
+        encoder_.setCpuPriority(sw::enc::CpuPriority::Low);
+        Store(QStringLiteral("General"), QStringLiteral("CPUPriority"), QLatin1String(level));
+        mainWindowReady = false;
+        MainWindow& window = Open();
+        EXPECT_TRUE(Checked(window).isEmpty()) << Checked(window).join(u',').toStdString();
+        EXPECT_TRUE(prompt_.messages.isEmpty());
+        EXPECT_EQ(encoder_.cpuPriority(), sw::enc::CpuPriority::Normal);
+        EXPECT_EQ(Policy(), SCHED_OTHER);
+        EXPECT_EQ(Nice(), 0);
+        // The set-up went on to its end: commands refreshed and handed-in files taken.
+        EXPECT_TRUE(CommandsAre(window, {false, false, false}));
+        EXPECT_TRUE(mainWindowReady);
+        pending_.add(Music(Sources::get().shortMp3(),
+                           QStringLiteral("bad%1.mp3").arg(QLatin1String(level))));
+        ASSERT_TRUE(WaitFor([&] { return window.jobs().count() == 1; }, 3000));
+        EXPECT_TRUE(CommandsAre(window, {true, false, false}));
+        window_.reset();
+    }
+}
+
+}  // namespace shelltest
