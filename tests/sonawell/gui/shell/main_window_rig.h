@@ -23,6 +23,7 @@
 #include <QFile>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -42,6 +43,7 @@
 #include <sched.h>
 #include <sys/resource.h>
 
+#include <array>
 #include <functional>
 #include <memory>
 
