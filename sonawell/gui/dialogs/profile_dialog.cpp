@@ -59,8 +59,13 @@ void ProfileDialog::acceptIfValid() {
                              QStringLiteral("You must select a profile"));
         return;
     }
+    if (const QString reason = saveDefaultProfile(appSettings.iniPath, profile);
+        !reason.isEmpty()) {
+        QMessageBox::warning(this, QStringLiteral("Sonawell"),
+                             settingsWriteMessage(appSettings.iniPath, reason));
+        return;
+    }
     okPressed = true;
-    saveDefaultProfile(appSettings.iniPath, profile);
     loadSettings();
     accept();
 }
