@@ -217,6 +217,8 @@ void AddJobDialog::browseOutput() {
     const QString chosen = chooseOutput ? chooseOutput() : QString();
     if (!chosen.isEmpty()) {
         txtOutputPathName->setText(chosen);
+        // Kept for its line now, as a picked format is: the box may never get the focus.
+        saveCurrentEntry();
     }
 }
 
