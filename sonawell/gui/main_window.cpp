@@ -6,6 +6,7 @@
 #include "core/settings/app_settings.h"
 #include "core/settings/cpu_priority.h"
 #include "encoder/monitor_page.h"
+#include "encoder/thread_priority.h"
 #include "gui/about_dialog.h"
 #include "gui/dialogs/add_job_dialog.h"
 #include "gui/dialogs/options_dialog.h"
@@ -93,6 +94,7 @@ MainWindow::MainWindow(sw::enc::Encoder& encoder, PendingJobs& pending, UserProm
     setCentralWidget(client_);
     jobView_ = new QTreeView(client_);
     jobView_->setObjectName(QStringLiteral("lstJobs"));
+    jobView_->setAccessibleName(QStringLiteral("Jobs"));
     jobView_->setRootIsDecorated(false);
     jobView_->setUniformRowHeights(true);
     jobView_->setAllColumnsShowFocus(true);
@@ -218,6 +220,14 @@ void MainWindow::buildMenus() {
         priorityActions_[index] = item;
         connect(item, &QAction::triggered, this, [this, index] { choosePriority(index); });
     }
+    // The item stays: the choice is the user's and is kept, but they learn what it gives here.
+    if (!sw::enc::HighPriorityAvailable()) {
+        const QString note = QStringLiteral(
+            "High priority is not available on this system; conversions run at Normal");
+        priorityActions_[0]->setToolTip(note);
+        priorityActions_[0]->setStatusTip(note);
+    }
+    priorityMenu->setToolTipsVisible(true);
     optionsAction_ = toolsMenu->addAction(QStringLiteral("Options"));
     optionsAction_->setObjectName(QStringLiteral("mnuOptions"));
 

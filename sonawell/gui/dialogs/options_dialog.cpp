@@ -165,6 +165,7 @@ void OptionsDialog::buildQuickPage() {
     cmdQuickFolder->setIconSize(QSize(20, 20));
     cmdQuickFolder->setFixedSize(32, 28);
     cmdQuickFolder->setToolTip(QStringLiteral("Set the target folder for quick convert"));
+    cmdQuickFolder->setAccessibleName(cmdQuickFolder->toolTip());
     lblQuickFormat = new QLabel(QStringLiteral("Output format for quick converting :"), page);
     comboQuickFormat = new QComboBox(page);
     comboQuickFormat->setObjectName(QStringLiteral("comboQuickFormat"));

@@ -285,6 +285,17 @@ TEST_F(Priority, StoredLevelIsCheckedAndAppliedWhenTheWindowOpens) {
     EXPECT_EQ(Checked(window), QStringList{QStringLiteral("Low")});
     EXPECT_EQ(encoder_.cpuPriority(), sw::enc::CpuPriority::Low);
     EXPECT_EQ(Policy(), SCHED_OTHER);
+
+    // Where High can't be had, its item says so; the stored level is the user's all the same.
+    const QAction* high = PriorityItems(window).value(0);
+    ASSERT_NE(high, nullptr);
+    EXPECT_EQ(high->toolTip() == QStringLiteral("High priority is not available on this system; "
+                                                "conversions run at Normal"),
+              !sw::enc::HighPriorityAvailable())
+        << high->toolTip().toStdString();
+    EXPECT_EQ(
+        readIniValue(settings_.iniPath(), QStringLiteral("General"), QStringLiteral("CPUPriority")),
+        QStringLiteral("0"));
 }
 
 TEST_F(Priority, BadStoredLevelChecksNothingAndTheWindowStillGetsReady) {
