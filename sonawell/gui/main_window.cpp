@@ -19,6 +19,7 @@
 #include <QEventLoop>
 #include <QHeaderView>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
@@ -42,7 +43,7 @@ int px(double twips) {
 }
 
 // The first size shows all six columns at their starting widths.
-constexpr double kClientWidth = 12900, kClientHeight = 7800;
+constexpr double kClientWidth = 11700, kClientHeight = 7500;
 constexpr double kMinWidth = 8000, kMinHeight = 6000;
 constexpr double kPageShellHeight = 3600;
 
@@ -109,7 +110,7 @@ MainWindow::MainWindow(sw::enc::Encoder& encoder, PendingJobs& pending, UserProm
     const int statusWidth = jobView_->fontMetrics().horizontalAdvance(
                                 QStringLiteral("Done, source damaged: 36 of 60 s")) +
                             24;
-    const std::array<int, JobTableModel::kColumnCount - 1> widths{180, 60, 180, 60, statusWidth};
+    const std::array<int, JobTableModel::kColumnCount - 1> widths{150, 56, 150, 56, statusWidth};
     for (int column = 0; column < static_cast<int>(widths.size()); ++column) {
         jobView_->setColumnWidth(column, widths[column]);
     }
@@ -138,7 +139,12 @@ void MainWindow::restoreLayout() {
     }
     const WindowLayout layout = readWindowLayout(appSettings.iniPath);
     if (layout.width > 0 && layout.height > 0) {
-        resize(layout.width, layout.height);
+        // A size kept from a larger screen is cut to this one.
+        QSize size(layout.width, layout.height);
+        if (const QScreen* shown = screen()) {
+            size = size.boundedTo(shown->availableGeometry().size());
+        }
+        resize(size);
     }
     // The last column stretches; its stored width would only be a floor.
     if (layout.columnWidths.size() == JobTableModel::kColumnCount - 1) {

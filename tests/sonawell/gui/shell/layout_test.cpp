@@ -62,7 +62,7 @@ TEST_F(Layout, OpensWithTheClientSizeAndFollowsEveryResize) {
     MainWindow& window = Open();
     HandIn({Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"))});
     const QRect client = ClientArea(window);
-    EXPECT_EQ(client.size(), QSize(860, 520));  // 12900 by 7800 twips
+    EXPECT_EQ(client.size(), QSize(780, 500));  // 11700 by 7500 twips
     {
         SCOPED_TRACE("as opened");
         ExpectLaidOut(window);
@@ -94,19 +94,19 @@ TEST_F(Layout, OpensWithTheClientSizeAndFollowsEveryResize) {
 
 TEST_F(Layout, TheUsersSizeAndColumnWidthsAreKeptForTheNextStart) {
     MainWindow& window = Open();
-    window.resize(QSize(940, 610));
+    window.resize(QSize(760, 590));
     LetEventsRun();
-    const std::array<int, JobTableModel::kColumnCount - 1> widths{210, 70, 230, 66, 250};
+    const std::array<int, JobTableModel::kColumnCount - 1> widths{170, 70, 160, 66, 210};
     for (int column = 0; column < static_cast<int>(widths.size()); ++column) {
         window.jobView()->setColumnWidth(column, widths[column]);
     }
     ASSERT_TRUE(window.close());
     window_.reset();
     EXPECT_EQ(readIniValue(settings_.iniPath(), QStringLiteral("Window"), QStringLiteral("Width")),
-              QStringLiteral("940"));
+              QStringLiteral("760"));
 
     MainWindow& again = Open();
-    EXPECT_EQ(again.size(), QSize(940, 610));
+    EXPECT_EQ(again.size(), QSize(760, 590));
     for (int column = 0; column < static_cast<int>(widths.size()); ++column) {
         EXPECT_EQ(again.jobView()->columnWidth(column), widths[column]) << column;
     }
@@ -117,8 +117,8 @@ TEST_F(Layout, TheUsersSizeAndColumnWidthsAreKeptForTheNextStart) {
     Store(QStringLiteral("Window"), QStringLiteral("Width"), QStringLiteral("wide"));
     window_.reset();
     MainWindow& fresh = Open();
-    EXPECT_EQ(ClientArea(fresh).width(), 860);
-    EXPECT_EQ(fresh.jobView()->columnWidth(JobTableModel::kSource), 180);
+    EXPECT_EQ(ClientArea(fresh).width(), 780);
+    EXPECT_EQ(fresh.jobView()->columnWidth(JobTableModel::kSource), 150);
 }
 
 TEST_F(Layout, RowsShowTheirStateAndTheSelectedJobsDetails) {
