@@ -30,10 +30,16 @@ MonitorPage::MonitorPage(Encoder& encoder, QWidget* parent)
       profile_(new QLabel(this)),
       elapsed_(new QLabel(this)),
       progress_(new QLabel(this)),
+      selected_(new QLabel(this)),
       timer_(new QTimer(this)) {
     progress_->setProperty("controlId", kProgressLabelId);
-    for (QLabel* label : {source_, output_, profile_})
+    for (QLabel* label : {source_, output_, profile_, selected_})
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    selected_->setObjectName(QStringLiteral("lblSelectedJob"));
+    // A failure reason can be long; it wraps rather than widening the window.
+    selected_->setWordWrap(true);
+    selected_->setTextFormat(Qt::PlainText);
+    selected_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     auto* layout = new QFormLayout(this);
     layout->addRow(tr("Source:"), source_);
@@ -41,11 +47,20 @@ MonitorPage::MonitorPage(Encoder& encoder, QWidget* parent)
     layout->addRow(tr("Profile:"), profile_);
     layout->addRow(tr("Elapsed time:"), elapsed_);
     layout->addRow(tr("Progress:"), progress_);
+    layout->addRow(tr("Selected job:"), selected_);
 
     connect(timer_, &QTimer::timeout, this, &MonitorPage::refresh);
     connect(&encoder_, &Encoder::stateChanged, this, &MonitorPage::refresh);
     timer_->start(kRefreshMs);
     refresh();
+}
+
+void MonitorPage::setSelectedJob(const QString& details) {
+    selected_->setText(details);
+}
+
+QString MonitorPage::selectedJob() const {
+    return selected_->text();
 }
 
 void MonitorPage::refresh() {

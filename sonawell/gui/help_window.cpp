@@ -23,11 +23,12 @@ QToolButton* navigationButton(const QString& text, QWidget* parent) {
 }  // namespace
 
 HelpWindow::HelpWindow(const QString& helpFolder, QWidget* owner)
-    : QWidget(owner, Qt::Window), helpFolder_(helpFolder) {
+    : QMainWindow(owner, Qt::Window), helpFolder_(helpFolder) {
     setObjectName(QStringLiteral("sonawellHelpWindow"));
     setWindowTitle(QStringLiteral("Sonawell Help"));
 
     browser_ = new QTextBrowser(this);
+    browser_->setAccessibleName(QStringLiteral("Help page"));
     browser_->setOpenExternalLinks(true);
     browser_->setSearchPaths({helpFolder_});
     // The pages' shared look, applied to every page shown.
@@ -64,7 +65,9 @@ HelpWindow::HelpWindow(const QString& helpFolder, QWidget* owner)
     bar->addWidget(contents);
     bar->addWidget(index);
     bar->addStretch();
-    auto* layout = new QVBoxLayout(this);
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
+    auto* layout = new QVBoxLayout(client);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addLayout(bar);

@@ -19,9 +19,10 @@ JobTableModel::JobTableModel(const JobStore& jobs, QObject* parent)
     });
 }
 
-void JobTableModel::setIcons(const QIcon& converting, const QIcon& waiting) {
+void JobTableModel::setIcons(const QIcon& converting, const QIcon& waiting, const QIcon& damaged) {
     converting_ = converting;
     waiting_ = waiting;
+    damaged_ = damaged;
     if (rowCount() > 0) {
         Q_EMIT dataChanged(index(0, kSource), index(rowCount() - 1, kSource), {Qt::DecorationRole});
     }
@@ -49,7 +50,9 @@ QVariant JobTableModel::data(const QModelIndex& index, int role) const {
             case kTarget:
                 return job.output;
             case kTargetSize:
-                return formatSizeMB(job.outputSize);
+                // A file at the path of a failed job is not its output.
+                return job.state == JobState::Failed ? QStringLiteral("-")
+                                                     : formatSizeMB(job.outputSize);
             case kStatus:
                 return statusText(job);
             case kFormat:
@@ -58,13 +61,20 @@ QVariant JobTableModel::data(const QModelIndex& index, int role) const {
                 return {};
         }
     }
-    if (role == Qt::ToolTipRole && index.column() == kStatus) {
-        const QString tip = statusToolTip(job);
-        return tip.isEmpty() ? QVariant() : QVariant(tip);
+    if (role == Qt::ToolTipRole) {
+        const QString tip = index.column() == kStatus ? statusToolTip(job) : QString();
+        const QString text = tip.isEmpty() ? data(index, Qt::DisplayRole).toString() : tip;
+        return text.isEmpty() ? QVariant() : QVariant(text);
     }
     if (role == Qt::DecorationRole && index.column() == kSource) {
-        const bool running = job.state == JobState::Converting || job.state == JobState::Stopped;
-        return running ? converting_ : waiting_;
+        switch (job.state) {
+            case JobState::Converting:
+                return converting_;
+            case JobState::DoneDamaged:
+                return damaged_;
+            default:
+                return waiting_;
+        }
     }
     return {};
 }

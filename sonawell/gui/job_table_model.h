@@ -6,7 +6,9 @@
 class JobStore;
 
 // The job list's table over the job records: source, its size, target, its size, status and
-// format. A job that runs shows the converting picture, every other one the waiting picture.
+// format. A job that runs shows the converting picture, one whose source was damaged the warning
+// picture, every other one (a stopped one too) the waiting picture. Text cells carry their full
+// text as a tooltip, since the view elides them.
 class JobTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -14,7 +16,7 @@ public:
 
     explicit JobTableModel(const JobStore& jobs, QObject* parent = nullptr);
 
-    void setIcons(const QIcon& converting, const QIcon& waiting);
+    void setIcons(const QIcon& converting, const QIcon& waiting, const QIcon& damaged);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -26,4 +28,5 @@ private:
     const JobStore& jobs_;
     QIcon converting_;
     QIcon waiting_;
+    QIcon damaged_;
 };

@@ -6,6 +6,7 @@
 #include "core/settings/app_settings.h"
 #include "core/settings/cpu_priority.h"
 #include "encoder/monitor_page.h"
+#include "encoder/thread_priority.h"
 #include "gui/about_dialog.h"
 #include "gui/dialogs/add_job_dialog.h"
 #include "gui/dialogs/options_dialog.h"
@@ -18,11 +19,14 @@
 #include <QEventLoop>
 #include <QHeaderView>
 #include <QMenuBar>
+#include <QScreen>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
 
+#include <algorithm>
 #include <cmath>
 
 // Resources of a static library must be registered by name, outside any namespace.
@@ -38,9 +42,10 @@ int px(double twips) {
     return static_cast<int>(std::lround(twips / kTwipsPerPixel));
 }
 
-constexpr double kClientWidth = 8670, kClientHeight = 6615;
+// The first size shows all six columns at their starting widths.
+constexpr double kClientWidth = 11700, kClientHeight = 7500;
 constexpr double kMinWidth = 8000, kMinHeight = 6000;
-constexpr double kPageShellHeight = 3000;
+constexpr double kPageShellHeight = 3600;
 
 QIcon svgIcon(const char* name) {
     return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)));
@@ -68,7 +73,9 @@ MainWindow::MainWindow(sw::enc::Encoder& encoder, PendingJobs& pending, UserProm
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Sonawell Convertor"));
     setWindowIcon(svgIcon("sonawell"));
-    model_.setIcons(svgIcon("job-converting"), svgIcon("job-waiting"));
+    model_.setIcons(svgIcon("job-converting"), svgIcon("job-waiting"),
+                    QIcon::fromTheme(QStringLiteral("dialog-warning"),
+                                     style()->standardIcon(QStyle::SP_MessageBoxWarning)));
 
     driver_ = std::make_unique<ConversionDriver>(encoder_, jobs_, prompt_, appSettings);
     quick_ = std::make_unique<QuickConvert>(pending_, jobs_, *driver_, appSettings);
@@ -88,6 +95,7 @@ MainWindow::MainWindow(sw::enc::Encoder& encoder, PendingJobs& pending, UserProm
     setCentralWidget(client_);
     jobView_ = new QTreeView(client_);
     jobView_->setObjectName(QStringLiteral("lstJobs"));
+    jobView_->setAccessibleName(QStringLiteral("Jobs"));
     jobView_->setRootIsDecorated(false);
     jobView_->setUniformRowHeights(true);
     jobView_->setAllColumnsShowFocus(true);
@@ -98,8 +106,11 @@ MainWindow::MainWindow(sw::enc::Encoder& encoder, PendingJobs& pending, UserProm
     jobView_->setItemDelegateForColumn(JobTableModel::kSource, paths);
     jobView_->setItemDelegateForColumn(JobTableModel::kTarget, paths);
     jobView_->setModel(&model_);
-    // Paths get the room; sizes and status are short. "Format" takes what is left.
-    const std::array<int, JobTableModel::kColumnCount - 1> widths{150, 52, 150, 52, 64};
+    // Paths get the room, sizes are short; the status column fits its longest usual text.
+    const int statusWidth = jobView_->fontMetrics().horizontalAdvance(
+                                QStringLiteral("Done, source damaged: 36 of 60 s")) +
+                            24;
+    const std::array<int, JobTableModel::kColumnCount - 1> widths{150, 56, 150, 56, statusWidth};
     for (int column = 0; column < static_cast<int>(widths.size()); ++column) {
         jobView_->setColumnWidth(column, widths[column]);
     }
@@ -110,12 +121,72 @@ MainWindow::MainWindow(sw::enc::Encoder& encoder, PendingJobs& pending, UserProm
     connect(jobView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &MainWindow::updateCommands);
     connect(jobView_, &QTreeView::clicked, this, &MainWindow::updateCommands);
+    connect(jobView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &MainWindow::showSelectedJob);
+    connect(&model_, &QAbstractItemModel::dataChanged, this, &MainWindow::showSelectedJob);
 
     const int menuHeight = menuBar()->sizeHint().height();
     resize(px(kClientWidth), px(kClientHeight) + menuHeight);
     setMinimumSize(px(kMinWidth), px(kMinHeight));
+    restoreLayout();
 
     finishSetUp();
+}
+
+void MainWindow::restoreLayout() {
+    if (appSettings.iniPath.isEmpty()) {
+        return;
+    }
+    const WindowLayout layout = readWindowLayout(appSettings.iniPath);
+    if (layout.width > 0 && layout.height > 0) {
+        // A size kept from a larger screen is cut to this one.
+        QSize size(layout.width, layout.height);
+        if (const QScreen* shown = screen()) {
+            size = size.boundedTo(shown->availableGeometry().size());
+        }
+        resize(size);
+    }
+    // The last column stretches; its stored width would only be a floor.
+    if (layout.columnWidths.size() == JobTableModel::kColumnCount - 1) {
+        for (int column = 0; column < layout.columnWidths.size(); ++column) {
+            jobView_->setColumnWidth(column, layout.columnWidths.at(column));
+        }
+    }
+}
+
+void MainWindow::saveLayout() const {
+    if (appSettings.iniPath.isEmpty()) {
+        return;
+    }
+    WindowLayout layout;
+    // A maximized window keeps the size it returns to.
+    const QSize size = isMaximized() || isFullScreen() ? normalGeometry().size() : this->size();
+    layout.width = size.width();
+    layout.height = size.height();
+    for (int column = 0; column < JobTableModel::kColumnCount - 1; ++column) {
+        layout.columnWidths.append(jobView_->columnWidth(column));
+    }
+    saveWindowLayout(appSettings.iniPath, layout);
+}
+
+void MainWindow::showSelectedJob() {
+    if (!monitorPage_) {
+        return;
+    }
+    const int row = selectedRow();
+    if (row == 0 || row > jobs_.count()) {
+        monitorPage_->setSelectedJob({});
+        return;
+    }
+    const Job& job = jobs_.at(row);
+    QStringList lines{
+        QStringLiteral("Source: ") + job.source, QStringLiteral("Target: ") + job.output,
+        QStringLiteral("Format: ") + job.profile, QStringLiteral("Status: ") + statusText(job)};
+    const QString reason = statusToolTip(job);
+    if (!reason.isEmpty()) {
+        lines.append(QStringLiteral("Reason: ") + reason);
+    }
+    monitorPage_->setSelectedJob(lines.join(QLatin1Char('\n')));
 }
 
 MainWindow::~MainWindow() {}
@@ -155,6 +226,14 @@ void MainWindow::buildMenus() {
         priorityActions_[index] = item;
         connect(item, &QAction::triggered, this, [this, index] { choosePriority(index); });
     }
+    // The item stays: the choice is the user's and is kept, but they learn what it gives here.
+    if (!sw::enc::HighPriorityAvailable()) {
+        const QString note = QStringLiteral(
+            "High priority is not available on this system; conversions run at Normal");
+        priorityActions_[0]->setToolTip(note);
+        priorityActions_[0]->setStatusTip(note);
+    }
+    priorityMenu->setToolTipsVisible(true);
     optionsAction_ = toolsMenu->addAction(QStringLiteral("Options"));
     optionsAction_->setObjectName(QStringLiteral("mnuOptions"));
 
@@ -278,10 +357,18 @@ void MainWindow::newJob() {
 }
 
 void MainWindow::deleteSelectedJob() {
-    if (computeCommandStatus(*driver_, selectedRow()).del) {
-        jobs_.remove(selectedRow());
+    const int row = selectedRow();
+    if (computeCommandStatus(*driver_, row).del) {
+        jobs_.remove(row);
+        // The row that took its place (or the new last one) is both highlighted and selected,
+        // so Delete Job applies to what the user sees.
+        const int next = std::min(row, jobs_.count());
+        if (next > 0) {
+            jobView_->setCurrentIndex(model_.index(next - 1, 0));
+        }
     }
     updateCommands();
+    showSelectedJob();
 }
 
 int MainWindow::selectedRow() const {
@@ -335,6 +422,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::unload() {
     unloaded_ = true;
+    saveLayout();
     quick_->timerPendingJobs().stop();
     if (mainWindowReady) {
         // Closing: the files become jobs, but no conversion starts now.

@@ -56,6 +56,9 @@ private:
     void buildToolbar();
     void finishSetUp();
     void layOutClient();
+    void restoreLayout();
+    void saveLayout() const;
+    void showSelectedJob();
     void unload();
     // 1-based selected row of the job list, 0 when none.
     int selectedRow() const;

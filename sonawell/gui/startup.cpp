@@ -11,12 +11,21 @@
 #include "gui/splash_screen.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 
 #include <memory>
 
+// Resources of a static library must be registered by name, outside any namespace.
+static void initIconResources() {
+    Q_INIT_RESOURCE(icons);
+}
+
 int runApplication(QApplication& app) {
+    initIconResources();
     mainWindowReady = false;
+    // Every window, dialogs and message boxes too, carries the program's picture.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/sonawell.svg")));
     appSettings.iniPath = settingsPathFor(programFolder());
     loadSettings();
 
@@ -42,6 +51,9 @@ int runApplication(QApplication& app) {
 
     if (appSettings.generalProfile.isEmpty() || appSettings.quickProfile.isEmpty()) {
         ProfileDialog profiles(objEncoder->profiles());
+        // Both are centred on the screen: at least as large as the splash, the dialog hides
+        // it whole instead of letting its edge show above the title bar.
+        profiles.setFixedSize(profiles.size().expandedTo(splash.size() + QSize(0, 8)));
         profiles.exec();
         if (!profiles.okPressed) {
             objEncoder.reset();

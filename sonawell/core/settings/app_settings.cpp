@@ -6,6 +6,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStringList>
+
+#include <algorithm>
 
 #include <unistd.h>
 
@@ -30,6 +33,10 @@ const Key kAutoStart{kGeneral, QStringLiteral("AutoStart")};
 const Key kQuickProfile{kQuickConvert, QStringLiteral("Profile")};
 const Key kSameTargetDir{kQuickConvert, QStringLiteral("SameTargetDir")};
 const Key kTargetDir{kQuickConvert, QStringLiteral("TargetDir")};
+const QString kWindow = QStringLiteral("Window");
+const Key kWindowWidth{kWindow, QStringLiteral("Width")};
+const Key kWindowHeight{kWindow, QStringLiteral("Height")};
+const Key kColumnWidths{kWindow, QStringLiteral("ColumnWidths")};
 
 QString& programFolderOverride() {
     static QString folder;
@@ -40,8 +47,8 @@ QString read(const QString& iniPath, const Key& key) {
     return readIniValue(iniPath, key.section, key.name);
 }
 
-void write(const QString& iniPath, const Key& key, const QString& value) {
-    writeIniValue(iniPath, key.section, key.name, value);
+QString write(const QString& iniPath, const Key& key, const QString& value) {
+    return writeIniValue(iniPath, key.section, key.name, value);
 }
 
 // Empty or not a number: the key's default. Otherwise true for every number but 0.
@@ -50,13 +57,25 @@ bool readFlag(const QString& iniPath, const Key& key, bool defaultValue) {
     return number ? *number != 0 : defaultValue;
 }
 
-void writeFlag(const QString& iniPath, const Key& key, bool value) {
-    write(iniPath, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+QString writeFlag(const QString& iniPath, const Key& key, bool value) {
+    return write(iniPath, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+// The first reason among writes done in order; the later ones are not attempted once one failed,
+// since they would fail alike.
+template <typename... Writes>
+QString firstFailure(Writes&&... writes) {
+    QString reason;
+    ((reason.isEmpty() ? void(reason = writes()) : void()), ...);
+    return reason;
+}
+
+bool isWritable(const QString& path) {
+    return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
 }
 
 bool isWritableFolder(const QString& folder) {
-    return !folder.isEmpty() && QFileInfo(folder).isDir() &&
-           ::access(QFile::encodeName(folder).constData(), W_OK) == 0;
+    return !folder.isEmpty() && QFileInfo(folder).isDir() && isWritable(folder);
 }
 
 }  // namespace
@@ -71,7 +90,7 @@ AppSettingsRecord readSettings(const QString& iniPath) {
     settings.deleteSource = readFlag(iniPath, kDeleteSource, false);
     settings.autoStart = readFlag(iniPath, kAutoStart, true);
     settings.sameTargetDir = readFlag(iniPath, kSameTargetDir, true);
-    settings.targetDir = read(iniPath, kTargetDir);
+    settings.targetDir = readIniPath(iniPath, kTargetDir.section, kTargetDir.name);
     return settings;
 }
 
@@ -79,27 +98,64 @@ void loadSettings() {
     appSettings = readSettings(appSettings.iniPath);
 }
 
-void saveSettings(const AppSettingsRecord& settings) {
+QString saveSettings(const AppSettingsRecord& settings) {
     const QString& ini = settings.iniPath;
-    write(ini, kGeneralProfile, settings.generalProfile);
-    writeFlag(ini, kDeleteSource, settings.deleteSource);
-    writeFlag(ini, kOverwriteExist, settings.overwriteExist);
-    writeFlag(ini, kAutoStart, settings.autoStart);
-    write(ini, kCpuPriority, QString::number(settings.cpuPriority));
-    write(ini, kQuickProfile, settings.quickProfile);
-    writeFlag(ini, kSameTargetDir, settings.sameTargetDir);
-    write(ini, kTargetDir, settings.targetDir);
+    return firstFailure(
+        [&] { return write(ini, kGeneralProfile, settings.generalProfile); },
+        [&] { return writeFlag(ini, kDeleteSource, settings.deleteSource); },
+        [&] { return writeFlag(ini, kOverwriteExist, settings.overwriteExist); },
+        [&] { return writeFlag(ini, kAutoStart, settings.autoStart); },
+        [&] { return write(ini, kCpuPriority, QString::number(settings.cpuPriority)); },
+        [&] { return write(ini, kQuickProfile, settings.quickProfile); },
+        [&] { return writeFlag(ini, kSameTargetDir, settings.sameTargetDir); },
+        [&] { return write(ini, kTargetDir, settings.targetDir); });
 }
 
-void saveDefaultProfile(const QString& iniPath, const QString& profile) {
-    write(iniPath, kGeneralProfile, profile);
-    write(iniPath, kQuickProfile, profile);
+QString saveDefaultProfile(const QString& iniPath, const QString& profile) {
+    return firstFailure([&] { return write(iniPath, kGeneralProfile, profile); },
+                        [&] { return write(iniPath, kQuickProfile, profile); });
+}
+
+QString settingsWriteMessage(const QString& iniPath, const QString& reason) {
+    return QStringLiteral("The settings could not be saved to \"%1\": %2.")
+        .arg(QDir::toNativeSeparators(iniPath), reason);
+}
+
+WindowLayout readWindowLayout(const QString& iniPath) {
+    WindowLayout layout;
+    layout.width = std::max(0, leadingNumber(read(iniPath, kWindowWidth)).value_or(0));
+    layout.height = std::max(0, leadingNumber(read(iniPath, kWindowHeight)).value_or(0));
+    const QStringList widths = read(iniPath, kColumnWidths).split(QLatin1Char(','));
+    for (const QString& width : widths) {
+        const auto number = leadingNumber(width.trimmed());
+        if (!number || *number <= 0) {
+            // One unusable width would shift every other column: keep none.
+            layout.columnWidths.clear();
+            break;
+        }
+        layout.columnWidths.append(*number);
+    }
+    return layout;
+}
+
+QString saveWindowLayout(const QString& iniPath, const WindowLayout& layout) {
+    QStringList widths;
+    for (const int width : layout.columnWidths) {
+        widths.append(QString::number(width));
+    }
+    return firstFailure(
+        [&] { return write(iniPath, kWindowWidth, QString::number(layout.width)); },
+        [&] { return write(iniPath, kWindowHeight, QString::number(layout.height)); },
+        [&] { return write(iniPath, kColumnWidths, widths.join(QLatin1Char(','))); });
 }
 
 QString settingsPathFor(const QString& programFolder) {
+    QString inProgramFolder;
     if (!programFolder.isEmpty()) {
-        const QString inProgramFolder = QDir(programFolder).filePath(kFileName);
-        if (QFileInfo(inProgramFolder).isFile() || isWritableFolder(programFolder)) {
+        inProgramFolder = QDir(programFolder).filePath(kFileName);
+        const QFileInfo file(inProgramFolder);
+        // The file is rewritten through a temporary one beside it: both must be writable.
+        if (isWritableFolder(programFolder) && (!file.exists() || isWritable(inProgramFolder))) {
             return inProgramFolder;
         }
     }
@@ -108,7 +164,16 @@ QString settingsPathFor(const QString& programFolder) {
     if (configHome.isEmpty() || QDir::isRelativePath(configHome)) {
         configHome = QDir::homePath() + QStringLiteral("/.config");
     }
-    return QDir(configHome).filePath(QStringLiteral("Sonawell/") + kFileName);
+    const QString perUser = QDir(configHome).filePath(QStringLiteral("Sonawell/") + kFileName);
+    // The first time, the user starts from what the program folder's file holds.
+    if (!inProgramFolder.isEmpty() && QFileInfo(inProgramFolder).isFile() &&
+        !QFileInfo::exists(perUser) && QDir().mkpath(QFileInfo(perUser).absolutePath())) {
+        if (QFile::copy(inProgramFolder, perUser)) {
+            QFile::setPermissions(perUser, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                               QFile::ReadOther);
+        }
+    }
+    return perUser;
 }
 
 QString programFolder() {

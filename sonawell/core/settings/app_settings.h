@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include <cstdint>
@@ -25,13 +26,27 @@ extern AppSettingsRecord appSettings;
 AppSettingsRecord readSettings(const QString& iniPath);
 // appSettings read anew from appSettings.iniPath.
 void loadSettings();
-// Writes every key to settings.iniPath: flags as 1 or 0, numbers in decimal.
-void saveSettings(const AppSettingsRecord& settings);
+// Writes every key to settings.iniPath: flags as 1 or 0, numbers in decimal. The writers
+// below return why the file could not be written; empty when it was.
+QString saveSettings(const AppSettingsRecord& settings);
 // The one profile chosen at start-up becomes both the general and the quick-convert default.
-void saveDefaultProfile(const QString& iniPath, const QString& profile);
+QString saveDefaultProfile(const QString& iniPath, const QString& profile);
+// What the user is told when a write failed: the file and the reason.
+QString settingsWriteMessage(const QString& iniPath, const QString& reason);
 
-// "Sonawell.ini" in the program folder when that folder is writable or already holds the file,
-// else under $XDG_CONFIG_HOME/Sonawell/ (default ~/.config).
+// The main window as the user left it: its size and the job list's column widths. Zero or an
+// empty list where the file holds nothing usable.
+struct WindowLayout {
+    int width = 0;
+    int height = 0;
+    QList<int> columnWidths;
+};
+WindowLayout readWindowLayout(const QString& iniPath);
+QString saveWindowLayout(const QString& iniPath, const WindowLayout& layout);
+
+// "Sonawell.ini" in the program folder when this user can write it there, else under
+// $XDG_CONFIG_HOME/Sonawell/ (default ~/.config); that file is first copied from the program
+// folder's one when there is one, so a shared set-up is where each user starts.
 QString settingsPathFor(const QString& programFolder);
 
 // The folder of the running program; tests may point it elsewhere.

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <optional>
 
 namespace {
@@ -158,6 +159,10 @@ qsizetype findKey(const IniText& ini, qsizetype sectionLine, const QString& key)
 // memory nor rewritten.
 constexpr qint64 kMaxFileSize = qint64{64} << 20;
 
+QString errnoText(int error = errno) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
 std::optional<QByteArray> ReadWholeFile(const QString& path) {
     // Only regular files: opening a FIFO would block.
     const QFileInfo info(path);
@@ -186,7 +191,8 @@ QString singleLineValue(const QString& value) {
 // Writes to a temporary file beside the target and renames it over the target only when
 // every byte reached the disk, so a crash or a full disk leaves the old file whole. (Qt 6.4's
 // QSaveFile renames its temporary file even after a failed write.)
-bool writeFileAtomically(const QString& path, const QByteArray& bytes) {
+// Returns why the file could not be written; empty when it was.
+QString writeFileAtomically(const QString& path, const QByteArray& bytes) {
     QString target = path;
     const QFileInfo info(path);
     if (info.isSymLink()) {
@@ -200,16 +206,23 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes) {
                                             targetInfo.fileName() + QStringLiteral(".XXXXXX"));
     const int fd = ::mkostemp(tempName.data(), O_CLOEXEC);
     if (fd < 0) {
-        return false;
+        return errnoText();
     }
     bool ok = true;
+    int failure = 0;
+    const auto fail = [&] {
+        if (failure == 0) {
+            failure = errno;
+        }
+        ok = false;
+    };
     struct stat old {};
     if (::stat(QFile::encodeName(target).constData(), &old) == 0) {
         ::fchmod(fd, old.st_mode & 07777);
         if (::geteuid() == 0) {
             // Root rewriting a user's settings must not take the file away from the user.
             if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
-                ok = false;
+                fail();
             }
         }
     } else {
@@ -223,17 +236,26 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes) {
             continue;
         }
         if (n <= 0) {
-            ok = false;
+            if (n == 0) {
+                errno = ENOSPC;
+            }
+            fail();
             break;
         }
         written += n;
     }
-    ok = ok && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(tempName.constData(), QFile::encodeName(target).constData()) == 0;
+    if (ok && ::fsync(fd) != 0) {
+        fail();
+    }
+    if (::close(fd) != 0) {
+        fail();
+    }
+    if (ok && ::rename(tempName.constData(), QFile::encodeName(target).constData()) != 0) {
+        fail();
+    }
     if (!ok) {
         ::unlink(tempName.constData());
-        return false;
+        return errnoText(failure);
     }
     // The rename itself reaches the disk with the folder.
     const int folder = ::open(QFile::encodeName(targetInfo.absolutePath()).constData(),
@@ -242,7 +264,7 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes) {
         ::fsync(folder);
         ::close(folder);
     }
-    return true;
+    return {};
 }
 
 // Names that would read back as something else, or split a line, are not written.
@@ -262,9 +284,10 @@ bool IsWritableKey(const QString& key) {
            !trimmed.startsWith(QLatin1Char(';')) && !trimmed.startsWith(QLatin1Char('['));
 }
 
-}  // namespace
+enum class Length { Limited, Whole };
 
-QString readIniValue(const QString& iniPath, const QString& section, const QString& key) {
+QString readValue(const QString& iniPath, const QString& section, const QString& key,
+                  Length length) {
     if (iniPath.isEmpty() || section.isEmpty() || key.isEmpty()) {
         return QString();
     }
@@ -299,7 +322,7 @@ QString readIniValue(const QString& iniPath, const QString& section, const QStri
         return QString();
     }
     QString value = *found;
-    if (value.size() > kMaxValueLength) {
+    if (length == Length::Limited && value.size() > kMaxValueLength) {
         value.truncate(kMaxValueLength);
         if (value.back().isHighSurrogate()) {
             value.chop(1);
@@ -308,21 +331,35 @@ QString readIniValue(const QString& iniPath, const QString& section, const QStri
     return trimAtNull(value);
 }
 
-void writeIniValue(const QString& iniPath, const QString& section, const QString& key,
-                   const QString& value) {
-    if (iniPath.isEmpty() || !IsWritableSection(section) || !IsWritableKey(key)) {
-        return;
+}  // namespace
+
+QString readIniValue(const QString& iniPath, const QString& section, const QString& key) {
+    return readValue(iniPath, section, key, Length::Limited);
+}
+
+QString readIniPath(const QString& iniPath, const QString& section, const QString& key) {
+    return readValue(iniPath, section, key, Length::Whole);
+}
+
+QString writeIniValue(const QString& iniPath, const QString& section, const QString& key,
+                      const QString& value) {
+    if (iniPath.isEmpty()) {
+        return QStringLiteral("no settings file");
+    }
+    if (!IsWritableSection(section) || !IsWritableKey(key)) {
+        return QStringLiteral("the name \"%1\" can't be stored")
+            .arg(section + QLatin1Char('/') + key);
     }
     IniText ini;
     if (QFileInfo::exists(iniPath)) {
         // A file we cannot read is left alone rather than replaced by one holding a single key.
         const auto bytes = ReadWholeFile(iniPath);
         if (!bytes) {
-            return;
+            return QStringLiteral("the file can't be read");
         }
         ini = parseLines(*bytes);
     } else if (!QDir().mkpath(QFileInfo(iniPath).absolutePath())) {
-        return;
+        return QStringLiteral("its folder can't be created");
     }
 
     QByteArray newline("\n");
@@ -371,5 +408,5 @@ void writeIniValue(const QString& iniPath, const QString& section, const QString
         out += line.ending;
     }
 
-    writeFileAtomically(iniPath, out);
+    return writeFileAtomically(iniPath, out);
 }

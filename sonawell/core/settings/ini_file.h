@@ -7,9 +7,11 @@
 // without "=" ignored, CRLF or LF, a byte-order mark skipped. A 255-character buffer: values
 // come back cut to 254 characters and at a NUL. Missing file, section or key: empty text.
 QString readIniValue(const QString& iniPath, const QString& section, const QString& key);
+// As readIniValue, but the value whole, however long: a path cut short names another place.
+QString readIniPath(const QString& iniPath, const QString& section, const QString& key);
 // Creates the folder, file, section and key as needed; replaces the value in place otherwise.
 // Every other line keeps its bytes and line end. The file is replaced atomically; a failed
-// write changes nothing and is silent. Names holding "=", "]" or line breaks are not written,
-// and line breaks in the value become blanks.
-void writeIniValue(const QString& iniPath, const QString& section, const QString& key,
-                   const QString& value);
+// write changes nothing. Names holding "=", "]" or line breaks are not written, and line
+// breaks in the value become blanks. Returns why nothing was written; empty when it was.
+QString writeIniValue(const QString& iniPath, const QString& section, const QString& key,
+                      const QString& value);

@@ -50,6 +50,8 @@ QPushButton* pictureButton(const QString& tip, QWidget* parent) {
     button->setIcon(browseIcon());
     button->setIconSize(QSize(20, 20));
     button->setToolTip(tip);
+    // A picture alone tells a screen reader nothing.
+    button->setAccessibleName(tip);
     button->setFixedSize(32, 28);
     return button;
 }
@@ -90,6 +92,7 @@ AddJobDialog::AddJobDialog(const sw::enc::ProfileCollection& profiles, QWidget* 
 
     lblSource = new QLabel(QStringLiteral("Source File"), this);
     lstSourcePathName = new QListWidget(this);
+    lstSourcePathName->setAccessibleName(QStringLiteral("Source files"));
     lstSourcePathName->setObjectName(QStringLiteral("lstSourcePathName"));
     lstSourcePathName->setSelectionMode(QAbstractItemView::SingleSelection);
     lblSource->setBuddy(lstSourcePathName);
@@ -217,6 +220,8 @@ void AddJobDialog::browseOutput() {
     const QString chosen = chooseOutput ? chooseOutput() : QString();
     if (!chosen.isEmpty()) {
         txtOutputPathName->setText(chosen);
+        // Kept for its line now, as a picked format is: the box may never get the focus.
+        saveCurrentEntry();
     }
 }
 

@@ -11,6 +11,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -35,9 +36,8 @@ QString storedFolder(const QString& folder) {
     return stripped.isEmpty() ? folder : stripped;
 }
 
-void showInvalidFolder(QWidget* parent) {
-    QMessageBox::warning(parent, QStringLiteral("Sonawell"),
-                         QStringLiteral("Invalid target directory"));
+void showWarning(QWidget* parent, const QString& text) {
+    QMessageBox::warning(parent, QStringLiteral("Sonawell"), text);
 }
 
 }  // namespace
@@ -84,9 +84,8 @@ OptionsDialog::OptionsDialog(const sw::enc::ProfileCollection& profiles, QWidget
     selectName(comboQuickFormat, appSettings.quickProfile);
     selectName(comboGeneralFormat, appSettings.generalProfile);
     // A level outside 0..2 shows no button chosen and is stored back unchanged.
-    selectedPriority_ = appSettings.cpuPriority;
-    if (selectedPriority_ >= 0 && selectedPriority_ < 3) {
-        optCPUPriority[selectedPriority_]->setChecked(true);
+    if (appSettings.cpuPriority >= 0 && appSettings.cpuPriority < 3) {
+        optCPUPriority[appSettings.cpuPriority]->setChecked(true);
     }
     chkOverwriteExist->setChecked(appSettings.overwriteExist);
     chkDeleteSource->setChecked(appSettings.deleteSource);
@@ -98,8 +97,6 @@ OptionsDialog::OptionsDialog(const sw::enc::ProfileCollection& profiles, QWidget
     connect(tabStrip, &QTabBar::currentChanged, this, &OptionsDialog::switchTab);
     connect(chkQuickSameDirectory, &QCheckBox::toggled, this, &OptionsDialog::updateFolderState);
     connect(cmdQuickFolder, &QPushButton::clicked, this, &OptionsDialog::browseTargetFolder);
-    connect(priorityButtons_, &QButtonGroup::idClicked, this,
-            [this](int id) { selectedPriority_ = id; });
     connect(cmdOK, &QPushButton::clicked, this, &OptionsDialog::acceptIfValid);
 
     adjustSize();
@@ -168,6 +165,7 @@ void OptionsDialog::buildQuickPage() {
     cmdQuickFolder->setIconSize(QSize(20, 20));
     cmdQuickFolder->setFixedSize(32, 28);
     cmdQuickFolder->setToolTip(QStringLiteral("Set the target folder for quick convert"));
+    cmdQuickFolder->setAccessibleName(cmdQuickFolder->toolTip());
     lblQuickFormat = new QLabel(QStringLiteral("Output format for quick converting :"), page);
     comboQuickFormat = new QComboBox(page);
     comboQuickFormat->setObjectName(QStringLiteral("comboQuickFormat"));
@@ -190,9 +188,19 @@ void OptionsDialog::buildQuickPage() {
     pages->addWidget(page);
 }
 
-bool OptionsDialog::currentTabIsValid() const {
-    return currentTab_ != 1 || chkQuickSameDirectory->isChecked() ||
-           isDirectory(txtQuickFolder->text());
+QString OptionsDialog::folderProblem(bool accepting) const {
+    if (chkQuickSameDirectory->isChecked() || (currentTab_ != 1 && !accepting)) {
+        return {};
+    }
+    const QString folder = txtQuickFolder->text();
+    // A relative folder would be taken from wherever the program happens to be started.
+    if (!folder.isEmpty() && QDir::isRelativePath(folder)) {
+        return QStringLiteral("Choose an absolute folder");
+    }
+    if (currentTab_ == 1 && !isDirectory(folder)) {
+        return QStringLiteral("Invalid target directory");
+    }
+    return {};
 }
 
 void OptionsDialog::updateFolderState() {
@@ -221,11 +229,11 @@ void OptionsDialog::switchTab(int index) {
     if (index == currentTab_) {
         return;
     }
-    if (!currentTabIsValid()) {
+    if (const QString problem = folderProblem(false); !problem.isEmpty()) {
         // The tab bar has already moved; put it back before telling the user.
         const QSignalBlocker block(tabStrip);
         tabStrip->setCurrentIndex(currentTab_);
-        showInvalidFolder(this);
+        showWarning(this, problem);
         return;
     }
     pages->setCurrentIndex(index);
@@ -233,8 +241,8 @@ void OptionsDialog::switchTab(int index) {
 }
 
 void OptionsDialog::acceptIfValid() {
-    if (!currentTabIsValid()) {
-        showInvalidFolder(this);
+    if (const QString problem = folderProblem(true); !problem.isEmpty()) {
+        showWarning(this, problem);
         return;
     }
     AppSettingsRecord chosen;
@@ -243,11 +251,17 @@ void OptionsDialog::acceptIfValid() {
     chosen.deleteSource = chkDeleteSource->isChecked();
     chosen.overwriteExist = chkOverwriteExist->isChecked();
     chosen.autoStart = chkAutoStart->isChecked();
-    chosen.cpuPriority = selectedPriority_;
+    // Read from the buttons, however they were chosen (mouse, keys or assistive technology).
+    const int checked = priorityButtons_->checkedId();
+    chosen.cpuPriority = checked >= 0 ? checked : appSettings.cpuPriority;
     chosen.quickProfile = comboQuickFormat->currentText();
     chosen.sameTargetDir = chkQuickSameDirectory->isChecked();
     chosen.targetDir = storedFolder(txtQuickFolder->text());
-    saveSettings(chosen);
+    if (const QString reason = saveSettings(chosen); !reason.isEmpty()) {
+        // The choices stay on screen, so the user can try again or note them.
+        showWarning(this, settingsWriteMessage(chosen.iniPath, reason));
+        return;
+    }
     loadSettings();
     accept();
 }

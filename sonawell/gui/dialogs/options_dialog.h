@@ -30,9 +30,10 @@ public:
     std::function<QString(QWidget* owner, const QString& startFolder, const QString& title)>
         browseForFolder;
 
-    // False only on the "Quick Convert" page with an unusable target folder while the outputs
-    // are not to go beside their sources.
-    bool currentTabIsValid() const;
+    // What is wrong with the quick-convert folder, for the user; empty when nothing is, and
+    // always while the outputs go beside their sources. It must exist while the "Quick
+    // Convert" page is shown; on OK (`accepting`) it must also be absolute, whatever the page.
+    QString folderProblem(bool accepting) const;
 
     QTabBar* tabStrip = nullptr;
     QStackedWidget* pages = nullptr;
@@ -68,6 +69,5 @@ private:
     void acceptIfValid();
 
     int currentTab_ = 0;
-    int selectedPriority_ = 0;
     QButtonGroup* priorityButtons_ = nullptr;
 };

@@ -23,6 +23,8 @@ ProfileDialog::ProfileDialog(const sw::enc::ProfileCollection& profiles, QWidget
                    this);
     promptLabel->setWordWrap(true);
     comboProfile = new QComboBox(this);
+    // The prompt names the box for a screen reader.
+    promptLabel->setBuddy(comboProfile);
     comboProfile->setObjectName(QStringLiteral("comboProfile"));
     comboProfile->addItems(profiles.audioProfileNames());
     // The user must make the choice; a stored name is deliberately not offered.
@@ -59,8 +61,13 @@ void ProfileDialog::acceptIfValid() {
                              QStringLiteral("You must select a profile"));
         return;
     }
+    if (const QString reason = saveDefaultProfile(appSettings.iniPath, profile);
+        !reason.isEmpty()) {
+        QMessageBox::warning(this, QStringLiteral("Sonawell"),
+                             settingsWriteMessage(appSettings.iniPath, reason));
+        return;
+    }
     okPressed = true;
-    saveDefaultProfile(appSettings.iniPath, profile);
     loadSettings();
     accept();
 }

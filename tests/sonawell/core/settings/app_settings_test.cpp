@@ -125,8 +125,10 @@ TEST_F(LoadSettingsTest, WrittenKeysAreSeenByTheNextLoadAndSavedOnesReadBack) {
     saved.deleteSource = true;
     saved.autoStart = false;
     saved.sameTargetDir = false;
-    saved.targetDir = QStringLiteral("/music");
-    saveSettings(saved);
+    // A path is read whole, however long; other values keep the 254-character cut.
+    saved.targetDir = QStringLiteral("/music/") + QString(293, QLatin1Char('d'));
+    ASSERT_EQ(saved.targetDir.size(), 300);
+    EXPECT_EQ(saveSettings(saved), QString());
     const AppSettingsRecord read = readSettings(saved.iniPath);
     EXPECT_EQ(read.generalProfile, saved.generalProfile);
     EXPECT_EQ(read.quickProfile, saved.quickProfile);
@@ -136,6 +138,21 @@ TEST_F(LoadSettingsTest, WrittenKeysAreSeenByTheNextLoadAndSavedOnesReadBack) {
     EXPECT_FALSE(read.autoStart);
     EXPECT_FALSE(read.sameTargetDir);
     EXPECT_EQ(read.targetDir, saved.targetDir);
+    saved.quickProfile = QString(300, QLatin1Char('p'));
+    EXPECT_EQ(saveSettings(saved), QString());
+    EXPECT_EQ(readSettings(saved.iniPath).quickProfile, QString(254, QLatin1Char('p')));
+
+    // A file that can't be written is reported with its path and why, and nothing is lost
+    // silently: the caller gets the reason.
+    QFile blocker(dir_.filePath(QStringLiteral("blocker")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    saved.iniPath = dir_.filePath(QStringLiteral("blocker/Sonawell.ini"));
+    const QString reason = saveSettings(saved);
+    EXPECT_FALSE(reason.isEmpty());
+    const QString message = settingsWriteMessage(saved.iniPath, reason);
+    EXPECT_TRUE(message.contains(saved.iniPath)) << message.toStdString();
+    EXPECT_TRUE(message.contains(reason)) << message.toStdString();
 }
 
 TEST_F(LoadSettingsTest, NumbersAreReadFromTheirLeadingDigits) {
@@ -239,21 +256,26 @@ TEST_F(SettingsPathTest, UnusableProgramFolderFallsBackToXdgConfig) {
               QDir::homePath() + QStringLiteral("/.config/Sonawell/Sonawell.ini"));
 }
 
-// A program folder the user cannot write: the file there is used if it exists, else the
-// configuration folder. Root writes everywhere, so the check runs as "nobody" in a child.
-TEST_F(SettingsPathTest, ReadOnlyProgramFolderIsUsedOnlyWhenItHoldsTheFile) {
+// A program folder the user cannot write is never used, even when it holds the file (one run as
+// root may have left it there): the per-user file is, copied once from it. Root writes
+// everywhere, so the check runs as "nobody" in a child.
+TEST_F(SettingsPathTest, ReadOnlyProgramFolderFallsBackToThePerUserFileSeededFromIt) {
     const QString withFile = dir_.filePath(QStringLiteral("with"));
     const QString withoutFile = dir_.filePath(QStringLiteral("without"));
+    const QString config = dir_.filePath(QStringLiteral("config"));
     ASSERT_TRUE(QDir().mkpath(withFile));
     ASSERT_TRUE(QDir().mkpath(withoutFile));
-    QFile ini(withFile + QStringLiteral("/Sonawell.ini"));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.close();
+    ASSERT_TRUE(QDir().mkpath(config));
+    const QString shared = withFile + QStringLiteral("/Sonawell.ini");
+    writeIniValue(shared, QStringLiteral("General"), QStringLiteral("Profile"),
+                  QStringLiteral("Shared"));
     const auto readOnly = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |
                           QFile::ReadOther | QFile::ExeOther;
+    const auto everyone = readOnly | QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
     for (const QString& folder : {dir_.path(), withFile, withoutFile}) {
         QFile::setPermissions(folder, readOnly);
     }
+    QFile::setPermissions(config, everyone);
     const QString xdgPath = dir_.filePath(QStringLiteral("config/Sonawell/Sonawell.ini"));
 
     const pid_t child = ::fork();
@@ -266,8 +288,20 @@ TEST_F(SettingsPathTest, ReadOnlyProgramFolderIsUsedOnlyWhenItHoldsTheFile) {
             ::_exit(3);
         }
         int failures = 0;
-        failures += settingsPathFor(withFile) != withFile + QStringLiteral("/Sonawell.ini");
-        failures += (settingsPathFor(withoutFile) != xdgPath) * 2;
+        // Nothing to seed from: the per-user file is only named.
+        failures += settingsPathFor(withoutFile) != xdgPath || QFile::exists(xdgPath);
+        failures += (settingsPathFor(withFile) != xdgPath) * 2;
+        failures += (readIniValue(xdgPath, QStringLiteral("General"), QStringLiteral("Profile")) !=
+                     QStringLiteral("Shared")) *
+                    4;
+        // Seeded once: the user's own changes are not replaced at the next start.
+        failures += (!writeIniValue(xdgPath, QStringLiteral("General"), QStringLiteral("Profile"),
+                                    QStringLiteral("Mine"))
+                          .isEmpty() ||
+                     settingsPathFor(withFile) != xdgPath ||
+                     readIniValue(xdgPath, QStringLiteral("General"), QStringLiteral("Profile")) !=
+                         QStringLiteral("Mine")) *
+                    8;
         ::_exit(failures == 0 ? 0 : 10 + failures);
     }
     int status = 0;
@@ -279,7 +313,9 @@ TEST_F(SettingsPathTest, ReadOnlyProgramFolderIsUsedOnlyWhenItHoldsTheFile) {
     if (WEXITSTATUS(status) == 3) {
         GTEST_SKIP() << "cannot run as an unprivileged user that can reach the temporary folder";
     }
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "11: existing file ignored, 12: read-only folder used";
+    EXPECT_EQ(WEXITSTATUS(status), 0)
+        << "10 plus: 1 file made without a source, 2 read-only folder used, 4 not seeded, "
+           "8 seeded again over the user's file";
 }
 
 TEST_F(SettingsPathTest, ProgramFolderDefaultsToTheApplicationsFolder) {

@@ -130,9 +130,9 @@ TEST_F(AddJobFixture, TwoSourcesGetTheirOutputsAndFormatsAndKeepEditsPerLine) {
     EXPECT_EQ(dialog->formats, (QStringList{kWmaToWav, kVoice}));
 }
 
-TEST_F(AddJobFixture, OutputBrowseFillsTheBoxAndCancelKeepsIt) {
+TEST_F(AddJobFixture, OutputBrowseFillsTheBoxKeepsItForItsLineAndCancelKeepsIt) {
     open();
-    nextSources = {QStringLiteral("/music/a.mp3")};
+    nextSources = {QStringLiteral("/music/a.mp3"), QStringLiteral("/music/b.mp3")};
     dialog->cmdBrowseSource->click();
     nextOutput = QStringLiteral("/out/picked.wma");
     dialog->cmdBrowseOutput->click();
@@ -140,11 +140,14 @@ TEST_F(AddJobFixture, OutputBrowseFillsTheBoxAndCancelKeepsIt) {
     nextOutput.clear();
     dialog->cmdBrowseOutput->click();
     EXPECT_EQ(dialog->txtOutputPathName->text(), QStringLiteral("/out/picked.wma"));
-    // Stored only once the box is left.
-    EXPECT_EQ(dialog->outputs, QStringList{QStringLiteral("/music/a.wma")});
-    MoveFocus(dialog->txtOutputPathName);
-    MoveFocus(dialog->lstSourcePathName);
-    EXPECT_EQ(dialog->outputs, QStringList{QStringLiteral("/out/picked.wma")});
+    // Kept for its line at once: the box never had the focus, so leaving it can't be awaited.
+    dialog->lstSourcePathName->setCurrentRow(1);
+    EXPECT_EQ(dialog->txtOutputPathName->text(), QStringLiteral("/music/b.wma"));
+    dialog->lstSourcePathName->setCurrentRow(0);
+    EXPECT_EQ(dialog->txtOutputPathName->text(), QStringLiteral("/out/picked.wma"));
+    dialog->cmdOK->click();
+    EXPECT_EQ(dialog->outputs,
+              (QStringList{QStringLiteral("/out/picked.wma"), QStringLiteral("/music/b.wma")}));
 }
 
 TEST_F(AddJobFixture, WithoutDefaultProfileNonWmaSourcesGetAnEmptyFormat) {

@@ -19,6 +19,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <initializer_list>
+
 using dialogtest::AnswerMessageBox;
 using dialogtest::KeysInOrder;
 using dialogtest::TempSettings;
@@ -149,6 +152,17 @@ TEST_F(OptionsFixture, InvalidFolderBlocksLeavingThePageAndOk) {
         EXPECT_FALSE(QFile::exists(settings.iniPath()));
     }
 
+    // A relative folder would depend on where the program was started from.
+    dialog->txtQuickFolder->setText(QStringLiteral("Music"));
+    for (const auto& act : std::initializer_list<std::function<void()>>{
+             [&] { dialog->tabStrip->setCurrentIndex(0); }, [&] { dialog->cmdOK->click(); }}) {
+        const auto message = AnswerMessageBox(act);
+        EXPECT_EQ(message.text, QStringLiteral("Choose an absolute folder"));
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_EQ(dialog->tabStrip->currentIndex(), 1);
+        EXPECT_FALSE(QFile::exists(settings.iniPath()));
+    }
+
     // An existing folder with a trailing separator passes and is stored without it.
     dialog->txtQuickFolder->setText(settings.folder() + QStringLiteral("/"));
     auto message = AnswerMessageBox([&] { dialog->tabStrip->setCurrentIndex(0); });
@@ -195,6 +209,25 @@ TEST_F(OptionsFixture, OkWritesTheEightKeysInOrderAndReloads) {
     EXPECT_FALSE(appSettings.autoStart);
     EXPECT_TRUE(appSettings.quickProfile.isEmpty());
     EXPECT_EQ(appSettings.targetDir, QStringLiteral("/music/out"));
+}
+
+TEST_F(OptionsFixture, AFailedWriteNamesTheFileAndTheReasonAndTheDialogStaysOpen) {
+    QFile blocker(settings.folder() + QStringLiteral("/blocker"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString unwritable = settings.folder() + QStringLiteral("/blocker/Sonawell.ini");
+    appSettings.iniPath = unwritable;
+    open();
+    dialog->chkAutoStart->click();
+    const auto message = AnswerMessageBox([&] { dialog->cmdOK->click(); });
+    appSettings.iniPath = settings.iniPath();
+    EXPECT_TRUE(message.shown);
+    EXPECT_TRUE(message.warningIcon);
+    EXPECT_TRUE(message.text.startsWith(
+        QStringLiteral("The settings could not be saved to \"%1\": ").arg(unwritable)))
+        << message.text.toStdString();
+    EXPECT_GT(message.text.size(), unwritable.size() + 40) << "no reason given";
+    EXPECT_TRUE(dialog->isVisible());
 }
 
 TEST_F(OptionsFixture, TheRootFolderStaysTheRoot) {

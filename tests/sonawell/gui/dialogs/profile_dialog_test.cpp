@@ -43,7 +43,7 @@ TEST(ProfilesDialog, OffersTheAudioProfilesWithoutPreselection) {
     EXPECT_FALSE(dialog.okPressed);
 }
 
-TEST(ProfilesDialog, OkWithoutChoiceWarnsAndWritesNothing) {
+TEST(ProfilesDialog, OkWithoutChoiceOrWithAnUnwritableFileWarnsAndStaysOpen) {
     TempSettings settings;
     const sw::enc::ProfileCollection profiles;
     ProfileDialog dialog(profiles);
@@ -57,6 +57,19 @@ TEST(ProfilesDialog, OkWithoutChoiceWarnsAndWritesNothing) {
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_FALSE(dialog.okPressed);
     EXPECT_FALSE(QFile::exists(settings.iniPath()));
+
+    // A choice that can't be stored: the user is told where and why, and may choose again.
+    QFile blocker(settings.folder() + QStringLiteral("/blocker"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    appSettings.iniPath = settings.folder() + QStringLiteral("/blocker/Sonawell.ini");
+    dialog.comboProfile->setCurrentIndex(1);
+    const auto failed = AnswerMessageBox([&] { dialog.cmdOK->click(); });
+    EXPECT_TRUE(failed.warningIcon);
+    EXPECT_TRUE(failed.text.contains(appSettings.iniPath)) << failed.text.toStdString();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_FALSE(dialog.okPressed);
+    appSettings.iniPath = settings.iniPath();
 }
 
 TEST(ProfilesDialog, OkWritesTheSameProfileUnderBothSectionsAndReloads) {

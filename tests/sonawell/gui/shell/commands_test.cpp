@@ -206,6 +206,8 @@ TEST_F(Delete, IdleRemovesTheCurrentJobAndTheQueueGoesOnWithTheNext) {
     Click(window, "cmdDeleteJob");
     ASSERT_EQ(window.jobs().count(), 1);
     EXPECT_EQ(window.jobs().at(1).source, b);
+    // The row that moved up is the selected one, so Delete applies to it.
+    EXPECT_TRUE(CommandsAre(window, {true, false, true}));
 
     window.jobView()->selectionModel()->clearSelection();
     EXPECT_TRUE(CommandsAre(window, {true, false, false}));

@@ -38,7 +38,7 @@ void ExpectLaidOut(const MainWindow& window) {
 
     EXPECT_EQ(toolbar.top(), client.top());
     EXPECT_TRUE(page->isVisible());
-    EXPECT_EQ(shell.height(), 200);  // 3000 twips
+    EXPECT_EQ(shell.height(), 240);  // 3600 twips
     EXPECT_NEAR(twips(client.bottom() - shell.bottom()), 8, kTwipsPerPixel);
     EXPECT_NEAR(twips(shell.left()), 4, kTwipsPerPixel);
     EXPECT_NEAR(twips(shell.width()), twips(client.width()) - 8, kTwipsPerPixel);
@@ -62,12 +62,24 @@ TEST_F(Layout, OpensWithTheClientSizeAndFollowsEveryResize) {
     MainWindow& window = Open();
     HandIn({Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"))});
     const QRect client = ClientArea(window);
-    EXPECT_EQ(client.size(), QSize(578, 441));  // 8670 by 6615 twips
+    EXPECT_EQ(client.size(), QSize(780, 500));  // 11700 by 7500 twips
     {
         SCOPED_TRACE("as opened");
         ExpectLaidOut(window);
     }
     const QHeaderView* header = window.jobView()->header();
+    // Every column readable at the first size: the status fits its longest usual text, the
+    // format column its caption and more.
+    const QFontMetrics metrics = window.jobView()->fontMetrics();
+    EXPECT_GT(header->sectionSize(JobTableModel::kStatus),
+              metrics.horizontalAdvance(QStringLiteral("Done, source damaged: 36 of 60 s")));
+    EXPECT_GT(header->sectionSize(JobTableModel::kFormat),
+              metrics.horizontalAdvance(QStringLiteral("Audio for FM radio")));
+    for (int column = 0; column < JobTableModel::kColumnCount; ++column) {
+        EXPECT_LE(header->sectionViewportPosition(column) + header->sectionSize(column),
+                  window.jobView()->viewport()->width())
+            << column;
+    }
     const int sourceWidth = header->sectionSize(JobTableModel::kSource);
     for (const QSize size : {QSize(900, 700), QSize(640, 480), QSize(1200, 420)}) {
         SCOPED_TRACE(QStringLiteral("%1 by %2").arg(size.width()).arg(size.height()).toStdString());
@@ -78,6 +90,86 @@ TEST_F(Layout, OpensWithTheClientSizeAndFollowsEveryResize) {
         // Only the last column changes with the window.
         EXPECT_EQ(header->sectionSize(JobTableModel::kSource), sourceWidth);
     }
+}
+
+TEST_F(Layout, TheUsersSizeAndColumnWidthsAreKeptForTheNextStart) {
+    MainWindow& window = Open();
+    window.resize(QSize(760, 590));
+    LetEventsRun();
+    const std::array<int, JobTableModel::kColumnCount - 1> widths{170, 70, 160, 66, 210};
+    for (int column = 0; column < static_cast<int>(widths.size()); ++column) {
+        window.jobView()->setColumnWidth(column, widths[column]);
+    }
+    ASSERT_TRUE(window.close());
+    window_.reset();
+    EXPECT_EQ(readIniValue(settings_.iniPath(), QStringLiteral("Window"), QStringLiteral("Width")),
+              QStringLiteral("760"));
+
+    MainWindow& again = Open();
+    EXPECT_EQ(again.size(), QSize(760, 590));
+    for (int column = 0; column < static_cast<int>(widths.size()); ++column) {
+        EXPECT_EQ(again.jobView()->columnWidth(column), widths[column]) << column;
+    }
+    ExpectLaidOut(again);
+
+    // Widths that can't all be used are all dropped; the window opens at its first size.
+    Store(QStringLiteral("Window"), QStringLiteral("ColumnWidths"), QStringLiteral("210,x,5"));
+    Store(QStringLiteral("Window"), QStringLiteral("Width"), QStringLiteral("wide"));
+    window_.reset();
+    MainWindow& fresh = Open();
+    EXPECT_EQ(ClientArea(fresh).width(), 780);
+    EXPECT_EQ(fresh.jobView()->columnWidth(JobTableModel::kSource), 150);
+}
+
+TEST_F(Layout, RowsShowTheirStateAndTheSelectedJobsDetails) {
+    MainWindow& window = Open();
+    const QString a = Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"));
+    const QString b = Music(Sources::get().shortMp3(), QStringLiteral("b.mp3"));
+    HandIn({a, b});
+    const QAbstractItemModel& model = *window.jobView()->model();
+    const auto cell = [&](int row, int column, int role = Qt::DisplayRole) {
+        return model.data(model.index(row - 1, column), role);
+    };
+    const auto icon = [&](int row) {
+        return cell(row, JobTableModel::kSource, Qt::DecorationRole).value<QIcon>().cacheKey();
+    };
+    const auto* details = window.findChild<QLabel*>(QStringLiteral("lblSelectedJob"));
+    ASSERT_NE(details, nullptr);
+
+    // An older file at the target path is not the failed job's output.
+    const QString target = window.jobs().at(1).output;
+    QFile old(target);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(2 * 1024 * 1024, 'x'));
+    old.close();
+    const QString reason = QStringLiteral(
+        "The source could not be read: the file ends in the middle of a frame "
+        "header, 1.2 s before its stated length\nffmpeg: invalid data");
+    window.jobs().setState(1, JobState::Failed, reason);
+    window.jobs().measureOutput(1);
+    EXPECT_EQ(cell(1, JobTableModel::kTargetSize).toString(), QStringLiteral("-"));
+    EXPECT_EQ(cell(1, JobTableModel::kStatus, Qt::ToolTipRole).toString(), reason);
+    EXPECT_EQ(cell(1, JobTableModel::kTarget, Qt::ToolTipRole).toString(), target);
+    EXPECT_EQ(cell(1, JobTableModel::kFormat, Qt::ToolTipRole).toString(), kProfile);
+
+    ClickRow(window, 1);
+    EXPECT_TRUE(details->text().contains(reason)) << details->text().toStdString();
+    EXPECT_TRUE(details->text().contains(target)) << details->text().toStdString();
+    ClickRow(window, 2);
+    EXPECT_FALSE(details->text().contains(reason));
+    EXPECT_TRUE(details->text().contains(b)) << details->text().toStdString();
+
+    // Stopped looks like waiting, not like converting; a damaged source gets its own picture.
+    const qint64 waiting = icon(2);
+    window.jobs().setState(1, JobState::Converting);
+    const qint64 converting = icon(1);
+    EXPECT_NE(converting, waiting);
+    window.jobs().setState(1, JobState::Stopped);
+    EXPECT_EQ(icon(1), waiting);
+    window.jobs().setState(1, JobState::DoneDamaged);
+    EXPECT_NE(icon(1), waiting);
+    EXPECT_NE(icon(1), converting);
+    EXPECT_FALSE(cell(1, JobTableModel::kSource, Qt::DecorationRole).value<QIcon>().isNull());
 }
 
 TEST_F(Layout, NeverSmallerThanTheMinimumSize) {
@@ -193,6 +285,17 @@ TEST_F(Priority, StoredLevelIsCheckedAndAppliedWhenTheWindowOpens) {
     EXPECT_EQ(Checked(window), QStringList{QStringLiteral("Low")});
     EXPECT_EQ(encoder_.cpuPriority(), sw::enc::CpuPriority::Low);
     EXPECT_EQ(Policy(), SCHED_OTHER);
+
+    // Where High can't be had, its item says so; the stored level is the user's all the same.
+    const QAction* high = PriorityItems(window).value(0);
+    ASSERT_NE(high, nullptr);
+    EXPECT_EQ(high->toolTip() == QStringLiteral("High priority is not available on this system; "
+                                                "conversions run at Normal"),
+              !sw::enc::HighPriorityAvailable())
+        << high->toolTip().toStdString();
+    EXPECT_EQ(
+        readIniValue(settings_.iniPath(), QStringLiteral("General"), QStringLiteral("CPUPriority")),
+        QStringLiteral("0"));
 }
 
 TEST_F(Priority, BadStoredLevelChecksNothingAndTheWindowStillGetsReady) {

@@ -11,6 +11,7 @@
 #include "core/engine/app_state.h"
 #include "core/settings/app_settings.h"
 #include "core/settings/ini_file.h"
+#include "encoder/thread_priority.h"
 #include "gui/about_dialog.h"
 #include "gui/dialogs/add_job_dialog.h"
 #include "gui/dialogs/options_dialog.h"
@@ -23,6 +24,7 @@
 #include <QFile>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -42,6 +44,7 @@
 #include <sched.h>
 #include <sys/resource.h>
 
+#include <array>
 #include <functional>
 #include <memory>
 

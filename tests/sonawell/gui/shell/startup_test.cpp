@@ -164,6 +164,8 @@ TEST_F(StartupTest, OneMissingProfileAsksOverTheSplashAndCancelEndsWithoutAWindo
     Store(QStringLiteral("General"), QStringLiteral("Profile"), kProfile);
     bool sawProfiles = false;
     bool splashBehind = false;
+    bool splashCovered = false;
+    bool dialogIcon = false;
     bool sawWindow = false;
     const int code = RunMain([&] {
         if (auto* window = Shown<MainWindow>()) {
@@ -172,13 +174,19 @@ TEST_F(StartupTest, OneMissingProfileAsksOverTheSplashAndCancelEndsWithoutAWindo
         }
         if (auto* dialog = Shown<ProfileDialog>(); dialog && !sawProfiles) {
             sawProfiles = true;
-            splashBehind = Shown<SplashScreen>() != nullptr;
+            const auto* splash = Shown<SplashScreen>();
+            splashBehind = splash != nullptr;
+            // Behind, and hidden whole: no edge of it shows around the dialog.
+            splashCovered = splash && dialog->frameGeometry().contains(splash->frameGeometry());
+            dialogIcon = !dialog->windowIcon().isNull();
             dialog->cmdCancel->click();
         }
     });
     EXPECT_EQ(code, 0);
     EXPECT_TRUE(sawProfiles);
     EXPECT_TRUE(splashBehind);
+    EXPECT_TRUE(splashCovered);
+    EXPECT_TRUE(dialogIcon);
     EXPECT_FALSE(sawWindow);
     EXPECT_FALSE(mainWindowReady);
     EXPECT_EQ(Shown<SplashScreen>(), nullptr);

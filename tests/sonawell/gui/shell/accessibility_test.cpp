@@ -1,0 +1,163 @@
+// Every window as assistive technology sees it, through Qt's accessibility interfaces (the
+// same ones the AT-SPI bridge reads).
+#include "main_window_rig.h"
+
+#include "gui/dialogs/profile_dialog.h"
+#include "gui/help.h"
+
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+
+namespace shelltest {
+
+namespace {
+
+// Roles a user operates; each must be named, by itself or by a label.
+bool IsControl(QAccessible::Role role) {
+    switch (role) {
+        case QAccessible::PushButton:
+        case QAccessible::ButtonMenu:
+        case QAccessible::CheckBox:
+        case QAccessible::RadioButton:
+        case QAccessible::ComboBox:
+        case QAccessible::EditableText:
+        case QAccessible::List:
+        case QAccessible::Tree:
+        case QAccessible::Table:
+        case QAccessible::PageTab:
+        case QAccessible::SpinBox:
+        case QAccessible::Slider:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The visible controls below `iface` that have neither a name nor a label, as
+// "role objectName" lines; `count` tells how many controls were seen.
+void FindUnnamed(QAccessibleInterface* iface, QStringList& unnamed, int& count) {
+    if (iface == nullptr || iface->state().invisible) {
+        return;
+    }
+    if (IsControl(iface->role())) {
+        ++count;
+        const bool named = !iface->text(QAccessible::Name).trimmed().isEmpty() ||
+                           !iface->relations(QAccessible::Label).isEmpty();
+        if (!named) {
+            const QObject* object = iface->object();
+            unnamed << QStringLiteral("role %1 %2")
+                           .arg(int(iface->role()))
+                           .arg(object ? object->objectName() : QStringLiteral("(item)"));
+        }
+    }
+    // A list's or a table's rows are its content, named by their text, not controls.
+    if (iface->role() == QAccessible::List || iface->role() == QAccessible::Tree ||
+        iface->role() == QAccessible::Table) {
+        return;
+    }
+    for (int i = 0; i < iface->childCount(); ++i) {
+        FindUnnamed(iface->child(i), unnamed, count);
+    }
+}
+
+::testing::AssertionResult EveryControlNamed(QWidget* window, int atLeast) {
+    QStringList unnamed;
+    int count = 0;
+    FindUnnamed(QAccessible::queryAccessibleInterface(window), unnamed, count);
+    if (count < atLeast) {
+        return ::testing::AssertionFailure()
+               << window->metaObject()->className() << ": only " << count << " controls seen";
+    }
+    if (!unnamed.isEmpty()) {
+        return ::testing::AssertionFailure() << window->metaObject()->className()
+                                             << " unnamed: " << unnamed.join(", ").toStdString();
+    }
+    return ::testing::AssertionSuccess();
+}
+
+void DoAction(QWidget* widget, const QString& action) {
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
+    ASSERT_NE(iface, nullptr);
+    QAccessibleActionInterface* actions = iface->actionInterface();
+    ASSERT_NE(actions, nullptr);
+    ASSERT_TRUE(actions->actionNames().contains(action)) << action.toStdString();
+    actions->doAction(action);
+}
+
+}  // namespace
+
+using Accessibility = MainWindowTest;
+
+TEST_F(Accessibility, EveryWindowNamesItsControlsAndActionsTakeEffect) {
+    MainWindow& window = Open();
+    HandIn({Music(Sources::get().shortMp3(), QStringLiteral("a.mp3")),
+            Music(Sources::get().shortMp3(), QStringLiteral("b.mp3"))});
+    EXPECT_TRUE(EveryControlNamed(&window, 6));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(window.jobView())->text(QAccessible::Name),
+              QStringLiteral("Jobs"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(&window)->role(), QAccessible::Window);
+
+    // Pressing Delete Job the way a screen reader does; the row that moves up is then the
+    // selected one, so Delete stays offered for what is highlighted.
+    ClickRow(window, 1);
+    DoAction(Button(window, "cmdDeleteJob"), QAccessibleActionInterface::pressAction());
+    ASSERT_TRUE(WaitFor([&] { return window.jobs().count() == 1; }, 3000));
+    EXPECT_TRUE(CommandsAre(window, {true, false, true}));
+
+    {
+        AddJobDialog dialog(encoder_.profiles(), &window);
+        bool asked = false;
+        dialog.chooseSources = [&] {
+            asked = true;
+            return QStringList{QStringLiteral("/music/a.mp3")};
+        };
+        dialog.show();
+        EXPECT_TRUE(EveryControlNamed(&dialog, 6));
+        DoAction(dialog.cmdBrowseSource, QAccessibleActionInterface::pressAction());
+        EXPECT_TRUE(WaitFor([&] { return asked; }, 3000));
+        EXPECT_EQ(dialog.lstSourcePathName->count(), 1);
+    }
+    {
+        OptionsDialog dialog(encoder_.profiles(), &window);
+        dialog.show();
+        EXPECT_TRUE(EveryControlNamed(&dialog, 8));
+        dialog.tabStrip->setCurrentIndex(1);
+        EXPECT_TRUE(EveryControlNamed(&dialog, 6));
+        dialog.tabStrip->setCurrentIndex(0);
+        // A priority chosen through the Toggle action, never clicked, is what OK stores.
+        DoAction(dialog.optCPUPriority[2], QAccessibleActionInterface::toggleAction());
+        EXPECT_TRUE(dialog.optCPUPriority[2]->isChecked());
+        dialog.cmdOK->click();
+        EXPECT_EQ(readIniValue(settings_.iniPath(), QStringLiteral("General"),
+                               QStringLiteral("CPUPriority")),
+                  QStringLiteral("2"));
+    }
+    {
+        ProfileDialog dialog(encoder_.profiles());
+        dialog.show();
+        EXPECT_TRUE(EveryControlNamed(&dialog, 3));
+        EXPECT_EQ(
+            QAccessible::queryAccessibleInterface(dialog.comboProfile)->text(QAccessible::Name),
+            dialog.promptLabel->text());
+    }
+    {
+        AboutDialog dialog(&window);
+        dialog.show();
+        EXPECT_TRUE(EveryControlNamed(&dialog, 1));
+    }
+    showHelpContents(&window);
+    HelpWindow* help = window.findChild<HelpWindow*>();
+    ASSERT_NE(help, nullptr);
+    // A window, not a "filler" panel.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(help)->role(), QAccessible::Window);
+    EXPECT_TRUE(EveryControlNamed(help, 5));
+
+    // Every window carries the program's picture.
+    for (QWidget* shown : QApplication::topLevelWidgets()) {
+        if (shown->isVisible()) {
+            EXPECT_FALSE(shown->windowIcon().isNull()) << shown->metaObject()->className();
+        }
+    }
+}
+
+}  // namespace shelltest
