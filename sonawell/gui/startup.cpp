@@ -15,13 +15,16 @@
 
 #include <memory>
 
-int runApplication(QApplication& app) {
+int runApplication(QApplication& app, const QStringList& files) {
     mainWindowReady = false;
     appSettings.iniPath = settingsPathFor(programFolder());
     loadSettings();
 
     // Files handed in from here on wait in the pending list until the main window is ready.
     PendingJobs pending;
+    for (const QString& file : files) {
+        pending.add(file);
+    }
     QuickConvertEngine automation(pending);
     if (automation.registerOnSessionBus()) {
         updateSessionServiceFile(app.applicationFilePath());
