@@ -20,12 +20,16 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
