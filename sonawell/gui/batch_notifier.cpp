@@ -10,6 +10,8 @@
 #include <QVariantMap>
 #include <QWidget>
 
+#include <utility>
+
 namespace {
 
 const QString kService = QStringLiteral("org.freedesktop.Notifications");

@@ -19,7 +19,7 @@ bool isAudioFile(const QString& path) {
 QStringList audioFilesUnder(const QString& folder) {
     QStringList found;
     QDirIterator it(folder, kAudioPatterns, QDir::Files | QDir::Readable,
-                    QDirIterator::Subdirectories | QDirIterator::FollowSymlinks);
+                    QDirIterator::Subdirectories);
     while (it.hasNext()) {
         found.append(it.next());
     }
