@@ -314,7 +314,16 @@ TEST_F(QuickProgram, FilesOnTheCommandLineBecomeJobsOfTheOneRunningProgram) {
     running.setWorkingDirectory(QString::fromStdString(music_));
     running.start(QString::fromStdString(program_.string()), {QStringLiteral("first.mp3")});
     ASSERT_TRUE(running.waitForStarted());
-    StopOwnerAtEnd stop{bus.address()};
+    struct End {
+        QProcess& process;
+        ~End() {
+            process.terminate();
+            if (!process.waitForFinished(10000)) {
+                process.kill();
+                process.waitForFinished();
+            }
+        }
+    } end{running};
     ASSERT_TRUE(WaitFor([&] { return Attributes(WmaPath(first.path)).count("WM/Track") > 0; },
                         std::chrono::seconds(60)))
         << "the file given to the first program became no job";
