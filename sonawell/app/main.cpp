@@ -1,3 +1,4 @@
+#include "gui/command_line.h"
 #include "gui/startup.h"
 
 #include <QApplication>
@@ -5,6 +6,13 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Sonawell"));
+    QApplication::setApplicationVersion(QStringLiteral(SONAWELL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("io.github.sonawell.Sonawell"));
-    return runApplication(app);
+    const QStringList files = filesFromCommandLine(app);
+    // Files for a Sonawell that already runs go to it; this process has nothing left to do.
+    const QStringList left = handOverToRunningInstance(files);
+    if (!files.isEmpty() && left.isEmpty()) {
+        return 0;
+    }
+    return runApplication(app, left);
 }

@@ -8,19 +8,23 @@
 #include "encoder/monitor_page.h"
 #include "encoder/thread_priority.h"
 #include "gui/about_dialog.h"
+#include "gui/batch_notifier.h"
 #include "gui/dialogs/add_job_dialog.h"
 #include "gui/dialogs/options_dialog.h"
+#include "gui/dropped_sources.h"
 #include "gui/help.h"
 #include "gui/path_delegate.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QEventLoop>
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStyle>
+#include <QMimeData>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -28,6 +32,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
+#include <utility>
 
 // Resources of a static library must be registered by name, outside any namespace.
 static void initIconResources() {
@@ -51,10 +57,28 @@ QIcon svgIcon(const char* name) {
     return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)));
 }
 
+// A command's picture from the desktop's icon theme, so the toolbar looks like the desktop's
+// other programs; our own picture where the theme has none.
+QIcon commandIcon(const char* name) {
+    static constexpr std::array<std::pair<std::string_view, const char*>, 5> kThemeNames{{
+        {"add-job", "document-new"},
+        {"delete-job", "edit-delete"},
+        {"start", "media-playback-start"},
+        {"stop", "media-playback-stop"},
+        {"about", "help-about"},
+    }};
+    for (const auto& [ours, themed] : kThemeNames) {
+        if (ours == name) {
+            return QIcon::fromTheme(QLatin1String(themed), svgIcon(name));
+        }
+    }
+    return svgIcon(name);
+}
+
 // A menu command that has a toolbar button too: its picture and the button's shorter text.
 QAction* addCommand(QMenu* menu, const char* icon, const QString& text, const QString& name,
                     const QString& buttonText) {
-    QAction* action = menu->addAction(svgIcon(icon), text);
+    QAction* action = menu->addAction(commandIcon(icon), text);
     action->setObjectName(name);
     action->setIconText(buttonText);
     return action;
@@ -73,6 +97,7 @@ MainWindow::MainWindow(sw::enc::Encoder& encoder, PendingJobs& pending, UserProm
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Sonawell Convertor"));
     setWindowIcon(svgIcon("sonawell"));
+    setAcceptDrops(true);
     model_.setIcons(svgIcon("job-converting"), svgIcon("job-waiting"),
                     QIcon::fromTheme(QStringLiteral("dialog-warning"),
                                      style()->standardIcon(QStyle::SP_MessageBoxWarning)));
@@ -81,6 +106,7 @@ MainWindow::MainWindow(sw::enc::Encoder& encoder, PendingJobs& pending, UserProm
     quick_ = std::make_unique<QuickConvert>(pending_, jobs_, *driver_, appSettings);
     connect(driver_.get(), &ConversionDriver::commandStatusChanged, this,
             &MainWindow::updateCommands);
+    new BatchNotifier(*driver_, *this, QDBusConnection::sessionBus(), this);
     connect(driver_.get(), &ConversionDriver::decodeEnded, this, [this] {
         if (closeAfterDecode_) {
             QTimer::singleShot(0, this, &QWidget::close);
@@ -247,7 +273,7 @@ void MainWindow::buildMenus() {
     aboutAction_ = addCommand(helpMenu, "about", QStringLiteral("About Sonawell"),
                               QStringLiteral("mnuHelpAbout"), QStringLiteral("About"));
 
-    connect(newJobAction_, &QAction::triggered, this, &MainWindow::newJob);
+    connect(newJobAction_, &QAction::triggered, this, [this] { newJob(); });
     connect(deleteJobAction_, &QAction::triggered, this, &MainWindow::deleteSelectedJob);
     connect(startAction_, &QAction::triggered, this, &MainWindow::startConversion);
     connect(stopAction_, &QAction::triggered, this, &MainWindow::stopConversion);
@@ -340,9 +366,12 @@ void MainWindow::updateCommands() {
     deleteJobAction_->setEnabled(status.del);
 }
 
-void MainWindow::newJob() {
-    runGuarded(prompt_, [this] {
+void MainWindow::newJob(const QStringList& sources) {
+    runGuarded(prompt_, [this, &sources] {
         AddJobDialog dialog(encoder_.profiles(), this);
+        if (!sources.isEmpty()) {
+            dialog.presetSources(sources);
+        }
         dialog.exec();
         if (dialog.okPressed) {
             for (int i = 0; i < dialog.sources.size(); ++i) {
@@ -354,6 +383,25 @@ void MainWindow::newJob() {
         }
     });
     updateCommands();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (std::any_of(urls.cbegin(), urls.cend(),
+                    [](const QUrl& url) { return url.isLocalFile(); })) {
+        event->acceptProposedAction();
+    }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QStringList sources = droppedSources(event->mimeData()->urls());
+    if (sources.isEmpty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    // The dialog waits for the user: opened from here it would keep the file manager's drag
+    // waiting as well.
+    QTimer::singleShot(0, this, [this, sources] { newJob(sources); });
 }
 
 void MainWindow::deleteSelectedJob() {

@@ -40,7 +40,8 @@ public:
     QToolBar* toolBar() const { return toolBar_; }
 
     // Commands, as the menu items and toolbar buttons run them.
-    void newJob();
+    // `sources` (dropped files) are listed in the dialog as if its browse button chose them.
+    void newJob(const QStringList& sources = {});
     void deleteSelectedJob();
     void startConversion();
     void stopConversion();
@@ -50,6 +51,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildMenus();

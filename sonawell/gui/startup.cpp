@@ -21,7 +21,7 @@ static void initIconResources() {
     Q_INIT_RESOURCE(icons);
 }
 
-int runApplication(QApplication& app) {
+int runApplication(QApplication& app, const QStringList& files) {
     initIconResources();
     mainWindowReady = false;
     // Every window, dialogs and message boxes too, carries the program's picture.
@@ -31,6 +31,9 @@ int runApplication(QApplication& app) {
 
     // Files handed in from here on wait in the pending list until the main window is ready.
     PendingJobs pending;
+    for (const QString& file : files) {
+        pending.add(file);
+    }
     QuickConvertEngine automation(pending);
     if (automation.registerOnSessionBus()) {
         updateSessionServiceFile(app.applicationFilePath());

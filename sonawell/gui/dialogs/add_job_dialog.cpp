@@ -20,6 +20,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
 
 // "*.[mM][pP]3": a pattern that matches the extension in any letter case, whatever the file
@@ -214,6 +216,12 @@ void AddJobDialog::browseSources() {
     lstSourcePathName->addItems(chosen);
     lstSourcePathName->setCurrentRow(0);
     showEntry(0);
+}
+
+void AddJobDialog::presetSources(const QStringList& paths) {
+    const auto choose = std::exchange(chooseSources, [paths] { return paths; });
+    browseSources();
+    chooseSources = choose;
 }
 
 void AddJobDialog::browseOutput() {

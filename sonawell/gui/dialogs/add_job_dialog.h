@@ -39,6 +39,10 @@ public:
     std::function<QStringList()> chooseSources;
     std::function<QString()> chooseOutput;
 
+    // Lists `paths` as sources, each with its proposed output and format, as if the source
+    // browse button had chosen them (files dropped on the main window).
+    void presetSources(const QStringList& paths);
+
     // Stores the output box and the format box into the entry of the selected line.
     void saveCurrentEntry();
 

@@ -9,10 +9,12 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QThread>
+#include <QUrl>
 
 #include <asffile.h>
 #include <gio/gio.h>
@@ -292,6 +294,56 @@ TEST_F(QuickProgram, OneCallWhileItIsNotRunningStartsItThroughItsServiceFile) {
     EXPECT_EQ(attributes.at("Title"), "Woken");
     EXPECT_EQ(attributes.at("Author"), "Bus Activation");
     EXPECT_EQ(attributes.at("WM/Track"), "7");
+}
+
+// "Open With" and a shell: the first `sonawell FILE` starts and converts the file once its
+// window is up; a second one hands its file to the first over the bus and ends at once.
+TEST_F(QuickProgram, FilesOnTheCommandLineBecomeJobsOfTheOneRunningProgram) {
+    const Tagged first{music_ + "/first.mp3", {"First", "Command Line", "", "2025", "", 0, 1}};
+    const Tagged second{music_ + "/second.mp3", {"Second", "Command Line", "", "2025", "", 0, 2}};
+    MakeTaggedMp3(first);
+    MakeTaggedMp3(second);
+
+    PrivateBus bus;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QString::fromStdString(bus.address()));
+    QProcess running;
+    running.setProcessEnvironment(env);
+    running.setProcessChannelMode(QProcess::ForwardedChannels);
+    // A relative path, as a shell passes it: the program resolves it in its own folder.
+    running.setWorkingDirectory(QString::fromStdString(music_));
+    running.start(QString::fromStdString(program_.string()), {QStringLiteral("first.mp3")});
+    ASSERT_TRUE(running.waitForStarted());
+    struct End {
+        QProcess& process;
+        ~End() {
+            process.terminate();
+            if (!process.waitForFinished(10000)) {
+                process.kill();
+                process.waitForFinished();
+            }
+        }
+    } end{running};
+    ASSERT_TRUE(WaitFor([&] { return Attributes(WmaPath(first.path)).count("WM/Track") > 0; },
+                        std::chrono::seconds(60)))
+        << "the file given to the first program became no job";
+
+    QProcess handOver;
+    handOver.setProcessEnvironment(env);
+    handOver.setProcessChannelMode(QProcess::ForwardedChannels);
+    const QString uri = QUrl::fromLocalFile(QString::fromStdString(second.path)).toString();
+    QElapsedTimer clock;
+    clock.start();
+    handOver.start(QString::fromStdString(program_.string()), {uri});
+    ASSERT_TRUE(handOver.waitForFinished(5000));
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_EQ(handOver.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(handOver.exitCode(), 0);
+    EXPECT_EQ(OwnerPid(bus.address()), running.processId());
+    ASSERT_TRUE(WaitFor([&] { return Attributes(WmaPath(second.path)).count("WM/Track") > 0; },
+                        std::chrono::seconds(60)))
+        << "the running program got no job for the handed-over file";
+    EXPECT_EQ(Attributes(WmaPath(second.path)).at("Title"), "Second");
 }
 
 }  // namespace

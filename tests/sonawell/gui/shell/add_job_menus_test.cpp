@@ -63,6 +63,51 @@ TEST_F(AddJob, AutoStartStartsAnIdleQueueButNeverRestartsARunningOne) {
     EXPECT_TRUE(prompt_.messages.isEmpty()) << prompt_.messages.join(u'\n').toStdString();
 }
 
+// A drop of a folder tree and a loose file lists the audio files found, the folder's in name
+// order, with the outputs and formats that the dialog's browse button gives the same files.
+TEST_F(AddJob, DroppedFolderTreeIsListedAsIfChosenWithBrowse) {
+    MainWindow& window = Open();
+    const QString tree = music_.filePath(QStringLiteral("tree"));
+    ASSERT_TRUE(QDir().mkpath(tree + QStringLiteral("/sub")));
+    for (const char* name : {"tree/b.wav", "tree/A.MP3", "tree/sub/c.wma", "tree/notes.txt",
+                             "tree/sub/d.Mp2", "loose.wma"}) {
+        QFile file(music_.filePath(QLatin1String(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << name;
+    }
+    const QStringList expected{tree + QStringLiteral("/A.MP3"), tree + QStringLiteral("/b.wav"),
+                               tree + QStringLiteral("/sub/c.wma"),
+                               tree + QStringLiteral("/sub/d.Mp2"),
+                               music_.filePath(QStringLiteral("loose.wma"))};
+
+    QStringList listed, outputs, formats;
+    ModalAnswer dropped([&](QDialog* opened) {
+        auto* dialog = qobject_cast<AddJobDialog*>(opened);
+        ASSERT_NE(dialog, nullptr);
+        for (int row = 0; row < dialog->lstSourcePathName->count(); ++row) {
+            listed << dialog->lstSourcePathName->item(row)->text();
+        }
+        outputs = dialog->outputs;
+        formats = dialog->formats;
+    });
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(tree),
+                  QUrl::fromLocalFile(music_.filePath(QStringLiteral("loose.wma")))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(&window, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(&window, &drop);
+    ASSERT_TRUE(WaitFor([&] { return !dropped.dialog().isEmpty(); }, 5000));
+    EXPECT_EQ(listed, expected);
+
+    AddJobDialog browsed(encoder_.profiles(), &window);
+    browsed.chooseSources = [&] { return expected; };
+    browsed.cmdBrowseSource->click();
+    EXPECT_EQ(outputs, browsed.outputs);
+    EXPECT_EQ(formats, browsed.formats);
+    EXPECT_EQ(window.jobs().count(), 0) << "the dropped files wait for OK";
+}
+
 // --- Shortcuts and the other commands --------------------------------------------------------
 
 using MenusAndKeys = MainWindowTest;

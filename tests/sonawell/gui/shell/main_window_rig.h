@@ -21,13 +21,17 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>

@@ -1,0 +1,98 @@
+#include "gui/batch_notifier.h"
+
+#include "core/engine/conversion_driver.h"
+#include "core/jobs/job.h"
+
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QGuiApplication>
+#include <QVariantMap>
+#include <QWidget>
+
+#include <utility>
+
+namespace {
+
+const QString kService = QStringLiteral("org.freedesktop.Notifications");
+const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
+const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
+
+}  // namespace
+
+BatchNotifier::BatchNotifier(ConversionDriver& driver, QWidget& window, QDBusConnection bus,
+                             QObject* parent)
+    : QObject(parent), driver_(driver), window_(window), bus_(std::move(bus)) {
+    connect(&driver_, &ConversionDriver::commandStatusChanged, this,
+            &BatchNotifier::onCommandStatusChanged);
+    if (bus_.isConnected()) {
+        bus_.connect(QString(), kPath, kInterface, QStringLiteral("ActionInvoked"), this,
+                     SLOT(onActionInvoked(uint, QString)));
+    }
+}
+
+// The driver reports each change of its state; a batch is the stretch from leaving rest to
+// coming to rest again, and it ran out when no job is left after it.
+void BatchNotifier::onCommandStatusChanged() {
+    const bool running = driver_.isConverting() || driver_.isBusy();
+    if (running == running_) {
+        return;
+    }
+    running_ = running;
+    if (running) {
+        firstRow_ = driver_.currentJob();
+        return;
+    }
+    const JobStore& jobs = driver_.jobs();
+    if (driver_.currentJob() <= jobs.count() || window_.isActiveWindow()) {
+        return;
+    }
+    int finished = 0;
+    int failed = 0;
+    for (int row = firstRow_; row <= jobs.count(); ++row) {
+        const JobState state = jobs.at(row).state;
+        if (state == JobState::Done || state == JobState::DoneDamaged) {
+            ++finished;
+        } else if (state == JobState::Failed) {
+            ++failed;
+        }
+    }
+    notify(finished, failed);
+}
+
+void BatchNotifier::notify(int finished, int failed) {
+    if (!bus_.isConnected()) {
+        return;
+    }
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
+    const QString body = QStringLiteral("%1 %2 finished, %3 failed.")
+                             .arg(finished)
+                             .arg(finished == 1 ? QStringLiteral("job") : QStringLiteral("jobs"))
+                             .arg(failed);
+    QVariantMap hints;
+    hints.insert(QStringLiteral("desktop-entry"), QGuiApplication::desktopFileName());
+    call << QStringLiteral("Sonawell") << shownId_ << QStringLiteral("sonawell")
+         << QStringLiteral("Conversion finished") << body
+         << QStringList{QStringLiteral("default"), QStringLiteral("Show Sonawell")} << hints
+         << qint32(-1);
+    // Asynchronous: a slow or missing server must not hold the window; its error is dropped.
+    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+        const QDBusPendingReply<uint> reply = *w;
+        if (!reply.isError()) {
+            shownId_ = reply.value();
+        }
+        w->deleteLater();
+    });
+}
+
+void BatchNotifier::onActionInvoked(uint id, const QString& action) {
+    if (id != shownId_ || shownId_ == 0 || action != QLatin1String("default")) {
+        return;
+    }
+    window_.setWindowState(window_.windowState() & ~Qt::WindowMinimized);
+    window_.show();
+    window_.raise();
+    window_.activateWindow();
+}

@@ -1,0 +1,78 @@
+#include "gui/command_line.h"
+
+#include "common/bus_names.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <QUrl>
+
+namespace {
+
+// A running instance answers at once; one that hangs must not keep a file manager's
+// "Open With" waiting, so the caller then converts the files itself.
+constexpr int kHandOverTimeoutMs = 3000;
+
+QString fileFromArgument(const QString& argument) {
+    if (!argument.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) {
+        // The running instance has another working folder.
+        return QFileInfo(argument).absoluteFilePath();
+    }
+    const QUrl url(argument);
+    if (!url.isValid() || !url.isLocalFile()) {
+        return argument;
+    }
+    // A name that is not UTF-8 would lose its bytes as a QString; the URI keeps them.
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString checked =
+        utf8(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+    return utf8.hasError() || checked.isEmpty() ? argument : url.toLocalFile();
+}
+
+}  // namespace
+
+QStringList filesFromCommandLine(const QCoreApplication& app) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Converts audio files (MP3, MP2, WAVE, WMA) to WMA or WAVE."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(
+        QStringLiteral("files"),
+        QStringLiteral("Files to convert with the Quick Convert settings (paths or file:// URIs)."),
+        QStringLiteral("[FILE...]"));
+    parser.process(app);
+    QStringList files;
+    for (const QString& argument : parser.positionalArguments()) {
+        files.append(fileFromArgument(argument));
+    }
+    return files;
+}
+
+QStringList handOverToRunningInstance(const QStringList& files) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const QString service = QLatin1String(sw::bus::kServiceName);
+    // Asking the name's owner, not the bus, so the bus does not start a second program.
+    if (files.isEmpty() || !bus.isConnected() ||
+        !bus.interface()->isServiceRegistered(service).value()) {
+        return files;
+    }
+    QStringList left;
+    for (const QString& file : files) {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            service, QLatin1String(sw::bus::kObjectPath), QLatin1String(sw::bus::kInterface),
+            QLatin1String(sw::bus::kAddJobs));
+        call << file;
+        call.setAutoStartService(false);
+        const QDBusMessage reply =
+            left.isEmpty() ? bus.call(call, QDBus::Block, kHandOverTimeoutMs) : QDBusMessage();
+        if (reply.type() != QDBusMessage::ReplyMessage) {
+            left.append(file);
+        }
+    }
+    return left;
+}
