@@ -22,6 +22,7 @@
 #include <QEventLoop>
 #include <QHeaderView>
 #include <QMenuBar>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QStyle>
 #include <QMimeData>
@@ -149,6 +150,20 @@ MainWindow::MainWindow(sw::enc::Encoder& encoder, PendingJobs& pending, UserProm
     connect(jobView_, &QTreeView::clicked, this, &MainWindow::updateCommands);
     connect(jobView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &MainWindow::showSelectedJob);
+    pathWidths_ = {widths[JobTableModel::kSource], widths[JobTableModel::kTarget]};
+    // A path column the user sizes keeps that width; fitting the window doesn't count.
+    connect(jobView_->header(), &QHeaderView::sectionResized, this,
+            [this](int column, int, int width) {
+                if (fitting_) {
+                    return;
+                }
+                if (column == JobTableModel::kSource) {
+                    pathWidths_[0] = width;
+                } else if (column == JobTableModel::kTarget) {
+                    pathWidths_[1] = width;
+                }
+            });
+    jobView_->viewport()->installEventFilter(this);
     connect(&model_, &QAbstractItemModel::dataChanged, this, &MainWindow::showSelectedJob);
 
     const int menuHeight = menuBar()->sizeHint().height();
@@ -157,6 +172,28 @@ MainWindow::MainWindow(sw::enc::Encoder& encoder, PendingJobs& pending, UserProm
     restoreLayout();
 
     finishSetUp();
+}
+
+void MainWindow::fitColumns() {
+    QHeaderView* header = jobView_->header();
+    const QScopedValueRollback fitting(fitting_, true);
+    // What the columns other than the paths and the stretched last one take, and the room
+    // left for the paths once the last one has its caption's width.
+    int others = header->sectionSizeHint(JobTableModel::kFormat);
+    for (const int column :
+         {JobTableModel::kSourceSize, JobTableModel::kTargetSize, JobTableModel::kStatus}) {
+        others += header->sectionSize(column);
+    }
+    const int room = jobView_->viewport()->width() - others;
+    const int wanted = pathWidths_[0] + pathWidths_[1];
+    // A narrow window shortens the paths (they elide, with their full text as a tooltip)
+    // rather than hiding columns behind a scroll bar; a wider one gives them back.
+    constexpr int kMinPath = 60;
+    for (int i = 0; i < 2; ++i) {
+        const int width =
+            room >= wanted ? pathWidths_[i] : std::max(kMinPath, pathWidths_[i] * room / wanted);
+        header->resizeSection(i == 0 ? JobTableModel::kSource : JobTableModel::kTarget, width);
+    }
 }
 
 void MainWindow::restoreLayout() {
@@ -190,7 +227,11 @@ void MainWindow::saveLayout() const {
     layout.width = size.width();
     layout.height = size.height();
     for (int column = 0; column < JobTableModel::kColumnCount - 1; ++column) {
-        layout.columnWidths.append(jobView_->columnWidth(column));
+        // The paths as the user wants them, not as a narrow window shortened them.
+        layout.columnWidths.append(column == JobTableModel::kSource ? pathWidths_[0]
+                                   : column == JobTableModel::kTarget
+                                       ? pathWidths_[1]
+                                       : jobView_->columnWidth(column));
     }
     saveWindowLayout(appSettings.iniPath, layout);
 }
@@ -355,6 +396,9 @@ void MainWindow::changeEvent(QEvent* event) {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == client_ && event->type() == QEvent::Resize) {
         layOutClient();
+    }
+    if (jobView_ && watched == jobView_->viewport() && event->type() == QEvent::Resize) {
+        fitColumns();
     }
     return QMainWindow::eventFilter(watched, event);
 }

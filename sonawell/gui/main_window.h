@@ -60,6 +60,7 @@ private:
     void finishSetUp();
     void layOutClient();
     void restoreLayout();
+    void fitColumns();
     void saveLayout() const;
     void showSelectedJob();
     void unload();
@@ -90,6 +91,9 @@ private:
     QAction* aboutAction_ = nullptr;
     std::array<QAction*, 3> priorityActions_{};
     QActionGroup* priorityGroup_ = nullptr;
+    // The source and target columns' widths as set or restored, before fitting the window.
+    std::array<int, 2> pathWidths_{};
+    bool fitting_ = false;
     bool closeAfterDecode_ = false;
     bool unloaded_ = false;
 };

@@ -87,8 +87,14 @@ TEST_F(Layout, OpensWithTheClientSizeAndFollowsEveryResize) {
         LetEventsRun();
         EXPECT_EQ(window.size(), size);
         ExpectLaidOut(window);
-        // Only the last column changes with the window.
-        EXPECT_EQ(header->sectionSize(JobTableModel::kSource), sourceWidth);
+        // Only the last column changes with a window at least as wide as the first one; a
+        // narrower one shortens the paths instead of needing a scroll bar, and gives the
+        // width back when it widens again.
+        if (size.width() >= 780) {
+            EXPECT_EQ(header->sectionSize(JobTableModel::kSource), sourceWidth);
+        } else {
+            EXPECT_LT(header->sectionSize(JobTableModel::kSource), sourceWidth);
+        }
     }
 }
 
