@@ -174,7 +174,16 @@ void ConversionDriver::onEncoderStateChanged(int32_t state) {
         const int row = currentJob_;
         wma_.removeTempFiles();
         if (encoder_.lastOutcome() == sw::enc::RunOutcome::Completed) {
-            finishJob(row);
+            // A completed run's error text is its damage note: a source cut short had what
+            // decoded encoded ("source damaged: 36 of 60 s").
+            const QString damage = encoder_.lastError();
+            if (damage.isEmpty()) {
+                finishJob(row);
+            } else {
+                // What decodes is kept, but a damaged source is never deleted.
+                jobs_.setState(row, JobState::DoneDamaged, damage);
+                jobs_.measureOutput(row);
+            }
             const Job job = jobs_.at(row);
             copyTagToWmaFile(job.source, job.output);
             wma_.clearSources();
