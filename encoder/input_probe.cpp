@@ -4,9 +4,11 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 namespace sw::enc {
 
@@ -49,6 +51,41 @@ bool FirstPacketsDecode(OpenedInput& input) {
     // A source shorter than the decoder's delay still counts once the decoder is drained.
     avcodec_send_packet(input.decoder.get(), nullptr);
     return avcodec_receive_frame(input.decoder.get(), frame.get()) == 0 && frame->nb_samples > 0;
+}
+
+// The length a WAVE file's own header announces, in microseconds; 0 when it does not tell.
+// FFmpeg's reader clamps its length to the bytes present, which hides a file cut short.
+int64_t WaveHeaderDurationUs(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const auto le32 = [](const QByteArray& bytes, int at) {
+        return qFromLittleEndian<quint32>(bytes.constData() + at);
+    };
+    const QByteArray riff = file.read(12);
+    if (riff.size() < 12 || !riff.startsWith("RIFF") || riff.mid(8, 4) != "WAVE")
+        return 0;
+    quint32 byteRate = 0;
+    for (int chunks = 0; chunks < 64; ++chunks) {
+        const QByteArray header = file.read(8);
+        if (header.size() < 8)
+            return 0;
+        const quint32 size = le32(header, 4);
+        if (header.startsWith("fmt ")) {
+            const QByteArray fmt = file.read(size + (size & 1));
+            if (fmt.size() < 12)
+                return 0;
+            byteRate = le32(fmt, 8);
+        } else if (header.startsWith("data")) {
+            // A streamed file leaves the size open (0 or all ones).
+            if (byteRate == 0 || size == 0 || size == 0xFFFFFFFFu)
+                return 0;
+            return static_cast<int64_t>(size) * AV_TIME_BASE / byteRate;
+        } else if (!file.seek(file.pos() + size + (size & 1))) {
+            return 0;
+        }
+    }
+    return 0;
 }
 
 }  // namespace
@@ -115,6 +152,12 @@ std::optional<OpenedInput> OpenInput(const QString& path, const char* demuxer, Q
         input.durationUs = raw->duration;
     input.durationFromHeader =
         input.durationUs > 0 && raw->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE;
+    if (qstrcmp(demuxer, "wav") == 0) {
+        if (const int64_t announced = WaveHeaderDurationUs(path); announced > input.durationUs) {
+            input.durationUs = announced;
+            input.durationFromHeader = true;
+        }
+    }
     return input;
 }
 

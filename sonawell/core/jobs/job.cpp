@@ -24,7 +24,8 @@ QString statusText(const Job& job) {
             // The note reads "source damaged: 36 of 60 s".
             return QStringLiteral("Done, ") + job.failureReason.section(QLatin1Char('\n'), 0, 0);
         case JobState::Stopped:
-            return QStringLiteral("Stopped (%1)").arg(job.progress);
+            return job.progress.isEmpty() ? QStringLiteral("Stopped")
+                                          : QStringLiteral("Stopped (%1)").arg(job.progress);
         case JobState::Failed:
             return failedText(job.failureReason);
         case JobState::Skipped:

@@ -145,7 +145,9 @@ TEST_F(BadInputQueue, EachBadFileFailsOnlyItsOwnRow) {
     }
     expectedEntries.removeDuplicates();
     expectedEntries.sort();
-    EXPECT_EQ(FolderEntries(dir_.path()), expectedEntries);
+    QStringList entries = FolderEntries(dir_.path());
+    entries.sort();
+    EXPECT_EQ(entries, expectedEntries);
     EXPECT_EQ(FolderEntries(TempFolder()), QStringList());
 }
 
