@@ -26,7 +26,9 @@ bool JobStore::outputTaken(const QString& resolved) const {
         return true;
     }
     for (const Job& job : jobs_) {
-        if (job.state != JobState::Failed && resolvedPath(job.output) == resolved) {
+        // A job whose output is its own source fails without writing anything.
+        if (job.state != JobState::Failed && resolvedPath(job.output) == resolved &&
+            !isSameFile(job.source, job.output)) {
             return true;
         }
     }
@@ -52,7 +54,7 @@ QString JobStore::freeOutput(const QString& output) const {
 void JobStore::add(const QString& source, const QString& output, const QString& profile) {
     Job job;
     job.source = source;
-    job.output = freeOutput(output);
+    job.output = isSameFile(source, output) ? output : freeOutput(output);
     job.profile = profile;
     job.sourceSize = regularFileSize(source);
     const int row = count() + 1;
