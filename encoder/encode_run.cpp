@@ -37,6 +37,8 @@ void EncodeRun::execute() {
                 outcome = RunOutcome::Stopped;
             if (outcome == RunOutcome::Completed && !temp.commit(&error))
                 outcome = RunOutcome::Failed;
+            else if (outcome == RunOutcome::Completed)
+                error = result.damage;
         }
     }
     callbacks_.finished(outcome, error);

@@ -18,6 +18,7 @@ class EncodeRun {
 public:
     struct Callbacks {
         std::function<void()> running;
+        // `error` of a completed run is its damage note (empty for a whole source).
         std::function<void(RunOutcome, const QString& error)> finished;
     };
 

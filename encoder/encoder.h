@@ -25,6 +25,11 @@ inline constexpr uint32_t kErrNotPrepared = 0xC00D002A;
 inline constexpr uint32_t kErrBusy = 0xC00D002B;
 inline constexpr uint32_t kErrNoSource = 0xC00D002C;
 inline constexpr uint32_t kErrIndex = 0x8002000B;  // index out of range
+// The source itself can't be read, whatever its format.
+inline constexpr uint32_t kErrSourceMissing = 0xC00D002D;
+inline constexpr uint32_t kErrSourceNotFile = 0xC00D002E;  // a folder, FIFO or device
+inline constexpr uint32_t kErrSourceEmpty = 0xC00D002F;
+inline constexpr uint32_t kErrSourceUnreadable = 0xC00D0030;
 
 enum class MediaKind : int32_t { Audio = 1, Video = 2, Script = 4 };
 

@@ -4,6 +4,11 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
+
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
 
 namespace sw::enc {
 
@@ -12,9 +17,15 @@ namespace {
 // Packets read at prepare time before a source without a decodable frame is refused.
 constexpr int kProbePackets = 64;
 
+// Bytes of the start of a file handed to FFmpeg's format probe.
+constexpr qint64 kProbeBytes = 64 * 1024;
+
 [[noreturn]] void Refuse(const QString& path, const QString& why) {
-    throw Error(kErrFormatNotAccepted,
-                QStringLiteral("The format of \"%1\" is not accepted: %2").arg(path, why));
+    const ProbedContent found = ProbeContent(path);
+    QString text = QStringLiteral("not an audio file the encoder accepts: ") + found.description;
+    if (!why.isEmpty())
+        text += QStringLiteral(" (") + why + QLatin1Char(')');
+    throw Error(kErrFormatNotAccepted, text);
 }
 
 // True when one of the first packets of the stream decodes to audio.
@@ -40,6 +51,41 @@ bool FirstPacketsDecode(OpenedInput& input) {
     // A source shorter than the decoder's delay still counts once the decoder is drained.
     avcodec_send_packet(input.decoder.get(), nullptr);
     return avcodec_receive_frame(input.decoder.get(), frame.get()) == 0 && frame->nb_samples > 0;
+}
+
+// The length a WAVE file's own header announces, in microseconds; 0 when it does not tell.
+// FFmpeg's reader clamps its length to the bytes present, which hides a file cut short.
+int64_t WaveHeaderDurationUs(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const auto le32 = [](const QByteArray& bytes, int at) {
+        return qFromLittleEndian<quint32>(bytes.constData() + at);
+    };
+    const QByteArray riff = file.read(12);
+    if (riff.size() < 12 || !riff.startsWith("RIFF") || riff.mid(8, 4) != "WAVE")
+        return 0;
+    quint32 byteRate = 0;
+    for (int chunks = 0; chunks < 64; ++chunks) {
+        const QByteArray header = file.read(8);
+        if (header.size() < 8)
+            return 0;
+        const quint32 size = le32(header, 4);
+        if (header.startsWith("fmt ")) {
+            const QByteArray fmt = file.read(size + (size & 1));
+            if (fmt.size() < 12)
+                return 0;
+            byteRate = le32(fmt, 8);
+        } else if (header.startsWith("data")) {
+            // A streamed file leaves the size open (0 or all ones).
+            if (byteRate == 0 || size == 0 || size == 0xFFFFFFFFu)
+                return 0;
+            return static_cast<int64_t>(size) * AV_TIME_BASE / byteRate;
+        } else if (!file.seek(file.pos() + size + (size & 1))) {
+            return 0;
+        }
+    }
+    return 0;
 }
 
 }  // namespace
@@ -106,29 +152,68 @@ std::optional<OpenedInput> OpenInput(const QString& path, const char* demuxer, Q
         input.durationUs = raw->duration;
     input.durationFromHeader =
         input.durationUs > 0 && raw->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE;
+    if (qstrcmp(demuxer, "wav") == 0) {
+        if (const int64_t announced = WaveHeaderDurationUs(path); announced > input.durationUs) {
+            input.durationUs = announced;
+            input.durationFromHeader = true;
+        }
+    }
     return input;
 }
 
+ProbedContent ProbeContent(const QString& path) {
+    ProbedContent found{QStringLiteral("unrecognised data"), false};
+    struct stat info {};
+    // Only a regular file is opened: a FIFO would block the open.
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return found;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return found;
+    QByteArray bytes = file.read(kProbeBytes);
+    const int size = static_cast<int>(bytes.size());
+    if (size == 0)
+        return found;
+    bytes.append(QByteArray(AVPROBE_PADDING_SIZE, '\0'));
+    const QByteArray name = QFile::encodeName(path);
+    AVProbeData probe{};
+    probe.filename = name.constData();
+    probe.buf = reinterpret_cast<unsigned char*>(bytes.data());
+    probe.buf_size = size;
+    int score = 0;
+    const AVInputFormat* format = av_probe_input_format3(&probe, 1, &score);
+    // A weak guess (from the name, or a few stray bytes) names nothing.
+    if (!format || score <= AVPROBE_SCORE_EXTENSION)
+        return found;
+    found.description = QString::fromUtf8(format->long_name ? format->long_name : format->name);
+    found.mpegAudio = qstrcmp(format->name, "mp3") == 0;
+    return found;
+}
+
 CheckedInput CheckInput(const QString& path) {
-    const QFileInfo info(path);
     if (path.isEmpty())
-        Refuse(path, QStringLiteral("no source file is set."));
-    if (!info.exists())
-        Refuse(path, QStringLiteral("the file does not exist."));
-    if (!info.isFile())
-        Refuse(path, QStringLiteral("it is not a file."));
+        throw Error(kErrSourceMissing, QStringLiteral("no source file is set"));
+    struct stat info {};
+    // stat follows links: a link to a regular file is read, a link to a FIFO is not.
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        throw Error(kErrSourceMissing, QStringLiteral("file not found"));
+    if (!S_ISREG(info.st_mode))
+        throw Error(kErrSourceNotFile, QStringLiteral("not a regular file"));
+    if (info.st_size == 0)
+        throw Error(kErrSourceEmpty, QStringLiteral("empty file"));
+    if (::access(QFile::encodeName(path).constData(), R_OK) != 0)
+        throw Error(kErrSourceUnreadable,
+                    QStringLiteral("file cannot be read: %1").arg(qt_error_string(errno)));
     const char* demuxer = DemuxerForExtension(path);
     if (!demuxer)
-        Refuse(path, QStringLiteral("the extension \"%1\" is not one the encoder reads.")
-                         .arg(info.suffix()));
-    if (info.size() == 0)
-        Refuse(path, QStringLiteral("the file is empty."));
+        Refuse(path, QStringLiteral("the extension \"%1\" is not one the encoder reads")
+                         .arg(QFileInfo(path).suffix()));
     QString reason;
     std::optional<OpenedInput> input = OpenInput(path, demuxer, &reason);
     if (!input)
-        Refuse(path, reason + QLatin1Char('.'));
+        Refuse(path, reason);
     if (!FirstPacketsDecode(*input))
-        Refuse(path, QStringLiteral("its audio does not decode as %1.")
+        Refuse(path, QStringLiteral("its audio does not decode as %1")
                          .arg(QString::fromLatin1(demuxer).toUpper()));
     return CheckedInput{path, demuxer, input->durationUs};
 }

@@ -34,9 +34,19 @@ struct CheckedInput {
     int64_t durationUs = 0;
 };
 
-// What prepare does with a source: the file must exist, its extension must name a demuxer, and
+// What the first bytes of a regular file look like to FFmpeg's probe.
+struct ProbedContent {
+    QString description;  // "raw ADTS AAC (Advanced Audio Coding)", or "unrecognised data"
+    bool mpegAudio = false;
+};
+ProbedContent ProbeContent(const QString& path);
+
+// What prepare does with a source: it must be a readable, non-empty regular file (checked with
+// stat, never opened otherwise, so a FIFO can't block), its extension must name a demuxer, and
 // that demuxer must read it and its first audio packets must decode. Throws sw::Error with
-// kErrFormatNotAccepted otherwise.
+// kErrSourceMissing, kErrSourceNotFile, kErrSourceEmpty or kErrSourceUnreadable for a source
+// that is not such a file, kErrFormatNotAccepted ("not an audio file the encoder accepts:
+// <what was found>") for one whose content is refused.
 CheckedInput CheckInput(const QString& path);
 
 }  // namespace sw::enc

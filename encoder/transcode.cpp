@@ -185,20 +185,24 @@ private:
             FailWrite(err);
     }
 
-    // A source that ends well before the length its header announces was cut short.
-    void checkComplete() const {
+    // A source that ends well before the length its header announces was cut short: what
+    // decoded is kept, and the run says how much of the source that was.
+    void checkComplete() {
         if (decodedSamples_ == 0)
             FailRun(QStringLiteral("The source file is damaged: it holds no audio that decodes."));
         if (!in_.durationFromHeader)
             return;
         const int64_t tolerance = std::max<int64_t>(250000, in_.durationUs / 50);
         if (decodedUs_ + tolerance < in_.durationUs)
-            FailRun(QStringLiteral("The source file is truncated or damaged: its audio ends after "
-                                   "%1 s of %2 s.")
-                        .arg(static_cast<double>(decodedUs_) / AV_TIME_BASE, 0, 'f', 1)
-                        .arg(static_cast<double>(in_.durationUs) / AV_TIME_BASE, 0, 'f', 1));
+            damage_ = QStringLiteral("source damaged: %1 of %2 s")
+                          .arg(qRound64(static_cast<double>(decodedUs_) / AV_TIME_BASE))
+                          .arg(qRound64(static_cast<double>(in_.durationUs) / AV_TIME_BASE));
     }
 
+public:
+    const QString& damage() const { return damage_; }
+
+private:
     const TranscodeJob& job_;
     const std::atomic<bool>& cancel_;
     std::atomic<int>& percent_;
@@ -211,6 +215,7 @@ private:
     ff::Packet packet_;
     int64_t decodedSamples_ = 0;
     int64_t decodedUs_ = 0;
+    QString damage_;
     int chunks_ = 0;
     std::atomic<int> lowestPriority_{static_cast<int>(job_.priority)};
 };
@@ -222,7 +227,8 @@ TranscodeResult Transcode(const TranscodeJob& job, const std::atomic<bool>& canc
     Pipeline pipeline(job, cancel, percent);
     try {
         const RunOutcome outcome = pipeline.run();
-        return TranscodeResult{outcome, {}, pipeline.chunks(), pipeline.priority()};
+        return TranscodeResult{
+            outcome, {}, pipeline.chunks(), pipeline.priority(), pipeline.damage()};
     } catch (const RunFailure& failure) {
         return TranscodeResult{RunOutcome::Failed, failure.reason, 0, pipeline.priority()};
     } catch (const std::bad_alloc&) {

@@ -3,6 +3,7 @@
 #include "core/engine/app_state.h"
 #include "core/engine/command_status.h"
 #include "core/engine/error_boundary.h"
+#include "core/engine/quick_convert_engine.h"
 #include "core/settings/app_settings.h"
 #include "core/settings/cpu_priority.h"
 #include "encoder/monitor_page.h"
@@ -502,6 +503,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         }
         driver_->stop();
     }
+    QuickConvertEngine::unregisterFromSessionBus();
     if (driver_->isDecoding()) {
         // A decode can't be interrupted: the window closes as soon as it has ended.
         closeAfterDecode_ = true;

@@ -11,6 +11,7 @@ public:
     explicit MessageBoxPrompt(QWidget* owner = nullptr) : owner_(owner) {}
     void showMessage(const QString& text) override;
     bool askYesNo(const QString& text) override;
+    Answer askYesNoToAll(const QString& text) override;
 
 private:
     QPointer<QWidget> owner_;

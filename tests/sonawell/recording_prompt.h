@@ -24,7 +24,19 @@ public:
         return next;
     }
 
+    // From `batchAnswers` in turn, then Yes or No as askYesNo answers.
+    Answer askYesNoToAll(const QString& text) override {
+        if (batchAnswers.empty()) {
+            return askYesNo(text) ? Answer::Yes : Answer::No;
+        }
+        questions << text;
+        const Answer next = batchAnswers.front();
+        batchAnswers.pop_front();
+        return next;
+    }
+
     std::deque<bool> answers;
+    std::deque<Answer> batchAnswers;
     bool answer;
     QStringList messages;
     QStringList questions;

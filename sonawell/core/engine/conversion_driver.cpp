@@ -18,7 +18,7 @@ ConversionDriver::ConversionDriver(sw::enc::Encoder& encoder, JobStore& jobs, Us
       jobs_(jobs),
       prompt_(prompt),
       settings_(settings),
-      wma_(encoder, prompt) {
+      wma_(encoder) {
     statusPoll_.setInterval(500);
     // The encoder's own progress text, the same the monitoring page shows; empty when no run
     // is under way.
@@ -74,14 +74,16 @@ bool ConversionDriver::startFrom(int row) {
         switch (startJob(currentJob_)) {
             case JobStart::EncodingStarted:
                 return true;
-            case JobStart::Refused:
-                return false;
             case JobStart::Finished:
                 break;
         }
         ++currentJob_;
         refreshCommands();
-        if (haltAfterDecode_ || currentJob_ > jobs_.count()) {
+        if (currentJob_ > jobs_.count()) {
+            overwriteAll_.reset();
+            return false;
+        }
+        if (haltAfterDecode_) {
             return false;
         }
     }
@@ -90,16 +92,31 @@ bool ConversionDriver::startFrom(int row) {
 ConversionDriver::JobStart ConversionDriver::startJob(int row) {
     // A copy: the question below lets events run, and jobs added meanwhile move the records.
     const Job job = jobs_.at(row);
+    // Whole seconds: some file systems keep coarse modification times.
+    jobStarted_ = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch());
+    // Checked before anything opens the source: a FIFO would block the open for good.
+    if (const QString problem = sourceFileProblem(job.source); !problem.isEmpty()) {
+        failJob(row, problem);
+        return JobStart::Finished;
+    }
     if (isSameFile(job.source, job.output)) {
         failJob(row, QStringLiteral("The output file is the source file itself; it was not "
                                     "converted so that it is not overwritten."));
         return JobStart::Finished;
     }
     if (!settings_.overwriteExist && QFileInfo::exists(job.output)) {
-        const QString question =
-            QStringLiteral("The file %1 already exists.\nDo you want to replace it?")
-                .arg(job.output);
-        if (!prompt_.askYesNo(question)) {
+        bool replace = overwriteAll_.value_or(false);
+        if (!overwriteAll_) {
+            const QString question =
+                QStringLiteral("The file %1 already exists.\nDo you want to replace it?")
+                    .arg(job.output);
+            const UserPrompt::Answer answer = prompt_.askYesNoToAll(question);
+            replace = answer == UserPrompt::Answer::Yes || answer == UserPrompt::Answer::YesToAll;
+            if (answer == UserPrompt::Answer::YesToAll || answer == UserPrompt::Answer::NoToAll) {
+                overwriteAll_ = replace;
+            }
+        }
+        if (!replace) {
             jobs_.setState(row, JobState::Skipped,
                            QStringLiteral("Not converted: %1 already exists.").arg(job.output));
             return JobStart::Finished;
@@ -109,8 +126,9 @@ ConversionDriver::JobStart ConversionDriver::startJob(int row) {
         decodeToWave(row);
         return JobStart::Finished;
     }
-    if (!wma_.start(job)) {
-        return JobStart::Refused;
+    if (const QString refused = wma_.start(job); !refused.isEmpty()) {
+        failJob(row, refused);
+        return JobStart::Finished;
     }
     statusPoll_.start();
     jobs_.setState(row, JobState::Converting);
@@ -156,7 +174,16 @@ void ConversionDriver::onEncoderStateChanged(int32_t state) {
         const int row = currentJob_;
         wma_.removeTempFiles();
         if (encoder_.lastOutcome() == sw::enc::RunOutcome::Completed) {
-            finishJob(row);
+            // A completed run's error text is its damage note: a source cut short had what
+            // decoded encoded ("source damaged: 36 of 60 s").
+            const QString damage = encoder_.lastError();
+            if (damage.isEmpty()) {
+                finishJob(row);
+            } else {
+                // What decodes is kept, but a damaged source is never deleted.
+                jobs_.setState(row, JobState::DoneDamaged, damage);
+                jobs_.measureOutput(row);
+            }
             const Job job = jobs_.at(row);
             copyTagToWmaFile(job.source, job.output);
             wma_.clearSources();
@@ -167,6 +194,9 @@ void ConversionDriver::onEncoderStateChanged(int32_t state) {
         }
         currentJob_ = row + 1;
         const bool more = currentJob_ <= jobs_.count();
+        if (!more) {
+            overwriteAll_.reset();
+        }
         converting_ = false;
         if (more) {
             runGuarded(prompt_, [this] { converting_ = startFrom(currentJob_); });
@@ -189,9 +219,10 @@ void ConversionDriver::failJob(int row, const QString& reason) {
 }
 
 void ConversionDriver::deleteSourceIfDone(int row) {
-    // Only a source whose output really exists is given up.
+    // Only a source whose output this job has written, and which is not empty, is given up.
     const Job& job = jobs_.at(row);
-    if (settings_.deleteSource && fileSizeBytes(job.output) > 0) {
+    if (settings_.deleteSource && job.state == JobState::Done && fileSizeBytes(job.output) > 0 &&
+        QFileInfo(job.output).lastModified() >= jobStarted_) {
         QFile::remove(job.source);
     }
 }

@@ -6,10 +6,12 @@
 #include "core/settings/app_settings.h"
 #include "encoder/encoder.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QTimer>
 
 #include <cstdint>
+#include <optional>
 
 // Works the job list front to back: starts the current job, keeps its "Status" live, finishes
 // it when its run ends and starts the next one. Everything runs on the UI thread.
@@ -45,10 +47,11 @@ Q_SIGNALS:
     void decodeEnded();
 
 private:
-    enum class JobStart { EncodingStarted, Refused, Finished };
+    enum class JobStart { EncodingStarted, Finished };
 
     // Starts job `row` and goes on down the list while jobs end without an encoding run
-    // (decodes, skipped or failed jobs); true when an encoding run is under way.
+    // (decodes, skipped or failed jobs, a source that can't be converted failing only its own
+    // row); true when an encoding run is under way.
     bool startFrom(int row);
     JobStart startJob(int row);
     void decodeToWave(int row);
@@ -70,4 +73,8 @@ private:
     bool haltAfterDecode_ = false;
     bool stopPending_ = false;
     int settingUp_ = 0;
+    // A "Yes to All" or "No to All" to the overwrite question, held until the queue ends.
+    std::optional<bool> overwriteAll_;
+    // When the current job started: an output older than that is not this job's.
+    QDateTime jobStarted_;
 };

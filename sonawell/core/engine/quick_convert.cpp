@@ -4,6 +4,9 @@
 #include "core/engine/error_boundary.h"
 #include "core/settings/common.h"
 
+#include <QFile>
+#include <QUrl>
+
 QuickConvert::QuickConvert(PendingJobs& pending, JobStore& jobs, ConversionDriver& driver,
                            const AppSettingsRecord& settings, QObject* parent)
     : QObject(parent), pending_(pending), jobs_(jobs), driver_(driver), settings_(settings) {
@@ -29,6 +32,22 @@ void QuickConvert::flushPending(bool allowStart) {
     if (added && allowStart) {
         startIfAutoStart();
     }
+}
+
+QString QuickConvert::localPath(const QString& handedIn) {
+    static const QString kScheme = QStringLiteral("file://");
+    if (!handedIn.startsWith(kScheme, Qt::CaseInsensitive)) {
+        return handedIn;
+    }
+    // Only the local host's files: "file:///path" or "file://localhost/path".
+    QString rest = handedIn.mid(kScheme.size());
+    if (rest.startsWith(QLatin1String("localhost/"), Qt::CaseInsensitive)) {
+        rest = rest.mid(9);
+    }
+    if (!rest.startsWith(QLatin1Char('/'))) {
+        return handedIn;
+    }
+    return QFile::decodeName(QByteArray::fromPercentEncoding(rest.toUtf8()));
 }
 
 QString QuickConvert::targetFor(const QString& source, const AppSettingsRecord& settings,
@@ -62,7 +81,8 @@ QString QuickConvert::targetFor(const QString& source, const AppSettingsRecord& 
     return target;
 }
 
-bool QuickConvert::addJob(const QString& source, bool allowStart) {
+bool QuickConvert::addJob(const QString& handedIn, bool allowStart) {
+    const QString source = localPath(handedIn);
     QString profile;
     const QString target = targetFor(source, settings_, &profile);
     if (target.isEmpty()) {

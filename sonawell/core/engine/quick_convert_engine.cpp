@@ -16,6 +16,15 @@ bool QuickConvertEngine::registerOnSessionBus() {
     return true;
 }
 
+void QuickConvertEngine::unregisterFromSessionBus() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        return;
+    }
+    bus.unregisterService(kServiceName);
+    bus.unregisterObject(kObjectPath);
+}
+
 void QuickConvertEngine::AddJobs(const QString& strFileName) {
     pending_.add(strFileName);
 }

@@ -19,9 +19,13 @@ public:
     // Exports the object and asks for the bus name. False when there is no session bus; a
     // second instance, which can't own the name, still converts and stays silent.
     bool registerOnSessionBus();
+    // Gives the bus name up, first thing when the program closes: a file handed in from then on
+    // starts a new instance instead of reaching one that no longer takes jobs.
+    static void unregisterFromSessionBus();
 
 public Q_SLOTS:
-    // The argument's name is part of the bus interface (introspection shows it).
+    // The argument's name is part of the bus interface (introspection shows it). A plain path
+    // or a "file://" URI, which carries a name that is not valid UTF-8.
     void AddJobs(const QString& strFileName);
 
 private:

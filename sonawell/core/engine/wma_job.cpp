@@ -1,20 +1,33 @@
 #include "core/engine/wma_job.h"
 
-#include "core/engine/user_prompt.h"
 #include "core/jobs/job.h"
 #include "core/settings/common.h"
 #include "encoder/encoder.h"
+#include "encoder/input_probe.h"
 
 #include <QFile>
+#include <QFileInfo>
 
-WmaJob::WmaJob(sw::enc::Encoder& encoder, UserPrompt& prompt)
-    : encoder_(encoder), prompt_(prompt) {}
+#include <unistd.h>
+
+namespace {
+
+bool isSourceError(uint32_t number) {
+    using namespace sw::enc;
+    return number == kErrFormatNotAccepted || number == kErrSourceMissing ||
+           number == kErrSourceNotFile || number == kErrSourceEmpty ||
+           number == kErrSourceUnreadable;
+}
+
+}  // namespace
+
+WmaJob::WmaJob(sw::enc::Encoder& encoder) : encoder_(encoder) {}
 
 WmaJob::~WmaJob() {
     removeTempFiles();
 }
 
-bool WmaJob::start(const Job& job) {
+QString WmaJob::start(const Job& job) {
     clearSources();
     auto& group = encoder_.sourceGroups().add(QStringLiteral("SG_1"));
     group.addSource(sw::enc::MediaKind::Audio).setInput(job.source, QString(), QString());
@@ -31,13 +44,17 @@ bool WmaJob::start(const Job& job) {
     try {
         encoder_.prepareToEncode(true);
     } catch (const sw::Error& error) {
-        if (error.number() != sw::enc::kErrFormatNotAccepted) {
+        if (!isSourceError(error.number())) {
             throw;
         }
-        if (!retryAsMp2(job.source)) {
+        // Only MPEG audio that its extension sent to another reader is worth a second try.
+        const bool retry = error.number() == sw::enc::kErrFormatNotAccepted &&
+                           qstrcmp(sw::enc::DemuxerForExtension(job.source), "mp3") != 0 &&
+                           sw::enc::ProbeContent(job.source).mpegAudio;
+        if (!retry || !retryAsMp2(job.source)) {
             removeTempFiles();
-            prompt_.showMessage(QStringLiteral("Invalid source file format"));
-            return false;
+            clearSources();
+            return error.description();
         }
     }
 
@@ -47,7 +64,7 @@ bool WmaJob::start(const Job& job) {
         removeTempFiles();
         throw;
     }
-    return true;
+    return {};
 }
 
 bool WmaJob::retryAsMp2(const QString& sourcePath) {
@@ -55,11 +72,16 @@ bool WmaJob::retryAsMp2(const QString& sourcePath) {
     if (temp.isEmpty()) {
         return false;
     }
-    const QString copy = temp + QStringLiteral(".mp2");
-    tempFiles_ << temp << copy;
-    QFile::remove(copy);
-    QFile::copy(sourcePath, copy);
-    encoder_.sourceGroups().item(0).source(0).setInput(copy, QString(), QString());
+    const QString link = temp + QStringLiteral(".mp2");
+    tempFiles_ << temp << link;
+    QFile::remove(link);
+    // A link costs nothing whatever the file's size; a copy would hold up the window.
+    const QString target = QFileInfo(sourcePath).absoluteFilePath();
+    if (::link(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) != 0 &&
+        !QFile::link(target, link)) {
+        return false;
+    }
+    encoder_.sourceGroups().item(0).source(0).setInput(link, QString(), QString());
     try {
         encoder_.prepareToEncode(true);
         return true;

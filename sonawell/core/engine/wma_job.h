@@ -1,27 +1,29 @@
 #pragma once
 
+#include <QString>
 #include <QStringList>
 
-class UserPrompt;
 struct Job;
 
 namespace sw::enc {
 class Encoder;
 }
 
-// Sets the encoder up for one MP3, MP2 or WAVE job and starts its run. Some MPEG audio is
-// refused under its own name but taken as an ".mp2" copy in the temporary folder; such copies
-// live until the run has ended (removeTempFiles) or this object goes.
+// Sets the encoder up for one MP3, MP2 or WAVE job and starts its run. MPEG audio under another
+// extension is refused by the reader its name picks, but taken through an ".mp2" link in the
+// temporary folder; such links live until the run has ended (removeTempFiles) or this object
+// goes.
 class WmaJob {
 public:
-    WmaJob(sw::enc::Encoder& encoder, UserPrompt& prompt);
+    explicit WmaJob(sw::enc::Encoder& encoder);
     ~WmaJob();
     WmaJob(const WmaJob&) = delete;
     WmaJob& operator=(const WmaJob&) = delete;
 
-    // True when the run has started. False when the source was refused; the user has been told
-    // and nothing runs. Raises sw::Error when the run can't be set up or started.
-    bool start(const Job& job);
+    // Empty when the run has started; else why this source can't be converted (nothing runs).
+    // Raises sw::Error when the run can't be set up or started for a reason that is not the
+    // source's.
+    QString start(const Job& job);
     // Empties the encoder's source groups once a run has ended.
     void clearSources();
     void removeTempFiles();
@@ -30,6 +32,5 @@ private:
     bool retryAsMp2(const QString& sourcePath);
 
     sw::enc::Encoder& encoder_;
-    UserPrompt& prompt_;
     QStringList tempFiles_;
 };

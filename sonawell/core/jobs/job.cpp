@@ -19,21 +19,27 @@ QString failedText(const QString& reason) {
 QString statusText(const Job& job) {
     switch (job.state) {
         case JobState::Done:
-        case JobState::DoneDamaged:
             return QStringLiteral("100%");
+        case JobState::DoneDamaged:
+            // The note reads "source damaged: 36 of 60 s".
+            return QStringLiteral("Done, ") + job.failureReason.section(QLatin1Char('\n'), 0, 0);
+        case JobState::Stopped:
+            return job.progress.isEmpty() ? QStringLiteral("Stopped")
+                                          : QStringLiteral("Stopped (%1)").arg(job.progress);
         case JobState::Failed:
             return failedText(job.failureReason);
         case JobState::Skipped:
             return QStringLiteral("Skipped");
         case JobState::Waiting:
         case JobState::Converting:
-        case JobState::Stopped:
             break;
     }
     return job.progress;
 }
 
 QString statusToolTip(const Job& job) {
-    return job.state == JobState::Failed || job.state == JobState::Skipped ? job.failureReason
-                                                                           : QString();
+    return job.state == JobState::Failed || job.state == JobState::Skipped ||
+                   job.state == JobState::DoneDamaged
+               ? job.failureReason
+               : QString();
 }

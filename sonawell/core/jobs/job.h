@@ -20,14 +20,14 @@ struct Job {
     std::optional<int64_t> sourceSize;
     std::optional<int64_t> outputSize;
     JobState state = JobState::Waiting;
-    // Why the job failed or was skipped, for the user.
+    // Why the job failed or was skipped, or what was wrong with a damaged source, for the user.
     QString failureReason;
     // The run's progress as the encoder words it ("37%"); shown until the job ends.
     QString progress = QStringLiteral("0%");
 };
 
-// "Status" as the job list shows it: the progress, "100%", "Skipped", or "Failed: " and the
-// first line of the reason, shortened.
+// "Status" as the job list shows it: the progress, "100%", "Done, source damaged: 36 of 60 s",
+// "Stopped (34%)", "Skipped", or "Failed: " and the first line of the reason, shortened.
 QString statusText(const Job& job);
-// The whole reason of a failed or skipped job; empty otherwise.
+// The whole reason of a failed, skipped or damaged job; empty otherwise.
 QString statusToolTip(const Job& job);

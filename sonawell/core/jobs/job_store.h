@@ -3,6 +3,7 @@
 #include "core/jobs/job.h"
 
 #include <QObject>
+#include <QStringList>
 
 #include <vector>
 
@@ -18,7 +19,9 @@ public:
     // Row 1..count(); throws std::out_of_range otherwise.
     const Job& at(int row) const { return jobs_.at(static_cast<size_t>(row - 1)); }
 
-    // A waiting job at the end of the list; the source's size is taken now.
+    // A waiting job at the end of the list; the source's size is taken now. An output that is
+    // already the output of a job in the list that has not failed, or a file a job of this run
+    // wrote, is renamed to the next free name ("song (2).wma"), so no job replaces another's.
     void add(const QString& source, const QString& output, const QString& profile);
     void remove(int row);
 
@@ -36,6 +39,10 @@ Q_SIGNALS:
 
 private:
     Job* find(int row);
+    bool outputTaken(const QString& resolved) const;
+    QString freeOutput(const QString& output) const;
 
     std::vector<Job> jobs_;
+    // Resolved paths of the outputs jobs of this run have written, removed rows' too.
+    QStringList written_;
 };

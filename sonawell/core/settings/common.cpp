@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
 #include <limits>
 
@@ -182,6 +183,24 @@ QString normalPath(const QString& path) {
     return QDir::cleanPath(QFileInfo(unified).absoluteFilePath());
 }
 }  // namespace
+
+QString sourceFileProblem(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info {};
+    if (path.isEmpty() || ::stat(name.constData(), &info) != 0) {
+        return QStringLiteral("file not found");
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return QStringLiteral("not a regular file");
+    }
+    if (info.st_size == 0) {
+        return QStringLiteral("empty file");
+    }
+    if (::access(name.constData(), R_OK) != 0) {
+        return QStringLiteral("file cannot be read: ") + qt_error_string(errno);
+    }
+    return {};
+}
 
 bool isSameFile(const QString& a, const QString& b) {
     if (a.isEmpty() || b.isEmpty()) {

@@ -22,6 +22,10 @@ QString formatSizeMB(std::optional<int64_t> size);
 std::optional<int64_t> regularFileSize(const QString& path);
 // 0 when the path is not a readable regular file.
 int64_t fileSizeBytes(const QString& path);
+// Why a source can't be read as a file, checked with stat (links followed) and never by an
+// open, so a FIFO can't block: "file not found", "not a regular file", "empty file" or "file
+// cannot be read: <reason>". Empty text for a readable, non-empty regular file.
+QString sourceFileProblem(const QString& path);
 // True when both paths name the same file, however spelled (links, "..", separators).
 bool isSameFile(const QString& a, const QString& b);
 
