@@ -23,10 +23,10 @@
 #include <QEventLoop>
 #include <QHeaderView>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QStyle>
-#include <QMimeData>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>

@@ -240,7 +240,9 @@ TEST_F(Closing, ErrorsAreShownInAnExclamationBoxOverTheWindow) {
     MainWindow& window = *window_;
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    HandIn({music_.filePath(QStringLiteral("missing.mp3"))});
+    const QString source = Music(Sources::get().shortMp3(), QStringLiteral("noformat.mp3"));
+    window.jobs().add(source, music_.filePath(QStringLiteral("noformat.wma")), QString());
+    window.updateCommands();
     BoxAnswer ok([](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); });
     Click(window, "cmdStartConvert");
     ASSERT_TRUE(ok.shown());

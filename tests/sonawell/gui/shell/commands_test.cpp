@@ -137,27 +137,30 @@ TEST_F(CommandStates, DuringADecodeStopHaltsTheQueueAndStartWaitsForTheDecode) {
     EXPECT_TRUE(prompt_.messages.isEmpty()) << prompt_.messages.join(u'\n').toStdString();
 }
 
-TEST_F(CommandStates, ARefusedStartLeavesTheJobCurrentAndStartOffered) {
+TEST_F(CommandStates, AMissingSourceFailsItsRowAndTheQueueGoesOnWithoutABox) {
     MainWindow& window = Open();
     const QString a = music_.filePath(QStringLiteral("a.mp3"));
     const QString b = Music(Sources::get().shortMp3(), QStringLiteral("b.mp3"));
-    HandIn({a, b});  // a.mp3 is not there yet
+    HandIn({a, b});  // a.mp3 is not there
+    Click(window, "cmdStartConvert");
+    ASSERT_TRUE(WaitFor([&] { return window.driver().currentJob() == 3; }));
+    ASSERT_TRUE(WaitFor([&] { return !window.driver().isConverting(); }));
+    EXPECT_EQ(status(1), QStringLiteral("Failed: file not found"));
+    EXPECT_EQ(status(2), QStringLiteral("100%"));
+    EXPECT_TRUE(prompt_.messages.isEmpty()) << prompt_.messages.join(u'\n').toStdString();
+}
+
+TEST_F(CommandStates, ARefusedStartLeavesTheJobCurrentAndStartOffered) {
+    MainWindow& window = Open();
+    const QString b = Music(Sources::get().shortMp3(), QStringLiteral("b.mp3"));
+    window.jobs().add(b, music_.filePath(QStringLiteral("b.wma")), QString());  // no format
+    window.updateCommands();
     Click(window, "cmdStartConvert");
     EXPECT_EQ(prompt_.messages.size(), 1);
     EXPECT_FALSE(window.driver().isConverting());
     EXPECT_EQ(window.driver().currentJob(), 1);
     EXPECT_TRUE(CommandsAre(window, {true, false, false}));
     EXPECT_TRUE(DeleteOfferedFor(window, 1));
-
-    // The user puts the file in place and starts again.
-    ASSERT_TRUE(QFile::copy(Sources::get().shortMp3(), a));
-    Click(window, "cmdStartConvert");
-    EXPECT_TRUE(window.driver().isConverting());
-    ASSERT_TRUE(WaitFor([&] { return window.driver().currentJob() == 3; }));
-    ASSERT_TRUE(WaitFor([&] { return !window.driver().isConverting(); }));
-    EXPECT_EQ(status(1), QStringLiteral("100%"));
-    EXPECT_EQ(status(2), QStringLiteral("100%"));
-    EXPECT_EQ(prompt_.messages.size(), 1);
 }
 
 // --- Delete ----------------------------------------------------------------------------------
