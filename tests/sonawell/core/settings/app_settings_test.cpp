@@ -288,7 +288,7 @@ TEST_F(SettingsPathTest, ReadOnlyProgramFolderFallsBackToThePerUserFileSeededFro
             ::_exit(3);
         }
         int failures = 0;
-        // Nothing to seed from: the per-user file is only named.
+        // Nothing to copy from: the per-user file is only named.
         failures += settingsPathFor(withoutFile) != xdgPath || QFile::exists(xdgPath);
         failures += (settingsPathFor(withFile) != xdgPath) * 2;
         failures += (readIniValue(xdgPath, QStringLiteral("General"), QStringLiteral("Profile")) !=
