@@ -292,8 +292,9 @@ TEST_F(NautilusModule, AHungSonawellNeverHoldsTheFileManagerAndOneMessageComesAt
         std::chrono::duration<double>(untilMessage).count(),
         std::chrono::duration<double, std::milli>(ticks.longestGap).count());
 
-    EXPECT_LT(activation, std::chrono::milliseconds(200));
-    EXPECT_LT(ticks.longestGap, std::chrono::milliseconds(500));
+    // Far below the 20 s a blocking call would take, yet loose enough for a loaded machine.
+    EXPECT_LT(activation, std::chrono::seconds(2));
+    EXPECT_LT(ticks.longestGap, std::chrono::seconds(3));
     ASSERT_TRUE(shown);
     EXPECT_GE(untilMessage, quickconvert::kHandOverBound);
     EXPECT_LT(untilMessage, quickconvert::kHandOverBound + std::chrono::seconds(2));
