@@ -230,10 +230,10 @@ TranscodeResult Transcode(const TranscodeJob& job, const std::atomic<bool>& canc
         return TranscodeResult{
             outcome, {}, pipeline.chunks(), pipeline.priority(), pipeline.damage()};
     } catch (const RunFailure& failure) {
-        return TranscodeResult{RunOutcome::Failed, failure.reason, 0, pipeline.priority()};
+        return TranscodeResult{RunOutcome::Failed, failure.reason, 0, pipeline.priority(), {}};
     } catch (const std::bad_alloc&) {
-        return TranscodeResult{RunOutcome::Failed, QStringLiteral("Out of memory."), 0,
-                               pipeline.priority()};
+        return TranscodeResult{
+            RunOutcome::Failed, QStringLiteral("Out of memory."), 0, pipeline.priority(), {}};
     }
 }
 
