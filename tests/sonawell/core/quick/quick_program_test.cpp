@@ -164,6 +164,18 @@ std::string Differences(const std::map<std::string, std::string>& found,
     return report;
 }
 
+// Ends a started program however the test is left: asked first, then killed.
+struct EndProgram {
+    QProcess& process;
+    ~EndProgram() {
+        process.terminate();
+        if (!process.waitForFinished(10000)) {
+            process.kill();
+            process.waitForFinished();
+        }
+    }
+};
+
 class QuickProgram : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -205,16 +217,7 @@ TEST_F(QuickProgram, ThreeTaggedMp3FilesBecomeThreeTaggedWmaFiles) {
     sonawell.setProcessChannelMode(QProcess::ForwardedChannels);
     sonawell.start(QString::fromStdString(program_.string()), {});
     ASSERT_TRUE(sonawell.waitForStarted());
-    struct End {
-        QProcess& process;
-        ~End() {
-            process.terminate();
-            if (!process.waitForFinished(10000)) {
-                process.kill();
-                process.waitForFinished();
-            }
-        }
-    } end{sonawell};
+    EndProgram end{sonawell};
 
     ASSERT_TRUE(WaitFor([&] { return OwnerPid(bus.address()) == sonawell.processId(); },
                         std::chrono::seconds(20)))
@@ -314,16 +317,7 @@ TEST_F(QuickProgram, FilesOnTheCommandLineBecomeJobsOfTheOneRunningProgram) {
     running.setWorkingDirectory(QString::fromStdString(music_));
     running.start(QString::fromStdString(program_.string()), {QStringLiteral("first.mp3")});
     ASSERT_TRUE(running.waitForStarted());
-    struct End {
-        QProcess& process;
-        ~End() {
-            process.terminate();
-            if (!process.waitForFinished(10000)) {
-                process.kill();
-                process.waitForFinished();
-            }
-        }
-    } end{running};
+    EndProgram end{running};
     ASSERT_TRUE(WaitFor([&] { return Attributes(WmaPath(first.path)).count("WM/Track") > 0; },
                         std::chrono::seconds(60)))
         << "the file given to the first program became no job";
