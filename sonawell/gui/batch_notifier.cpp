@@ -82,15 +82,25 @@ void BatchNotifier::notify(int finished, int failed) {
         const QDBusPendingReply<uint> reply = *w;
         if (!reply.isError()) {
             shownId_ = reply.value();
+            // A click the server reported before its reply reached us.
+            if (clickedId_ != 0 && clickedId_ == shownId_)
+                bringWindowForward();
         }
         w->deleteLater();
     });
 }
 
 void BatchNotifier::onActionInvoked(uint id, const QString& action) {
-    if (id != shownId_ || shownId_ == 0 || action != QLatin1String("default")) {
+    if (action != QLatin1String("default")) {
         return;
     }
+    clickedId_ = id;
+    if (id == shownId_ && shownId_ != 0) {
+        bringWindowForward();
+    }
+}
+
+void BatchNotifier::bringWindowForward() {
     window_.setWindowState(window_.windowState() & ~Qt::WindowMinimized);
     window_.show();
     window_.raise();

@@ -22,6 +22,7 @@ private Q_SLOTS:
 private:
     void onCommandStatusChanged();
     void notify(int finished, int failed);
+    void bringWindowForward();
 
     ConversionDriver& driver_;
     QWidget& window_;
@@ -29,4 +30,5 @@ private:
     bool running_ = false;
     int firstRow_ = 1;
     uint shownId_ = 0;
+    uint clickedId_ = 0;
 };
