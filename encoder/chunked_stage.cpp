@@ -2,6 +2,7 @@
 #include "encoder/run_failure.h"
 #include "encoder/wma_codec.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -52,7 +53,8 @@ public:
             writer_ = std::thread([this] { write(); });
         } catch (const std::system_error&) {
             stopThreads();
-            FailRun(QStringLiteral("The encoder could not start its threads."));
+            FailRun(
+                QCoreApplication::translate("Encoder", "The encoder could not start its threads."));
         }
     }
     ChunkedStage(const ChunkedStage&) = delete;
@@ -183,7 +185,7 @@ private:
         } catch (const RunFailure& failure) {
             fail(failure);
         } catch (const std::bad_alloc&) {
-            fail(RunFailure{QStringLiteral("Out of memory.")});
+            fail(RunFailure{QCoreApplication::translate("Encoder", "Out of memory.")});
         }
     }
 
@@ -193,13 +195,13 @@ private:
             ff::Frame frame(av_frame_alloc());
             ff::Packet packet(av_packet_alloc());
             if (!frame || !packet)
-                FailRun(QStringLiteral("Out of memory."));
+                FailRun(QCoreApplication::translate("Encoder", "Out of memory."));
             frame->format = AV_SAMPLE_FMT_FLTP;
             frame->sample_rate = setup_.audio.sampleRate;
             frame->nb_samples = setup_.frameSize;
             if (av_channel_layout_copy(&frame->ch_layout, &setup_.encoder->ch_layout) < 0 ||
                 av_frame_get_buffer(frame.get(), 0) < 0)
-                FailRun(QStringLiteral("Out of memory."));
+                FailRun(QCoreApplication::translate("Encoder", "Out of memory."));
             while (Chunk* chunk = takeChunk()) {
                 if (!encode(*chunk, frame.get(), packet.get()))
                     return;
@@ -240,7 +242,7 @@ private:
                 return false;
             const int count = std::min(size, chunk.samples - at);
             if (av_frame_make_writable(frame) < 0)
-                FailRun(QStringLiteral("Out of memory."));
+                FailRun(QCoreApplication::translate("Encoder", "Out of memory."));
             frame->nb_samples = count;
             for (int c = 0; c < channels_; ++c)
                 std::memcpy(frame->extended_data[c], plane(chunk, c) + at,
@@ -252,7 +254,7 @@ private:
                     return;
                 ff::Packet kept(av_packet_alloc());
                 if (!kept)
-                    FailRun(QStringLiteral("Out of memory."));
+                    FailRun(QCoreApplication::translate("Encoder", "Out of memory."));
                 av_packet_move_ref(kept.get(), made);
                 chunk.packets.push_back(std::move(kept));
             });
@@ -261,7 +263,7 @@ private:
             EncodeFrame(codec.get(), nullptr, packet, [&](AVPacket* made) {
                 ff::Packet kept(av_packet_alloc());
                 if (!kept)
-                    FailRun(QStringLiteral("Out of memory."));
+                    FailRun(QCoreApplication::translate("Encoder", "Out of memory."));
                 av_packet_move_ref(kept.get(), made);
                 chunk.packets.push_back(std::move(kept));
             });
@@ -281,7 +283,8 @@ private:
                     packet->stream_index = 0;
                     av_packet_rescale_ts(packet.get(), from, to);
                     if (const int err = av_write_frame(output, packet.get()); err < 0)
-                        FailRun(QStringLiteral("The output file could not be written: %1")
+                        FailRun(QCoreApplication::translate(
+                                    "Encoder", "The output file could not be written: %1")
                                     .arg(ff::ErrorText(err)));
                 }
                 setup_.written(chunk->start + chunk->samples - chunk->leadIn);

@@ -4,6 +4,7 @@
 #include "encoder/encoder_threads.h"
 #include "encoder/input_probe.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QPointer>
@@ -41,27 +42,33 @@ void Encoder::prepareToEncode(bool prepare) {
     if (!prepare)
         return;
     if (run_)
-        throw Error(kErrBusy, QStringLiteral("The encoder is still busy with a run."));
+        throw Error(kErrBusy, QCoreApplication::translate("Encoder",
+                                                          "The encoder is still busy with a run."));
     if (groups_.count() == 0 || groups_.item(0).sourceCount() == 0)
-        throw Error(kErrNoSource, QStringLiteral("No source has been added to the encoder."));
+        throw Error(kErrNoSource, QCoreApplication::translate(
+                                      "Encoder", "No source has been added to the encoder."));
     SourceGroup& group = groups_.item(0);
     CheckedInput input = CheckInput(group.source(0).input());
 
     const QString output = file_.localFileName();
     if (output.isEmpty() || QFileInfo(output).fileName().isEmpty())
-        throw Error(kErrNoOutput, QStringLiteral("No output file name has been set."));
+        throw Error(kErrNoOutput,
+                    QCoreApplication::translate("Encoder", "No output file name has been set."));
     if (QFileInfo(output).absoluteFilePath() == QFileInfo(input.path).absoluteFilePath())
-        throw Error(kErrNoOutput, QStringLiteral("The output file is the source file."));
+        throw Error(kErrNoOutput,
+                    QCoreApplication::translate("Encoder", "The output file is the source file."));
 
     const Profile* profile = group.profile();
     bool known = false;
     for (int i = 0; i < profiles_.count() && profile; ++i)
         known |= &profiles_.item(i) == profile;
     if (!known)
-        throw Error(kErrNoProfile, QStringLiteral("No encoder profile has been chosen."));
+        throw Error(kErrNoProfile,
+                    QCoreApplication::translate("Encoder", "No encoder profile has been chosen."));
     if (!IsAudioOnlyProfile(*profile))
         throw Error(kErrProfileNotAudio,
-                    QStringLiteral("The profile \"%1\" carries streams other than audio.")
+                    QCoreApplication::translate(
+                        "Encoder", "The profile \"%1\" carries streams other than audio.")
                         .arg(profile->name()));
 
     prepared_ = std::make_unique<Prepared>(
@@ -70,9 +77,11 @@ void Encoder::prepareToEncode(bool prepare) {
 
 void Encoder::start() {
     if (run_)
-        throw Error(kErrBusy, QStringLiteral("The encoder is still busy with a run."));
+        throw Error(kErrBusy, QCoreApplication::translate("Encoder",
+                                                          "The encoder is still busy with a run."));
     if (!prepared_)
-        throw Error(kErrNotPrepared, QStringLiteral("The encoder has not been prepared."));
+        throw Error(kErrNotPrepared,
+                    QCoreApplication::translate("Encoder", "The encoder has not been prepared."));
     const std::unique_ptr<Prepared> prepared = std::move(prepared_);
 
     runSource_ = prepared->input.path;

@@ -2,6 +2,7 @@
 
 #include "encoder/encoder.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
@@ -22,7 +23,9 @@ constexpr qint64 kProbeBytes = 64 * 1024;
 
 [[noreturn]] void Refuse(const QString& path, const QString& why) {
     const ProbedContent found = ProbeContent(path);
-    QString text = QStringLiteral("not an audio file the encoder accepts: ") + found.description;
+    QString text =
+        QCoreApplication::translate("Encoder", "not an audio file the encoder accepts: ") +
+        found.description;
     if (!why.isEmpty())
         text += QStringLiteral(" (") + why + QLatin1Char(')');
     throw Error(kErrFormatNotAccepted, text);
@@ -109,8 +112,9 @@ QByteArray FileUrl(const QString& path) {
 std::optional<OpenedInput> OpenInput(const QString& path, const char* demuxer, QString* reason) {
     const AVInputFormat* format = av_find_input_format(demuxer);
     if (!format) {
-        *reason = QStringLiteral("this build of FFmpeg has no \"%1\" reader")
-                      .arg(QString::fromLatin1(demuxer));
+        *reason =
+            QCoreApplication::translate("Encoder", "this build of FFmpeg has no \"%1\" reader")
+                .arg(QString::fromLatin1(demuxer));
         return std::nullopt;
     }
     OpenedInput input;
@@ -118,32 +122,38 @@ std::optional<OpenedInput> OpenInput(const QString& path, const char* demuxer, Q
     const QByteArray url = FileUrl(path);
     if (const int err = avformat_open_input(&raw, url.constData(), format, nullptr); err < 0) {
         *reason = err == AVERROR(ENOENT) || err == AVERROR(EACCES) || err == AVERROR(EISDIR)
-                      ? QStringLiteral("the file could not be opened (%1)").arg(ff::ErrorText(err))
-                      : QStringLiteral("the file is damaged or is not %1 audio (%2)")
+                      ? QCoreApplication::translate("Encoder", "the file could not be opened (%1)")
+                            .arg(ff::ErrorText(err))
+                      : QCoreApplication::translate("Encoder",
+                                                    "the file is damaged or is not %1 audio (%2)")
                             .arg(QString::fromLatin1(demuxer).toUpper(), ff::ErrorText(err));
         return std::nullopt;
     }
     input.format.reset(raw);
     if (const int err = avformat_find_stream_info(raw, nullptr); err < 0) {
-        *reason = QStringLiteral("the file is damaged (%1)").arg(ff::ErrorText(err));
+        *reason = QCoreApplication::translate("Encoder", "the file is damaged (%1)")
+                      .arg(ff::ErrorText(err));
         return std::nullopt;
     }
     const AVCodec* codec = nullptr;
     input.streamIndex = av_find_best_stream(raw, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
     if (input.streamIndex < 0 || !codec) {
-        *reason = QStringLiteral("the file holds no audio that can be decoded");
+        *reason =
+            QCoreApplication::translate("Encoder", "the file holds no audio that can be decoded");
         return std::nullopt;
     }
     const AVStream* stream = raw->streams[input.streamIndex];
     if (stream->codecpar->sample_rate <= 0 || stream->codecpar->ch_layout.nb_channels <= 0) {
-        *reason = QStringLiteral("the file's audio has no sample rate or channels");
+        *reason = QCoreApplication::translate("Encoder",
+                                              "the file's audio has no sample rate or channels");
         return std::nullopt;
     }
     input.decoder.reset(avcodec_alloc_context3(codec));
     if (!input.decoder ||
         avcodec_parameters_to_context(input.decoder.get(), stream->codecpar) < 0 ||
         avcodec_open2(input.decoder.get(), codec, nullptr) < 0) {
-        *reason = QStringLiteral("the file's audio decoder could not be opened");
+        *reason =
+            QCoreApplication::translate("Encoder", "the file's audio decoder could not be opened");
         return std::nullopt;
     }
     if (stream->duration > 0 && stream->duration != AV_NOPTS_VALUE)
@@ -162,7 +172,7 @@ std::optional<OpenedInput> OpenInput(const QString& path, const char* demuxer, Q
 }
 
 ProbedContent ProbeContent(const QString& path) {
-    ProbedContent found{QStringLiteral("unrecognised data"), false};
+    ProbedContent found{QCoreApplication::translate("Encoder", "unrecognised data"), false};
     struct stat info {};
     // Only a regular file is opened: a FIFO would block the open.
     if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
@@ -192,28 +202,32 @@ ProbedContent ProbeContent(const QString& path) {
 
 CheckedInput CheckInput(const QString& path) {
     if (path.isEmpty())
-        throw Error(kErrSourceMissing, QStringLiteral("no source file is set"));
+        throw Error(kErrSourceMissing,
+                    QCoreApplication::translate("Encoder", "no source file is set"));
     struct stat info {};
     // stat follows links: a link to a regular file is read, a link to a FIFO is not.
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        throw Error(kErrSourceMissing, QStringLiteral("file not found"));
+        throw Error(kErrSourceMissing, QCoreApplication::translate("Encoder", "file not found"));
     if (!S_ISREG(info.st_mode))
-        throw Error(kErrSourceNotFile, QStringLiteral("not a regular file"));
+        throw Error(kErrSourceNotFile,
+                    QCoreApplication::translate("Encoder", "not a regular file"));
     if (info.st_size == 0)
-        throw Error(kErrSourceEmpty, QStringLiteral("empty file"));
+        throw Error(kErrSourceEmpty, QCoreApplication::translate("Encoder", "empty file"));
     if (::access(QFile::encodeName(path).constData(), R_OK) != 0)
         throw Error(kErrSourceUnreadable,
-                    QStringLiteral("file cannot be read: %1").arg(qt_error_string(errno)));
+                    QCoreApplication::translate("Encoder", "file cannot be read: %1")
+                        .arg(qt_error_string(errno)));
     const char* demuxer = DemuxerForExtension(path);
     if (!demuxer)
-        Refuse(path, QStringLiteral("the extension \"%1\" is not one the encoder reads")
+        Refuse(path, QCoreApplication::translate(
+                         "Encoder", "the extension \"%1\" is not one the encoder reads")
                          .arg(QFileInfo(path).suffix()));
     QString reason;
     std::optional<OpenedInput> input = OpenInput(path, demuxer, &reason);
     if (!input)
         Refuse(path, reason);
     if (!FirstPacketsDecode(*input))
-        Refuse(path, QStringLiteral("its audio does not decode as %1")
+        Refuse(path, QCoreApplication::translate("Encoder", "its audio does not decode as %1")
                          .arg(QString::fromLatin1(demuxer).toUpper()));
     return CheckedInput{path, demuxer, input->durationUs};
 }

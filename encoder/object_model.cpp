@@ -1,5 +1,7 @@
 #include "encoder/encoder.h"
 
+#include <QCoreApplication>
+
 namespace sw::enc {
 
 void Source::setInput(const QString& path, const QString& /*scheme*/, const QString& /*info*/) {
@@ -13,19 +15,25 @@ Source& SourceGroup::addSource(MediaKind kind) {
 
 Source& SourceGroup::source(int index) {
     if (index < 0 || index >= sourceCount())
-        throw Error(kErrIndex, QStringLiteral("There is no source number %1.").arg(index));
+        throw Error(
+            kErrIndex,
+            QCoreApplication::translate("Encoder", "There is no source number %1.").arg(index));
     return *sources_[static_cast<size_t>(index)];
 }
 
 SourceGroup& SourceGroupCollection::item(int index) {
     if (index < 0 || index >= count())
-        throw Error(kErrIndex, QStringLiteral("There is no source group number %1.").arg(index));
+        throw Error(kErrIndex,
+                    QCoreApplication::translate("Encoder", "There is no source group number %1.")
+                        .arg(index));
     return *groups_[static_cast<size_t>(index)];
 }
 
 void SourceGroupCollection::remove(int index) {
     if (index < 0 || index >= count())
-        throw Error(kErrIndex, QStringLiteral("There is no source group number %1.").arg(index));
+        throw Error(kErrIndex,
+                    QCoreApplication::translate("Encoder", "There is no source group number %1.")
+                        .arg(index));
     groups_.erase(groups_.begin() + index);
 }
 

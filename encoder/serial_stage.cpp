@@ -2,6 +2,7 @@
 #include "encoder/run_failure.h"
 #include "encoder/wma_codec.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
@@ -24,13 +25,13 @@ public:
         frame_.reset(av_frame_alloc());
         packet_.reset(av_packet_alloc());
         if (!fifo_ || !frame_ || !packet_)
-            FailRun(QStringLiteral("Out of memory."));
+            FailRun(QCoreApplication::translate("Encoder", "Out of memory."));
         frame_->format = AV_SAMPLE_FMT_FLTP;
         frame_->sample_rate = setup_.audio.sampleRate;
         frame_->nb_samples = setup_.frameSize;
         if (av_channel_layout_copy(&frame_->ch_layout, &setup_.encoder->ch_layout) < 0 ||
             av_frame_get_buffer(frame_.get(), 0) < 0)
-            FailRun(QStringLiteral("Out of memory."));
+            FailRun(QCoreApplication::translate("Encoder", "Out of memory."));
         thread_ = std::thread([this] { encodeLoop(); });
     }
     SerialStage(const SerialStage&) = delete;
@@ -49,7 +50,7 @@ public:
         if (abandoned_)
             throw RunFailure{};
         if (av_audio_fifo_write(fifo_.get(), data, samples) < samples)
-            FailRun(QStringLiteral("Out of memory."));
+            FailRun(QCoreApplication::translate("Encoder", "Out of memory."));
         lock.unlock();
         dataReady_.notify_one();
     }
@@ -97,7 +98,7 @@ private:
                     if (samples == 0)
                         break;
                     if (av_frame_make_writable(frame_.get()) < 0)
-                        FailRun(QStringLiteral("Out of memory."));
+                        FailRun(QCoreApplication::translate("Encoder", "Out of memory."));
                     frame_->nb_samples = samples;
                     av_audio_fifo_read(fifo_.get(), reinterpret_cast<void**>(frame_->data),
                                        samples);
@@ -112,7 +113,7 @@ private:
         } catch (const RunFailure& failure) {
             abandon(failure);
         } catch (const std::bad_alloc&) {
-            abandon(RunFailure{QStringLiteral("Out of memory.")});
+            abandon(RunFailure{QCoreApplication::translate("Encoder", "Out of memory.")});
         }
     }
 
@@ -122,7 +123,8 @@ private:
             packet->stream_index = 0;
             av_packet_rescale_ts(packet, setup_.encoder->time_base, output->streams[0]->time_base);
             if (const int err = av_write_frame(output, packet); err < 0)
-                FailRun(QStringLiteral("The output file could not be written: %1")
+                FailRun(QCoreApplication::translate("Encoder",
+                                                    "The output file could not be written: %1")
                             .arg(ff::ErrorText(err)));
         });
     }

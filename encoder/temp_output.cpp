@@ -1,5 +1,6 @@
 #include "encoder/temp_output.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -60,11 +61,12 @@ TempOutput::~TempOutput() {
 bool TempOutput::create(const QString& outputPath, QString* reason) {
     const QFileInfo output(outputPath);
     if (outputPath.isEmpty() || output.fileName().isEmpty()) {
-        *reason = QStringLiteral("No output file name is set.");
+        *reason = QCoreApplication::translate("Encoder", "No output file name is set.");
         return false;
     }
     if (output.isDir()) {
-        *reason = QStringLiteral("The output \"%1\" is a folder.").arg(outputPath);
+        *reason = QCoreApplication::translate("Encoder", "The output \"%1\" is a folder.")
+                      .arg(outputPath);
         return false;
     }
     outputPath_ = output.absoluteFilePath();
@@ -81,7 +83,8 @@ bool TempOutput::create(const QString& outputPath, QString* reason) {
         ::close(fd_);
         fd_ = -1;
     } else if (err != EOPNOTSUPP && err != EISDIR && err != EINVAL) {
-        *reason = QStringLiteral("The output file could not be created in \"%1\": %2")
+        *reason = QCoreApplication::translate("Encoder",
+                                              "The output file could not be created in \"%1\": %2")
                       .arg(QDir::toNativeSeparators(output.absolutePath()), ErrnoText(err));
         return false;
     }
@@ -89,7 +92,8 @@ bool TempOutput::create(const QString& outputPath, QString* reason) {
     fd_ = ::mkostemps(pattern.data(), static_cast<int>(std::strlen(kSuffix)), O_CLOEXEC);
     if (fd_ < 0) {
         const int mkErr = errno;
-        *reason = QStringLiteral("The output file could not be created in \"%1\": %2")
+        *reason = QCoreApplication::translate("Encoder",
+                                              "The output file could not be created in \"%1\": %2")
                       .arg(QDir::toNativeSeparators(output.absolutePath()), ErrnoText(mkErr));
         return false;
     }
@@ -101,7 +105,8 @@ bool TempOutput::create(const QString& outputPath, QString* reason) {
 
 bool TempOutput::commit(QString* reason) {
     if (const int err = putInPlace(); err != 0) {
-        *reason = QStringLiteral("The output file \"%1\" could not be written: %2")
+        *reason = QCoreApplication::translate("Encoder",
+                                              "The output file \"%1\" could not be written: %2")
                       .arg(outputPath_, ErrnoText(err));
         return false;
     }

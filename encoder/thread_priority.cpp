@@ -2,6 +2,8 @@
 
 #include "encoder/realtime_kit.h"
 
+#include <QCoreApplication>
+
 #include <sched.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -51,7 +53,8 @@ bool HighPriorityAvailable() {
 QString PriorityNote(CpuPriority requested, CpuPriority applied) {
     if (requested != CpuPriority::High || applied == CpuPriority::High)
         return {};
-    return QStringLiteral(
+    return QCoreApplication::translate(
+        "Encoder",
         "High priority is not available on this system (no RealtimeKit service raised the "
         "conversion and this user may not lower its nice value); it runs at normal priority.");
 }

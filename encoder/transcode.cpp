@@ -7,6 +7,7 @@
 #include "encoder/run_failure.h"
 #include "encoder/wma_codec.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <memory>
 #include <optional>
@@ -16,7 +17,8 @@ namespace sw::enc {
 namespace {
 
 [[noreturn]] void FailWrite(int err) {
-    FailRun(QStringLiteral("The output file could not be written: %1").arg(ff::ErrorText(err)));
+    FailRun(QCoreApplication::translate("Encoder", "The output file could not be written: %1")
+                .arg(ff::ErrorText(err)));
 }
 
 class Pipeline {
@@ -49,7 +51,7 @@ public:
         } catch (const RunFailure& failure) {
             decodeFailure = failure;
         } catch (const std::bad_alloc&) {
-            decodeFailure = RunFailure{QStringLiteral("Out of memory.")};
+            decodeFailure = RunFailure{QCoreApplication::translate("Encoder", "Out of memory.")};
         }
         // The stage's own failure comes first; an empty reason is the stage's stop or failure
         // seen from this side.
@@ -69,30 +71,32 @@ private:
         QString reason;
         std::optional<OpenedInput> input = OpenInput(job_.input, job_.demuxer, &reason);
         if (!input)
-            FailRun(QStringLiteral("The source file cannot be read: %1.").arg(reason));
+            FailRun(QCoreApplication::translate("Encoder", "The source file cannot be read: %1.")
+                        .arg(reason));
         in_ = std::move(*input);
         packet_.reset(av_packet_alloc());
         decoded_.reset(av_frame_alloc());
         if (!packet_ || !decoded_)
-            FailRun(QStringLiteral("Out of memory."));
+            FailRun(QCoreApplication::translate("Encoder", "Out of memory."));
     }
 
     void openOutput() {
         AVFormatContext* raw = nullptr;
         if (avformat_alloc_output_context2(&raw, nullptr, "asf", nullptr) < 0 || !raw)
-            FailRun(QStringLiteral("This FFmpeg has no ASF writer."));
+            FailRun(QCoreApplication::translate("Encoder", "This FFmpeg has no ASF writer."));
         out_.reset(raw);
         enc_ = OpenWmaEncoder(job_.audio, out_->oformat->flags & AVFMT_GLOBALHEADER);
 
         AVStream* stream = avformat_new_stream(out_.get(), nullptr);
         if (!stream || avcodec_parameters_from_context(stream->codecpar, enc_.get()) < 0)
-            FailRun(QStringLiteral("Out of memory."));
+            FailRun(QCoreApplication::translate("Encoder", "Out of memory."));
         stream->time_base = enc_->time_base;
 
         const QByteArray url = FileUrl(job_.output);
         if (const int err = avio_open(&out_->pb, url.constData(), AVIO_FLAG_WRITE); err < 0)
             FailRun(
-                QStringLiteral("The output file could not be created: %1").arg(ff::ErrorText(err)));
+                QCoreApplication::translate("Encoder", "The output file could not be created: %1")
+                    .arg(ff::ErrorText(err)));
         if (const int err = avformat_write_header(out_.get(), nullptr); err < 0)
             FailWrite(err);
     }
@@ -140,14 +144,16 @@ private:
             if (err == AVERROR_EOF)
                 break;
             if (err < 0)
-                FailRun(QStringLiteral("The source file could not be read: %1")
-                            .arg(ff::ErrorText(err)));
+                FailRun(
+                    QCoreApplication::translate("Encoder", "The source file could not be read: %1")
+                        .arg(ff::ErrorText(err)));
             if (packet_->stream_index == in_.streamIndex) {
                 const int sent = avcodec_send_packet(in_.decoder.get(), packet_.get());
                 // A damaged packet is skipped, as players do; the length check at the end
                 // catches a source that lost its audio.
                 if (sent < 0 && sent != AVERROR_INVALIDDATA && sent != AVERROR(EAGAIN))
-                    FailRun(QStringLiteral("The source file could not be decoded: %1")
+                    FailRun(QCoreApplication::translate("Encoder",
+                                                        "The source file could not be decoded: %1")
                                 .arg(ff::ErrorText(sent)));
                 receiveDecoded();
             }
@@ -166,7 +172,8 @@ private:
             if (err == AVERROR_INVALIDDATA)
                 continue;
             if (err < 0)
-                FailRun(QStringLiteral("The source file could not be decoded: %1")
+                FailRun(QCoreApplication::translate("Encoder",
+                                                    "The source file could not be decoded: %1")
                             .arg(ff::ErrorText(err)));
             decodedSamples_ += decoded_->nb_samples;
             decodedUs_ += av_rescale(decoded_->nb_samples, AV_TIME_BASE, decoded_->sample_rate);
@@ -189,12 +196,13 @@ private:
     // decoded is kept, and the run says how much of the source that was.
     void checkComplete() {
         if (decodedSamples_ == 0)
-            FailRun(QStringLiteral("The source file is damaged: it holds no audio that decodes."));
+            FailRun(QCoreApplication::translate(
+                "Encoder", "The source file is damaged: it holds no audio that decodes."));
         if (!in_.durationFromHeader)
             return;
         const int64_t tolerance = std::max<int64_t>(250000, in_.durationUs / 50);
         if (decodedUs_ + tolerance < in_.durationUs)
-            damage_ = QStringLiteral("source damaged: %1 of %2 s")
+            damage_ = QCoreApplication::translate("Encoder", "source damaged: %1 of %2 s")
                           .arg(qRound64(static_cast<double>(decodedUs_) / AV_TIME_BASE))
                           .arg(qRound64(static_cast<double>(in_.durationUs) / AV_TIME_BASE));
     }
@@ -232,8 +240,11 @@ TranscodeResult Transcode(const TranscodeJob& job, const std::atomic<bool>& canc
     } catch (const RunFailure& failure) {
         return TranscodeResult{RunOutcome::Failed, failure.reason, 0, pipeline.priority(), {}};
     } catch (const std::bad_alloc&) {
-        return TranscodeResult{
-            RunOutcome::Failed, QStringLiteral("Out of memory."), 0, pipeline.priority(), {}};
+        return TranscodeResult{RunOutcome::Failed,
+                               QCoreApplication::translate("Encoder", "Out of memory."),
+                               0,
+                               pipeline.priority(),
+                               {}};
     }
 }
 

@@ -1,5 +1,7 @@
 #include "encoder/wma_codec.h"
 
+#include <QCoreApplication>
+
 #include "encoder/run_failure.h"
 
 namespace sw::enc {
@@ -7,10 +9,10 @@ namespace sw::enc {
 ff::Codec OpenWmaEncoder(const Profile::AudioSettings& audio, bool globalHeader) {
     const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_WMAV2);
     if (!codec)
-        FailRun(QStringLiteral("This FFmpeg has no WMA v2 encoder."));
+        FailRun(QCoreApplication::translate("Encoder", "This FFmpeg has no WMA v2 encoder."));
     ff::Codec enc(avcodec_alloc_context3(codec));
     if (!enc)
-        FailRun(QStringLiteral("Out of memory."));
+        FailRun(QCoreApplication::translate("Encoder", "Out of memory."));
     enc->sample_fmt = AV_SAMPLE_FMT_FLTP;
     enc->sample_rate = audio.sampleRate;
     av_channel_layout_default(&enc->ch_layout, audio.channels);
@@ -19,13 +21,15 @@ ff::Codec OpenWmaEncoder(const Profile::AudioSettings& audio, bool globalHeader)
     if (globalHeader)
         enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     if (const int err = avcodec_open2(enc.get(), codec, nullptr); err < 0)
-        FailRun(QStringLiteral("The WMA encoder refused the profile's settings: %1")
+        FailRun(QCoreApplication::translate("Encoder",
+                                            "The WMA encoder refused the profile's settings: %1")
                     .arg(ff::ErrorText(err)));
     return enc;
 }
 
 void FailEncoder(int err) {
-    FailRun(QStringLiteral("The WMA encoder failed: %1").arg(ff::ErrorText(err)));
+    FailRun(QCoreApplication::translate("Encoder", "The WMA encoder failed: %1")
+                .arg(ff::ErrorText(err)));
 }
 
 }  // namespace sw::enc

@@ -40,7 +40,7 @@ QLabel* creditLine(const QString& text, QWidget* parent, int y) {
 AboutDialog::AboutDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
-    setWindowTitle(QStringLiteral("About Sonawell"));
+    setWindowTitle(tr("About Sonawell"));
     // 5055 by 2865 twips.
     setFixedSize(337, 191);
 
@@ -49,10 +49,10 @@ AboutDialog::AboutDialog(QWidget* parent)
     picture->setPixmap(
         renderArt(QStringLiteral(":/dialogs/art/about.svg"), 71, 64, devicePixelRatioF()));
 
-    titleLabel = new QLabel(QStringLiteral("Sonawell Convertor"), this);
+    titleLabel = new QLabel(tr("Sonawell Convertor"), this);
     titleLabel->setFont(titleFont());
     titleLabel->setGeometry(96, 14, 235, 30);
-    versionLabel = new QLabel(QStringLiteral("Version 1.21"), this);
+    versionLabel = new QLabel(tr("Version 1.21"), this);
     versionLabel->setGeometry(98, 46, 233, 20);
 
     separator = new QFrame(this);
@@ -60,10 +60,9 @@ AboutDialog::AboutDialog(QWidget* parent)
     separator->setFrameShadow(QFrame::Sunken);
     separator->setGeometry(0, 82, 337, 2);
 
-    codingCredit =
-        creditLine(QStringLiteral("Audio coding by FFmpeg (LGPL 2.1 or later)"), this, 94);
-    tagCredit = creditLine(QStringLiteral("Tags by TagLib (LGPL 2.1 / MPL 1.1)"), this, 114);
-    toolkitCredit = creditLine(QStringLiteral("Windows and dialogs by Qt 6 (LGPL 3)"), this, 134);
+    codingCredit = creditLine(tr("Audio coding by FFmpeg (LGPL 2.1 or later)"), this, 94);
+    tagCredit = creditLine(tr("Tags by TagLib (LGPL 2.1 / MPL 1.1)"), this, 114);
+    toolkitCredit = creditLine(tr("Windows and dialogs by Qt 6 (LGPL 3)"), this, 134);
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setDefault(true);

@@ -66,16 +66,15 @@ void BatchNotifier::notify(int finished, int failed) {
     }
     QDBusMessage call =
         QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
-    const QString body = QStringLiteral("%1 %2 finished, %3 failed.")
+    const QString body = tr("%1 %2 finished, %3 failed.")
                              .arg(finished)
-                             .arg(finished == 1 ? QStringLiteral("job") : QStringLiteral("jobs"))
+                             .arg(finished == 1 ? tr("job") : tr("jobs"))
                              .arg(failed);
     QVariantMap hints;
     hints.insert(QStringLiteral("desktop-entry"), QGuiApplication::desktopFileName());
     call << QStringLiteral("Sonawell") << shownId_ << QStringLiteral("sonawell")
-         << QStringLiteral("Conversion finished") << body
-         << QStringList{QStringLiteral("default"), QStringLiteral("Show Sonawell")} << hints
-         << qint32(-1);
+         << tr("Conversion finished") << body
+         << QStringList{QStringLiteral("default"), tr("Show Sonawell")} << hints << qint32(-1);
     // Asynchronous: a slow or missing server must not hold the window; its error is dropped.
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {

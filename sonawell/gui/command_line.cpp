@@ -37,14 +37,16 @@ QString fileFromArgument(const QString& argument) {
 
 QStringList filesFromCommandLine(const QCoreApplication& app) {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Converts audio files (MP3, MP2, WAVE, WMA) to WMA or WAVE."));
+    parser.setApplicationDescription(QCoreApplication::translate(
+        "CommandLine", "Converts audio files (MP3, MP2, WAVE, WMA) to WMA or WAVE."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(
-        QStringLiteral("files"),
-        QStringLiteral("Files to convert with the Quick Convert settings (paths or file:// URIs)."),
-        QStringLiteral("[FILE...]"));
+        QCoreApplication::translate("CommandLine", "files"),
+        QCoreApplication::translate(
+            "CommandLine",
+            "Files to convert with the Quick Convert settings (paths or file:// URIs)."),
+        QCoreApplication::translate("CommandLine", "[FILE...]"));
     parser.process(app);
     QStringList files;
     for (const QString& argument : parser.positionalArguments()) {

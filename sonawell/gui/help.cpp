@@ -3,6 +3,7 @@
 #include "core/settings/app_settings.h"
 #include "gui/help_window.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QMessageBox>
 
@@ -21,9 +22,10 @@ void showHelpPage(QWidget* owner, const QString& fileName) {
         }
     }
     if (!window->showPage(fileName)) {
-        QMessageBox::warning(owner, QStringLiteral("Sonawell"),
-                             QStringLiteral("The help file %1 could not be found.")
-                                 .arg(QDir::toNativeSeparators(QDir(folder).filePath(fileName))));
+        QMessageBox::warning(
+            owner, QStringLiteral("Sonawell"),
+            QCoreApplication::translate("HelpWindow", "The help file %1 could not be found.")
+                .arg(QDir::toNativeSeparators(QDir(folder).filePath(fileName))));
         return;
     }
     window->show();

@@ -25,10 +25,10 @@ QToolButton* navigationButton(const QString& text, QWidget* parent) {
 HelpWindow::HelpWindow(const QString& helpFolder, QWidget* owner)
     : QMainWindow(owner, Qt::Window), helpFolder_(helpFolder) {
     setObjectName(QStringLiteral("sonawellHelpWindow"));
-    setWindowTitle(QStringLiteral("Sonawell Help"));
+    setWindowTitle(tr("Sonawell Help"));
 
     browser_ = new QTextBrowser(this);
-    browser_->setAccessibleName(QStringLiteral("Help page"));
+    browser_->setAccessibleName(tr("Help page"));
     browser_->setOpenExternalLinks(true);
     browser_->setSearchPaths({helpFolder_});
     // The pages' shared look, applied to every page shown.
@@ -37,10 +37,10 @@ HelpWindow::HelpWindow(const QString& helpFolder, QWidget* owner)
         browser_->document()->setDefaultStyleSheet(QString::fromUtf8(style.readAll()));
     }
 
-    auto* back = navigationButton(QStringLiteral("Back"), this);
-    auto* forward = navigationButton(QStringLiteral("Forward"), this);
-    auto* contents = navigationButton(QStringLiteral("Contents"), this);
-    auto* index = navigationButton(QStringLiteral("Index"), this);
+    auto* back = navigationButton(tr("Back"), this);
+    auto* forward = navigationButton(tr("Forward"), this);
+    auto* contents = navigationButton(tr("Contents"), this);
+    auto* index = navigationButton(tr("Index"), this);
     back->setEnabled(false);
     forward->setEnabled(false);
     connect(back, &QToolButton::clicked, browser_, &QTextBrowser::backward);
@@ -53,8 +53,7 @@ HelpWindow::HelpWindow(const QString& helpFolder, QWidget* owner)
             [this] { showPage(QStringLiteral("keyword-index.html")); });
     connect(browser_, &QTextBrowser::sourceChanged, this, [this] {
         const QString title = browser_->documentTitle();
-        setWindowTitle(title.isEmpty() ? QStringLiteral("Sonawell Help")
-                                       : QStringLiteral("Sonawell Help - ") + title);
+        setWindowTitle(title.isEmpty() ? tr("Sonawell Help") : tr("Sonawell Help - ") + title);
     });
 
     auto* bar = new QHBoxLayout;

@@ -81,8 +81,7 @@ QVariant JobTableModel::data(const QModelIndex& index, int role) const {
 
 QVariant JobTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     static const std::array<QString, kColumnCount> kTitles{
-        QStringLiteral("Source"), QStringLiteral("Size"),   QStringLiteral("Target"),
-        QStringLiteral("Size"),   QStringLiteral("Status"), QStringLiteral("Format")};
+        tr("Source"), tr("Size"), tr("Target"), tr("Size"), tr("Status"), tr("Format")};
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
         section < kColumnCount) {
         return kTitles[static_cast<size_t>(section)];

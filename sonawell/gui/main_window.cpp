@@ -97,7 +97,7 @@ MainWindow::MainWindow(sw::enc::Encoder& encoder, PendingJobs& pending, UserProm
       prompt_(prompt ? *prompt : boxes_) {
     initIconResources();
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QStringLiteral("Sonawell Convertor"));
+    setWindowTitle(tr("Sonawell Convertor"));
     setWindowIcon(svgIcon("sonawell"));
     setAcceptDrops(true);
     model_.setIcons(svgIcon("job-converting"), svgIcon("job-waiting"),
@@ -123,7 +123,7 @@ MainWindow::MainWindow(sw::enc::Encoder& encoder, PendingJobs& pending, UserProm
     setCentralWidget(client_);
     jobView_ = new QTreeView(client_);
     jobView_->setObjectName(QStringLiteral("lstJobs"));
-    jobView_->setAccessibleName(QStringLiteral("Jobs"));
+    jobView_->setAccessibleName(tr("Jobs"));
     jobView_->setRootIsDecorated(false);
     jobView_->setUniformRowHeights(true);
     jobView_->setAllColumnsShowFocus(true);
@@ -135,9 +135,8 @@ MainWindow::MainWindow(sw::enc::Encoder& encoder, PendingJobs& pending, UserProm
     jobView_->setItemDelegateForColumn(JobTableModel::kTarget, paths);
     jobView_->setModel(&model_);
     // Paths get the room, sizes are short; the status column fits its longest usual text.
-    const int statusWidth = jobView_->fontMetrics().horizontalAdvance(
-                                QStringLiteral("Done, source damaged: 36 of 60 s")) +
-                            24;
+    const int statusWidth =
+        jobView_->fontMetrics().horizontalAdvance(tr("Done, source damaged: 36 of 60 s")) + 24;
     const std::array<int, JobTableModel::kColumnCount - 1> widths{150, 56, 150, 56, statusWidth};
     for (int column = 0; column < static_cast<int>(widths.size()); ++column) {
         jobView_->setColumnWidth(column, widths[column]);
@@ -247,12 +246,11 @@ void MainWindow::showSelectedJob() {
         return;
     }
     const Job& job = jobs_.at(row);
-    QStringList lines{
-        QStringLiteral("Source: ") + job.source, QStringLiteral("Target: ") + job.output,
-        QStringLiteral("Format: ") + job.profile, QStringLiteral("Status: ") + statusText(job)};
+    QStringList lines{tr("Source: ") + job.source, tr("Target: ") + job.output,
+                      tr("Format: ") + job.profile, tr("Status: ") + statusText(job)};
     const QString reason = statusToolTip(job);
     if (!reason.isEmpty()) {
-        lines.append(QStringLiteral("Reason: ") + reason);
+        lines.append(tr("Reason: ") + reason);
     }
     monitorPage_->setSelectedJob(lines.join(QLatin1Char('\n')));
 }
@@ -260,32 +258,31 @@ void MainWindow::showSelectedJob() {
 MainWindow::~MainWindow() {}
 
 void MainWindow::buildMenus() {
-    QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
+    QMenu* fileMenu = menuBar()->addMenu(tr("&File"));
     fileMenu->setObjectName(QStringLiteral("mnFile"));
-    newJobAction_ = addCommand(fileMenu, "add-job", QStringLiteral("&Add Job"),
-                               QStringLiteral("mnuNewJob"), QStringLiteral("Add Job"));
+    newJobAction_ =
+        addCommand(fileMenu, "add-job", tr("&Add Job"), QStringLiteral("mnuNewJob"), tr("Add Job"));
     newJobAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
-    deleteJobAction_ = addCommand(fileMenu, "delete-job", QStringLiteral("Delete Job"),
-                                  QStringLiteral("mnuDeleteJob"), QStringLiteral("Delete Job"));
+    deleteJobAction_ = addCommand(fileMenu, "delete-job", tr("Delete Job"),
+                                  QStringLiteral("mnuDeleteJob"), tr("Delete Job"));
     fileMenu->addSeparator()->setObjectName(QStringLiteral("mnuSeperater1"));
-    startAction_ = addCommand(fileMenu, "start", QStringLiteral("&Start Conversion"),
-                              QStringLiteral("mnuStartConvert"), QStringLiteral("Start"));
+    startAction_ = addCommand(fileMenu, "start", tr("&Start Conversion"),
+                              QStringLiteral("mnuStartConvert"), tr("Start"));
     startAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    stopAction_ = addCommand(fileMenu, "stop", QStringLiteral("Stop Conversion"),
-                             QStringLiteral("mnuStopConvert"), QStringLiteral("Stop"));
+    stopAction_ = addCommand(fileMenu, "stop", tr("Stop Conversion"),
+                             QStringLiteral("mnuStopConvert"), tr("Stop"));
     fileMenu->addSeparator()->setObjectName(QStringLiteral("mnuSeperater2"));
-    exitAction_ = fileMenu->addAction(QStringLiteral("E&xit"));
+    exitAction_ = fileMenu->addAction(tr("E&xit"));
     exitAction_->setObjectName(QStringLiteral("mnuFileExit"));
     exitAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    QMenu* toolsMenu = menuBar()->addMenu(QStringLiteral("&Tools"));
+    QMenu* toolsMenu = menuBar()->addMenu(tr("&Tools"));
     toolsMenu->setObjectName(QStringLiteral("mnuTools"));
-    QMenu* priorityMenu = toolsMenu->addMenu(QStringLiteral("CPU Priority"));
+    QMenu* priorityMenu = toolsMenu->addMenu(tr("CPU Priority"));
     priorityMenu->setObjectName(QStringLiteral("mnuPriorityRoot"));
     priorityGroup_ = new QActionGroup(this);
     priorityGroup_->setExclusive(true);
-    const std::array<QString, 3> levels{QStringLiteral("High"), QStringLiteral("Normal"),
-                                        QStringLiteral("Low")};
+    const std::array<QString, 3> levels{tr("High"), tr("Normal"), tr("Low")};
     for (int index = 0; index < 3; ++index) {
         QAction* item = priorityMenu->addAction(levels[index]);
         item->setObjectName(QStringLiteral("mnuPriority%1").arg(index));
@@ -296,24 +293,24 @@ void MainWindow::buildMenus() {
     }
     // The item stays: the choice is the user's and is kept, but they learn what it gives here.
     if (!sw::enc::HighPriorityAvailable()) {
-        const QString note = QStringLiteral(
-            "High priority is not available on this system; conversions run at Normal");
+        const QString note =
+            tr("High priority is not available on this system; conversions run at Normal");
         priorityActions_[0]->setToolTip(note);
         priorityActions_[0]->setStatusTip(note);
     }
     priorityMenu->setToolTipsVisible(true);
-    optionsAction_ = toolsMenu->addAction(QStringLiteral("Options"));
+    optionsAction_ = toolsMenu->addAction(tr("Options"));
     optionsAction_->setObjectName(QStringLiteral("mnuOptions"));
 
-    QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
+    QMenu* helpMenu = menuBar()->addMenu(tr("&Help"));
     helpMenu->setObjectName(QStringLiteral("mnuHelp"));
-    helpContentsAction_ = helpMenu->addAction(QStringLiteral("Contents..."));
+    helpContentsAction_ = helpMenu->addAction(tr("Contents..."));
     helpContentsAction_->setObjectName(QStringLiteral("mnuHelpContent"));
-    helpIndexAction_ = helpMenu->addAction(QStringLiteral("Index..."));
+    helpIndexAction_ = helpMenu->addAction(tr("Index..."));
     helpIndexAction_->setObjectName(QStringLiteral("mnuHelpIndex"));
     helpMenu->addSeparator()->setObjectName(QStringLiteral("mnuHelpSep"));
-    aboutAction_ = addCommand(helpMenu, "about", QStringLiteral("About Sonawell"),
-                              QStringLiteral("mnuHelpAbout"), QStringLiteral("About"));
+    aboutAction_ = addCommand(helpMenu, "about", tr("About Sonawell"),
+                              QStringLiteral("mnuHelpAbout"), tr("About"));
 
     connect(newJobAction_, &QAction::triggered, this, [this] { newJob(); });
     connect(deleteJobAction_, &QAction::triggered, this, &MainWindow::deleteSelectedJob);
@@ -333,7 +330,7 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::buildToolbar() {
-    toolBar_ = addToolBar(QStringLiteral("Main"));
+    toolBar_ = addToolBar(tr("Main"));
     toolBar_->setObjectName(QStringLiteral("tbarMain"));
     toolBar_->setMovable(false);
     toolBar_->setFloatable(false);
@@ -497,7 +494,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     if (driver_->isConverting()) {
-        if (!prompt_.askYesNo(QStringLiteral("Stop the converting and exit Sonawell?"))) {
+        if (!prompt_.askYesNo(tr("Stop the converting and exit Sonawell?"))) {
             event->ignore();
             return;
         }

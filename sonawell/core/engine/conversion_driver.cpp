@@ -100,16 +100,15 @@ ConversionDriver::JobStart ConversionDriver::startJob(int row) {
         return JobStart::Finished;
     }
     if (isSameFile(job.source, job.output)) {
-        failJob(row, QStringLiteral("The output file is the source file itself; it was not "
-                                    "converted so that it is not overwritten."));
+        failJob(row, tr("The output file is the source file itself; it was not "
+                        "converted so that it is not overwritten."));
         return JobStart::Finished;
     }
     if (!settings_.overwriteExist && QFileInfo::exists(job.output)) {
         bool replace = overwriteAll_.value_or(false);
         if (!overwriteAll_) {
             const QString question =
-                QStringLiteral("The file %1 already exists.\nDo you want to replace it?")
-                    .arg(job.output);
+                tr("The file %1 already exists.\nDo you want to replace it?").arg(job.output);
             const UserPrompt::Answer answer = prompt_.askYesNoToAll(question);
             replace = answer == UserPrompt::Answer::Yes || answer == UserPrompt::Answer::YesToAll;
             if (answer == UserPrompt::Answer::YesToAll || answer == UserPrompt::Answer::NoToAll) {
@@ -118,7 +117,7 @@ ConversionDriver::JobStart ConversionDriver::startJob(int row) {
         }
         if (!replace) {
             jobs_.setState(row, JobState::Skipped,
-                           QStringLiteral("Not converted: %1 already exists.").arg(job.output));
+                           tr("Not converted: %1 already exists.").arg(job.output));
             return JobStart::Finished;
         }
     }

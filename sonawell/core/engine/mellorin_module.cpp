@@ -2,6 +2,7 @@
 
 #include "core/engine/library_loader.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <memory>
@@ -42,7 +43,9 @@ std::optional<int32_t> help101(const QString& source, const QString& output,
     const auto entry = library ? reinterpret_cast<Help101Fn>(library->symbol("Help101")) : nullptr;
     if (!entry) {
         if (error) {
-            *error = QStringLiteral("The decoder library libmellorin.so could not be loaded: %1")
+            *error = QCoreApplication::translate("MellorinModule",
+                                                 "The decoder library libmellorin.so could not be "
+                                                 "loaded: %1")
                          .arg(LoadedLibrary::lastError());
         }
         return std::nullopt;

@@ -26,7 +26,7 @@ WaveJob::Outcome WaveJob::run(const QString& source, const QString& output) {
         return {true, result == 2, note};
     }
     if (result && note.isEmpty()) {
-        note = QStringLiteral("The WMA file could not be decoded.");
+        note = QCoreApplication::translate("WaveJob", "The WMA file could not be decoded.");
     }
     return {false, false, note};
 }

@@ -1,17 +1,19 @@
 #include "core/jobs/job.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 QString failedText(const QString& reason) {
     constexpr int kMaxReason = 60;
     QString shortReason = reason.section(QLatin1Char('\n'), 0, 0).trimmed();
     if (shortReason.isEmpty()) {
-        shortReason = QStringLiteral("unknown error");
+        shortReason = QCoreApplication::translate("Job", "unknown error");
     }
     if (shortReason.size() > kMaxReason) {
         shortReason = shortReason.left(kMaxReason - 3) + QStringLiteral("...");
     }
-    return QStringLiteral("Failed: ") + shortReason;
+    return QCoreApplication::translate("Job", "Failed: %1").arg(shortReason);
 }
 
 }  // namespace
@@ -22,14 +24,16 @@ QString statusText(const Job& job) {
             return QStringLiteral("100%");
         case JobState::DoneDamaged:
             // The note reads "source damaged: 36 of 60 s".
-            return QStringLiteral("Done, ") + job.failureReason.section(QLatin1Char('\n'), 0, 0);
+            return QCoreApplication::translate("Job", "Done, %1")
+                .arg(job.failureReason.section(QLatin1Char('\n'), 0, 0));
         case JobState::Stopped:
-            return job.progress.isEmpty() ? QStringLiteral("Stopped")
-                                          : QStringLiteral("Stopped (%1)").arg(job.progress);
+            return job.progress.isEmpty()
+                       ? QCoreApplication::translate("Job", "Stopped")
+                       : QCoreApplication::translate("Job", "Stopped (%1)").arg(job.progress);
         case JobState::Failed:
             return failedText(job.failureReason);
         case JobState::Skipped:
-            return QStringLiteral("Skipped");
+            return QCoreApplication::translate("Job", "Skipped");
         case JobState::Waiting:
         case JobState::Converting:
             break;

@@ -117,7 +117,8 @@ QString saveDefaultProfile(const QString& iniPath, const QString& profile) {
 }
 
 QString settingsWriteMessage(const QString& iniPath, const QString& reason) {
-    return QStringLiteral("The settings could not be saved to \"%1\": %2.")
+    return QCoreApplication::translate("AppSettings",
+                                       "The settings could not be saved to \"%1\": %2.")
         .arg(QDir::toNativeSeparators(iniPath), reason);
 }
 

@@ -2,6 +2,7 @@
 
 #include "common/unique_fd.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -188,16 +189,17 @@ QString sourceFileProblem(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
     struct stat info {};
     if (path.isEmpty() || ::stat(name.constData(), &info) != 0) {
-        return QStringLiteral("file not found");
+        return QCoreApplication::translate("SourceCheck", "file not found");
     }
     if (!S_ISREG(info.st_mode)) {
-        return QStringLiteral("not a regular file");
+        return QCoreApplication::translate("SourceCheck", "not a regular file");
     }
     if (info.st_size == 0) {
-        return QStringLiteral("empty file");
+        return QCoreApplication::translate("SourceCheck", "empty file");
     }
     if (::access(name.constData(), R_OK) != 0) {
-        return QStringLiteral("file cannot be read: ") + qt_error_string(errno);
+        return QCoreApplication::translate("SourceCheck", "file cannot be read: ") +
+               qt_error_string(errno);
     }
     return {};
 }

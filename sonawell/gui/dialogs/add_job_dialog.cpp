@@ -9,6 +9,7 @@
 #include "gui/window_placement.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -63,52 +64,60 @@ QPushButton* pictureButton(const QString& tip, QWidget* parent) {
 QStringList sourceFileFilters() {
     const QString mp3 = QStringLiteral("mp3"), mp2 = QStringLiteral("mp2"),
                   wav = QStringLiteral("wav"), wma = QStringLiteral("wma");
-    return {nameFilter(QStringLiteral("All supported files(*.mp3;*.mp2;*.wav)"), {mp3, mp2, wav}),
-            nameFilter(QStringLiteral("MPEG audio files (*.mp3;*.mp2)"), {mp3, mp2}),
-            nameFilter(QStringLiteral("Microsoft Waveform audio files (*.wav)"), {wav}),
-            nameFilter(QStringLiteral("Windows Media Audio files (*.wma)"), {wma})};
+    return {
+        nameFilter(
+            QCoreApplication::translate("AddJobDialog", "All supported files(*.mp3;*.mp2;*.wav)"),
+            {mp3, mp2, wav}),
+        nameFilter(QCoreApplication::translate("AddJobDialog", "MPEG audio files (*.mp3;*.mp2)"),
+                   {mp3, mp2}),
+        nameFilter(
+            QCoreApplication::translate("AddJobDialog", "Microsoft Waveform audio files (*.wav)"),
+            {wav}),
+        nameFilter(QCoreApplication::translate("AddJobDialog", "Windows Media Audio files (*.wma)"),
+                   {wma})};
 }
 
 QStringList outputFileFilters() {
-    return {nameFilter(QStringLiteral("Windows Media Format Audio Files(*.wma)"),
-                       {QStringLiteral("wma")})};
+    return {nameFilter(
+        QCoreApplication::translate("AddJobDialog", "Windows Media Format Audio Files(*.wma)"),
+        {QStringLiteral("wma")})};
 }
 
 AddJobDialog::AddJobDialog(const sw::enc::ProfileCollection& profiles, QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle(QStringLiteral("Add conversion Job"));
+    setWindowTitle(tr("Add conversion Job"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
     chooseSources = [this] {
         const QStringList filters = sourceFileFilters();
-        return QFileDialog::getOpenFileNames(this, QStringLiteral("Add conversion Job"), QString(),
+        return QFileDialog::getOpenFileNames(this, tr("Add conversion Job"), QString(),
                                              filters.join(QStringLiteral(";;")), nullptr,
                                              QFileDialog::HideNameFilterDetails);
     };
     chooseOutput = [this] {
         const QStringList filters = outputFileFilters();
-        return QFileDialog::getSaveFileName(this, QStringLiteral("Output File"),
-                                            txtOutputPathName->text(), filters.first(), nullptr,
+        return QFileDialog::getSaveFileName(this, tr("Output File"), txtOutputPathName->text(),
+                                            filters.first(), nullptr,
                                             QFileDialog::HideNameFilterDetails);
     };
 
-    lblSource = new QLabel(QStringLiteral("Source File"), this);
+    lblSource = new QLabel(tr("Source File"), this);
     lstSourcePathName = new QListWidget(this);
-    lstSourcePathName->setAccessibleName(QStringLiteral("Source files"));
+    lstSourcePathName->setAccessibleName(tr("Source files"));
     lstSourcePathName->setObjectName(QStringLiteral("lstSourcePathName"));
     lstSourcePathName->setSelectionMode(QAbstractItemView::SingleSelection);
     lblSource->setBuddy(lstSourcePathName);
-    cmdBrowseSource = pictureButton(QStringLiteral("Choose source files"), this);
+    cmdBrowseSource = pictureButton(tr("Choose source files"), this);
     cmdBrowseSource->setObjectName(QStringLiteral("cmdBrowseSource"));
 
-    lblOutput = new QLabel(QStringLiteral("Output File"), this);
+    lblOutput = new QLabel(tr("Output File"), this);
     txtOutputPathName = new QLineEdit(this);
     txtOutputPathName->setObjectName(QStringLiteral("txtOutputPathName"));
     lblOutput->setBuddy(txtOutputPathName);
-    cmdBrowseOutput = pictureButton(QStringLiteral("Choose the output file"), this);
+    cmdBrowseOutput = pictureButton(tr("Choose the output file"), this);
     cmdBrowseOutput->setObjectName(QStringLiteral("cmdBrowseOutput"));
 
-    lblFormat = new QLabel(QStringLiteral("Output Format"), this);
+    lblFormat = new QLabel(tr("Output Format"), this);
     comboFormats = new QComboBox(this);
     comboFormats->setObjectName(QStringLiteral("comboFormats"));
     lblFormat->setBuddy(comboFormats);
@@ -243,8 +252,7 @@ void AddJobDialog::showEntry(int row) {
 
 void AddJobDialog::acceptIfValid() {
     if (lstSourcePathName->count() == 0) {
-        QMessageBox::warning(this, QStringLiteral("Sonawell"),
-                             QStringLiteral("Invalid Source File Name"));
+        QMessageBox::warning(this, QStringLiteral("Sonawell"), tr("Invalid Source File Name"));
         return;
     }
     saveCurrentEntry();

@@ -44,13 +44,13 @@ void showWarning(QWidget* parent, const QString& text) {
 
 OptionsDialog::OptionsDialog(const sw::enc::ProfileCollection& profiles, QWidget* parent)
     : QDialog(parent), browseForFolder(&chooseFolder) {
-    setWindowTitle(QStringLiteral("Sonawell Options"));
+    setWindowTitle(tr("Sonawell Options"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
     tabStrip = new QTabBar(this);
     tabStrip->setObjectName(QStringLiteral("TabStrip1"));
-    tabStrip->addTab(QStringLiteral("General"));
-    tabStrip->addTab(QStringLiteral("Quick Convert"));
+    tabStrip->addTab(tr("General"));
+    tabStrip->addTab(tr("Quick Convert"));
     tabStrip->setExpanding(false);
     tabStrip->setDrawBase(false);
     pages = new QStackedWidget(this);
@@ -107,25 +107,23 @@ OptionsDialog::OptionsDialog(const sw::enc::ProfileCollection& profiles, QWidget
 void OptionsDialog::buildGeneralPage() {
     auto* page = new QWidget;
     tabPages[0] = page;
-    lblGeneralFormat = new QLabel(QStringLiteral("Output Format"), page);
+    lblGeneralFormat = new QLabel(tr("Output Format"), page);
     comboGeneralFormat = new QComboBox(page);
     comboGeneralFormat->setObjectName(QStringLiteral("comboGeneralFormat"));
     comboGeneralFormat->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     lblGeneralFormat->setBuddy(comboGeneralFormat);
-    chkDeleteSource = new QCheckBox(QStringLiteral("Delete source files after converting"), page);
+    chkDeleteSource = new QCheckBox(tr("Delete source files after converting"), page);
     chkDeleteSource->setObjectName(QStringLiteral("chkDeleteSource"));
-    chkOverwriteExist =
-        new QCheckBox(QStringLiteral("Overwrite existing files without prompt"), page);
+    chkOverwriteExist = new QCheckBox(tr("Overwrite existing files without prompt"), page);
     chkOverwriteExist->setObjectName(QStringLiteral("chkOverwriteExist"));
-    chkAutoStart = new QCheckBox(
-        QStringLiteral("Automatically start the conversion after adding the job"), page);
+    chkAutoStart =
+        new QCheckBox(tr("Automatically start the conversion after adding the job"), page);
     chkAutoStart->setObjectName(QStringLiteral("chkAutoStart"));
 
-    fraCPUPriority = new QGroupBox(QStringLiteral("CPU Priority"), page);
+    fraCPUPriority = new QGroupBox(tr("CPU Priority"), page);
     priorityButtons_ = new QButtonGroup(this);
     auto* priorities = new QHBoxLayout(fraCPUPriority);
-    const QString texts[3] = {QStringLiteral("Low priority"), QStringLiteral("Normal priority"),
-                              QStringLiteral("High priority")};
+    const QString texts[3] = {tr("Low priority"), tr("Normal priority"), tr("High priority")};
     for (int i = 0; i < 3; ++i) {
         optCPUPriority[i] = new QRadioButton(texts[i], fraCPUPriority);
         optCPUPriority[i]->setObjectName(QStringLiteral("optCPUPriority%1").arg(i));
@@ -152,10 +150,10 @@ void OptionsDialog::buildGeneralPage() {
 void OptionsDialog::buildQuickPage() {
     auto* page = new QWidget;
     tabPages[1] = page;
-    chkQuickSameDirectory = new QCheckBox(
-        QStringLiteral("Save the output to the same directory where the source file is"), page);
+    chkQuickSameDirectory =
+        new QCheckBox(tr("Save the output to the same directory where the source file is"), page);
     chkQuickSameDirectory->setObjectName(QStringLiteral("chkQuickSameDirectory"));
-    lblQuickFolder = new QLabel(QStringLiteral("Target directory"), page);
+    lblQuickFolder = new QLabel(tr("Target directory"), page);
     txtQuickFolder = new QLineEdit(page);
     txtQuickFolder->setObjectName(QStringLiteral("txtQuickFolder"));
     lblQuickFolder->setBuddy(txtQuickFolder);
@@ -164,9 +162,9 @@ void OptionsDialog::buildQuickPage() {
     cmdQuickFolder->setIcon(browseIcon());
     cmdQuickFolder->setIconSize(QSize(20, 20));
     cmdQuickFolder->setFixedSize(32, 28);
-    cmdQuickFolder->setToolTip(QStringLiteral("Set the target folder for quick convert"));
+    cmdQuickFolder->setToolTip(tr("Set the target folder for quick convert"));
     cmdQuickFolder->setAccessibleName(cmdQuickFolder->toolTip());
-    lblQuickFormat = new QLabel(QStringLiteral("Output format for quick converting :"), page);
+    lblQuickFormat = new QLabel(tr("Output format for quick converting :"), page);
     comboQuickFormat = new QComboBox(page);
     comboQuickFormat->setObjectName(QStringLiteral("comboQuickFormat"));
     comboQuickFormat->setSizeAdjustPolicy(QComboBox::AdjustToContents);
@@ -195,10 +193,10 @@ QString OptionsDialog::folderProblem(bool accepting) const {
     const QString folder = txtQuickFolder->text();
     // A relative folder would be taken from wherever the program happens to be started.
     if (!folder.isEmpty() && QDir::isRelativePath(folder)) {
-        return QStringLiteral("Choose an absolute folder");
+        return tr("Choose an absolute folder");
     }
     if (currentTab_ == 1 && !isDirectory(folder)) {
-        return QStringLiteral("Invalid target directory");
+        return tr("Invalid target directory");
     }
     return {};
 }
@@ -218,8 +216,8 @@ void OptionsDialog::browseTargetFolder() {
     if (!browseForFolder) {
         return;
     }
-    const QString chosen = browseForFolder(
-        this, txtQuickFolder->text(), QStringLiteral("Set the target folder for quick convert"));
+    const QString chosen = browseForFolder(this, txtQuickFolder->text(),
+                                           tr("Set the target folder for quick convert"));
     if (!chosen.isEmpty()) {
         txtQuickFolder->setText(chosen);
     }

@@ -14,13 +14,12 @@
 
 ProfileDialog::ProfileDialog(const sw::enc::ProfileCollection& profiles, QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle(QStringLiteral("Set your default profile"));
+    setWindowTitle(tr("Set your default profile"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
-    promptLabel =
-        new QLabel(QStringLiteral("Please set the default profile you want to use when you "
-                                  "convert your audio files"),
-                   this);
+    promptLabel = new QLabel(tr("Please set the default profile you want to use when you "
+                                "convert your audio files"),
+                             this);
     promptLabel->setWordWrap(true);
     comboProfile = new QComboBox(this);
     // The prompt names the box for a screen reader.
@@ -57,8 +56,7 @@ ProfileDialog::ProfileDialog(const sw::enc::ProfileCollection& profiles, QWidget
 void ProfileDialog::acceptIfValid() {
     const QString profile = comboProfile->currentText();
     if (profile.isEmpty()) {
-        QMessageBox::warning(this, QStringLiteral("Sonawell"),
-                             QStringLiteral("You must select a profile"));
+        QMessageBox::warning(this, QStringLiteral("Sonawell"), tr("You must select a profile"));
         return;
     }
     if (const QString reason = saveDefaultProfile(appSettings.iniPath, profile);

@@ -10,6 +10,7 @@
 #include "gui/dialogs/profile_dialog.h"
 #include "gui/help.h"
 #include "gui/splash_screen.h"
+#include "gui/translations.h"
 
 #include <QApplication>
 #include <QDir>
@@ -62,6 +63,7 @@ int main(int argc, char** argv) {
     if (argc > 2) {
         setProgramFolder(QString::fromLocal8Bit(argv[2]));
     }
+    installTranslations(app);
 
     QTemporaryDir settingsFolder;
     appSettings = AppSettingsRecord{};

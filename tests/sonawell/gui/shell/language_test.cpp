@@ -1,0 +1,72 @@
+// The window speaks the user's language: LANG picks the catalogue. ctest runs this once with
+// the machine's locale and once with LANG=de_DE.UTF-8.
+#include "core/jobs/job.h"
+#include "gui/translations.h"
+#include "main_window_rig.h"
+
+#include <QDialogButtonBox>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTranslator>
+
+namespace shelltest {
+namespace {
+
+struct LanguageRow {
+    QLocale::Language language;
+    QStringList menus;  // our catalogue
+    QString stopped;    // our catalogue, from the core library
+    QString cancel;     // Qt's own catalogue
+};
+
+const LanguageRow kRows[] = {
+    {QLocale::German,
+     {QStringLiteral("&Datei"), QStringLiteral("E&xtras"), QStringLiteral("&Hilfe")},
+     QStringLiteral("Angehalten (34%)"),
+     QStringLiteral("Abbrechen")},
+    {QLocale::English,
+     {QStringLiteral("&File"), QStringLiteral("&Tools"), QStringLiteral("&Help")},
+     QStringLiteral("Stopped (34%)"),
+     QStringLiteral("Cancel")},
+    {QLocale::C,
+     {QStringLiteral("&File"), QStringLiteral("&Tools"), QStringLiteral("&Help")},
+     QStringLiteral("Stopped (34%)"),
+     QStringLiteral("Cancel")},
+};
+
+class Language : public MainWindowTest {
+protected:
+    void TearDown() override {
+        qDeleteAll(qApp->findChildren<QTranslator*>());
+        MainWindowTest::TearDown();
+    }
+};
+
+}  // namespace
+
+TEST_F(Language, MenusStatusAndQtsOwnButtonsReadInTheUsersLanguage) {
+    const auto row = std::find_if(std::begin(kRows), std::end(kRows), [](const LanguageRow& r) {
+        return r.language == QLocale().language();
+    });
+    if (row == std::end(kRows)) {
+        GTEST_SKIP() << "no expectations for " << QLocale().name().toStdString();
+    }
+    installTranslations(*qApp);
+
+    MainWindow& window = Open();
+    QStringList menus;
+    for (const QAction* menu : window.menuBar()->actions()) {
+        menus.append(menu->text());
+    }
+    EXPECT_EQ(menus, row->menus);
+
+    Job stopped;
+    stopped.state = JobState::Stopped;
+    stopped.progress = QStringLiteral("34%");
+    EXPECT_EQ(statusText(stopped), row->stopped);
+
+    const QDialogButtonBox buttons(QDialogButtonBox::Cancel);
+    EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), row->cancel);
+}
+
+}  // namespace shelltest
