@@ -17,7 +17,7 @@
     </message>
     <message>
         <source>Audio coding by FFmpeg (LGPL 2.1 or later)</source>
-        <translation>Audiokodierung durch FFmpeg (LGPL 2.1 oder neuer)</translation>
+        <translation>Audio durch FFmpeg (LGPL 2.1 oder neuer)</translation>
     </message>
     <message>
         <source>Tags by TagLib (LGPL 2.1 / MPL 1.1)</source>
