@@ -150,6 +150,77 @@ Möchten Sie sie ersetzen?</translation>
     </message>
 </context>
 <context>
+    <name>DecoderReason</name>
+    <message>
+        <source>file not found</source>
+        <translation>Datei nicht gefunden</translation>
+    </message>
+    <message>
+        <source>not a regular file</source>
+        <translation>keine reguläre Datei</translation>
+    </message>
+    <message>
+        <source>empty file</source>
+        <translation>leere Datei</translation>
+    </message>
+    <message>
+        <source>the output is the source file</source>
+        <translation>die Ausgabe ist die Quelldatei</translation>
+    </message>
+    <message>
+        <source>the WAVE output would exceed its 4 GiB limit</source>
+        <translation>die WAVE-Ausgabe würde ihre Grenze von 4 GiB überschreiten</translation>
+    </message>
+    <message>
+        <source>source damaged: no audio could be decoded</source>
+        <translation>Quelle beschädigt: kein Audio konnte dekodiert werden</translation>
+    </message>
+    <message>
+        <source>no source or output given</source>
+        <translation>keine Quelle oder Ausgabe angegeben</translation>
+    </message>
+    <message>
+        <source>out of memory</source>
+        <translation>nicht genügend Arbeitsspeicher</translation>
+    </message>
+    <message>
+        <source>internal error</source>
+        <translation>interner Fehler</translation>
+    </message>
+    <message>
+        <source>cannot read the source: </source>
+        <translation>die Quelle kann nicht gelesen werden: </translation>
+    </message>
+    <message>
+        <source>not an audio file the decoder accepts: </source>
+        <translation>keine Audiodatei, die der Decoder annimmt: </translation>
+    </message>
+    <message>
+        <source>cannot create the output: </source>
+        <translation>die Ausgabe kann nicht angelegt werden: </translation>
+    </message>
+    <message>
+        <source>disk full: </source>
+        <translation>Datenträger voll: </translation>
+    </message>
+    <message>
+        <source>cannot write the output: </source>
+        <translation>die Ausgabe kann nicht geschrieben werden: </translation>
+    </message>
+    <message>
+        <source>cannot decode the source: </source>
+        <translation>die Quelle kann nicht dekodiert werden: </translation>
+    </message>
+    <message>
+        <source>source damaged: %1 of %2 s</source>
+        <translation>Quelle beschädigt: %1 von %2 s</translation>
+    </message>
+    <message>
+        <source>source damaged: %1 s decoded</source>
+        <translation>Quelle beschädigt: %1 s dekodiert</translation>
+    </message>
+</context>
+<context>
     <name>Encoder</name>
     <message>
         <source>The audio could not be converted to the profile&apos;s format.</source>

@@ -1,5 +1,6 @@
 #include "core/engine/mellorin_module.h"
 
+#include "core/engine/decoder_reason.h"
 #include "core/engine/library_loader.h"
 
 #include <QCoreApplication>
@@ -54,7 +55,7 @@ std::optional<int32_t> help101(const QString& source, const QString& output,
                                  QFile::encodeName(output).constData(), progress);
     const auto lastError = reinterpret_cast<LastErrorFn>(library->symbol("Help101LastError"));
     if (error && lastError) {
-        *error = QString::fromUtf8(lastError());
+        *error = translatedDecoderReason(QString::fromUtf8(lastError()));
     }
     return result;
 }
