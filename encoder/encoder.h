@@ -70,6 +70,10 @@ public:
     // Names of the audio-only profiles, in collection order.
     QStringList audioProfileNames() const;
 
+    // A profile's name as the user reads it, in their language. The name itself stays the
+    // profile's key: settings and job records hold it untranslated.
+    static QString displayName(const QString& name);
+
 private:
     std::vector<Profile> profiles_;
 };

@@ -66,7 +66,7 @@ QString MonitorPage::selectedJob() const {
 void MonitorPage::refresh() {
     source_->setText(QDir::toNativeSeparators(encoder_.runSource()));
     output_->setText(QDir::toNativeSeparators(encoder_.runOutput()));
-    profile_->setText(encoder_.runProfile());
+    profile_->setText(ProfileCollection::displayName(encoder_.runProfile()));
     elapsed_->setText(encoder_.runSource().isEmpty() ? QString()
                                                      : ElapsedText(encoder_.elapsedMs()));
     progress_->setText(encoder_.progressText());

@@ -2,6 +2,7 @@
 
 #include "core/jobs/job_store.h"
 #include "core/settings/common.h"
+#include "encoder/encoder.h"
 
 #include <array>
 
@@ -56,7 +57,7 @@ QVariant JobTableModel::data(const QModelIndex& index, int role) const {
             case kStatus:
                 return statusText(job);
             case kFormat:
-                return job.profile;
+                return sw::enc::ProfileCollection::displayName(job.profile);
             default:
                 return {};
         }

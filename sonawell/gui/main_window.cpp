@@ -247,7 +247,8 @@ void MainWindow::showSelectedJob() {
     }
     const Job& job = jobs_.at(row);
     QStringList lines{tr("Source: ") + job.source, tr("Target: ") + job.output,
-                      tr("Format: ") + job.profile, tr("Status: ") + statusText(job)};
+                      tr("Format: ") + sw::enc::ProfileCollection::displayName(job.profile),
+                      tr("Status: ") + statusText(job)};
     const QString reason = statusToolTip(job);
     if (!reason.isEmpty()) {
         lines.append(tr("Reason: ") + reason);

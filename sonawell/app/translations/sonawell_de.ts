@@ -701,6 +701,37 @@ Möchten Sie sie ersetzen?</translation>
     </message>
 </context>
 <context>
+    <name>Profile</name>
+    <message>
+        <source>Audio for voice (32 Kbps, 22 kHz, mono)</source>
+        <translation>Audio für Sprache (32 Kbit/s, 22 kHz, mono)</translation>
+    </message>
+    <message>
+        <source>Audio for FM radio quality (64 Kbps, 44 kHz, stereo)</source>
+        <translation>Audio in UKW-Radioqualität (64 Kbit/s, 44 kHz, stereo)</translation>
+    </message>
+    <message>
+        <source>Audio for near CD quality (96 Kbps, 44 kHz, stereo)</source>
+        <translation>Audio in annähernder CD-Qualität (96 Kbit/s, 44 kHz, stereo)</translation>
+    </message>
+    <message>
+        <source>Audio for CD quality (128 Kbps, 44 kHz, stereo)</source>
+        <translation>Audio in CD-Qualität (128 Kbit/s, 44 kHz, stereo)</translation>
+    </message>
+    <message>
+        <source>Audio for high quality (160 Kbps, 44 kHz, stereo)</source>
+        <translation>Audio in hoher Qualität (160 Kbit/s, 44 kHz, stereo)</translation>
+    </message>
+    <message>
+        <source>Audio for archive quality (192 Kbps, 48 kHz, stereo)</source>
+        <translation>Audio in Archivqualität (192 Kbit/s, 48 kHz, stereo)</translation>
+    </message>
+    <message>
+        <source>WMA to WAV</source>
+        <translation>WMA nach WAV</translation>
+    </message>
+</context>
+<context>
     <name>ProfileDialog</name>
     <message>
         <source>Set your default profile</source>

@@ -1,12 +1,13 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 #include <cstdint>
 #include <optional>
 
 // The profile name that asks for a WMA source to be decoded to a WAVE file.
-inline const QString kWaveProfile = QStringLiteral("WMA to WAV");
+inline const QString kWaveProfile = QLatin1String(QT_TRANSLATE_NOOP("Profile", "WMA to WAV"));
 
 enum class JobState { Waiting, Converting, Done, DoneDamaged, Failed, Stopped, Skipped };
 

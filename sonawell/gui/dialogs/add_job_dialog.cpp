@@ -121,8 +121,10 @@ AddJobDialog::AddJobDialog(const sw::enc::ProfileCollection& profiles, QWidget* 
     comboFormats = new QComboBox(this);
     comboFormats->setObjectName(QStringLiteral("comboFormats"));
     lblFormat->setBuddy(comboFormats);
-    comboFormats->addItems(profiles.audioProfileNames());
-    comboFormats->addItem(kWaveProfile);
+    const QStringList names = profiles.audioProfileNames() << kWaveProfile;
+    for (const QString& name : names) {
+        comboFormats->addItem(sw::enc::ProfileCollection::displayName(name), name);
+    }
 
     const OkCancel okCancel = makeOkCancel(this);
     cmdOK = okCancel.ok;
@@ -192,12 +194,12 @@ void AddJobDialog::saveCurrentEntry() {
     // A format the list doesn't hold shows as no selection; it is kept until the user picks
     // one, rather than being replaced by empty text.
     if (comboFormats->currentIndex() >= 0) {
-        formats[row] = comboFormats->currentText();
+        formats[row] = comboFormats->currentData().toString();
     }
 }
 
 void AddJobDialog::showFormat(const QString& format) {
-    comboFormats->setCurrentIndex(format.isEmpty() ? -1 : comboFormats->findText(format));
+    comboFormats->setCurrentIndex(format.isEmpty() ? -1 : comboFormats->findData(format));
 }
 
 void AddJobDialog::browseSources() {

@@ -27,7 +27,7 @@
 namespace {
 
 void selectName(QComboBox* combo, const QString& name) {
-    combo->setCurrentIndex(name.isEmpty() ? -1 : combo->findText(name));
+    combo->setCurrentIndex(name.isEmpty() ? -1 : combo->findData(name));
 }
 
 // Without its trailing separator, except the root: "/" stripped would be no folder at all.
@@ -79,8 +79,11 @@ OptionsDialog::OptionsDialog(const sw::enc::ProfileCollection& profiles, QWidget
     currentTab_ = 0;
     pages->setCurrentIndex(0);
     const QStringList names = profiles.audioProfileNames();
-    comboQuickFormat->addItems(names);
-    comboGeneralFormat->addItems(names);
+    for (const QString& name : names) {
+        const QString shown = sw::enc::ProfileCollection::displayName(name);
+        comboQuickFormat->addItem(shown, name);
+        comboGeneralFormat->addItem(shown, name);
+    }
     selectName(comboQuickFormat, appSettings.quickProfile);
     selectName(comboGeneralFormat, appSettings.generalProfile);
     // A level outside 0..2 shows no button chosen and is stored back unchanged.
@@ -245,14 +248,14 @@ void OptionsDialog::acceptIfValid() {
     }
     AppSettingsRecord chosen;
     chosen.iniPath = appSettings.iniPath;
-    chosen.generalProfile = comboGeneralFormat->currentText();
+    chosen.generalProfile = comboGeneralFormat->currentData().toString();
     chosen.deleteSource = chkDeleteSource->isChecked();
     chosen.overwriteExist = chkOverwriteExist->isChecked();
     chosen.autoStart = chkAutoStart->isChecked();
     // Read from the buttons, however they were chosen (mouse, keys or assistive technology).
     const int checked = priorityButtons_->checkedId();
     chosen.cpuPriority = checked >= 0 ? checked : appSettings.cpuPriority;
-    chosen.quickProfile = comboQuickFormat->currentText();
+    chosen.quickProfile = comboQuickFormat->currentData().toString();
     chosen.sameTargetDir = chkQuickSameDirectory->isChecked();
     chosen.targetDir = storedFolder(txtQuickFolder->text());
     if (const QString reason = saveSettings(chosen); !reason.isEmpty()) {

@@ -25,7 +25,9 @@ ProfileDialog::ProfileDialog(const sw::enc::ProfileCollection& profiles, QWidget
     // The prompt names the box for a screen reader.
     promptLabel->setBuddy(comboProfile);
     comboProfile->setObjectName(QStringLiteral("comboProfile"));
-    comboProfile->addItems(profiles.audioProfileNames());
+    for (const QString& name : profiles.audioProfileNames()) {
+        comboProfile->addItem(sw::enc::ProfileCollection::displayName(name), name);
+    }
     // The user must make the choice; a stored name is deliberately not offered.
     comboProfile->setCurrentIndex(-1);
     comboProfile->setMinimumContentsLength(30);
@@ -54,7 +56,7 @@ ProfileDialog::ProfileDialog(const sw::enc::ProfileCollection& profiles, QWidget
 }
 
 void ProfileDialog::acceptIfValid() {
-    const QString profile = comboProfile->currentText();
+    const QString profile = comboProfile->currentData().toString();
     if (profile.isEmpty()) {
         QMessageBox::warning(this, QStringLiteral("Sonawell"), tr("You must select a profile"));
         return;

@@ -19,6 +19,7 @@ struct LanguageRow {
     QString stopped;    // our catalogue, from the core library
     QString cancel;     // Qt's own catalogue
     QString damaged;    // the decoder library's words, given in ours
+    QString format;     // a profile's name in the job list; its key stays English
 };
 
 const LanguageRow kRows[] = {
@@ -26,12 +27,14 @@ const LanguageRow kRows[] = {
      {QStringLiteral("&Datei"), QStringLiteral("E&xtras"), QStringLiteral("&Hilfe")},
      QStringLiteral("Angehalten (34%)"),
      QStringLiteral("Abbrechen"),
-     QStringLiteral("Quelle beschädigt: 36 von 60 s")},
+     QStringLiteral("Quelle beschädigt: 36 von 60 s"),
+     QStringLiteral("Audio in CD-Qualität (128 Kbit/s, 44 kHz, stereo)")},
     {QLocale::English,
      {QStringLiteral("&File"), QStringLiteral("&Tools"), QStringLiteral("&Help")},
      QStringLiteral("Stopped (34%)"),
      QStringLiteral("Cancel"),
-     QStringLiteral("source damaged: 36 of 60 s")},
+     QStringLiteral("source damaged: 36 of 60 s"),
+     kProfile},
 };
 
 class Language : public MainWindowTest {
@@ -62,6 +65,11 @@ TEST_F(Language, MenusStatusAndQtsOwnButtonsReadInTheUsersLanguage) {
         menus.append(menu->text());
     }
     EXPECT_EQ(menus, row->menus);
+
+    window.jobs().add(QStringLiteral("/music/a.mp3"), QStringLiteral("/music/a.wma"), kProfile);
+    EXPECT_EQ(window.jobView()->model()->index(0, JobTableModel::kFormat).data().toString(),
+              row->format);
+    EXPECT_EQ(window.jobs().at(1).profile, kProfile);
 
     Job stopped;
     stopped.state = JobState::Stopped;
