@@ -5,12 +5,25 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QLocale>
 #include <QMessageBox>
 
 namespace {
 
+// The pages in the user's language where they are shipped (help/de/), else the English ones.
+QString helpFolder() {
+    const QDir help(QDir(programFolder()).filePath(QStringLiteral("help")));
+    for (const QString& language : QLocale().uiLanguages()) {
+        const QString code = QLocale(language).name().section(QLatin1Char('_'), 0, 0);
+        if (help.exists(code + QStringLiteral("/contents.html"))) {
+            return help.filePath(code);
+        }
+    }
+    return help.path();
+}
+
 void showHelpPage(QWidget* owner, const QString& fileName) {
-    const QString folder = QDir(programFolder()).filePath(QStringLiteral("help"));
+    const QString folder = helpFolder();
     QWidget* mainWindow = owner != nullptr ? owner->window() : nullptr;
     HelpWindow* window = mainWindow != nullptr ? mainWindow->findChild<HelpWindow*>(
                                                      QString(), Qt::FindDirectChildrenOnly)
