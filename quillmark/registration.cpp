@@ -55,51 +55,30 @@ std::string ServiceMenu(GKeyFile* texts, const Command& command, const std::stri
     const std::string id = command.texts.id;
     const std::string icon(kIconName);
     // Type=Application keeps the file a valid desktop entry; NoDisplay keeps it out of menus.
-    return "[Desktop Entry]\n"
-           "Type=Application\n"
-           "Name=" +
-           std::string(kServiceMenuPrefix) + command.texts.label + "\n" +
-           Translations(texts, command, "Name", kServiceMenuPrefix) +
-           "Comment=" + command.texts.help + "\n" + Translations(texts, command, "Comment") +
-           "Icon=" + icon +
-           "\n"
-           "Exec=" +
-           exec +
-           "\n"
-           "NoDisplay=true\n"
-           "MimeType=" +
-           command.mimeTypes +
-           "\n"
-           "Actions=" +
-           id +
-           ";\n"
-           "X-KDE-ServiceTypes=KonqPopupMenu/Plugin\n"
-           "X-KDE-Priority=TopLevel\n"
-           "\n"
-           "[Desktop Action " +
-           id +
-           "]\n"
-           "Name=" +
-           command.texts.label + "\n" + Translations(texts, command, "Name") + "Icon=" + icon +
-           "\n"
-           "Exec=" +
-           exec + "\n";
+    std::string text = "[Desktop Entry]\nType=Application\n";
+    text += "Name=" + std::string(kServiceMenuPrefix) + command.texts.label + "\n";
+    text += Translations(texts, command, "Name", kServiceMenuPrefix);
+    text += "Comment=" + std::string(command.texts.help) + "\n";
+    text += Translations(texts, command, "Comment");
+    text += "Icon=" + icon + "\nExec=" + exec + "\nNoDisplay=true\n";
+    text += "MimeType=" + std::string(command.mimeTypes) + "\nActions=" + id + ";\n";
+    text += "X-KDE-ServiceTypes=KonqPopupMenu/Plugin\nX-KDE-Priority=TopLevel\n";
+    text += "\n[Desktop Action " + id + "]\n";
+    text += "Name=" + std::string(command.texts.label) + "\n";
+    text += Translations(texts, command, "Name");
+    text += "Icon=" + icon + "\nExec=" + exec + "\n";
+    return text;
 }
 
 std::string NemoAction(GKeyFile* texts, const Command& command, const std::string& exec) {
-    return "[Nemo Action]\n"
-           "Active=true\n"
-           "Name=" +
-           std::string(command.texts.label) + "\n" + Translations(texts, command, "Name") +
-           "Comment=" + command.texts.help + "\n" + Translations(texts, command, "Comment") +
-           "Icon-Name=" + std::string(kIconName) +
-           "\n"
-           "Exec=" +
-           exec +
-           "\n"
-           "Selection=notnone\n"
-           "Extensions=" +
-           command.extensions + "\n";
+    std::string text = "[Nemo Action]\nActive=true\n";
+    text += "Name=" + std::string(command.texts.label) + "\n";
+    text += Translations(texts, command, "Name");
+    text += "Comment=" + std::string(command.texts.help) + "\n";
+    text += Translations(texts, command, "Comment");
+    text += "Icon-Name=" + std::string(kIconName) + "\nExec=" + exec + "\n";
+    text += "Selection=notnone\nExtensions=" + std::string(command.extensions) + "\n";
+    return text;
 }
 
 std::string Join(const std::string& folder, std::string_view name) {
