@@ -1,6 +1,9 @@
 #include "quillmark/hand_over.h"
 
+#include "quillmark/l10n.h"
+
 #include <glib.h>
+#include <glib/gi18n-lib.h>
 
 #include <set>
 #include <utility>
@@ -27,13 +30,14 @@ std::string WithoutErrorName(const std::string& message) {
 std::string Reason(FailureKind kind, const std::string& message) {
     switch (kind) {
         case FailureKind::Refused:
-            return "Sonawell refused it: " + WithoutErrorName(message);
+            return Format(_("Sonawell refused it: %s"), WithoutErrorName(message).c_str());
         case FailureKind::NoAnswer:
-            return "Sonawell gave " + message;
+            // TRANSLATORS: %s is "no answer within 20 s" or the like.
+            return Format(_("Sonawell gave %s"), message.c_str());
         case FailureKind::CannotCarry:
             break;
     }
-    return "It can't be handed over: " + message;
+    return Format(_("It can't be handed over: %s"), message.c_str());
 }
 
 std::string DisplayName(const std::string& path) {
@@ -73,8 +77,8 @@ std::string FailureText(const std::vector<std::string>& files, const AddJobsResu
         failed.insert(failure.index);
     }
     if (!result.reached) {
-        const std::string reason =
-            "Sonawell could not be reached: " + WithoutErrorName(result.unreachable);
+        const std::string reason = Format(_("Sonawell could not be reached: %s"),
+                                          WithoutErrorName(result.unreachable).c_str());
         for (std::size_t index = 0; index < files.size(); ++index) {
             if (!failed.contains(index)) {
                 add(reason, index);
@@ -85,16 +89,20 @@ std::string FailureText(const std::vector<std::string>& files, const AddJobsResu
     if (failed.empty()) {
         return {};
     }
-    std::string text = failed.size() == 1 ? std::string("1 file was not handed over to Sonawell.")
-                                          : std::to_string(failed.size()) +
-                                                " files were not handed over to Sonawell.";
+    std::string text =
+        Format(g_dngettext(GETTEXT_PACKAGE, "%zu file was not handed over to Sonawell.",
+                           "%zu files were not handed over to Sonawell.", failed.size()),
+               failed.size());
     for (const auto& [reason, indexes] : groups) {
         text += "\n\n" + reason;
         for (std::size_t n = 0; n < indexes.size() && n < kNamedPerReason; ++n) {
             text += "\n" + DisplayName(files.at(indexes[n]));
         }
         if (indexes.size() > kNamedPerReason) {
-            text += "\nand " + std::to_string(indexes.size() - kNamedPerReason) + " more";
+            const std::size_t more = indexes.size() - kNamedPerReason;
+            text +=
+                "\n" +
+                Format(g_dngettext(GETTEXT_PACKAGE, "and %zu more", "and %zu more", more), more);
         }
     }
     return text;

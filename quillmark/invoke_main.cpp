@@ -1,14 +1,17 @@
 // quillmark-invoke: the context-menu command for file managers that run a program (Dolphin,
 // Nemo), and the extension's self-registration.
 
+#include "quillmark/l10n.h"
 #include "quillmark/module_version.h"
 #include "quillmark/notification_presenter.h"
 #include "quillmark/registration.h"
 #include "quillmark/wma_ext_core.h"
 
 #include <gio/gio.h>
+#include <glib/gi18n-lib.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -17,13 +20,15 @@
 
 namespace {
 
-constexpr char kUsage[] =
-    "Usage: quillmark-invoke FILE|URI...\n"
-    "       quillmark-invoke --register [--system]\n"
-    "       quillmark-invoke --unregister [--system]\n"
-    "       quillmark-invoke --version\n"
-    "Hands the files to Sonawell for quick conversion, or registers the file-manager\n"
-    "extension (per user under $XDG_DATA_HOME, or with --system for all users).\n";
+const char* Usage() {
+    return _(
+        "Usage: quillmark-invoke FILE|URI...\n"
+        "       quillmark-invoke --register [--system]\n"
+        "       quillmark-invoke --unregister [--system]\n"
+        "       quillmark-invoke --version\n"
+        "Hands the files to Sonawell for quick conversion, or registers the file-manager\n"
+        "extension (per user under $XDG_DATA_HOME, or with --system for all users).\n");
+}
 
 std::string ProgramPath() {
     g_autofree char* self = g_file_read_link("/proc/self/exe", nullptr);
@@ -60,10 +65,10 @@ int Registration(bool registering, bool system) {
     const quillmark::RegistrationOutcome outcome =
         registering ? quillmark::Register(paths) : quillmark::Unregister(paths);
     for (const std::string& path : outcome.done) {
-        std::printf("%s %s\n", registering ? "wrote" : "removed", path.c_str());
+        std::printf(registering ? _("wrote %s\n") : _("removed %s\n"), path.c_str());
     }
     for (const std::string& skipped : outcome.skipped) {
-        std::printf("skipped %s\n", skipped.c_str());
+        std::printf(_("skipped %s\n"), skipped.c_str());
     }
     for (const std::string& error : outcome.errors) {
         std::fprintf(stderr, "quillmark-invoke: %s\n", error.c_str());
@@ -86,7 +91,7 @@ std::string LocalPath(const std::string& argument, const char* cwd, std::string*
     g_autoptr(GFile) file = g_file_new_for_uri(argument.c_str());
     g_autofree char* path = g_file_get_path(file);
     if (path == nullptr) {
-        *why = "not a local file; Sonawell reads local files only";
+        *why = _("not a local file; Sonawell reads local files only");
         return {};
     }
     return path;
@@ -134,9 +139,8 @@ int Invoke(const std::vector<std::string>& arguments) {
     quillmark::WMAExtCore handler(nullptr);
     handler.Initialize(arguments);
     if (!handler.showsItem()) {
-        std::fprintf(stderr,
-                     "quillmark-invoke: none of the files is an MP2, MP3, WAVE or WMA file; "
-                     "nothing handed over\n");
+        std::fprintf(stderr, "quillmark-invoke: %s\n",
+                     _("none of the files is an MP2, MP3, WAVE or WMA file; nothing handed over"));
         return 1;
     }
     return HandOverAll(arguments, std::make_shared<quillmark::NotificationPresenter>());
@@ -145,6 +149,8 @@ int Invoke(const std::vector<std::string>& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::setlocale(LC_ALL, "");
+    quillmark::BindTextDomain();
     try {
         std::vector<std::string> files;
         bool registering = false, unregistering = false, system = false, onlyFiles = false;
@@ -164,28 +170,29 @@ int main(int argc, char** argv) {
                 std::printf("%s %s\n", quillmark::kModuleDescription, quillmark::kModuleVersion);
                 return 0;
             } else if (argument == "--help" || argument == "-h") {
-                std::fputs(kUsage, stdout);
+                std::fputs(Usage(), stdout);
                 return 0;
             } else {
-                std::fprintf(stderr, "quillmark-invoke: unknown option %s\n%s", argument.c_str(),
-                             kUsage);
+                std::fprintf(stderr, "quillmark-invoke: ");
+                std::fprintf(stderr, _("unknown option %s\n"), argument.c_str());
+                std::fputs(Usage(), stderr);
                 return 2;
             }
         }
         if (registering && unregistering) {
-            std::fputs("quillmark-invoke: --register and --unregister exclude each other\n",
-                       stderr);
+            std::fprintf(stderr, "quillmark-invoke: %s\n",
+                         _("--register and --unregister exclude each other"));
             return 2;
         }
         if (registering || unregistering) {
             if (!files.empty()) {
-                std::fputs(kUsage, stderr);
+                std::fputs(Usage(), stderr);
                 return 2;
             }
             return Registration(registering, system);
         }
         if (files.empty()) {
-            std::fputs(kUsage, stderr);
+            std::fputs(Usage(), stderr);
             return 2;
         }
         return Invoke(files);

@@ -3,6 +3,7 @@
 #include "quillmark/wma_ext_core.h"
 
 #include <gio/gio.h>
+#include <glib/gi18n-lib.h>
 
 #include <cstdio>
 #include <string>
@@ -50,7 +51,9 @@ Answer Notify(GDBusConnection* bus, const std::string& text) {
                                            G_DBUS_SIGNAL_FLAGS_NONE, OnSignal, &waiting, nullptr);
     GVariantBuilder actions;
     g_variant_builder_init(&actions, G_VARIANT_TYPE("as"));
-    for (const char* action : {"retry", "Retry", "cancel", "Cancel"}) {
+    // Ids, each followed by its button text.
+    const char* const idsAndTexts[] = {"retry", _("Retry"), "cancel", _("Cancel")};
+    for (const char* action : idsAndTexts) {
         g_variant_builder_add(&actions, "s", action);
     }
     GVariantBuilder hints;

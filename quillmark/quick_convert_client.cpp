@@ -1,6 +1,9 @@
 #include "quillmark/quick_convert_client.h"
 
+#include "quillmark/l10n.h"
+
 #include <gio/gio.h>
+#include <glib/gi18n-lib.h>
 
 #include <array>
 #include <memory>
@@ -35,7 +38,7 @@ using Source = std::unique_ptr<GSource, SourceDestroy>;
 using Context = std::unique_ptr<GMainContext, ContextUnref>;
 
 std::string Describe(const GError* error) {
-    return error != nullptr ? std::string(error->message) : std::string("unknown error");
+    return error != nullptr ? std::string(error->message) : std::string(_("unknown error"));
 }
 
 std::string DescribeBound(std::chrono::milliseconds bound) {
@@ -68,8 +71,9 @@ std::optional<std::string> BusString(const std::string& path, std::string* why) 
     g_autoptr(GError) error = nullptr;
     g_autofree char* uri = g_filename_to_uri(path.c_str(), nullptr, &error);
     if (uri == nullptr) {
-        *why =
-            "the name is not valid UTF-8 and can't be written as a file:// URI: " + Describe(error);
+        *why = quillmark::Format(
+            _("the name is not valid UTF-8 and can't be written as a file:// URI: %s"),
+            Describe(error).c_str());
         return std::nullopt;
     }
     return std::string(uri);
@@ -143,7 +147,8 @@ private:
             return;
         }
         if (self.bus_ == nullptr) {
-            self.result_.unreachable = "cannot connect to the session bus: " + Describe(error);
+            self.result_.unreachable = quillmark::Format(_("cannot connect to the session bus: %s"),
+                                                         Describe(error).c_str());
             self.finish(false);
             return;
         }
@@ -188,7 +193,8 @@ private:
                 }
             }
         }
-        self.result_.unreachable = "no program owns or can be started for \"" + self.progId_ + "\"";
+        self.result_.unreachable = quillmark::Format(
+            _("no program owns or can be started for \"%s\""), self.progId_.c_str());
         self.finish(false);
     }
 
@@ -245,7 +251,8 @@ private:
         deadline_.reset();
         g_cancellable_cancel(cancellable_.get());
         if (!result_.reached && boundPassed) {
-            result_.unreachable = "the session bus did not answer within " + DescribeBound(bound_);
+            result_.unreachable = quillmark::Format(_("the session bus did not answer within %s"),
+                                                    DescribeBound(bound_).c_str());
         }
         collect();
         AddJobsDone done = std::move(done_);
@@ -281,8 +288,9 @@ private:
             } else if (call.state == CallState::Failed) {
                 result_.failures.push_back({index, path, FailureKind::Refused, call.message});
             } else {
-                result_.failures.push_back({index, path, FailureKind::NoAnswer,
-                                            "no answer within " + DescribeBound(bound_)});
+                result_.failures.push_back(
+                    {index, path, FailureKind::NoAnswer,
+                     quillmark::Format(_("no answer within %s"), DescribeBound(bound_).c_str())});
             }
         }
     }

@@ -1,10 +1,14 @@
 #include "quillmark/registration.h"
 
 #include "common/exec_quoting.h"
+#include "quillmark/entry_texts.h"
 #include "quillmark/icon_svg.h"
+#include "quillmark/l10n.h"
+#include "quillmark/menu_texts.h"
 #include "quillmark/wma_ext_core.h"
 
 #include <glib.h>
+#include <glib/gi18n-lib.h>
 #include <glib/gstdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,78 +21,64 @@ namespace quillmark {
 namespace {
 
 struct Command {
-    const char* id;
-    std::string_view label;
-    std::string_view help;
+    CommandTexts texts;
     const char* mimeTypes;
     const char* extensions;
 };
 
-constexpr Command kToWma{"convertToWma", kMenuTextToWma, kHelpTextToWma,
-                         "audio/mpeg;audio/mp2;audio/x-wav;", "mp3;mp2;wav;"};
-constexpr Command kToWav{"convertToWav", kMenuTextToWav, kHelpTextToWav, "audio/x-ms-wma;", "wma;"};
+constexpr Command kToWma{kToWmaTexts, "audio/mpeg;audio/mp2;audio/x-wav;", "mp3;mp2;wav;"};
+constexpr Command kToWav{kToWavTexts, "audio/x-ms-wma;", "wma;"};
+
+constexpr char kServiceMenuPrefix[] = "Quillmark: ";
 
 // Where registration notes the folders it created, relative to the data folder, so that
 // unregistration removes those and no one else's.
 constexpr char kCreatedFoldersRecord[] = "quillmark/created-folders";
 
-std::string ServiceMenu(const Command& command, const std::string& exec) {
-    // Type=Application keeps the file a valid desktop entry; NoDisplay keeps it out of menus.
-    return "[Desktop Entry]\n"
-           "Type=Application\n"
-           "Name=Quillmark: " +
-           std::string(command.label) +
-           "\n"
-           "Comment=" +
-           std::string(command.help) +
-           "\n"
-           "Icon=" +
-           std::string(kIconName) +
-           "\n"
-           "Exec=" +
-           exec +
-           "\n"
-           "NoDisplay=true\n"
-           "MimeType=" +
-           command.mimeTypes +
-           "\n"
-           "Actions=" +
-           command.id +
-           ";\n"
-           "X-KDE-ServiceTypes=KonqPopupMenu/Plugin\n"
-           "X-KDE-Priority=TopLevel\n"
-           "\n"
-           "[Desktop Action " +
-           command.id +
-           "]\n"
-           "Name=" +
-           std::string(command.label) +
-           "\n"
-           "Icon=" +
-           std::string(kIconName) +
-           "\n"
-           "Exec=" +
-           exec + "\n";
+// The translations of a command's `key` ("Name", "Comment") as Key[xx]= lines, each value
+// after `prefix`. Desktop-entry escapes are kept as the catalogue's merge wrote them.
+std::string Translations(GKeyFile* texts, const Command& command, const char* key,
+                         std::string_view prefix = {}) {
+    std::string lines;
+    g_auto(GStrv) keys = g_key_file_get_keys(texts, command.texts.id, nullptr, nullptr);
+    const std::string localized = std::string(key) + "[";
+    for (char** name = keys; name != nullptr && *name != nullptr; ++name) {
+        if (g_str_has_prefix(*name, localized.c_str())) {
+            g_autofree char* value = g_key_file_get_value(texts, command.texts.id, *name, nullptr);
+            lines += std::string(*name) + "=" + std::string(prefix) + value + "\n";
+        }
+    }
+    return lines;
 }
 
-std::string NemoAction(const Command& command, const std::string& exec) {
-    return "[Nemo Action]\n"
-           "Active=true\n"
-           "Name=" +
-           std::string(command.label) +
-           "\n"
-           "Comment=" +
-           std::string(command.help) +
-           "\n"
-           "Icon-Name=" +
-           std::string(kIconName) +
-           "\n"
-           "Exec=" +
-           exec +
-           "\n"
-           "Selection=notnone\n"
-           "Extensions=" +
-           command.extensions + "\n";
+std::string ServiceMenu(GKeyFile* texts, const Command& command, const std::string& exec) {
+    const std::string id = command.texts.id;
+    const std::string icon(kIconName);
+    // Type=Application keeps the file a valid desktop entry; NoDisplay keeps it out of menus.
+    std::string text = "[Desktop Entry]\nType=Application\n";
+    text += "Name=" + std::string(kServiceMenuPrefix) + command.texts.label + "\n";
+    text += Translations(texts, command, "Name", kServiceMenuPrefix);
+    text += "Comment=" + std::string(command.texts.help) + "\n";
+    text += Translations(texts, command, "Comment");
+    text += "Icon=" + icon + "\nExec=" + exec + "\nNoDisplay=true\n";
+    text += "MimeType=" + std::string(command.mimeTypes) + "\nActions=" + id + ";\n";
+    text += "X-KDE-ServiceTypes=KonqPopupMenu/Plugin\nX-KDE-Priority=TopLevel\n";
+    text += "\n[Desktop Action " + id + "]\n";
+    text += "Name=" + std::string(command.texts.label) + "\n";
+    text += Translations(texts, command, "Name");
+    text += "Icon=" + icon + "\nExec=" + exec + "\n";
+    return text;
+}
+
+std::string NemoAction(GKeyFile* texts, const Command& command, const std::string& exec) {
+    std::string text = "[Nemo Action]\nActive=true\n";
+    text += "Name=" + std::string(command.texts.label) + "\n";
+    text += Translations(texts, command, "Name");
+    text += "Comment=" + std::string(command.texts.help) + "\n";
+    text += Translations(texts, command, "Comment");
+    text += "Icon-Name=" + std::string(kIconName) + "\nExec=" + exec + "\n";
+    text += "Selection=notnone\nExtensions=" + std::string(command.extensions) + "\n";
+    return text;
 }
 
 std::string Join(const std::string& folder, std::string_view name) {
@@ -107,7 +97,7 @@ bool RemoveEntry(const std::string& path, RegistrationOutcome& outcome, bool rep
         return errno == ENOENT;
     }
     if (S_ISDIR(info.st_mode)) {
-        outcome.errors.push_back(path + ": a folder is in the way");
+        outcome.errors.push_back(Format(_("%s: a folder is in the way"), path.c_str()));
         return false;
     }
     if (g_unlink(path.c_str()) != 0) {
@@ -128,22 +118,23 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 std::string NeedsSystemRegistration(const std::string& folder, int error) {
-    return "the GNOME Files module needs system registration: cannot write to " + folder + " (" +
-           Reason(error) +
-           "). Run 'quillmark-invoke --register' as administrator, or install Quillmark with "
-           "'cmake --install'.";
+    return Format(_("the GNOME Files module needs system registration: cannot write to %s (%s). "
+                    "Run 'quillmark-invoke --register' as administrator, or install Quillmark "
+                    "with 'cmake --install'."),
+                  folder.c_str(), Reason(error).c_str());
 }
 
 void LinkModule(const RegistrationPaths& paths, RegistrationOutcome& outcome) {
     if (paths.module.empty()) {
-        outcome.moduleNote = "the GNOME Files module was not found beside quillmark-invoke";
+        outcome.moduleNote = _("the GNOME Files module was not found beside quillmark-invoke");
         return;
     }
     const std::string target = Join(paths.extensionDir, kModuleFileName);
     if (SameFile(paths.module, target)) {
         struct stat info {};
         if (lstat(target.c_str(), &info) == 0 && !S_ISLNK(info.st_mode)) {
-            outcome.skipped.push_back(target + ": installed, GNOME Files loads it");
+            outcome.skipped.push_back(
+                Format(_("%s: installed, GNOME Files loads it"), target.c_str()));
             return;  // the installed module itself: nothing to link
         }
     }
@@ -154,7 +145,7 @@ void LinkModule(const RegistrationPaths& paths, RegistrationOutcome& outcome) {
     struct stat info {};
     if (lstat(target.c_str(), &info) == 0 && !S_ISLNK(info.st_mode)) {
         // A module installed by the package: that copy stays the one GNOME Files loads.
-        outcome.skipped.push_back(target + ": installed, GNOME Files loads it");
+        outcome.skipped.push_back(Format(_("%s: installed, GNOME Files loads it"), target.c_str()));
         return;
     }
     if (g_unlink(target.c_str()) != 0 && errno != ENOENT) {
@@ -277,11 +268,19 @@ std::vector<EntryFile> DataEntries(std::string_view invokeProgram) {
     // "--" keeps a file named like an option a file. URIs, because Nemo garbles a name with a
     // line break in it when it fills in a list of paths.
     const std::string exec = sw::quoteExecArgument(invokeProgram) + " -- %U";
+    g_autoptr(GKeyFile) texts = g_key_file_new();
+    // Without KEEP_TRANSLATIONS the key file drops every language but the user's.
+    g_key_file_load_from_data(texts, kEntryTexts, static_cast<gsize>(-1),
+                              G_KEY_FILE_KEEP_TRANSLATIONS, nullptr);
     return {
-        {"kio/servicemenus/quillmark-convert-to-wma.desktop", ServiceMenu(kToWma, exec), true},
-        {"kio/servicemenus/quillmark-convert-to-wav.desktop", ServiceMenu(kToWav, exec), true},
-        {"nemo/actions/quillmark-convert-to-wma.nemo_action", NemoAction(kToWma, exec), false},
-        {"nemo/actions/quillmark-convert-to-wav.nemo_action", NemoAction(kToWav, exec), false},
+        {"kio/servicemenus/quillmark-convert-to-wma.desktop", ServiceMenu(texts, kToWma, exec),
+         true},
+        {"kio/servicemenus/quillmark-convert-to-wav.desktop", ServiceMenu(texts, kToWav, exec),
+         true},
+        {"nemo/actions/quillmark-convert-to-wma.nemo_action", NemoAction(texts, kToWma, exec),
+         false},
+        {"nemo/actions/quillmark-convert-to-wav.nemo_action", NemoAction(texts, kToWav, exec),
+         false},
         {"icons/hicolor/scalable/apps/" + std::string(kIconName) + ".svg", std::string(kIconSvg),
          false},
     };
@@ -295,7 +294,8 @@ RegistrationOutcome Register(const RegistrationPaths& paths) {
         if (const std::string system = SystemCopy(paths, entry.relativePath); !system.empty()) {
             // A copy of ours from before the system install would show a second item.
             RemoveEntry(path, outcome, false);
-            outcome.skipped.push_back(path + ": the system install provides " + system);
+            outcome.skipped.push_back(
+                Format(_("%s: the system install provides %s"), path.c_str(), system.c_str()));
             continue;
         }
         g_autofree char* relativeFolder = g_path_get_dirname(entry.relativePath.c_str());

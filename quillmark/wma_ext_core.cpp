@@ -1,5 +1,7 @@
 #include "quillmark/wma_ext_core.h"
 
+#include "quillmark/menu_texts.h"
+
 #include <glib.h>
 
 #include <algorithm>
@@ -46,6 +48,14 @@ sw::result::Code WMAExtCore::Initialize(std::vector<std::string> selection) {
         }
     }
     return sw::result::kOk;
+}
+
+std::string_view WMAExtCore::menuText() const {
+    return _(wmaSelection_ ? kToWavTexts.label : kToWmaTexts.label);
+}
+
+std::string_view WMAExtCore::helpText() const {
+    return _(wmaSelection_ ? kToWavTexts.help : kToWmaTexts.help);
 }
 
 unsigned WMAExtCore::QueryContextMenu(std::vector<MenuItem>& menu, std::size_t position,

@@ -16,10 +16,6 @@
 
 namespace quillmark {
 
-inline constexpr std::string_view kMenuTextToWma = "Convert To WMA";
-inline constexpr std::string_view kMenuTextToWav = "Convert to WAV";
-inline constexpr std::string_view kHelpTextToWma = "Convert this audio file to WMA format.";
-inline constexpr std::string_view kHelpTextToWav = "Convert this audio file to WAV format.";
 inline constexpr std::string_view kIconName = "quillmark";
 
 struct MenuItem {
@@ -50,8 +46,9 @@ public:
     void setObserver(HandOverObserver observer) { observer_ = std::move(observer); }
 
     bool showsItem() const { return show_; }
-    std::string_view menuText() const { return wmaSelection_ ? kMenuTextToWav : kMenuTextToWma; }
-    std::string_view helpText() const { return wmaSelection_ ? kHelpTextToWav : kHelpTextToWma; }
+    // In the user's language.
+    std::string_view menuText() const;
+    std::string_view helpText() const;
     const std::vector<std::string>& selection() const { return selection_; }
 
 private:

@@ -1,5 +1,7 @@
 #include "quillmark/nautilus/gtk_message_presenter.h"
 
+#include <glib/gi18n-lib.h>
+
 #include <memory>
 #include <string>
 
@@ -72,7 +74,7 @@ void GtkMessagePresenter::ShowRetryCancel(const std::string& text, std::function
         gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s", details.c_str());
     }
     gtk_window_set_title(GTK_WINDOW(dialog), kMessageTitle);
-    gtk_dialog_add_buttons(GTK_DIALOG(dialog), "_Retry", GTK_RESPONSE_ACCEPT, "_Cancel",
+    gtk_dialog_add_buttons(GTK_DIALOG(dialog), _("_Retry"), GTK_RESPONSE_ACCEPT, _("_Cancel"),
                            GTK_RESPONSE_CANCEL, nullptr);
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
     g_signal_connect_data(dialog, "response", G_CALLBACK(OnResponse),

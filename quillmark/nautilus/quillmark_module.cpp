@@ -1,12 +1,14 @@
 // The three entry points GNOME Files looks up in every module of its extension folder; the
 // module exports nothing else (quillmark-nautilus.map).
 
+#include "quillmark/l10n.h"
 #include "quillmark/module_version.h"
 #include "quillmark/nautilus/wma_ext.h"
 
 #define QUILLMARK_EXPORT extern "C" __attribute__((visibility("default")))
 
 QUILLMARK_EXPORT void nautilus_module_initialize(GTypeModule* module) {
+    quillmark::BindTextDomain();
     wma_ext_register_types(module);
     g_debug("%s %s loaded", quillmark::kModuleDescription, quillmark::kModuleVersion);
 }

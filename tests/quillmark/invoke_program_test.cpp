@@ -36,6 +36,10 @@ Outcome Invoke(const std::vector<std::string>& arguments,
     }
     argv.push_back(nullptr);
     g_auto(GStrv) envp = g_get_environ();
+    // English unless a test asks for another language, from the build's catalogues.
+    envp = g_environ_setenv(envp, "LC_ALL", "C.UTF-8", TRUE);
+    envp = g_environ_unsetenv(envp, "LANGUAGE");
+    envp = g_environ_setenv(envp, "QUILLMARK_LOCALEDIR", QUILLMARK_TEST_LOCALEDIR, TRUE);
     for (const auto& [name, value] : environment) {
         envp = g_environ_setenv(envp, name.c_str(), value.c_str(), TRUE);
     }
@@ -88,6 +92,25 @@ TEST(QuillmarkInvoke, NamesWhatItCouldNotHandOverAndStillHandsOverTheRest) {
               "It can't be handed over: not a local file; Sonawell reads local files only\n"
               "quillmark-test://host/c.mp3\n");
     EXPECT_THAT(engine.received(), ElementsAre("/m/refuse.mp3", "/m/b.mp3"));
+}
+
+TEST(QuillmarkInvoke, SpeaksGermanUnderAGermanLocale) {
+    // gettext heeds LANGUAGE under any locale but plain C; C.UTF-8 is on every Debian system.
+    const std::vector<std::pair<std::string, std::string>> german = {{"LANGUAGE", "de"}};
+    const Outcome help = Invoke({"--help"}, german);
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_THAT(help.out, ::testing::StartsWith("Aufruf: quillmark-invoke DATEI|URI...\n"));
+
+    PrivateBus bus;
+    EngineDouble engine(bus.address(), "Sonawell.QuickConvertEngine", "refuse");
+    const Outcome run = Invoke({"/m/refuse.mp3", "quillmark-test://host/c.mp3"},
+                               {{"DBUS_SESSION_BUS_ADDRESS", bus.address()}, german.front()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err,
+              "quillmark-invoke: 2 Dateien wurden nicht an Sonawell übergeben.\n\n"
+              "Von Sonawell abgelehnt: this file was refused\n/m/refuse.mp3\n\n"
+              "Kann nicht übergeben werden: keine lokale Datei; Sonawell liest nur lokale "
+              "Dateien\nquillmark-test://host/c.mp3\n");
 }
 
 TEST(QuillmarkInvoke, RetryInTheNotificationHandsOverWhatWasLeft) {

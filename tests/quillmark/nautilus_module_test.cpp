@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <clocale>
 #include <cstdio>
 #include <memory>
 #include <set>
@@ -80,12 +81,35 @@ std::string StringProperty(GObject* object, const char* name) {
     return value != nullptr ? value : "";
 }
 
+// German for the file manager's process while it lives, as under a German user's session.
+// gettext heeds LANGUAGE under any locale but plain C; C.UTF-8 is on every Debian system.
+class GermanLocale {
+public:
+    GermanLocale() : previous_(setlocale(LC_ALL, nullptr)) {
+        g_setenv("LANGUAGE", "de", TRUE);
+        EXPECT_NE(setlocale(LC_ALL, "C.UTF-8"), nullptr);
+    }
+    ~GermanLocale() {
+        g_unsetenv("LANGUAGE");
+        setlocale(LC_ALL, previous_.c_str());  // also drops gettext's cached translations
+    }
+    GermanLocale(const GermanLocale&) = delete;
+    GermanLocale& operator=(const GermanLocale&) = delete;
+
+private:
+    const std::string previous_;
+};
+
 class NautilusModule : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         bus_ = new PrivateBus;
         // The module talks to the session bus; this process's is the private one.
         g_setenv("DBUS_SESSION_BUS_ADDRESS", bus_->address().c_str(), TRUE);
+        // English unless a test asks for German (GermanLocale), from the build's catalogues.
+        g_setenv("LC_ALL", "C.UTF-8", TRUE);
+        g_unsetenv("LANGUAGE");
+        g_setenv("QUILLMARK_LOCALEDIR", QUILLMARK_TEST_LOCALEDIR, TRUE);
         module_ = g_module_open(QUILLMARK_NAUTILUS_MODULE, G_MODULE_BIND_LOCAL);
         ASSERT_NE(module_, nullptr) << g_module_error();
         gpointer initialize = nullptr, listTypes = nullptr, shutdown = nullptr;
@@ -177,6 +201,13 @@ TEST_F(NautilusModule, AnMp3SelectionOffersConvertToWma) {
     EXPECT_EQ(StringProperty(G_OBJECT(items->data), "label"), "Convert To WMA");
     EXPECT_EQ(StringProperty(G_OBJECT(items->data), "tip"),
               "Convert this audio file to WMA format.");
+
+    const GermanLocale german;
+    const ItemList germanItems = ItemsFor({"/music/song.MP3"});
+    ASSERT_EQ(g_list_length(germanItems.get()), 1u);
+    EXPECT_EQ(StringProperty(G_OBJECT(germanItems->data), "label"), "In WMA umwandeln");
+    EXPECT_EQ(StringProperty(G_OBJECT(germanItems->data), "tip"),
+              "Diese Audiodatei in das WMA-Format umwandeln.");
 }
 
 TEST_F(NautilusModule, NoItemForUnknownFilesOrFilesWithoutALocalPath) {

@@ -158,6 +158,15 @@ TEST_F(Registration, TheMenusOfferTheRightCommandForTheRightFiles) {
     EXPECT_THAT(nemoWav, HasSubstr("Name=Convert to WAV\n"));
     EXPECT_THAT(nemoWav, HasSubstr("Comment=Convert this audio file to WAV format.\n"));
     EXPECT_THAT(nemoWav, HasSubstr("Extensions=wma;\n"));
+    // Each in German too, for the file managers to pick under a German locale.
+    EXPECT_THAT(toWma, HasSubstr("\nName[de]=Quillmark: In WMA umwandeln\n"));
+    EXPECT_THAT(toWma, HasSubstr("\nComment[de]=Diese Audiodatei in das WMA-Format umwandeln.\n"));
+    EXPECT_THAT(toWma, HasSubstr("\nName=Convert To WMA\nName[de]=In WMA umwandeln\n"));
+    EXPECT_THAT(toWav, HasSubstr("\nName[de]=Quillmark: In WAV umwandeln\n"));
+    EXPECT_THAT(nemoWma, HasSubstr("\nName[de]=In WMA umwandeln\n"));
+    EXPECT_THAT(nemoWma,
+                HasSubstr("\nComment[de]=Diese Audiodatei in das WMA-Format umwandeln.\n"));
+    EXPECT_THAT(nemoWav, HasSubstr("\nName[de]=In WAV umwandeln\n"));
 }
 
 TEST_F(Registration, DesktopFileValidateAcceptsTheServiceMenus) {
