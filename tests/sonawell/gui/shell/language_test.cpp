@@ -2,6 +2,8 @@
 // the machine's locale and once with LANG=de_DE.UTF-8.
 #include "core/engine/decoder_reason.h"
 #include "core/jobs/job.h"
+#include "gui/help.h"
+#include "gui/help_window.h"
 #include "gui/translations.h"
 #include "main_window_rig.h"
 
@@ -20,6 +22,7 @@ struct LanguageRow {
     QString cancel;     // Qt's own catalogue
     QString damaged;    // the decoder library's words, given in ours
     QString format;     // a profile's name in the job list; its key stays English
+    QString help;       // the contents page's title: the pages in the language
 };
 
 const LanguageRow kRows[] = {
@@ -28,13 +31,15 @@ const LanguageRow kRows[] = {
      QStringLiteral("Angehalten (34%)"),
      QStringLiteral("Abbrechen"),
      QStringLiteral("Quelle beschädigt: 36 von 60 s"),
-     QStringLiteral("Audio in CD-Qualität (128 Kbit/s, 44 kHz, stereo)")},
+     QStringLiteral("Audio in CD-Qualität (128 Kbit/s, 44 kHz, stereo)"),
+     QStringLiteral("Inhalt")},
     {QLocale::English,
      {QStringLiteral("&File"), QStringLiteral("&Tools"), QStringLiteral("&Help")},
      QStringLiteral("Stopped (34%)"),
      QStringLiteral("Cancel"),
      QStringLiteral("source damaged: 36 of 60 s"),
-     kProfile},
+     kProfile,
+     QStringLiteral("Contents")},
 };
 
 class Language : public MainWindowTest {
@@ -47,7 +52,7 @@ protected:
 
 }  // namespace
 
-TEST_F(Language, MenusStatusAndQtsOwnButtonsReadInTheUsersLanguage) {
+TEST_F(Language, WindowsMessagesAndHelpReadInTheUsersLanguage) {
     // The C locale (no LANG at all) is English.
     const QLocale::Language language =
         QLocale().language() == QLocale::C ? QLocale::English : QLocale().language();
@@ -77,6 +82,11 @@ TEST_F(Language, MenusStatusAndQtsOwnButtonsReadInTheUsersLanguage) {
     EXPECT_EQ(statusText(stopped), row->stopped);
 
     EXPECT_EQ(translatedDecoderReason(QStringLiteral("source damaged: 36 of 60 s")), row->damaged);
+
+    showHelpContents(&window);
+    const auto* help = window.findChild<HelpWindow*>();
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->browser()->documentTitle(), row->help);
 
     const QDialogButtonBox buttons(QDialogButtonBox::Cancel);
     EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), row->cancel);
