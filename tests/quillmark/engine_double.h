@@ -3,12 +3,13 @@
 // A stand-in for Sonawell's quick-convert server on a test bus: owns a name, serves AddJobs
 // on /QuickConvertEngine from a thread of its own and records every path it receives.
 
+#include "quillmark/bus_object_server.h"
+
 #include <gio/gio.h>
 
-#include <future>
+#include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace quillmarktest {
@@ -26,19 +27,14 @@ public:
     std::vector<std::string> received() const;
 
 private:
-    static void OnMethodCall(GDBusConnection*, const char*, const char*, const char*,
-                             const char* method, GVariant* parameters,
-                             GDBusMethodInvocation* invocation, gpointer self);
-    void Run(std::promise<std::string>* ready);
+    void OnMethodCall(const char* method, GVariant* parameters, GDBusMethodInvocation* invocation);
 
-    std::string busAddress_, name_, rejectMarker_;
-    bool answers_ = true;
-    std::vector<GDBusMethodInvocation*> unanswered_;  // the engine thread's only
-    GMainContext* context_ = nullptr;
-    GMainLoop* loop_ = nullptr;
-    std::thread thread_;
+    const std::string rejectMarker_;
+    const bool answers_ = true;
+    std::vector<GDBusMethodInvocation*> unanswered_;  // the server thread's only
     mutable std::mutex mutex_;
     std::vector<std::string> received_;
+    std::unique_ptr<BusObjectServer> server_;  // last: it calls into the members above
 };
 
 }  // namespace quillmarktest
