@@ -353,6 +353,12 @@ void MainWindow::buildToolbar() {
     addButton(stopAction_, "cmdStopConvert");
     toolBar_->addSeparator();
     addButton(aboutAction_, "cmdHelpAbout");
+    // Qt's overflow button, shown only when the toolbar is too narrow for its buttons; a
+    // screen reader lists it even while hidden.
+    if (auto* more = toolBar_->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"))) {
+        more->setAccessibleName(tr("More commands"));
+        more->setToolTip(more->accessibleName());
+    }
 }
 
 void MainWindow::finishSetUp() {

@@ -35,10 +35,11 @@ bool IsControl(QAccessible::Role role) {
     }
 }
 
-// The visible controls below `iface` that have neither a name nor a label, as
-// "role objectName" lines; `count` tells how many controls were seen.
+// The controls below `iface` that have neither a name nor a label, as "role objectName"
+// lines; `count` tells how many controls were seen. Hidden ones count too: a screen reader's
+// tree lists them all the same (the toolbar's overflow button is one).
 void FindUnnamed(QAccessibleInterface* iface, QStringList& unnamed, int& count) {
-    if (iface == nullptr || iface->state().invisible) {
+    if (iface == nullptr) {
         return;
     }
     if (IsControl(iface->role())) {
@@ -52,9 +53,10 @@ void FindUnnamed(QAccessibleInterface* iface, QStringList& unnamed, int& count) 
                            .arg(object ? object->objectName() : QStringLiteral("(item)"));
         }
     }
-    // A list's or a table's rows are its content, named by their text, not controls.
+    // A list's or a table's rows are its content, named by their text, not controls; a combo
+    // box's list is its popup, named by the box.
     if (iface->role() == QAccessible::List || iface->role() == QAccessible::Tree ||
-        iface->role() == QAccessible::Table) {
+        iface->role() == QAccessible::Table || iface->role() == QAccessible::ComboBox) {
         return;
     }
     for (int i = 0; i < iface->childCount(); ++i) {
