@@ -4,6 +4,7 @@
 #include "core/settings/common.h"
 #include "encoder/encoder.h"
 #include "gui/art_pictures.h"
+#include "gui/dialogs/accessible_choice.h"
 #include "gui/dialogs/folder_browser.h"
 #include "gui/dialogs/ok_cancel.h"
 #include "gui/window_placement.h"
@@ -110,6 +111,7 @@ void OptionsDialog::buildGeneralPage() {
     lblGeneralFormat = new QLabel(QStringLiteral("Output Format"), page);
     comboGeneralFormat = new QComboBox(page);
     comboGeneralFormat->setObjectName(QStringLiteral("comboGeneralFormat"));
+    takeAccessibleChoice(comboGeneralFormat);
     comboGeneralFormat->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     lblGeneralFormat->setBuddy(comboGeneralFormat);
     chkDeleteSource = new QCheckBox(QStringLiteral("Delete source files after converting"), page);
@@ -169,6 +171,7 @@ void OptionsDialog::buildQuickPage() {
     lblQuickFormat = new QLabel(QStringLiteral("Output format for quick converting :"), page);
     comboQuickFormat = new QComboBox(page);
     comboQuickFormat->setObjectName(QStringLiteral("comboQuickFormat"));
+    takeAccessibleChoice(comboQuickFormat);
     comboQuickFormat->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     lblQuickFormat->setBuddy(comboQuickFormat);
 
