@@ -134,10 +134,13 @@ MainWindow::MainWindow(sw::enc::Encoder& encoder, PendingJobs& pending, UserProm
     jobView_->setItemDelegateForColumn(JobTableModel::kSource, paths);
     jobView_->setItemDelegateForColumn(JobTableModel::kTarget, paths);
     jobView_->setModel(&model_);
-    // Paths get the room, sizes are short; the status column fits its longest usual text.
+    // Paths get the room, sizes are short; the status column fits its usual texts, and a
+    // longer one (a failure, a damaged source) elides with its full reason as a tooltip and
+    // in the details below the list. At the first size the format column keeps the rest,
+    // enough to tell the profiles apart.
     const int statusWidth =
-        jobView_->fontMetrics().horizontalAdvance(tr("Done, source damaged: 36 of 60 s")) + 24;
-    const std::array<int, JobTableModel::kColumnCount - 1> widths{150, 56, 150, 56, statusWidth};
+        jobView_->fontMetrics().horizontalAdvance(tr("Stopped (100%)")) + 24;
+    const std::array<int, JobTableModel::kColumnCount - 1> widths{190, 56, 170, 56, statusWidth};
     for (int column = 0; column < static_cast<int>(widths.size()); ++column) {
         jobView_->setColumnWidth(column, widths[column]);
     }
@@ -351,6 +354,12 @@ void MainWindow::buildToolbar() {
     addButton(stopAction_, "cmdStopConvert");
     toolBar_->addSeparator();
     addButton(aboutAction_, "cmdHelpAbout");
+    // Qt's overflow button, shown only when the toolbar is too narrow for its buttons; a
+    // screen reader lists it even while hidden.
+    if (auto* more = toolBar_->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"))) {
+        more->setAccessibleName(tr("More commands"));
+        more->setToolTip(more->accessibleName());
+    }
 }
 
 void MainWindow::finishSetUp() {

@@ -15,6 +15,7 @@
 #include <QMessageBox>
 
 #include <memory>
+#include <optional>
 
 // Resources of a static library must be registered by name, outside any namespace.
 static void initIconResources() {
@@ -39,15 +40,17 @@ int runApplication(QApplication& app, const QStringList& files) {
         updateSessionServiceFile(app.applicationFilePath());
     }
 
-    SplashScreen splash;
-    splash.show();
-    splash.repaint();
+    // Destroyed once done with, not only closed: assistive technology lists every top-level
+    // window the program still has, hidden or not.
+    std::optional<SplashScreen> splash(std::in_place);
+    splash->show();
+    splash->repaint();
 
     std::unique_ptr<sw::enc::Encoder> objEncoder;
     try {
         objEncoder = std::make_unique<sw::enc::Encoder>();
     } catch (const sw::Error& error) {
-        splash.close();
+        splash.reset();
         QMessageBox::warning(nullptr, QStringLiteral("Sonawell"), error.description());
         return 1;
     }
@@ -56,11 +59,11 @@ int runApplication(QApplication& app, const QStringList& files) {
         ProfileDialog profiles(objEncoder->profiles());
         // Both are centred on the screen: at least as large as the splash, the dialog hides
         // it whole instead of letting its edge show above the title bar.
-        profiles.setFixedSize(profiles.size().expandedTo(splash.size() + QSize(0, 8)));
+        profiles.setFixedSize(profiles.size().expandedTo(splash->size() + QSize(0, 8)));
         profiles.exec();
         if (!profiles.okPressed) {
             objEncoder.reset();
-            splash.close();
+            splash.reset();
             return 0;
         }
     }
@@ -68,7 +71,7 @@ int runApplication(QApplication& app, const QStringList& files) {
     MainWindow mainWindow(*objEncoder, pending);
     mainWindow.show();
     QCoreApplication::processEvents();
-    splash.close();
+    splash.reset();
     // Closed while start-up let events run: the window has unloaded and the quit it asked for
     // came before the event loop, which would then wait with no window open.
     if (!mainWindow.isVisible()) {

@@ -495,10 +495,6 @@ Möchten Sie sie ersetzen?</translation>
         <translation>Aufträge</translation>
     </message>
     <message>
-        <source>Done, source damaged: 36 of 60 s</source>
-        <translation>Fertig, Quelle beschädigt: 36 von 60 s</translation>
-    </message>
-    <message>
         <source>Source: </source>
         <translation>Quelle: </translation>
     </message>
@@ -609,6 +605,14 @@ Möchten Sie sie ersetzen?</translation>
     <message>
         <source>Stop the converting and exit Sonawell?</source>
         <translation>Die Konvertierung anhalten und Sonawell beenden?</translation>
+    </message>
+    <message>
+        <source>Stopped (100%)</source>
+        <translation>Angehalten (100%)</translation>
+    </message>
+    <message>
+        <source>More commands</source>
+        <translation>Weitere Befehle</translation>
     </message>
 </context>
 <context>

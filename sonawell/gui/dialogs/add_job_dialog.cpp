@@ -5,6 +5,7 @@
 #include "core/settings/common.h"
 #include "encoder/encoder.h"
 #include "gui/art_pictures.h"
+#include "gui/dialogs/accessible_choice.h"
 #include "gui/dialogs/ok_cancel.h"
 #include "gui/window_placement.h"
 
@@ -120,6 +121,7 @@ AddJobDialog::AddJobDialog(const sw::enc::ProfileCollection& profiles, QWidget* 
     lblFormat = new QLabel(tr("Output Format"), this);
     comboFormats = new QComboBox(this);
     comboFormats->setObjectName(QStringLiteral("comboFormats"));
+    takeAccessibleChoice(comboFormats);
     lblFormat->setBuddy(comboFormats);
     const QStringList names = profiles.audioProfileNames() << kWaveProfile;
     for (const QString& name : names) {

@@ -4,6 +4,7 @@
 #include "core/settings/common.h"
 #include "encoder/encoder.h"
 #include "gui/art_pictures.h"
+#include "gui/dialogs/accessible_choice.h"
 #include "gui/dialogs/folder_browser.h"
 #include "gui/dialogs/ok_cancel.h"
 #include "gui/window_placement.h"
@@ -113,6 +114,7 @@ void OptionsDialog::buildGeneralPage() {
     lblGeneralFormat = new QLabel(tr("Output Format"), page);
     comboGeneralFormat = new QComboBox(page);
     comboGeneralFormat->setObjectName(QStringLiteral("comboGeneralFormat"));
+    takeAccessibleChoice(comboGeneralFormat);
     comboGeneralFormat->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     lblGeneralFormat->setBuddy(comboGeneralFormat);
     chkDeleteSource = new QCheckBox(tr("Delete source files after converting"), page);
@@ -170,6 +172,7 @@ void OptionsDialog::buildQuickPage() {
     lblQuickFormat = new QLabel(tr("Output format for quick converting :"), page);
     comboQuickFormat = new QComboBox(page);
     comboQuickFormat->setObjectName(QStringLiteral("comboQuickFormat"));
+    takeAccessibleChoice(comboQuickFormat);
     comboQuickFormat->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     lblQuickFormat->setBuddy(comboQuickFormat);
 

@@ -2,6 +2,7 @@
 
 #include "core/settings/app_settings.h"
 #include "encoder/encoder.h"
+#include "gui/dialogs/accessible_choice.h"
 #include "gui/dialogs/ok_cancel.h"
 #include "gui/window_placement.h"
 
@@ -25,6 +26,7 @@ ProfileDialog::ProfileDialog(const sw::enc::ProfileCollection& profiles, QWidget
     // The prompt names the box for a screen reader.
     promptLabel->setBuddy(comboProfile);
     comboProfile->setObjectName(QStringLiteral("comboProfile"));
+    takeAccessibleChoice(comboProfile);
     for (const QString& name : profiles.audioProfileNames()) {
         comboProfile->addItem(sw::enc::ProfileCollection::displayName(name), name);
     }

@@ -4,6 +4,7 @@
 
 #include "gui/dialogs/profile_dialog.h"
 #include "gui/help.h"
+#include "gui/splash_screen.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
@@ -35,10 +36,11 @@ bool IsControl(QAccessible::Role role) {
     }
 }
 
-// The visible controls below `iface` that have neither a name nor a label, as
-// "role objectName" lines; `count` tells how many controls were seen.
+// The controls below `iface` that have neither a name nor a label, as "role objectName"
+// lines; `count` tells how many controls were seen. Hidden ones count too: a screen reader's
+// tree lists them all the same (the toolbar's overflow button is one).
 void FindUnnamed(QAccessibleInterface* iface, QStringList& unnamed, int& count) {
-    if (iface == nullptr || iface->state().invisible) {
+    if (iface == nullptr) {
         return;
     }
     if (IsControl(iface->role())) {
@@ -52,9 +54,10 @@ void FindUnnamed(QAccessibleInterface* iface, QStringList& unnamed, int& count) 
                            .arg(object ? object->objectName() : QStringLiteral("(item)"));
         }
     }
-    // A list's or a table's rows are its content, named by their text, not controls.
+    // A list's or a table's rows are its content, named by their text, not controls; a combo
+    // box's list is its popup, named by the box.
     if (iface->role() == QAccessible::List || iface->role() == QAccessible::Tree ||
-        iface->role() == QAccessible::Table) {
+        iface->role() == QAccessible::Table || iface->role() == QAccessible::ComboBox) {
         return;
     }
     for (int i = 0; i < iface->childCount(); ++i) {
@@ -85,6 +88,17 @@ void DoAction(QWidget* widget, const QString& action) {
     ASSERT_NE(actions, nullptr);
     ASSERT_TRUE(actions->actionNames().contains(action)) << action.toStdString();
     actions->doAction(action);
+}
+
+// Chooses item `row` of the box's list as assistive technology does: the list opened through
+// the box's ShowMenu action, then the item's Toggle action.
+void ChooseFromList(QComboBox* box, int row) {
+    DoAction(box, QAccessibleActionInterface::showMenuAction());
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(box->view());
+    ASSERT_TRUE(list != nullptr && list->tableInterface() != nullptr);
+    QAccessibleInterface* item = list->tableInterface()->cellAt(row, 0);
+    ASSERT_TRUE(item != nullptr && item->actionInterface() != nullptr);
+    item->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
 }
 
 }  // namespace
@@ -119,6 +133,14 @@ TEST_F(Accessibility, EveryWindowNamesItsControlsAndActionsTakeEffect) {
         DoAction(dialog.cmdBrowseSource, QAccessibleActionInterface::pressAction());
         EXPECT_TRUE(WaitFor([&] { return asked; }, 3000));
         EXPECT_EQ(dialog.lstSourcePathName->count(), 1);
+        // A format chosen from the list is the job's format.
+        const QString format = dialog.comboFormats->itemText(1);
+        ASSERT_NE(dialog.formats.value(0), format);
+        ChooseFromList(dialog.comboFormats, 1);
+        EXPECT_FALSE(dialog.comboFormats->view()->isVisible());
+        DoAction(dialog.cmdOK, QAccessibleActionInterface::pressAction());
+        EXPECT_TRUE(WaitFor([&] { return dialog.okPressed; }, 3000));
+        EXPECT_EQ(dialog.formats.value(0), format);
     }
     {
         OptionsDialog dialog(encoder_.profiles(), &window);
@@ -142,11 +164,27 @@ TEST_F(Accessibility, EveryWindowNamesItsControlsAndActionsTakeEffect) {
         EXPECT_EQ(
             QAccessible::queryAccessibleInterface(dialog.comboProfile)->text(QAccessible::Name),
             dialog.promptLabel->text());
+        ChooseFromList(dialog.comboProfile, 2);
+        EXPECT_EQ(dialog.comboProfile->currentIndex(), 2);
+        // Moving through the open list with the keys is no choice yet.
+        dialog.comboProfile->showPopup();
+        QTest::keyClick(dialog.comboProfile->view(), Qt::Key_Down);
+        EXPECT_TRUE(dialog.comboProfile->view()->isVisible());
+        EXPECT_EQ(dialog.comboProfile->currentIndex(), 2);
+        dialog.comboProfile->hidePopup();
     }
     {
         AboutDialog dialog(&window);
         dialog.show();
         EXPECT_TRUE(EveryControlNamed(&dialog, 1));
+    }
+    {
+        // The splash, while it shows, is a window named like the program, not a panel.
+        SplashScreen splash;
+        splash.show();
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&splash);
+        EXPECT_EQ(iface->role(), QAccessible::Window);
+        EXPECT_EQ(iface->text(QAccessible::Name), QStringLiteral("Sonawell"));
     }
     showHelpContents(&window);
     HelpWindow* help = window.findChild<HelpWindow*>();

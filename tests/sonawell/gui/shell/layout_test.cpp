@@ -1,6 +1,11 @@
 // The main window's layout, its path columns and the CPU priority menu.
 #include "main_window_rig.h"
 
+#include <QProcess>
+
+#include <linux/capability.h>
+#include <sys/prctl.h>
+
 namespace shelltest {
 
 // --- Layout ----------------------------------------------------------------------------------
@@ -68,13 +73,14 @@ TEST_F(Layout, OpensWithTheClientSizeAndFollowsEveryResize) {
         ExpectLaidOut(window);
     }
     const QHeaderView* header = window.jobView()->header();
-    // Every column readable at the first size: the status fits its longest usual text, the
-    // format column its caption and more.
+    // Every column readable at the first size: the status fits its usual texts (a longer one
+    // elides, with its reason as a tooltip), the format column enough of a profile's name to
+    // tell it from the others.
     const QFontMetrics metrics = window.jobView()->fontMetrics();
     EXPECT_GT(header->sectionSize(JobTableModel::kStatus),
-              metrics.horizontalAdvance(QStringLiteral("Done, source damaged: 36 of 60 s")));
+              metrics.horizontalAdvance(QStringLiteral("Stopped (100%)")));
     EXPECT_GT(header->sectionSize(JobTableModel::kFormat),
-              metrics.horizontalAdvance(QStringLiteral("Audio for FM radio")));
+              metrics.horizontalAdvance(QStringLiteral("Audio for FM radio quality (64")));
     for (int column = 0; column < JobTableModel::kColumnCount; ++column) {
         EXPECT_LE(header->sectionViewportPosition(column) + header->sectionSize(column),
                   window.jobView()->viewport()->width())
@@ -124,7 +130,7 @@ TEST_F(Layout, TheUsersSizeAndColumnWidthsAreKeptForTheNextStart) {
     window_.reset();
     MainWindow& fresh = Open();
     EXPECT_EQ(ClientArea(fresh).width(), 780);
-    EXPECT_EQ(fresh.jobView()->columnWidth(JobTableModel::kSource), 150);
+    EXPECT_EQ(fresh.jobView()->columnWidth(JobTableModel::kSource), 190);
 }
 
 TEST_F(Layout, RowsShowTheirStateAndTheSelectedJobsDetails) {
@@ -291,17 +297,56 @@ TEST_F(Priority, StoredLevelIsCheckedAndAppliedWhenTheWindowOpens) {
     EXPECT_EQ(Checked(window), QStringList{QStringLiteral("Low")});
     EXPECT_EQ(encoder_.cpuPriority(), sw::enc::CpuPriority::Low);
     EXPECT_EQ(Policy(), SCHED_OTHER);
-
-    // Where High can't be had, its item says so; the stored level is the user's all the same.
-    const QAction* high = PriorityItems(window).value(0);
-    ASSERT_NE(high, nullptr);
-    EXPECT_EQ(high->toolTip() == QStringLiteral("High priority is not available on this system; "
-                                                "conversions run at Normal"),
-              !sw::enc::HighPriorityAvailable())
-        << high->toolTip().toStdString();
     EXPECT_EQ(
         readIniValue(settings_.iniPath(), QStringLiteral("General"), QStringLiteral("CPUPriority")),
         QStringLiteral("0"));
+}
+
+// Where High can't be had, its item says so and stays offered: the level is the user's all the
+// same. Two rows: as this user, and this same test again in a child that can't raise its
+// priority (no CAP_SYS_NICE, RLIMIT_NICE 0, no RealtimeKit on its system bus).
+TEST_F(Priority, TheHighItemSaysWhenHighIsNotAvailable) {
+    constexpr char kWithoutHigh[] = "SONAWELL_TEST_WITHOUT_HIGH";
+    const bool inChild = qEnvironmentVariableIsSet(kWithoutHigh);
+    const bool available = sw::enc::HighPriorityAvailable();
+    if (inChild) {
+        ASSERT_FALSE(available) << "the child could still raise its priority";
+    }
+    MainWindow& window = Open();
+    const QAction* high = PriorityItems(window).value(0);
+    ASSERT_NE(high, nullptr);
+    const QString note =
+        QStringLiteral("High priority is not available on this system; conversions run at Normal");
+    EXPECT_EQ(high->toolTip() == note, !available) << high->toolTip().toStdString();
+    EXPECT_EQ(high->statusTip() == note, !available) << high->statusTip().toStdString();
+    EXPECT_TRUE(high->isEnabled());
+    if (inChild) {
+        return;
+    }
+
+    QProcess child;
+    child.setProgram(QCoreApplication::applicationFilePath());
+    child.setArguments(
+        {QStringLiteral("--gtest_filter=Priority.TheHighItemSaysWhenHighIsNotAvailable")});
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QLatin1String(kWithoutHigh), QStringLiteral("1"));
+    environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"),
+                       QStringLiteral("unix:path=") + music_.filePath(QStringLiteral("no-bus")));
+    child.setProcessEnvironment(environment);
+    child.setChildProcessModifier([] {
+        // Out of the bounding set, CAP_SYS_NICE stays gone for root across exec.
+        ::prctl(PR_CAPBSET_DROP, CAP_SYS_NICE, 0, 0, 0);
+        const rlimit none{0, 0};
+        ::setrlimit(RLIMIT_NICE, &none);
+    });
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start();
+    ASSERT_TRUE(child.waitForFinished(kWaitMs * 2));
+    const QString output = QString::fromLocal8Bit(child.readAll());
+    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains(
+        QStringLiteral("[       OK ] Priority.TheHighItemSaysWhenHighIsNotAvailable")))
+        << output.toStdString();
 }
 
 TEST_F(Priority, BadStoredLevelChecksNothingAndTheWindowStillGetsReady) {
