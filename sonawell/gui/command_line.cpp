@@ -11,6 +11,8 @@
 #include <QStringDecoder>
 #include <QUrl>
 
+#include <string_view>
+
 namespace {
 
 // A running instance answers at once; one that hangs must not keep a file manager's
@@ -53,6 +55,22 @@ QStringList filesFromCommandLine(const QCoreApplication& app) {
         files.append(fileFromArgument(argument));
     }
     return files;
+}
+
+bool asksForHelpOrVersion(int argc, const char* const* argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--") {
+            return false;
+        }
+        for (const std::string_view option :
+             {"-h", "-?", "--help", "--help-all", "-v", "--version"}) {
+            if (argument == option) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 QStringList handOverToRunningInstance(const QStringList& files) {

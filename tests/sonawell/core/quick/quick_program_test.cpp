@@ -340,6 +340,43 @@ TEST_F(QuickProgram, FilesOnTheCommandLineBecomeJobsOfTheOneRunningProgram) {
     EXPECT_EQ(Attributes(WmaPath(second.path)).at("Title"), "Second");
 }
 
+// A terminal with no display, as over ssh: --help and --version still answer, in the
+// user's language, and nothing waits for a window system.
+TEST_F(QuickProgram, HelpAndVersionAnswerWithoutADisplay) {
+    struct Row {
+        QStringList arguments;
+        QString lang;
+        QString expected;
+    };
+    const Row rows[] = {
+        {{QStringLiteral("--version")}, QStringLiteral("C"), QStringLiteral("Sonawell 1.21")},
+        {{QStringLiteral("--help")}, QStringLiteral("C"), QStringLiteral("[FILE...]")},
+        {{QStringLiteral("a.mp3"), QStringLiteral("-h")},
+         QStringLiteral("de_DE.UTF-8"),
+         QStringLiteral("Konvertiert Audiodateien")},
+    };
+    for (const Row& row : rows) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.remove(QStringLiteral("LANGUAGE"));
+        env.remove(QStringLiteral("LC_ALL"));
+        env.remove(QStringLiteral("LC_MESSAGES"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("LANG"), row.lang);
+        QProcess sonawell;
+        sonawell.setProcessEnvironment(env);
+        // The build's own folder: it holds the translations.
+        sonawell.start(testsupport::BinDir() + QStringLiteral("/sonawell"), row.arguments);
+        ASSERT_TRUE(sonawell.waitForFinished(10000))
+            << row.arguments.join(QLatin1Char(' ')).toStdString();
+        const QString out = QString::fromUtf8(sonawell.readAllStandardOutput());
+        EXPECT_EQ(sonawell.exitCode(), 0) << row.arguments.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(out.contains(row.expected))
+            << row.arguments.join(QLatin1Char(' ')).toStdString() << ": " << out.toStdString();
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
