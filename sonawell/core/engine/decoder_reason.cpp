@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr const char* kContext = "DecoderReason";
-
 // Whole reasons, and leads that the system's or the decoder's own words follow.
 constexpr const char* kWhole[] = {
     QT_TRANSLATE_NOOP("DecoderReason", "file not found"),
@@ -33,12 +31,12 @@ constexpr const char* kLeads[] = {
 QString translatedDecoderReason(const QString& reason) {
     for (const char* whole : kWhole) {
         if (reason == QLatin1String(whole)) {
-            return QCoreApplication::translate(kContext, whole);
+            return QCoreApplication::translate("DecoderReason", whole);
         }
     }
     for (const char* lead : kLeads) {
         if (reason.startsWith(QLatin1String(lead))) {
-            return QCoreApplication::translate(kContext, lead) + reason.mid(qstrlen(lead));
+            return QCoreApplication::translate("DecoderReason", lead) + reason.mid(qstrlen(lead));
         }
     }
     static const QRegularExpression damaged(
