@@ -459,8 +459,9 @@ TEST(StartUp, ServesTheBusBeforeTheSplashAndQueuesUntilTheMainWindowIsUp) {
             seen.outputBeforeMainWindow = seen.outputBeforeMainWindow || QFileInfo::exists(target);
         }
         const ConversionDriver& driver = window.driver();
-        if (window.jobs().count() > 0 && !driver.isConverting() && !driver.isBusy() &&
-            driver.currentJob() > window.jobs().count()) {
+        // Once: the loop may tick again between the close and the program's end.
+        if (seen.status.isEmpty() && window.jobs().count() > 0 && !driver.isConverting() &&
+            !driver.isBusy() && driver.currentJob() > window.jobs().count()) {
             for (int row = 1; row <= window.jobs().count(); ++row) {
                 seen.jobs << window.jobs().at(row).source;
             }
