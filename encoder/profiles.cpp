@@ -51,7 +51,9 @@ QString ProfileCollection::displayName(const QString& name) {
 
 const Profile& ProfileCollection::item(int index) const {
     if (index < 0 || index >= count())
-        throw Error(kErrIndex, QStringLiteral("There is no profile number %1.").arg(index));
+        throw Error(
+            kErrIndex,
+            QCoreApplication::translate("Encoder", "There is no profile number %1.").arg(index));
     return profiles_[static_cast<size_t>(index)];
 }
 

@@ -398,6 +398,10 @@ Möchten Sie sie ersetzen?</translation>
         <source>High priority is not available on this system (no RealtimeKit service raised the conversion and this user may not lower its nice value); it runs at normal priority.</source>
         <translation>Hohe Priorität ist auf diesem System nicht verfügbar (kein RealtimeKit-Dienst hat die Konvertierung angehoben, und dieser Benutzer darf ihren Nice-Wert nicht senken); sie läuft mit normaler Priorität.</translation>
     </message>
+    <message>
+        <source>There is no profile number %1.</source>
+        <translation>Es gibt kein Profil Nummer %1.</translation>
+    </message>
 </context>
 <context>
     <name>HelpWindow</name>
@@ -432,6 +436,25 @@ Möchten Sie sie ersetzen?</translation>
     <message>
         <source>Sonawell Help - </source>
         <translation>Sonawell-Hilfe - </translation>
+    </message>
+</context>
+<context>
+    <name>IniFile</name>
+    <message>
+        <source>no settings file</source>
+        <translation>keine Einstellungsdatei</translation>
+    </message>
+    <message>
+        <source>the name &quot;%1&quot; can&apos;t be stored</source>
+        <translation>der Name „%1“ kann nicht gespeichert werden</translation>
+    </message>
+    <message>
+        <source>the file can&apos;t be read</source>
+        <translation>die Datei kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>its folder can&apos;t be created</source>
+        <translation>ihr Ordner kann nicht angelegt werden</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,7 @@
 
 #include "core/settings/common.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -344,10 +345,10 @@ QString readIniPath(const QString& iniPath, const QString& section, const QStrin
 QString writeIniValue(const QString& iniPath, const QString& section, const QString& key,
                       const QString& value) {
     if (iniPath.isEmpty()) {
-        return QStringLiteral("no settings file");
+        return QCoreApplication::translate("IniFile", "no settings file");
     }
     if (!IsWritableSection(section) || !IsWritableKey(key)) {
-        return QStringLiteral("the name \"%1\" can't be stored")
+        return QCoreApplication::translate("IniFile", "the name \"%1\" can't be stored")
             .arg(section + QLatin1Char('/') + key);
     }
     IniText ini;
@@ -355,11 +356,11 @@ QString writeIniValue(const QString& iniPath, const QString& section, const QStr
         // A file we cannot read is left alone rather than replaced by one holding a single key.
         const auto bytes = ReadWholeFile(iniPath);
         if (!bytes) {
-            return QStringLiteral("the file can't be read");
+            return QCoreApplication::translate("IniFile", "the file can't be read");
         }
         ini = parseLines(*bytes);
     } else if (!QDir().mkpath(QFileInfo(iniPath).absolutePath())) {
-        return QStringLiteral("its folder can't be created");
+        return QCoreApplication::translate("IniFile", "its folder can't be created");
     }
 
     QByteArray newline("\n");
