@@ -35,6 +35,10 @@ void EncodeRun::execute() {
             priority_.store(result.priority);
             if (outcome == RunOutcome::Completed && cancel_.load())
                 outcome = RunOutcome::Stopped;
+            if (outcome == RunOutcome::Completed && job_.finish)
+                job_.finish(temp.path());
+            if (outcome == RunOutcome::Completed && cancel_.load())
+                outcome = RunOutcome::Stopped;
             if (outcome == RunOutcome::Completed && !temp.commit(&error))
                 outcome = RunOutcome::Failed;
             else if (outcome == RunOutcome::Completed)

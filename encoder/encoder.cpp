@@ -95,10 +95,14 @@ void Encoder::start() {
     runClock_.start();
 
     postState(RunState::Starting);
-    TranscodeJob job{prepared->input.path, prepared->input.demuxer, prepared->output,
-                     prepared->audio};
+    TranscodeJob job;
+    job.input = prepared->input.path;
+    job.demuxer = prepared->input.demuxer;
+    job.output = prepared->output;
+    job.audio = prepared->audio;
     job.encoderThreads = EncoderThreadCount();
     job.priority = priority_;
+    job.finish = finishingStep_;
     run_ = std::make_unique<EncodeRun>(
         std::move(job), EncodeRun::Callbacks{[this] { postState(RunState::Running); },
                                              [this](RunOutcome outcome, const QString& error) {
@@ -117,6 +121,10 @@ QString Encoder::progressText() const {
     if (!run_)
         return {};
     return QStringLiteral("%1%").arg(run_->percent());
+}
+
+double Encoder::progress() const {
+    return run_ ? run_->percent() / 100.0 : 0.0;
 }
 
 qint64 Encoder::elapsedMs() const {

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -163,6 +164,15 @@ public:
 
     // Share of the source encoded in the current run, "37%"; empty when no run is under way.
     QString progressText() const;
+    // The same share, 0..1; 0 when no run is under way.
+    double progress() const;
+
+    // Called by the runs started from now on with a name of their complete output just before
+    // it is put at its name, on the run's thread (e.g. to tag it), so the output name never
+    // holds the file without what it adds. Empty: nothing is done.
+    void setFinishingStep(std::function<void(const QString& path)> step) {
+        finishingStep_ = std::move(step);
+    }
 
     // What the monitoring page shows of the current (or last) run.
     QString runSource() const { return runSource_; }
@@ -195,6 +205,7 @@ private:
     QString runSource_, runOutput_, runProfile_;
     QElapsedTimer runClock_;
     qint64 lastElapsedMs_ = 0;
+    std::function<void(const QString&)> finishingStep_;
     std::unique_ptr<EncodeRun> run_;
     struct Prepared;
     std::unique_ptr<Prepared> prepared_;

@@ -201,6 +201,10 @@ private:
         if (!in_.durationFromHeader)
             return;
         const int64_t tolerance = std::max<int64_t>(250000, in_.durationUs / 50);
+        // Less than half a second of a longer source is nothing a listener would call audio.
+        if (decodedUs_ + tolerance < in_.durationUs && decodedUs_ < AV_TIME_BASE / 2)
+            FailRun(QCoreApplication::translate(
+                "Encoder", "The source file is damaged: it holds no audio that decodes."));
         if (decodedUs_ + tolerance < in_.durationUs)
             damage_ = QCoreApplication::translate("Encoder", "source damaged: %1 of %2 s")
                           .arg(qRound64(static_cast<double>(decodedUs_) / AV_TIME_BASE))

@@ -99,21 +99,44 @@ int32_t CheckArguments(const std::string& path, const std::string& name,
     return ID3PROP_S_OK;
 }
 
+// Cut at a character boundary rather than refused: the start of a long title is still the
+// title. True when the value was cut.
+bool FitValue(const std::string& name, AttributeValue* value) {
+    auto* text = std::get_if<std::string>(value);
+    if (!text || !IsContentDescription(name))
+        return false;
+    const size_t keep = Utf8PrefixForUtf16Units(*text, kMaxUtf16Units);
+    const bool cut = keep < text->size();
+    text->resize(keep);
+    return cut;
+}
+
 }  // namespace
+
+int32_t WriteAsfAttributesInPlace(const std::string& path,
+                                  const std::vector<Attribute>& attributes) {
+    TagLib::ASF::File file(path.c_str(), /*readProperties=*/false);
+    if (!file.isValid() || file.readOnly() || file.tag() == nullptr)
+        return ID3PROP_E_FAIL;
+    bool cut = false;
+    for (const auto& [name, value] : attributes) {
+        if (CheckArguments(path, name, value) != ID3PROP_S_OK)
+            continue;
+        AttributeValue fitted = value;
+        cut |= FitValue(name, &fitted);
+        Apply(*file.tag(), name, fitted);
+    }
+    if (!file.save())
+        return ID3PROP_E_FAIL;
+    return cut ? ID3PROP_S_TRUNCATED : ID3PROP_S_OK;
+}
 
 int32_t WriteAsfAttribute(const std::string& path, const std::string& name,
                           const AttributeValue& value) {
     if (const int32_t check = CheckArguments(path, name, value); check != ID3PROP_S_OK)
         return check;
-    // Cut at a character boundary rather than refused: the start of a long title is still
-    // the title.
     AttributeValue fitted = value;
-    bool cut = false;
-    if (auto* text = std::get_if<std::string>(&fitted); text && IsContentDescription(name)) {
-        const size_t keep = Utf8PrefixForUtf16Units(*text, kMaxUtf16Units);
-        cut = keep < text->size();
-        text->resize(keep);
-    }
+    const bool cut = FitValue(name, &fitted);
 
     // Through a symbolic link the link stays and the file it names gets the tag.
     const std::unique_ptr<char, FreeDeleter> resolved(::realpath(path.c_str(), nullptr));

@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <variant>
+#include <vector>
 
 namespace id3prop {
 
@@ -21,5 +23,14 @@ using AttributeValue = std::variant<std::string, uint32_t, Picture>;
 // as it was. Throws only std::bad_alloc.
 int32_t WriteAsfAttribute(const std::string& path, const std::string& name,
                           const AttributeValue& value);
+
+using Attribute = std::pair<std::string, AttributeValue>;
+
+// Writes every attribute into the ASF file at `path` in place, with one save, for a file no
+// one else sees yet (an output before it is put at its name). An attribute that can't be
+// written as it is (see WriteAsfAttribute) is left out; a long content description text is
+// cut as there. Returns a result code of id3prop.h. Throws only std::bad_alloc.
+int32_t WriteAsfAttributesInPlace(const std::string& path,
+                                  const std::vector<Attribute>& attributes);
 
 }  // namespace id3prop

@@ -23,11 +23,11 @@ void CopyOrDefaultLayout(AVChannelLayout* out, const AVChannelLayout& in) {
 
 }  // namespace
 
-std::unique_ptr<AudioStream> AudioStream::Open(const std::string& url, std::string* error) {
-    std::string ignored;
-    std::string& reason = error != nullptr ? *error : ignored;
+std::unique_ptr<AudioStream> AudioStream::Open(const std::string& url, DecodeError* error) {
+    DecodeError ignored;
+    DecodeError& reason = error != nullptr ? *error : ignored;
     const auto refuse = [&reason](int code) {
-        reason = "not an audio file the decoder accepts: " + ErrorText(code);
+        reason = {DecodeReason::NotAudio, ErrorText(code)};
         return nullptr;
     };
     auto stream = std::make_unique<AudioStream>(Key{});
@@ -43,9 +43,9 @@ std::unique_ptr<AudioStream> AudioStream::Open(const std::string& url, std::stri
     const AVCodec* decoder = nullptr;
     const int index = av_find_best_stream(input, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
     if (index < 0 || decoder == nullptr) {
-        reason = index == AVERROR_DECODER_NOT_FOUND
-                     ? "not an audio file the decoder accepts: no decoder for its audio"
-                     : "not an audio file the decoder accepts: no audio stream";
+        reason = {DecodeReason::NotAudio, index == AVERROR_DECODER_NOT_FOUND
+                                              ? "no decoder for its audio"
+                                              : "no audio stream"};
         return nullptr;
     }
     stream->streamIndex_ = index;
@@ -69,7 +69,7 @@ std::unique_ptr<AudioStream> AudioStream::Open(const std::string& url, std::stri
     }
     const int channels = codec->ch_layout.nb_channels;
     if (codec->sample_rate <= 0 || channels <= 0 || channels * kBytesPerSample > 0xFFFF) {
-        reason = "not an audio file the decoder accepts: no sample rate or channel count";
+        reason = {DecodeReason::NotAudio, "no sample rate or channel count"};
         return nullptr;
     }
     CopyOrDefaultLayout(&stream->outLayout_, codec->ch_layout);

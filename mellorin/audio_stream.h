@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mellorin/decode_error.h"
 #include "mellorin/ffmpeg_handles.h"
 #include "mellorin/wave_format.h"
 
@@ -22,7 +23,7 @@ class AudioStream {
 public:
     // nullptr when the file can't be opened or has no decodable audio stream, with the reason
     // in `error` (may be null). `url` is a UTF-8 path or an FFmpeg URL.
-    static std::unique_ptr<AudioStream> Open(const std::string& url, std::string* error = nullptr);
+    static std::unique_ptr<AudioStream> Open(const std::string& url, DecodeError* error = nullptr);
 
     explicit AudioStream(Key) {}
     AudioStream(const AudioStream&) = delete;

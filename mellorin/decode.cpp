@@ -21,21 +21,25 @@ namespace mellorin {
 
 namespace {
 
-DecodeOutcome Failure(std::string text) {
-    return {DecodeOutcome::Kind::Failed, std::move(text)};
+DecodeOutcome Failure(const DecodeError& error) {
+    return DecodeOutcome::Failed(error.reason, error.detail);
+}
+
+DecodeOutcome Failure(DecodeReason reason, std::string detail = {}) {
+    return DecodeOutcome::Failed(reason, std::move(detail));
 }
 
 bool IsDiskFull(int error) {
     return error == ENOSPC || error == EDQUOT || error == EFBIG;
 }
 
-std::string WriteFailureText(int error) {
-    return std::string(IsDiskFull(error) ? "disk full: " : "cannot write the output: ") +
-           std::strerror(error != 0 ? error : EIO);
+DecodeError WriteFailure(int error) {
+    return {IsDiskFull(error) ? DecodeReason::DiskFull : DecodeReason::CannotWriteOutput,
+            std::strerror(error != 0 ? error : EIO)};
 }
 
 // What stands at `output` and must not be replaced by a file.
-std::string OutputConflict(int sourceFd, const std::string& output) {
+DecodeError OutputConflict(int sourceFd, const std::string& output) {
     struct stat target {};
     if (::stat(output.c_str(), &target) != 0) {
         return {};
@@ -43,12 +47,16 @@ std::string OutputConflict(int sourceFd, const std::string& output) {
     struct stat source {};
     if (::fstat(sourceFd, &source) == 0 && source.st_dev == target.st_dev &&
         source.st_ino == target.st_ino) {
-        return "the output is the source file";
+        return {DecodeReason::OutputIsSource, {}};
     }
     if (S_ISDIR(target.st_mode)) {
-        return std::string("cannot create the output: ") + std::strerror(EISDIR);
+        return {DecodeReason::CannotCreateOutput, std::strerror(EISDIR)};
     }
     return {};
+}
+
+bool Cancelled(const DecodeOptions& options) {
+    return options.cancel != nullptr && options.cancel->load(std::memory_order_relaxed);
 }
 
 std::string Seconds(double seconds) {
@@ -57,78 +65,108 @@ std::string Seconds(double seconds) {
 
 }  // namespace
 
+std::string DecodeOutcome::Text() const {
+    if (kind != Kind::CompletedDamaged) {
+        return error.Text();
+    }
+    return "source damaged: " + Seconds(decodedSeconds) +
+           (declaredSeconds ? " of " + Seconds(*declaredSeconds) + " s"
+                            : std::string(" s decoded"));
+}
+
+double DecodedFraction(uint64_t bytes, uint32_t bytesPerSecond,
+                       std::optional<double> declaredSeconds) {
+    if (bytesPerSecond == 0 || !declaredSeconds || *declaredSeconds <= 0) {
+        return 0;
+    }
+    const double fraction = static_cast<double>(bytes) / bytesPerSecond / *declaredSeconds;
+    return fraction < 1 ? fraction : 1;
+}
+
 DecodeOutcome DecodeFile(const std::string& source, const std::string& output,
-                         ProgressCallback progress) {
-    std::string error;
+                         const DecodeOptions& options) {
+    DecodeError error;
     const auto sourceFd = OpenSourceFile(source, &error);
     if (!sourceFd) {
         return Failure(error);
     }
-    if (error = OutputConflict(sourceFd->get(), output); !error.empty()) {
+    if (error = OutputConflict(sourceFd->get(), output); error.reason != DecodeReason::None) {
         return Failure(error);
     }
     const auto stream = AudioStream::Open(FfmpegUrlOf(sourceFd->get(), source), &error);
     if (!stream) {
         return Failure(error);
     }
+    std::optional<double> declared = AsfDeclaredSeconds(sourceFd->get());
+    if (!declared) {
+        declared = stream->DeclaredSeconds();
+    }
     int createError = 0;
     const auto pending = PendingFile::Create(output, &createError);
     if (!pending) {
-        return Failure(std::string("cannot create the output: ") + std::strerror(createError));
+        return Failure(DecodeReason::CannotCreateOutput, std::strerror(createError));
     }
     CWaveWriter writer;
     if (writer.Open(UniqueFd(::fcntl(pending->fd(), F_DUPFD_CLOEXEC, 0)), &stream->Format()) !=
         S_OK) {
-        return Failure(WriteFailureText(writer.Error() != 0 ? writer.Error() : errno));
+        return Failure(WriteFailure(writer.Error() != 0 ? writer.Error() : errno));
     }
+    const uint32_t bytesPerSecond = stream->Format().nAvgBytesPerSec;
     const auto buffer = std::make_unique_for_overwrite<uint8_t[]>(kDecodeBufferSize);
     uint64_t total = 0;
     for (;;) {
+        if (Cancelled(options)) {
+            DecodeOutcome stopped = Failure(DecodeReason::Stopped);
+            stopped.kind = DecodeOutcome::Kind::Stopped;
+            return stopped;
+        }
         size_t filled = 0;
         const StreamStatus status = stream->Read(buffer.get(), kDecodeBufferSize, &filled);
         if (status == StreamStatus::EndOfStream) {
             break;
         }
         if (status == StreamStatus::Failure) {
-            return Failure("cannot decode the source: " + stream->FailureText());
+            return Failure(DecodeReason::CannotDecode, stream->FailureText());
         }
         uint32_t written = 0;
         if (writer.Write(static_cast<uint32_t>(filled), buffer.get(), &written) != S_OK) {
-            return Failure(writer.Error() != 0 ? WriteFailureText(writer.Error())
-                                               : "the WAVE output would exceed its 4 GiB limit");
+            return writer.Error() != 0 ? Failure(WriteFailure(writer.Error()))
+                                       : Failure(DecodeReason::WaveTooLarge);
         }
         total += written;
-        if (progress != nullptr) {
-            constexpr uint64_t kMax = std::numeric_limits<int32_t>::max();
-            progress(static_cast<int32_t>(total < kMax ? total : kMax));
+        if (options.progress) {
+            options.progress(total, DecodedFraction(total, bytesPerSecond, declared));
         }
     }
     if (writer.Close() != S_OK) {
-        return Failure(WriteFailureText(writer.Error()));
+        return Failure(WriteFailure(writer.Error()));
     }
 
-    const double decoded = static_cast<double>(total) / stream->Format().nAvgBytesPerSec;
-    std::optional<double> declared = AsfDeclaredSeconds(sourceFd->get());
-    if (!declared) {
-        declared = stream->DeclaredSeconds();
-    }
+    const double decoded = static_cast<double>(total) / bytesPerSecond;
     const bool damaged =
         stream->Damaged() || (declared && *declared - decoded > kDamageShortfallSeconds);
-    if (damaged && total == 0) {
-        return Failure("source damaged: no audio could be decoded");
+    // Less than half a second of a damaged source is nothing a listener would call audio.
+    if (damaged && decoded < 0.5) {
+        return Failure(DecodeReason::NothingDecoded);
+    }
+    if (Cancelled(options)) {
+        return Failure(DecodeReason::Stopped);
+    }
+    if (options.finish) {
+        options.finish(pending->Path());
     }
     if (const int commitError = pending->Commit(); commitError != 0) {
-        return Failure(IsDiskFull(commitError) || commitError == EIO
-                           ? WriteFailureText(commitError)
-                           : std::string("cannot create the output: ") +
-                                 std::strerror(commitError));
+        return Failure(
+            IsDiskFull(commitError) || commitError == EIO
+                ? WriteFailure(commitError)
+                : DecodeError{DecodeReason::CannotCreateOutput, std::strerror(commitError)});
     }
     if (!damaged) {
-        return {DecodeOutcome::Kind::Completed, {}};
+        DecodeOutcome completed;
+        completed.kind = DecodeOutcome::Kind::Completed;
+        return completed;
     }
-    return {DecodeOutcome::Kind::CompletedDamaged,
-            "source damaged: " + Seconds(decoded) +
-                (declared ? " of " + Seconds(*declared) + " s" : std::string(" s decoded"))};
+    return {DecodeOutcome::Kind::CompletedDamaged, {}, decoded, declared};
 }
 
 }  // namespace mellorin

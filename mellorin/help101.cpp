@@ -2,6 +2,7 @@
 
 #include "mellorin/decode.h"
 
+#include <limits>
 #include <new>
 #include <string>
 
@@ -10,7 +11,7 @@ namespace {
 thread_local std::string t_lastError;
 
 int32_t Finish(const mellorin::DecodeOutcome& outcome) {
-    t_lastError = outcome.text;
+    t_lastError = outcome.Text();
     switch (outcome.kind) {
         case mellorin::DecodeOutcome::Kind::Completed:
             return 1;
@@ -26,9 +27,16 @@ int32_t Finish(const mellorin::DecodeOutcome& outcome) {
 extern "C" int32_t Help101(const char* source, const char* output, void (*progress)(int32_t)) {
     try {
         if (source == nullptr || output == nullptr) {
-            return Finish({mellorin::DecodeOutcome::Kind::Failed, "no source or output given"});
+            return Finish(mellorin::DecodeOutcome::Failed(mellorin::DecodeReason::NoPaths));
         }
-        return Finish(mellorin::DecodeFile(source, output, progress));
+        mellorin::DecodeOptions options;
+        if (progress != nullptr) {
+            options.progress = [progress](uint64_t bytes, double) {
+                constexpr uint64_t kMax = std::numeric_limits<int32_t>::max();
+                progress(static_cast<int32_t>(bytes < kMax ? bytes : kMax));
+            };
+        }
+        return Finish(mellorin::DecodeFile(source, output, options));
     } catch (const std::bad_alloc&) {
         t_lastError = "out of memory";
     } catch (...) {

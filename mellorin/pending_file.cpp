@@ -82,6 +82,10 @@ PendingFile::~PendingFile() {
     }
 }
 
+std::string PendingFile::Path() const {
+    return namedPath_.empty() ? ProcPath(fd_.get()) : namedPath_;
+}
+
 int PendingFile::Commit() {
     if (::fsync(fd_.get()) != 0) {
         return errno;

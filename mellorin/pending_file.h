@@ -24,6 +24,9 @@ public:
     ~PendingFile();
 
     int fd() const { return fd_.get(); }
+    // A name this process can open the file by before Commit: "/proc/self/fd/N" for an
+    // unnamed file, else the hidden file's own.
+    std::string Path() const;
     // Flushes the file to disk and puts it at the destination, replacing what is there.
     // Returns 0 or the errno of the step that failed; the destination is unchanged then.
     int Commit();

@@ -11,20 +11,20 @@ namespace mellorin {
 
 namespace {
 
-std::string CannotRead(int err) {
-    return std::string("cannot read the source: ") + std::strerror(err);
+DecodeError CannotRead(int err) {
+    return {DecodeReason::CannotReadSource, std::strerror(err)};
 }
 
 }  // namespace
 
-std::optional<UniqueFd> OpenSourceFile(const std::string& path, std::string* error) {
+std::optional<UniqueFd> OpenSourceFile(const std::string& path, DecodeError* error) {
     struct stat before {};
     if (::stat(path.c_str(), &before) != 0) {
-        *error = errno == ENOENT ? std::string("file not found") : CannotRead(errno);
+        *error = errno == ENOENT ? DecodeError{DecodeReason::FileNotFound, {}} : CannotRead(errno);
         return std::nullopt;
     }
     if (!S_ISREG(before.st_mode)) {
-        *error = "not a regular file";
+        *error = {DecodeReason::NotRegularFile, {}};
         return std::nullopt;
     }
     // Should the name be swapped for a FIFO after the stat, O_NONBLOCK still returns at once
@@ -40,11 +40,11 @@ std::optional<UniqueFd> OpenSourceFile(const std::string& path, std::string* err
         return std::nullopt;
     }
     if (!S_ISREG(opened.st_mode)) {
-        *error = "not a regular file";
+        *error = {DecodeReason::NotRegularFile, {}};
         return std::nullopt;
     }
     if (opened.st_size == 0) {
-        *error = "empty file";
+        *error = {DecodeReason::EmptyFile, {}};
         return std::nullopt;
     }
     return fd;

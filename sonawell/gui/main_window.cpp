@@ -20,7 +20,6 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QDropEvent>
-#include <QEventLoop>
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QMimeData>
@@ -109,8 +108,8 @@ MainWindow::MainWindow(sw::enc::Encoder& encoder, PendingJobs& pending, UserProm
     connect(driver_.get(), &ConversionDriver::commandStatusChanged, this,
             &MainWindow::updateCommands);
     new BatchNotifier(*driver_, *this, QDBusConnection::sessionBus(), this);
-    connect(driver_.get(), &ConversionDriver::decodeEnded, this, [this] {
-        if (closeAfterDecode_) {
+    connect(driver_.get(), &ConversionDriver::runEnded, this, [this] {
+        if (closeAfterRun_) {
             QTimer::singleShot(0, this, &QWidget::close);
         }
     });
@@ -138,8 +137,7 @@ MainWindow::MainWindow(sw::enc::Encoder& encoder, PendingJobs& pending, UserProm
     // longer one (a failure, a damaged source) elides with its full reason as a tooltip and
     // in the details below the list. At the first size the format column keeps the rest,
     // enough to tell the profiles apart.
-    const int statusWidth =
-        jobView_->fontMetrics().horizontalAdvance(tr("Stopped (100%)")) + 24;
+    const int statusWidth = jobView_->fontMetrics().horizontalAdvance(tr("Stopped (100%)")) + 24;
     const std::array<int, JobTableModel::kColumnCount - 1> widths{190, 56, 170, 56, statusWidth};
     for (int column = 0; column < static_cast<int>(widths.size()); ++column) {
         jobView_->setColumnWidth(column, widths[column]);
@@ -511,9 +509,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         driver_->stop();
     }
     QuickConvertEngine::unregisterFromSessionBus();
-    if (driver_->isDecoding()) {
-        // A decode can't be interrupted: the window closes as soon as it has ended.
-        closeAfterDecode_ = true;
+    if (driver_->isBusy()) {
+        // A stopped run ends within moments; the window closes once it has, without waiting
+        // here.
+        closeAfterRun_ = true;
         event->ignore();
         return;
     }
@@ -529,17 +528,5 @@ void MainWindow::unload() {
         // Closing: the files become jobs, but no conversion starts now.
         quick_->flushPending(false);
     }
-    const auto state = encoder_.runState();
-    if (state != sw::enc::RunState::Stopped && state != sw::enc::RunState::Stopping) {
-        encoder_.stop();
-    }
-    // The encoder's state is the one last notified, so a run started or stopped in this same
-    // turn can still read "ended"; the driver knows that its stopped run has not ended yet.
-    while (encoder_.runState() != sw::enc::RunState::Stopped || driver_->isBusy()) {
-        // Sleeps until the encoder's next notification, or 50 ms.
-        QEventLoop wait;
-        QTimer::singleShot(50, &wait, &QEventLoop::quit);
-        connect(&encoder_, &sw::enc::Encoder::stateChanged, &wait, &QEventLoop::quit);
-        wait.exec();
-    }
+    // closeEvent() gets here only once no run is under way, so nothing is waited for.
 }

@@ -94,6 +94,6 @@ private:
     // The source and target columns' widths as set or restored, before fitting the window.
     std::array<int, 2> pathWidths_{};
     bool fitting_ = false;
-    bool closeAfterDecode_ = false;
+    bool closeAfterRun_ = false;
     bool unloaded_ = false;
 };

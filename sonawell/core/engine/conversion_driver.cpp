@@ -1,15 +1,13 @@
 #include "core/engine/conversion_driver.h"
 
 #include "core/engine/error_boundary.h"
-#include "core/engine/tag_copy.h"
-#include "core/engine/wave_job.h"
 #include "core/settings/common.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
 
-using sw::enc::RunState;
+#include <utility>
 
 ConversionDriver::ConversionDriver(sw::enc::Encoder& encoder, JobStore& jobs, UserPrompt& prompt,
                                    const AppSettingsRecord& settings, QObject* parent)
@@ -18,61 +16,47 @@ ConversionDriver::ConversionDriver(sw::enc::Encoder& encoder, JobStore& jobs, Us
       jobs_(jobs),
       prompt_(prompt),
       settings_(settings),
-      wma_(encoder) {
-    statusPoll_.setInterval(500);
-    // The encoder's own progress text, the same the monitoring page shows; empty when no run
-    // is under way.
-    connect(&statusPoll_, &QTimer::timeout, this,
-            [this] { setProgress(encoder_.progressText().left(255)); });
-    connect(&encoder_, &sw::enc::Encoder::stateChanged, this,
-            &ConversionDriver::onEncoderStateChanged);
+      runner_(encoder) {
+    connect(&runner_, &ConversionRunner::progressChanged, this, [this](double fraction) {
+        if (runningJob_ > 0) {
+            jobs_.setProgress(runningJob_, progressText(fraction));
+        }
+    });
+    connect(&runner_, &ConversionRunner::finished, this, &ConversionDriver::onRunFinished);
 }
 
 void ConversionDriver::start() {
     if (!canStart()) {
         return;
     }
-    haltAfterDecode_ = false;
     auto refresh = qScopeGuard([this] { refreshCommands(); });
     try {
         converting_ = startFrom(currentJob_);
     } catch (...) {
         converting_ = false;
-        statusPoll_.stop();
         throw;
     }
 }
 
 void ConversionDriver::stop() {
-    // A run started here may not have notified anything yet, so the encoder's last state can
-    // still read "ended" while the run goes on.
-    const bool runUnderWay =
-        (converting_ && !decoding_) || encoder_.runState() != RunState::Stopped;
     converting_ = false;
-    statusPoll_.stop();
-    if (decoding_) {
-        haltAfterDecode_ = true;
-    } else if (currentJob_ <= jobs_.count() &&
-               jobs_.at(currentJob_).state == JobState::Converting) {
-        jobs_.setState(currentJob_, JobState::Stopped);
+    if (runningJob_ > 0 && jobs_.at(runningJob_).state == JobState::Converting) {
+        jobs_.setState(runningJob_, JobState::Stopped);
     }
-    if (runUnderWay) {
-        // Its end notification must not finish the job that a later start() sets up.
-        stopPending_ = true;
-    }
-    encoder_.stop();
+    // The run's end no longer finishes the row: it stays stopped, to be started afresh.
+    runningJob_ = 0;
+    runner_.stop();
     refreshCommands();
 }
 
 bool ConversionDriver::startFrom(int row) {
     ++settingUp_;
     auto done = qScopeGuard([this] { --settingUp_; });
-    // Jobs that end without an encoding run are finished in this loop rather than by nested
-    // calls, so a long row of them can't exhaust the stack.
+    // Jobs that end without a run are finished in this loop rather than by nested calls, so a
+    // long row of them can't exhaust the stack.
     for (currentJob_ = row;;) {
-        statusPoll_.stop();
         switch (startJob(currentJob_)) {
-            case JobStart::EncodingStarted:
+            case JobStart::RunStarted:
                 return true;
             case JobStart::Finished:
                 break;
@@ -81,9 +65,6 @@ bool ConversionDriver::startFrom(int row) {
         refreshCommands();
         if (currentJob_ > jobs_.count()) {
             overwriteAll_.reset();
-            return false;
-        }
-        if (haltAfterDecode_) {
             return false;
         }
     }
@@ -121,89 +102,48 @@ ConversionDriver::JobStart ConversionDriver::startJob(int row) {
             return JobStart::Finished;
         }
     }
-    if (job.profile == kWaveProfile) {
-        decodeToWave(row);
-        return JobStart::Finished;
-    }
-    if (const QString refused = wma_.start(job); !refused.isEmpty()) {
+    if (const QString refused = runner_.start({job.source, job.output, job.profile});
+        !refused.isEmpty()) {
         failJob(row, refused);
         return JobStart::Finished;
     }
-    statusPoll_.start();
+    runningJob_ = row;
     jobs_.setState(row, JobState::Converting);
-    return JobStart::EncodingStarted;
+    return JobStart::RunStarted;
 }
 
-void ConversionDriver::decodeToWave(int row) {
-    const Job job = jobs_.at(row);
-    jobs_.setState(row, JobState::Converting);
-    converting_ = true;
-    decoding_ = true;
-    refreshCommands();
-    WaveJob wave([this](const QString& text) { setProgress(text); });
-    const WaveJob::Outcome outcome = wave.run(job.source, job.output);
-    decoding_ = false;
-    converting_ = false;
-    if (outcome.decoded) {
-        copyTagToWaveFile(job.source, job.output);
-    }
-    if (outcome.damaged) {
-        // What decodes is kept, but a damaged source is never deleted.
-        jobs_.setState(row, JobState::DoneDamaged, outcome.note);
-        jobs_.measureOutput(row);
-    } else if (outcome.decoded) {
-        finishJob(row);
-        deleteSourceIfDone(row);
-    } else {
-        failJob(row, outcome.note);
-    }
-    Q_EMIT decodeEnded();
-}
-
-void ConversionDriver::setProgress(const QString& text) {
-    jobs_.setProgress(currentJob_, text);
-}
-
-void ConversionDriver::onEncoderStateChanged(int32_t state) {
-    const bool ended = state == static_cast<int32_t>(RunState::Stopped);
-    if (ended && stopPending_) {
-        stopPending_ = false;
-        wma_.removeTempFiles();
-    } else if (ended && converting_ && !decoding_ && settingUp_ == 0) {
-        const int row = currentJob_;
-        wma_.removeTempFiles();
-        if (encoder_.lastOutcome() == sw::enc::RunOutcome::Completed) {
-            // A completed run's error text is its damage note: a source cut short had what
-            // decoded encoded ("source damaged: 36 of 60 s").
-            const QString damage = encoder_.lastError();
-            if (damage.isEmpty()) {
+void ConversionDriver::onRunFinished(const ConversionOutcome& outcome) {
+    const int row = std::exchange(runningJob_, 0);
+    if (row > 0) {
+        switch (outcome.kind) {
+            case ConversionOutcome::Kind::Done:
                 finishJob(row);
-            } else {
+                deleteSourceIfDone(row);
+                break;
+            case ConversionOutcome::Kind::DoneDamaged:
                 // What decodes is kept, but a damaged source is never deleted.
-                jobs_.setState(row, JobState::DoneDamaged, damage);
+                jobs_.setState(row, JobState::DoneDamaged, outcome.text);
                 jobs_.measureOutput(row);
-            }
-            const Job job = jobs_.at(row);
-            copyTagToWmaFile(job.source, job.output);
-            wma_.clearSources();
-            deleteSourceIfDone(row);
-        } else {
-            failJob(row, encoder_.lastError());
-            wma_.clearSources();
+                break;
+            case ConversionOutcome::Kind::Failed:
+                failJob(row, outcome.text);
+                break;
+            case ConversionOutcome::Kind::Stopped:
+                jobs_.setState(row, JobState::Stopped);
+                break;
         }
         currentJob_ = row + 1;
-        const bool more = currentJob_ <= jobs_.count();
-        if (!more) {
+        if (currentJob_ > jobs_.count()) {
             overwriteAll_.reset();
         }
-        converting_ = false;
-        if (more) {
-            runGuarded(prompt_, [this] { converting_ = startFrom(currentJob_); });
-        }
-        if (!converting_) {
-            statusPoll_.stop();
-        }
     }
+    if (converting_ && row > 0 && currentJob_ <= jobs_.count()) {
+        converting_ = false;
+        runGuarded(prompt_, [this] { converting_ = startFrom(currentJob_); });
+    } else {
+        converting_ = false;
+    }
+    Q_EMIT runEnded();
     refreshCommands();
 }
 

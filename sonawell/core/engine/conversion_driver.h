@@ -1,20 +1,19 @@
 #pragma once
 
+#include "core/engine/conversion_runner.h"
 #include "core/engine/user_prompt.h"
-#include "core/engine/wma_job.h"
 #include "core/jobs/job_store.h"
 #include "core/settings/app_settings.h"
 #include "encoder/encoder.h"
 
 #include <QDateTime>
 #include <QObject>
-#include <QTimer>
 
-#include <cstdint>
 #include <optional>
 
-// Works the job list front to back: starts the current job, keeps its "Status" live, finishes
-// it when its run ends and starts the next one. Everything runs on the UI thread.
+// Works the job list front to back: starts the current job's run, keeps its "Status" live,
+// finishes it when its run ends and starts the next one. The runs go on on worker threads;
+// this object lives on the UI thread and never waits for them.
 class ConversionDriver : public QObject {
     Q_OBJECT
 public:
@@ -25,9 +24,9 @@ public:
     // 1-based row of the job that runs or is next; count() + 1 once the list is worked off.
     int currentJob() const { return currentJob_; }
     bool isConverting() const { return converting_; }
-    bool isDecoding() const { return decoding_; }
-    // A decode runs, a run is being set up, or a stopped run is still ending.
-    bool isBusy() const { return decoding_ || settingUp_ > 0 || stopPending_; }
+    bool isDecoding() const { return runner_.isDecoding(); }
+    // A run is under way or still ending, or is being set up.
+    bool isBusy() const { return runner_.isRunning() || settingUp_ > 0; }
     bool canStart() const { return !converting_ && !isBusy() && currentJob_ <= jobs_.count(); }
     sw::enc::Encoder& encoder() { return encoder_; }
     JobStore& jobs() { return jobs_; }
@@ -44,19 +43,18 @@ public:
 
 Q_SIGNALS:
     void commandStatusChanged();
-    void decodeEnded();
+    // A run has ended, and with it anything a stop left to finish.
+    void runEnded();
 
 private:
-    enum class JobStart { EncodingStarted, Finished };
+    enum class JobStart { RunStarted, Finished };
 
-    // Starts job `row` and goes on down the list while jobs end without an encoding run
-    // (decodes, skipped or failed jobs, a source that can't be converted failing only its own
-    // row); true when an encoding run is under way.
+    // Starts job `row` and goes on down the list while jobs end without a run (skipped or
+    // failed jobs, a source that can't be converted failing only its own row); true when a
+    // run is under way.
     bool startFrom(int row);
     JobStart startJob(int row);
-    void decodeToWave(int row);
-    void onEncoderStateChanged(int32_t state);
-    void setProgress(const QString& text);
+    void onRunFinished(const ConversionOutcome& outcome);
     void finishJob(int row);
     void failJob(int row, const QString& reason);
     void deleteSourceIfDone(int row);
@@ -65,13 +63,11 @@ private:
     JobStore& jobs_;
     UserPrompt& prompt_;
     const AppSettingsRecord& settings_;
-    WmaJob wma_;
-    QTimer statusPoll_;
+    ConversionRunner runner_;
     int currentJob_ = 1;
+    // The row whose run is under way; 0 when none is, or it was stopped.
+    int runningJob_ = 0;
     bool converting_ = false;
-    bool decoding_ = false;
-    bool haltAfterDecode_ = false;
-    bool stopPending_ = false;
     int settingUp_ = 0;
     // A "Yes to All" or "No to All" to the overwrite question, held until the queue ends.
     std::optional<bool> overwriteAll_;

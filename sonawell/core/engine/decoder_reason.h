@@ -1,8 +1,13 @@
 #pragma once
 
+#include "core/engine/conversion.h"
+#include "mellorin/decode.h"
+
 #include <QString>
 
-// The decoder library states its reasons in English ("disk full: No space left on device",
-// "source damaged: 36 of 60 s"); this gives them in the user's language. A reason it does not
-// know stays as it is.
-QString translatedDecoderReason(const QString& reason);
+// A decode's reason in the user's language: the code's own words, then the system's or the
+// decoder's ("disk full: No space left on device").
+QString decoderReasonText(const mellorin::DecodeError& error);
+
+// The decoder's outcome as the engine reports every conversion's.
+ConversionOutcome conversionOutcome(const mellorin::DecodeOutcome& outcome);

@@ -1,8 +1,8 @@
 #include "core/engine/tag_copy.h"
 
-#include "core/engine/mellorin_module.h"
 #include "core/id3/info_text.h"
 #include "core/id3/source_tag.h"
+#include "id3prop/asf_attribute_writer.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -14,14 +14,6 @@
 #include <taglib/wavfile.h>
 
 namespace {
-
-// The front cover, else the first picture, through the same libid3prop.so as the texts.
-void setPicture(const QString& output, const TagPicture& picture) {
-    if (!picture.data.isEmpty())
-        sw::libs::SetID3PropertyPicture(output, QStringLiteral("WM/Picture"), picture.mimeType,
-                                        static_cast<uint32_t>(picture.type), picture.description,
-                                        picture.data);
-}
 
 QString toQString(const TagLib::String& text) {
     return QString::fromStdString(text.to8Bit(true)).trimmed();
@@ -44,14 +36,14 @@ TagLib::String genreOf(const TagLib::ASF::Tag& tag) {
 
 void copyTagToWmaFile(const QString& source, const QString& output) {
     const SourceTag tag = readSourceTag(source);
-    const auto setText = [&output](const char* name, const QString& value) {
+    std::vector<id3prop::Attribute> attributes;
+    const auto setText = [&attributes](const char* name, const QString& value) {
         if (!value.isEmpty())
-            sw::libs::SetID3PropertyString(output, QString::fromLatin1(name), value);
+            attributes.emplace_back(name, value.toStdString());
     };
-    const auto setNumber = [&output](const char* name, int value) {
+    const auto setNumber = [&attributes](const char* name, int value) {
         if (value > 0)
-            sw::libs::SetID3PropertyDWORD(output, QString::fromLatin1(name),
-                                          static_cast<uint32_t>(value));
+            attributes.emplace_back(name, static_cast<uint32_t>(value));
     };
     // The seven attributes of old, in their order and types, before the ones players read.
     setText("Author", tag.artist);
@@ -66,7 +58,15 @@ void copyTagToWmaFile(const QString& source, const QString& output) {
     setText("WM/AlbumArtist", tag.albumArtist);
     setText("WM/PartOfSet", tag.partOfSet);
     setText("WM/Composer", tag.composer);
-    setPicture(output, tag.picture);
+    // The front cover, else the first picture.
+    if (!tag.picture.data.isEmpty())
+        attributes.emplace_back("WM/Picture",
+                                id3prop::Picture{tag.picture.mimeType.toStdString(),
+                                                 static_cast<uint32_t>(tag.picture.type),
+                                                 tag.picture.description.toStdString(),
+                                                 tag.picture.data.toStdString()});
+    if (!attributes.empty())
+        id3prop::WriteAsfAttributesInPlace(QFile::encodeName(output).toStdString(), attributes);
 }
 
 void copyTagToWaveFile(const QString& wmaSource, const QString& waveOutput) {

@@ -1,5 +1,6 @@
 #include "core/engine/wma_job.h"
 
+#include "core/engine/tag_copy.h"
 #include "core/jobs/job.h"
 #include "core/settings/common.h"
 #include "encoder/encoder.h"
@@ -58,6 +59,8 @@ QString WmaJob::start(const Job& job) {
         }
     }
 
+    const QString source = job.source;
+    encoder_.setFinishingStep([source](const QString& path) { copyTagToWmaFile(source, path); });
     try {
         encoder_.start();
     } catch (...) {

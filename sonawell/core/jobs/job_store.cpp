@@ -87,6 +87,10 @@ void JobStore::setState(int row, JobState state, const QString& failureReason) {
     if (Job* job = find(row)) {
         job->state = state;
         job->failureReason = failureReason;
+        // A run that starts (again) shows its own figure from the first moment, not the last one.
+        if (state == JobState::Converting) {
+            job->progress = QStringLiteral("0%");
+        }
         if (state == JobState::Done || state == JobState::DoneDamaged) {
             written_ << resolvedPath(job->output);
         }

@@ -1,5 +1,7 @@
 #include "engine_rig.h"
 
+#include <QDeadlineTimer>
+
 #include "core/settings/common.h"
 
 #include <QDir>
@@ -106,11 +108,10 @@ DriverTest::DriverTest()
 
 DriverTest::~DriverTest() {
     // A run still going (a failed test) is stopped and awaited before the encoder goes.
-    if (encoder_.runState() != sw::enc::RunState::Stopped || driver_.isBusy()) {
+    if (driver_.isBusy()) {
         driver_.stop();
-        if (!QTest::qWaitFor([this] { return encoder_.runState() == sw::enc::RunState::Stopped; },
-                             30000)) {
-            ADD_FAILURE() << "the encoder did not end its run";
+        if (!WaitUntilIdle(30000)) {
+            ADD_FAILURE() << "the run did not end";
         }
     }
 }
@@ -194,12 +195,16 @@ void DriverTest::ExpectSameLength(const QString& source, const QString& output,
 }
 
 bool DriverTest::WaitUntilIdle(int timeoutMs) {
-    return QTest::qWaitFor(
-        [this] {
-            return !driver_.isConverting() && !driver_.isBusy() &&
-                   encoder_.runState() == sw::enc::RunState::Stopped;
-        },
-        timeoutMs);
+    const QDeadlineTimer deadline(timeoutMs);
+    QSignalSpy ended(&driver_, &ConversionDriver::runEnded);
+    qsizetype seen = 0;
+    while (driver_.isConverting() || driver_.isBusy()) {
+        if (ended.count() == seen && !ended.wait(static_cast<int>(deadline.remainingTime()))) {
+            return false;
+        }
+        seen = ended.count();
+    }
+    return true;
 }
 
 bool DriverTest::WaitForState(sw::enc::RunState state, int timeoutMs) {

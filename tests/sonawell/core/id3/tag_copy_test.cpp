@@ -1,8 +1,8 @@
 // The tag copy on real files: sources tagged byte by byte, a WMA from the ffmpeg tool, and
 // the result read back by TagLib, ffprobe and (when installed) mutagen.
 #include "core/engine/tag_copy.h"
-#include "core/engine/mellorin_module.h"
 #include "core/settings/app_settings.h"
+#include "mellorin/decode.h"
 
 #include <QDir>
 #include <QFile>
@@ -403,8 +403,9 @@ TEST_F(TagCopyTest, WmaTagGoesIntoTheDecodedWaveAsRiffInfo) {
     copyTagToWmaFile(source, wma);
 
     const QString wave = PathOf(QStringLiteral("trip.wav"));
-    QString error;
-    ASSERT_EQ(sw::libs::help101(wma, wave, nullptr, &error), 1) << error.toStdString();
+    const mellorin::DecodeOutcome decode = mellorin::DecodeFile(
+        QFile::encodeName(wma).toStdString(), QFile::encodeName(wave).toStdString());
+    ASSERT_EQ(decode.kind, mellorin::DecodeOutcome::Kind::Completed) << decode.Text();
     const QByteArray decoded = ReadAll(wave);
     copyTagToWaveFile(wma, wave);
     const QByteArray tagged = ReadAll(wave);

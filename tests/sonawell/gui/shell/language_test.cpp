@@ -81,7 +81,9 @@ TEST_F(Language, WindowsMessagesAndHelpReadInTheUsersLanguage) {
     stopped.progress = QStringLiteral("34%");
     EXPECT_EQ(statusText(stopped), row->stopped);
 
-    EXPECT_EQ(translatedDecoderReason(QStringLiteral("source damaged: 36 of 60 s")), row->damaged);
+    const mellorin::DecodeOutcome damaged{
+        mellorin::DecodeOutcome::Kind::CompletedDamaged, {}, 36, 60};
+    EXPECT_EQ(conversionOutcome(damaged).text, row->damaged);
 
     showHelpContents(&window);
     const auto* help = window.findChild<HelpWindow*>();
