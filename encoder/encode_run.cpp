@@ -35,8 +35,8 @@ void EncodeRun::execute() {
             priority_.store(result.priority);
             if (outcome == RunOutcome::Completed && cancel_.load())
                 outcome = RunOutcome::Stopped;
-            if (outcome == RunOutcome::Completed && job_.finish)
-                job_.finish(temp.path());
+            if (outcome == RunOutcome::Completed && callbacks_.finishing)
+                callbacks_.finishing(temp.path());
             if (outcome == RunOutcome::Completed && cancel_.load())
                 outcome = RunOutcome::Stopped;
             if (outcome == RunOutcome::Completed && !temp.commit(&error))

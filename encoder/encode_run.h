@@ -20,6 +20,8 @@ public:
         std::function<void()> running;
         // `error` of a completed run is its damage note (empty for a whole source).
         std::function<void(RunOutcome, const QString& error)> finished;
+        // Run on the complete output before it is put in place; see Encoder::setFinishingStep.
+        std::function<void(const QString& path)> finishing;
     };
 
     EncodeRun(TranscodeJob job, Callbacks callbacks);

@@ -102,12 +102,13 @@ void Encoder::start() {
     job.audio = prepared->audio;
     job.encoderThreads = EncoderThreadCount();
     job.priority = priority_;
-    job.finish = finishingStep_;
-    run_ = std::make_unique<EncodeRun>(
-        std::move(job), EncodeRun::Callbacks{[this] { postState(RunState::Running); },
-                                             [this](RunOutcome outcome, const QString& error) {
-                                                 postFinished(outcome, error);
-                                             }});
+    EncodeRun::Callbacks callbacks;
+    callbacks.running = [this] { postState(RunState::Running); };
+    callbacks.finished = [this](RunOutcome outcome, const QString& error) {
+        postFinished(outcome, error);
+    };
+    callbacks.finishing = finishingStep_;
+    run_ = std::make_unique<EncodeRun>(std::move(job), std::move(callbacks));
 }
 
 void Encoder::stop() {

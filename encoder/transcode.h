@@ -6,7 +6,6 @@
 #include <QString>
 
 #include <atomic>
-#include <functional>
 
 namespace sw::enc {
 
@@ -18,8 +17,6 @@ struct TranscodeJob {
     // Encoder workers for the parallel path; below 2 the run encodes serially.
     int encoderThreads = 1;
     CpuPriority priority = CpuPriority::Normal;  // for the calling thread and the encoding threads
-    // Run on the complete output before it is put in place; see Encoder::setFinishingStep.
-    std::function<void(const QString& path)> finish;
 };
 
 struct TranscodeResult {

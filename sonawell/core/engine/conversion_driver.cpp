@@ -102,13 +102,23 @@ ConversionDriver::JobStart ConversionDriver::startJob(int row) {
             return JobStart::Finished;
         }
     }
-    if (const QString refused = runner_.start({job.source, job.output, job.profile});
-        !refused.isEmpty()) {
+    // The row shows its run before the run exists: a listener that lets events run when the
+    // row changes can't see the run end before this call has returned.
+    runningJob_ = row;
+    jobs_.setState(row, JobState::Converting);
+    QString refused;
+    try {
+        refused = runner_.start({job.source, job.output, job.profile});
+    } catch (...) {
+        runningJob_ = 0;
+        jobs_.setState(row, JobState::Waiting);
+        throw;
+    }
+    if (!refused.isEmpty()) {
+        runningJob_ = 0;
         failJob(row, refused);
         return JobStart::Finished;
     }
-    runningJob_ = row;
-    jobs_.setState(row, JobState::Converting);
     return JobStart::RunStarted;
 }
 

@@ -247,34 +247,29 @@ TEST_F(QuickBus, PathsWithSpacesQuotesLettersAndNewlinesArriveUnchanged) {
     }
 }
 
-// A flush that starts a WMA decode lets events run until the decode ends; a path handed in
-// then must not be lost when that flush finishes.
-TEST_F(QuickBus, APathHandedInWhileAFlushDecodesIsNotLost) {
-    QObject watch;  // the connections below end with this test's locals
+// The bus is answered while a decode runs, and a path handed in then is queued behind it.
+TEST_F(QuickBus, APathHandedInWhileADecodeRunsIsNotLost) {
     UseQuickSettings(true);
     engine_.quick.timerPendingJobs().setInterval(20);
     const QString wma = dir_.filePath(QStringLiteral("first.wma"));
-    ASSERT_TRUE(testsupport::MakeWma(wma, 2.0));
+    ASSERT_TRUE(testsupport::MakeWma(wma, 600.0, 22050, 1));
     const QString during = mp3(QStringLiteral("during.mp3"));
-
-    // The second path is handed in from inside the decode's first progress report.
-    std::atomic<bool> handedIn = false;
-    bool reported = false;
-    QObject::connect(&engine_.jobs, &JobStore::changed, &watch, [&] {
-        if (engine_.driver.isDecoding() && !reported) {
-            reported = true;
-            std::thread client([&] {
-                quickconvert::AddJobs(quickconvert::kProgId, {during.toStdString()});
-                handedIn = true;
-            });
-            WaitUntil([&] { return handedIn.load(); });
-            client.join();
-        }
-    });
     ASSERT_TRUE(HandIn({wma}).allHandedOver());
+    ASSERT_TRUE(WaitUntil([&] { return engine_.driver.isDecoding(); }));
+    std::atomic<bool> handedIn = false;
+    bool answeredWhileDecoding = false;
+    std::thread client([&] {
+        handedIn =
+            quickconvert::AddJobs(quickconvert::kProgId, {during.toStdString()}).allHandedOver();
+    });
+    WaitUntil([&] {
+        answeredWhileDecoding = handedIn && engine_.driver.isDecoding();
+        return handedIn.load();
+    });
+    client.join();
+    EXPECT_TRUE(answeredWhileDecoding);
     WaitUntil([&] { return engine_.jobs.count() >= 2 && engine_.queueDone(); },
-              std::chrono::seconds(10));
-    EXPECT_TRUE(reported);
+              std::chrono::seconds(60));
     EXPECT_EQ(engine_.sources(), (QStringList{wma, during}));
     for (int row = 1; row <= 2; ++row) {
         EXPECT_EQ(statusText(engine_.jobs.at(row)), QStringLiteral("100%"));
@@ -283,37 +278,34 @@ TEST_F(QuickBus, APathHandedInWhileAFlushDecodesIsNotLost) {
 }
 
 // A thousand paths as fast as the bus takes them. The first ones arrive before the window is
-// ready: an MP3 is encoded, and when it ends a WMA is decoded, which lets events run; half
-// of the rest arrive and are flushed while that decode runs, the others after it.
+// ready: an MP3 is encoded, and when it ends a long WMA is decoded; the rest arrive and are
+// flushed while that decode runs, and after it.
 TEST_F(QuickBus, AThousandPathsBecomeOneJobEachInOrderWhileADecodeRuns) {
     QObject watch;  // the connections below end with this test's locals
     UseQuickSettings(true);
     mainWindowReady = false;
     engine_.quick.timerPendingJobs().setInterval(20);
     const QString wma = dir_.filePath(QStringLiteral("second.wma"));
-    ASSERT_TRUE(testsupport::MakeWma(wma, 5.0));
+    ASSERT_TRUE(testsupport::MakeWma(wma, 600.0, 22050, 1));
     QStringList paths = {mp3(QStringLiteral("first.mp3")), wma};
     // Missing files: their decodes fail at once, so the queue gets through them quickly.
     for (int i = 2; i < 1000; ++i) {
         paths << dir_.filePath(QStringLiteral("gone/track %1.wma").arg(i, 4, 10, QLatin1Char('0')));
     }
     constexpr int kBeforeReady = 10;
-    constexpr int kDuringDecode = 500;
 
     std::atomic<bool> decodeStarted = false;
     std::atomic<int> answered = 0;
     QObject::connect(&engine_.driver, &ConversionDriver::commandStatusChanged, &watch,
                      [&] { decodeStarted = decodeStarted || engine_.driver.isDecoding(); });
-    // The decode is quicker than the bus; it is held at its first progress report, letting
-    // events run as its reports do, as a longer file would.
-    bool held = false;
+    int answeredAtDecode = -1;
     int answeredDuringDecode = 0;
-    QObject::connect(&engine_.jobs, &JobStore::changed, &watch, [&] {
-        if (engine_.driver.isDecoding() && !held) {
-            held = true;
-            const int before = answered;
-            WaitUntil([&] { return answered >= kDuringDecode; });
-            answeredDuringDecode = answered - before;
+    QObject::connect(&engine_.driver, &ConversionDriver::commandStatusChanged, &watch, [&] {
+        if (engine_.driver.isDecoding() && answeredAtDecode < 0) {
+            answeredAtDecode = answered;
+        } else if (!engine_.driver.isDecoding() && answeredAtDecode >= 0 &&
+                   answeredDuringDecode == 0) {
+            answeredDuringDecode = answered - answeredAtDecode;
         }
     });
     int addedWhileDecoding = 0;
@@ -342,7 +334,7 @@ TEST_F(QuickBus, AThousandPathsBecomeOneJobEachInOrderWhileADecodeRuns) {
     ASSERT_TRUE(handedIn);
     ASSERT_TRUE(done) << "answered " << answered << ", jobs " << engine_.jobs.count();
 
-    EXPECT_GE(answeredDuringDecode, kDuringDecode - kBeforeReady);
+    EXPECT_GT(answeredDuringDecode, 0) << "the bus was not answered while the decode ran";
     EXPECT_GT(addedWhileDecoding, 0) << "no path became a job while the decode ran";
     const QStringList sources = engine_.sources();
     ASSERT_EQ(sources.size(), 1000);

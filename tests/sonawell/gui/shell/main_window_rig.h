@@ -168,7 +168,7 @@ inline bool WaitFor(const std::function<bool()>& condition, int timeoutMs = kWai
     return QTest::qWaitFor(condition, timeoutMs);
 }
 
-// Sources made once: a short and a long tone in MP3 and a WMA tone; each test copies them.
+// Sources made once: a short and a long tone in MP3 and WMA; each test copies them.
 class Sources {
 public:
     static const Sources& get() {
@@ -178,12 +178,14 @@ public:
     QString shortMp3() const { return dir_.filePath(QStringLiteral("short.mp3")); }
     QString longMp3() const { return dir_.filePath(QStringLiteral("long.mp3")); }
     QString wma() const { return dir_.filePath(QStringLiteral("tone.wma")); }
+    // Long enough that a decode of it is still under way when a test acts on it.
+    QString longWma() const { return dir_.filePath(QStringLiteral("long.wma")); }
     bool ok() const { return ok_; }
 
 private:
     Sources() {
         ok_ = testsupport::MakeMp3(shortMp3(), 1.0) && testsupport::MakeMp3(longMp3(), 120.0) &&
-              testsupport::MakeWma(wma(), 30.0);
+              testsupport::MakeWma(wma(), 30.0) && testsupport::MakeWma(longWma(), 600.0, 22050, 1);
     }
     QTemporaryDir dir_;
     bool ok_ = false;
