@@ -30,6 +30,7 @@ void ConversionDriver::start() {
         return;
     }
     auto refresh = qScopeGuard([this] { refreshCommands(); });
+    haltRequested_ = false;
     try {
         converting_ = startFrom(currentJob_);
     } catch (...) {
@@ -40,6 +41,7 @@ void ConversionDriver::start() {
 
 void ConversionDriver::stop() {
     converting_ = false;
+    haltRequested_ = true;
     if (runningJob_ > 0 && jobs_.at(runningJob_).state == JobState::Converting) {
         jobs_.setState(runningJob_, JobState::Stopped);
     }
@@ -58,8 +60,14 @@ bool ConversionDriver::startFrom(int row) {
         switch (startJob(currentJob_)) {
             case JobStart::RunStarted:
                 return true;
+            case JobStart::Halted:
+                return false;
             case JobStart::Finished:
                 break;
+        }
+        if (haltRequested_) {
+            ++currentJob_;
+            return false;
         }
         ++currentJob_;
         refreshCommands();
@@ -106,6 +114,9 @@ ConversionDriver::JobStart ConversionDriver::startJob(int row) {
     // row changes can't see the run end before this call has returned.
     runningJob_ = row;
     jobs_.setState(row, JobState::Converting);
+    if (runningJob_ != row) {
+        return JobStart::Halted;  // stopped by a listener of that change
+    }
     QString refused;
     try {
         refused = runner_.start({job.source, job.output, job.profile});
@@ -149,6 +160,7 @@ void ConversionDriver::onRunFinished(const ConversionOutcome& outcome) {
     }
     if (converting_ && row > 0 && currentJob_ <= jobs_.count()) {
         converting_ = false;
+        haltRequested_ = false;
         runGuarded(prompt_, [this] { converting_ = startFrom(currentJob_); });
     } else {
         converting_ = false;

@@ -47,7 +47,7 @@ Q_SIGNALS:
     void runEnded();
 
 private:
-    enum class JobStart { RunStarted, Finished };
+    enum class JobStart { RunStarted, Finished, Halted };
 
     // Starts job `row` and goes on down the list while jobs end without a run (skipped or
     // failed jobs, a source that can't be converted failing only its own row); true when a
@@ -68,6 +68,8 @@ private:
     // The row whose run is under way; 0 when none is, or it was stopped.
     int runningJob_ = 0;
     bool converting_ = false;
+    // Stop was pressed while jobs were being started.
+    bool haltRequested_ = false;
     int settingUp_ = 0;
     // A "Yes to All" or "No to All" to the overwrite question, held until the queue ends.
     std::optional<bool> overwriteAll_;

@@ -1,5 +1,6 @@
 #include "engine_rig.h"
 
+#include "core/engine/conversion_runner.h"
 #include "core/settings/app_settings.h"
 
 #include <QCoreApplication>
@@ -12,6 +13,14 @@ extern "C" {
 }
 
 #include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <map>
+#include <string>
+#include <thread>
 
 namespace {
 QString& Root() {
@@ -29,7 +38,51 @@ QString TempFolder() {
 }
 }  // namespace enginetest
 
+namespace {
+
+// Kills this process the moment a second descriptor is open on one unnamed file: the tag
+// writer has reopened the finished output, which has no name yet.
+[[noreturn]] void KillOnceTheOutputIsReopened() {
+    for (;;) {
+        std::map<std::string, int> open;
+        if (DIR* fds = ::opendir("/proc/self/fd")) {
+            while (const dirent* entry = ::readdir(fds)) {
+                char target[4096];
+                const std::string link = std::string("/proc/self/fd/") + entry->d_name;
+                const ssize_t n = ::readlink(link.c_str(), target, sizeof target);
+                const std::string name(target, n > 0 ? static_cast<size_t>(n) : 0);
+                if (name.size() > 10 && name.ends_with(" (deleted)") && ++open[name] >= 2) {
+                    ::raise(SIGKILL);
+                }
+            }
+            ::closedir(fds);
+        }
+    }
+}
+
+// --kill-in-tag-write SOURCE OUTPUT PROFILE: converts through the engine and is killed inside
+// the tag write; 3 when it got past it.
+int KillInTagWrite(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    sw::enc::Encoder encoder;
+    ConversionRunner runner(encoder);
+    QObject::connect(&runner, &ConversionRunner::finished, &app, [&] { app.exit(3); });
+    std::thread(KillOnceTheOutputIsReopened).detach();
+    if (!runner
+             .start({QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                     QString::fromLocal8Bit(argv[4])})
+             .isEmpty()) {
+        return 4;
+    }
+    return app.exec();
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    if (argc == 5 && qstrcmp(argv[1], "--kill-in-tag-write") == 0) {
+        return KillInTagWrite(argc, argv);
+    }
     testing::InitGoogleTest(&argc, argv);
     // Made before TMPDIR moves, in the temporary folder this program was given.
     const QTemporaryDir root;

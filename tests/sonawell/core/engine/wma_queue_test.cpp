@@ -3,12 +3,17 @@
 #include "core/engine/command_status.h"
 #include "core/settings/common.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 
 #include <gtest/gtest.h>
+#include <taglib/attachedpictureframe.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
 
 using namespace enginetest;
 using sw::enc::RunState;
@@ -265,8 +270,9 @@ TEST_F(WmaQueue, RefusedSourceIsEncodedFromAnMp2Copy) {
 
     QStringList tempDuringRun;
     QString inputDuringRun;
-    onJobStarted_ = [&](int row) {
-        if (row == 1) {
+    // Looked at as the first run starts, once it has been set up.
+    onState_ = [&](int state) {
+        if (state == static_cast<int>(sw::enc::RunState::Starting) && inputDuringRun.isEmpty()) {
             tempDuringRun = FolderEntries(TempFolder());
             inputDuringRun = encoder_.sourceGroups().item(0).source(0).input();
         }
@@ -499,4 +505,35 @@ TEST_F(WmaQueue, ExistingOutputIsReplacedOnYesAndSkippedOnNo) {
     EXPECT_EQ(FolderEntries(dir_.path()),
               (QStringList{QStringLiteral("fresh.wma"), QStringLiteral("no.mp3"),
                            QStringLiteral("no.wma"), QStringLiteral("yes.wma")}));
+}
+
+// Killed inside the tag write (with a large cover it takes a while), the program leaves the
+// old file at the output name and nothing beside it: the tags go into the output before it has
+// a name. Run in a child of this test program (main.cpp), which kills itself there.
+TEST_F(WmaQueue, AKillDuringTheTagWriteLeavesTheOldFileAtTheName) {
+    const QString source = Mp3(QStringLiteral("covered.mp3"), 3);
+    {
+        TagLib::MPEG::File file(QFile::encodeName(source).constData());
+        ASSERT_TRUE(file.isValid());
+        TagLib::ID3v2::Tag* tag = file.ID3v2Tag(true);
+        tag->setTitle("Covered");
+        auto* cover = new TagLib::ID3v2::AttachedPictureFrame;
+        cover->setMimeType("image/png");
+        cover->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
+        cover->setPicture(TagLib::ByteVector(8 * 1024 * 1024, 'p'));
+        tag->addFrame(cover);  // the tag owns its frames
+        ASSERT_TRUE(file.save(TagLib::MPEG::File::ID3v2));
+    }
+    const QString output = path(QStringLiteral("covered.wma"));
+    ASSERT_TRUE(WriteAll(output, "kept"));
+    const QStringList entries = FolderEntries(dir_.path());
+
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--kill-in-tag-write"), source, output, kCdProfile});
+    ASSERT_TRUE(child.waitForFinished(120000));
+    EXPECT_EQ(child.exitStatus(), QProcess::CrashExit) << "exit code " << child.exitCode();
+    EXPECT_EQ(ReadAll(output), QByteArray("kept"));
+    EXPECT_EQ(FolderEntries(dir_.path()), entries);
 }
