@@ -3,7 +3,8 @@
 #include "core/engine/error_boundary.h"
 #include "core/engine/tag_copy.h"
 #include "core/engine/wave_job.h"
-#include "core/settings/common.h"
+#include "core/fs/file_status.h"
+#include "core/fs/source_check.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "core/engine/wave_job.h"
 
 #include "core/engine/mellorin_module.h"
-#include "core/settings/common.h"
+#include "core/fs/file_status.h"
 
 #include <QCoreApplication>
 

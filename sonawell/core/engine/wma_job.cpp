@@ -1,7 +1,7 @@
 #include "core/engine/wma_job.h"
 
+#include "core/fs/temp_file.h"
 #include "core/jobs/job.h"
-#include "core/settings/common.h"
 #include "encoder/encoder.h"
 #include "encoder/input_probe.h"
 

@@ -2,7 +2,6 @@
 
 #include "core/engine/command_status.h"
 #include "core/engine/wave_job.h"
-#include "core/settings/common.h"
 
 #include <QFile>
 #include <QRegularExpression>
