@@ -1,6 +1,7 @@
 // quillmark-invoke: the context-menu command for file managers that run a program (Dolphin,
 // Nemo), and the extension's self-registration.
 
+#include "common/file_uri.h"
 #include "quillmark/l10n.h"
 #include "quillmark/module_version.h"
 #include "quillmark/notification_presenter.h"
@@ -15,7 +16,9 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -82,14 +85,19 @@ int Registration(bool registering, bool system) {
 // An argument as Dolphin and Nemo fill in %U (a URI) or as typed (a path), as the local path
 // the converter reads; "" with `why` set when the file has none.
 std::string LocalPath(const std::string& argument, const char* cwd, std::string* why) {
+    if (std::optional<std::string> path = sw::uri::localPathFromFileUri(argument)) {
+        return *std::move(path);
+    }
     const char* scheme = g_uri_peek_scheme(argument.c_str());
     if (scheme == nullptr || argument.find("://") == std::string::npos) {
         // The converter runs elsewhere: it needs absolute paths.
         g_autofree char* absolute = g_canonicalize_filename(argument.c_str(), cwd);
         return absolute;
     }
+    // A file URI that is not this machine's has no local path; a location of the desktop's own
+    // (smb://, sftp://) has one where a mount gives it one.
     g_autoptr(GFile) file = g_file_new_for_uri(argument.c_str());
-    g_autofree char* path = g_file_get_path(file);
+    g_autofree char* path = g_str_equal(scheme, "file") ? nullptr : g_file_get_path(file);
     if (path == nullptr) {
         *why = _("not a local file; Sonawell reads local files only");
         return {};
@@ -136,8 +144,13 @@ int HandOverAll(const std::vector<std::string>& arguments,
 }
 
 int Invoke(const std::vector<std::string>& arguments) {
+    // Judged by the names the files have, not by how a URI spells them.
+    std::vector<std::string> names;
+    for (const std::string& argument : arguments) {
+        names.push_back(sw::uri::localPathFromFileUri(argument).value_or(argument));
+    }
     quillmark::WMAExtCore handler(nullptr);
-    handler.Initialize(arguments);
+    handler.Initialize(std::move(names));
     if (!handler.showsItem()) {
         std::fprintf(stderr, "quillmark-invoke: %s\n",
                      _("none of the files is an MP2, MP3, WAVE or WMA file; nothing handed over"));

@@ -1,5 +1,6 @@
 #include "quillmark/registration.h"
 
+#include "common/audio_formats.h"
 #include "common/exec_quoting.h"
 #include "quillmark/entry_texts.h"
 #include "quillmark/icon_svg.h"
@@ -20,14 +21,39 @@
 namespace quillmark {
 namespace {
 
+// One menu command: the sources the table of formats turns into `output`.
 struct Command {
     CommandTexts texts;
-    const char* mimeTypes;
-    const char* extensions;
+    sw::formats::Output output;
 };
 
-constexpr Command kToWma{kToWmaTexts, "audio/mpeg;audio/mp2;audio/x-wav;", "mp3;mp2;wav;"};
-constexpr Command kToWav{kToWavTexts, "audio/x-ms-wma;", "wma;"};
+constexpr Command kToWma{kToWmaTexts, sw::formats::Output::Wma};
+constexpr Command kToWav{kToWavTexts, sw::formats::Output::Wave};
+
+// "audio/mpeg;audio/mp2;": each source type by its shared-mime-info name, the name the file
+// managers give a file's type.
+std::string MimeTypes(const Command& command) {
+    std::string list;
+    for (const sw::formats::SourceFormat& format : sw::formats::kSourceFormats) {
+        if (format.becomes == command.output) {
+            list += std::string(format.mimeTypes.front()) + ";";
+        }
+    }
+    return list;
+}
+
+// The Nemo action's list of extensions: "mp3;mp2;wav;".
+std::string Extensions(const Command& command) {
+    std::string list;
+    for (const sw::formats::SourceFormat& format : sw::formats::kSourceFormats) {
+        if (format.becomes == command.output) {
+            for (const std::string_view extension : format.extensions) {
+                list += std::string(extension) + ";";
+            }
+        }
+    }
+    return list;
+}
 
 constexpr char kServiceMenuPrefix[] = "Quillmark: ";
 
@@ -61,7 +87,7 @@ std::string ServiceMenu(GKeyFile* texts, const Command& command, const std::stri
     text += "Comment=" + std::string(command.texts.help) + "\n";
     text += Translations(texts, command, "Comment");
     text += "Icon=" + icon + "\nExec=" + exec + "\nNoDisplay=true\n";
-    text += "MimeType=" + std::string(command.mimeTypes) + "\nActions=" + id + ";\n";
+    text += "MimeType=" + MimeTypes(command) + "\nActions=" + id + ";\n";
     text += "X-KDE-ServiceTypes=KonqPopupMenu/Plugin\nX-KDE-Priority=TopLevel\n";
     text += "\n[Desktop Action " + id + "]\n";
     text += "Name=" + std::string(command.texts.label) + "\n";
@@ -77,7 +103,7 @@ std::string NemoAction(GKeyFile* texts, const Command& command, const std::strin
     text += "Comment=" + std::string(command.texts.help) + "\n";
     text += Translations(texts, command, "Comment");
     text += "Icon-Name=" + std::string(kIconName) + "\nExec=" + exec + "\n";
-    text += "Selection=notnone\nExtensions=" + std::string(command.extensions) + "\n";
+    text += "Selection=notnone\nExtensions=" + Extensions(command) + "\n";
     return text;
 }
 

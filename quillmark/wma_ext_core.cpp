@@ -1,36 +1,12 @@
 #include "quillmark/wma_ext_core.h"
 
+#include "common/audio_formats.h"
 #include "quillmark/menu_texts.h"
-
-#include <glib.h>
 
 #include <algorithm>
 #include <utility>
 
 namespace quillmark {
-namespace {
-
-enum class Kind { Unknown, ToWma, ToWav };
-
-// Judged by the last three characters alone, with no dot required: "xmp3" is an MP3 file.
-Kind KindOf(std::string_view path) {
-    if (path.size() <= 3) {
-        return Kind::Unknown;
-    }
-    const std::string_view tail = path.substr(path.size() - 3);
-    const auto is = [tail](const char* extension) {
-        return g_ascii_strncasecmp(tail.data(), extension, 3) == 0;
-    };
-    if (is("mp2") || is("mp3") || is("wav")) {
-        return Kind::ToWma;
-    }
-    if (is("wma")) {
-        return Kind::ToWav;
-    }
-    return Kind::Unknown;
-}
-
-}  // namespace
 
 WMAExtCore::WMAExtCore(std::shared_ptr<MessagePresenter> messages, HandOverTarget target)
     : messages_(std::move(messages)), target_(std::move(target)) {}
@@ -39,11 +15,12 @@ sw::result::Code WMAExtCore::Initialize(std::vector<std::string> selection) {
     selection_ = std::move(selection);
     show_ = false;
     wmaSelection_ = false;
+    // By name alone, as the converter first judges it: reading files here would hold up the
+    // file manager's menu on a slow mount.
     for (const std::string& path : selection_) {
-        const Kind kind = KindOf(path);
-        if (kind != Kind::Unknown) {
+        if (const sw::formats::SourceFormat* format = sw::formats::byFileName(path)) {
             show_ = true;
-            wmaSelection_ = kind == Kind::ToWav;
+            wmaSelection_ = format->becomes == sw::formats::Output::Wave;
             break;
         }
     }

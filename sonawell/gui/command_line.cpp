@@ -1,6 +1,7 @@
 #include "gui/command_line.h"
 
 #include "common/bus_names.h"
+#include "common/file_uri.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -9,8 +10,9 @@
 #include <QDBusMessage>
 #include <QFileInfo>
 #include <QStringDecoder>
-#include <QUrl>
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -24,15 +26,15 @@ QString fileFromArgument(const QString& argument) {
         // The running instance has another working folder.
         return QFileInfo(argument).absoluteFilePath();
     }
-    const QUrl url(argument);
-    if (!url.isValid() || !url.isLocalFile()) {
+    const std::optional<std::string> path = sw::uri::localPathFromFileUri(argument.toStdString());
+    if (!path) {
         return argument;
     }
     // A name that is not UTF-8 would lose its bytes as a QString; the URI keeps them.
     QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString checked =
-        utf8(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
-    return utf8.hasError() || checked.isEmpty() ? argument : url.toLocalFile();
+    const QString decoded =
+        utf8(QByteArrayView(path->data(), static_cast<qsizetype>(path->size())));
+    return utf8.hasError() ? argument : decoded;
 }
 
 }  // namespace

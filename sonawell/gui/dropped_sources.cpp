@@ -1,27 +1,26 @@
 #include "gui/dropped_sources.h"
 
-#include <QDir>
+#include "common/file_uri.h"
+#include "core/formats/format_lookup.h"
+
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
 
 namespace {
 
-const QStringList kAudioPatterns{QStringLiteral("*.mp3"), QStringLiteral("*.mp2"),
-                                 QStringLiteral("*.wav"), QStringLiteral("*.wma")};
-
-bool isAudioFile(const QString& path) {
-    // Name filters match either case unless QDir::CaseSensitive is asked for.
-    return QDir::match(kAudioPatterns, QFileInfo(path).fileName());
-}
-
+// A dropped folder's files count by their names alone: the covers, playlists and notes beside
+// the audio are not read.
 QStringList audioFilesUnder(const QString& folder) {
     QStringList found;
-    QDirIterator it(folder, kAudioPatterns, QDir::Files | QDir::Readable,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(folder, QDir::Files | QDir::Readable, QDirIterator::Subdirectories);
     while (it.hasNext()) {
-        found.append(it.next());
+        const QString path = it.next();
+        if (sw::formats::byFileName(QFile::encodeName(it.fileName()).toStdString()) != nullptr) {
+            found.append(path);
+        }
     }
     std::sort(found.begin(), found.end());
     return found;
@@ -32,13 +31,15 @@ QStringList audioFilesUnder(const QString& folder) {
 QStringList droppedSources(const QList<QUrl>& urls) {
     QStringList sources;
     for (const QUrl& url : urls) {
-        if (!url.isLocalFile()) {
+        const std::optional<std::string> path =
+            sw::uri::localPathFromFileUri(url.toEncoded().toStdString());
+        if (!path) {
             continue;
         }
-        const QFileInfo info(url.toLocalFile());
+        const QFileInfo info(QFile::decodeName(QByteArray::fromStdString(*path)));
         if (info.isDir()) {
             sources.append(audioFilesUnder(info.absoluteFilePath()));
-        } else if (info.isFile() && isAudioFile(info.fileName())) {
+        } else if (info.isFile() && sourceFormatOf(info.absoluteFilePath()) != nullptr) {
             sources.append(info.absoluteFilePath());
         }
     }

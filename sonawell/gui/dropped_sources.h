@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <QUrl>
 
-// The source files a drop on the main window names: dropped audio files as they are, dropped
-// folders searched through their subfolders, each folder's finds in name order. Only the
-// types the Add Job dialog's browse button offers count (.mp3 .mp2 .wav .wma, either case).
+// The source files a drop on the main window names: each dropped file the table of formats
+// takes (by its name, else by its first bytes), and the files under each dropped folder and its
+// subfolders whose names the table knows, each folder's finds in name order.
 QStringList droppedSources(const QList<QUrl>& urls);

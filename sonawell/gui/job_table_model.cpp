@@ -1,8 +1,8 @@
 #include "gui/job_table_model.h"
 
 #include "core/jobs/job_store.h"
-#include "core/settings/common.h"
 #include "encoder/encoder.h"
+#include "gui/size_text.h"
 
 #include <array>
 

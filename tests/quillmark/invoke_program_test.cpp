@@ -83,14 +83,15 @@ TEST(QuillmarkInvoke, HandsTheFilesOverInOrderWithAbsolutePaths) {
 TEST(QuillmarkInvoke, NamesWhatItCouldNotHandOverAndStillHandsOverTheRest) {
     PrivateBus bus;
     EngineDouble engine(bus.address(), "Sonawell.QuickConvertEngine", "refuse");
-    const Outcome run = Invoke({"/m/refuse.mp3", "quillmark-test://host/c.mp3", "/m/b.mp3"},
-                               {{"DBUS_SESSION_BUS_ADDRESS", bus.address()}});
+    const Outcome run = Invoke(
+        {"/m/refuse.mp3", "quillmark-test://host/c.mp3", "/m/b.mp3", "file://otherhost/m/d.mp3"},
+        {{"DBUS_SESSION_BUS_ADDRESS", bus.address()}});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err,
-              "quillmark-invoke: 2 files were not handed over to Sonawell.\n\n"
+              "quillmark-invoke: 3 files were not handed over to Sonawell.\n\n"
               "Sonawell refused it: this file was refused\n/m/refuse.mp3\n\n"
               "It can't be handed over: not a local file; Sonawell reads local files only\n"
-              "quillmark-test://host/c.mp3\n");
+              "quillmark-test://host/c.mp3\nfile://otherhost/m/d.mp3\n");
     EXPECT_THAT(engine.received(), ElementsAre("/m/refuse.mp3", "/m/b.mp3"));
 }
 
@@ -140,8 +141,8 @@ TEST(QuillmarkInvoke, WithNoServerNamesTheFilesAndWhy) {
 TEST(QuillmarkInvoke, HandsNothingOverWhenNoFileIsAudio) {
     PrivateBus bus;
     EngineDouble engine(bus.address());
-    const Outcome run =
-        Invoke({"/m/a.txt", "/m/b.ogg"}, {{"DBUS_SESSION_BUS_ADDRESS", bus.address()}});
+    const Outcome run = Invoke({"/m/a.txt", "/m/b.ogg", "/m/xmp3", "file:///m/xwma"},
+                               {{"DBUS_SESSION_BUS_ADDRESS", bus.address()}});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_THAT(run.err, HasSubstr("nothing handed over"));
     EXPECT_THAT(engine.received(), IsEmpty());

@@ -50,12 +50,15 @@ TEST(WMAExtMenu, TheFirstFileWithAKnownExtensionDecidesTheItem) {
     EXPECT_EQ(ItemFor({"/m/c.mp3", "/m/b.wma"}), "Convert To WMA");
 }
 
-TEST(WMAExtMenu, TheLastThreeLettersCountWithoutADot) {
-    EXPECT_EQ(ItemFor({"/m/xmp3"}), "Convert To WMA");
-    EXPECT_EQ(ItemFor({"xwma"}), "Convert to WAV");
-    // Three characters or fewer are never judged.
+// As the converter judges names: the extension follows a dot, so "xmp3", which quick convert
+// would drop, gets no item.
+TEST(WMAExtMenu, AnExtensionNeedsItsDot) {
+    EXPECT_EQ(ItemFor({"/m/xmp3"}), "");
+    EXPECT_EQ(ItemFor({"xwma"}), "");
     EXPECT_EQ(ItemFor({"mp3"}), "");
-    EXPECT_EQ(ItemFor({"wma", "/m/a.wav"}), "Convert To WMA");
+    EXPECT_EQ(ItemFor({"/m/a.b.wma"}), "Convert to WAV");
+    EXPECT_EQ(ItemFor({"/m/album.mp3/track01"}), "");
+    EXPECT_EQ(ItemFor({"/m/xwma", "/m/a.wav"}), "Convert To WMA");
 }
 
 TEST(WMAExtMenu, NothingForAnUnknownOrEmptySelection) {

@@ -31,24 +31,12 @@
 <context>
     <name>AddJobDialog</name>
     <message>
-        <source>All supported files(*.mp3;*.mp2;*.wav)</source>
-        <translation>Alle unterstützten Dateien(*.mp3;*.mp2;*.wav)</translation>
+        <source>All supported files</source>
+        <translation>Alle unterstützten Dateien</translation>
     </message>
     <message>
-        <source>MPEG audio files (*.mp3;*.mp2)</source>
-        <translation>MPEG-Audiodateien (*.mp3;*.mp2)</translation>
-    </message>
-    <message>
-        <source>Microsoft Waveform audio files (*.wav)</source>
-        <translation>Microsoft-Waveform-Audiodateien (*.wav)</translation>
-    </message>
-    <message>
-        <source>Windows Media Audio files (*.wma)</source>
-        <translation>Windows-Media-Audiodateien (*.wma)</translation>
-    </message>
-    <message>
-        <source>Windows Media Format Audio Files(*.wma)</source>
-        <translation>Windows-Media-Format-Audiodateien(*.wma)</translation>
+        <source>Windows Media Format Audio Files</source>
+        <translation>Windows-Media-Format-Audiodateien</translation>
     </message>
     <message>
         <source>Add conversion Job</source>
@@ -88,6 +76,21 @@
     <message>
         <source>The settings could not be saved to &quot;%1&quot;: %2.</source>
         <translation>Die Einstellungen konnten nicht in „%1“ gespeichert werden: %2.</translation>
+    </message>
+</context>
+<context>
+    <name>AudioFormats</name>
+    <message>
+        <source>MPEG audio files</source>
+        <translation>MPEG-Audiodateien</translation>
+    </message>
+    <message>
+        <source>Microsoft Waveform audio files</source>
+        <translation>Microsoft-Waveform-Audiodateien</translation>
+    </message>
+    <message>
+        <source>Windows Media Audio files</source>
+        <translation>Windows-Media-Audiodateien</translation>
     </message>
 </context>
 <context>

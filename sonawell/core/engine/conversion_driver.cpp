@@ -1,7 +1,8 @@
 #include "core/engine/conversion_driver.h"
 
 #include "core/engine/error_boundary.h"
-#include "core/settings/common.h"
+#include "core/fs/file_status.h"
+#include "core/fs/source_check.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,11 +1,12 @@
 #include "core/engine/quick_convert.h"
 
+#include "common/file_uri.h"
 #include "core/engine/app_state.h"
 #include "core/engine/error_boundary.h"
-#include "core/settings/common.h"
+#include "core/formats/format_lookup.h"
+#include "core/fs/path_text.h"
 
 #include <QFile>
-#include <QUrl>
 
 QuickConvert::QuickConvert(PendingJobs& pending, JobStore& jobs, ConversionDriver& driver,
                            const AppSettingsRecord& settings, QObject* parent)
@@ -35,37 +36,18 @@ void QuickConvert::flushPending(bool allowStart) {
 }
 
 QString QuickConvert::localPath(const QString& handedIn) {
-    static const QString kScheme = QStringLiteral("file://");
-    if (!handedIn.startsWith(kScheme, Qt::CaseInsensitive)) {
-        return handedIn;
-    }
-    // Only the local host's files: "file:///path" or "file://localhost/path".
-    QString rest = handedIn.mid(kScheme.size());
-    if (rest.startsWith(QLatin1String("localhost/"), Qt::CaseInsensitive)) {
-        rest = rest.mid(9);
-    }
-    if (!rest.startsWith(QLatin1Char('/'))) {
-        return handedIn;
-    }
-    return QFile::decodeName(QByteArray::fromPercentEncoding(rest.toUtf8()));
+    const std::optional<std::string> path = sw::uri::localPathFromFileUri(handedIn.toStdString());
+    return path ? QFile::decodeName(QByteArray::fromStdString(*path)) : handedIn;
 }
 
 QString QuickConvert::targetFor(const QString& source, const AppSettingsRecord& settings,
                                 QString* profile) {
-    const int dot = source.lastIndexOf(QLatin1Char('.'));
-    const QString extension = dot < 0 ? QString() : source.mid(dot + 1).toUpper();
-    QString newExtension;
-    if (extension == QLatin1String("MP3") || extension == QLatin1String("MP2") ||
-        extension == QLatin1String("WAV")) {
-        newExtension = QStringLiteral("wma");
-        *profile = settings.quickProfile;
-    } else if (extension == QLatin1String("WMA")) {
-        newExtension = QStringLiteral("wav");
-        *profile = kWaveProfile;
-    } else {
+    const std::optional<DerivedOutput> derived = deriveOutput(source);
+    if (!derived) {
         return {};
     }
-    QString target = source.left(dot + 1) + newExtension;
+    *profile = profileFor(derived->output, settings.quickProfile);
+    QString target = derived->path;
     // Without a target folder the output stays beside its source rather than in the root.
     if (!settings.sameTargetDir && !settings.targetDir.isEmpty()) {
         QString folder = settings.targetDir;

@@ -22,10 +22,11 @@ public:
     // True when a job was added.
     bool addJob(const QString& source, bool allowStart = true);
 
-    // The local path a handed-in text names: a plain path as it is, a "file://" URI decoded
-    // byte for byte (percent-encoded bytes in the file system's encoding).
+    // The local path a handed-in text names: a plain path as it is, a file URI of this machine
+    // decoded byte for byte (common/file_uri.h), any other URI as it is.
     static QString localPath(const QString& handedIn);
-    // The target of a quick job for source, or empty text for a path that is dropped.
+    // The target of a quick job for source, as the table of formats derives it (by name, else
+    // by content), or empty text for a path that is dropped.
     static QString targetFor(const QString& source, const AppSettingsRecord& settings,
                              QString* profile);
 

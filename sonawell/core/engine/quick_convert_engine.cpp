@@ -1,5 +1,7 @@
 #include "core/engine/quick_convert_engine.h"
 
+#include "common/bus_names.h"
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 
@@ -11,8 +13,11 @@ bool QuickConvertEngine::registerOnSessionBus() {
     if (!bus.isConnected()) {
         return false;
     }
-    bus.registerObject(kObjectPath, this, QDBusConnection::ExportAllSlots);
-    bus.registerService(kServiceName);
+    // The interface is named here rather than by class info, so that it too comes from the one
+    // header of names.
+    bus.registerObject(QLatin1String(sw::bus::kObjectPath), QLatin1String(sw::bus::kInterface),
+                       this, QDBusConnection::ExportAllSlots);
+    bus.registerService(QLatin1String(sw::bus::kServiceName));
     return true;
 }
 
@@ -21,8 +26,8 @@ void QuickConvertEngine::unregisterFromSessionBus() {
     if (!bus.isConnected()) {
         return;
     }
-    bus.unregisterService(kServiceName);
-    bus.unregisterObject(kObjectPath);
+    bus.unregisterService(QLatin1String(sw::bus::kServiceName));
+    bus.unregisterObject(QLatin1String(sw::bus::kObjectPath));
 }
 
 void QuickConvertEngine::AddJobs(const QString& strFileName) {

@@ -6,14 +6,10 @@
 #include <QString>
 
 // The automation class other programs (the file manager's context menu) hand files to, on the
-// session bus as Sonawell.QuickConvertEngine at /QuickConvertEngine.
+// session bus under the names of common/bus_names.h.
 class QuickConvertEngine : public QObject {
     Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "Sonawell.QuickConvertEngine")
 public:
-    static inline const QString kServiceName = QStringLiteral("Sonawell.QuickConvertEngine");
-    static inline const QString kObjectPath = QStringLiteral("/QuickConvertEngine");
-
     explicit QuickConvertEngine(PendingJobs& pending, QObject* parent = nullptr);
 
     // Exports the object and asks for the bus name. False when there is no session bus; a

@@ -1,8 +1,8 @@
 #include "core/engine/wma_job.h"
 
 #include "core/engine/tag_copy.h"
+#include "core/fs/temp_file.h"
 #include "core/jobs/job.h"
-#include "core/settings/common.h"
 #include "encoder/encoder.h"
 #include "encoder/input_probe.h"
 

@@ -1,6 +1,6 @@
 #include "core/jobs/job_store.h"
 
-#include "core/settings/common.h"
+#include "core/fs/file_status.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "core/settings/app_settings.h"
 
-#include "core/settings/common.h"
 #include "core/settings/ini_file.h"
+#include "core/settings/ini_values.h"
 
 #include <QCoreApplication>
 #include <QDir>

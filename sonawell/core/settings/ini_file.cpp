@@ -1,6 +1,6 @@
 #include "core/settings/ini_file.h"
 
-#include "core/settings/common.h"
+#include "core/settings/ini_values.h"
 
 #include <QCoreApplication>
 #include <QDir>

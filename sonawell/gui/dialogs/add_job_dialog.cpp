@@ -1,8 +1,9 @@
 #include "gui/dialogs/add_job_dialog.h"
 
+#include "common/audio_formats.h"
+#include "core/formats/format_lookup.h"
 #include "core/jobs/job.h"
 #include "core/settings/app_settings.h"
-#include "core/settings/common.h"
 #include "encoder/encoder.h"
 #include "gui/art_pictures.h"
 #include "gui/dialogs/accessible_choice.h"
@@ -22,7 +23,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -40,13 +45,21 @@ QString anyCasePattern(const QString& extension) {
     return pattern;
 }
 
-// "Label (patterns)"; the dialog is told to hide the patterns, so the user sees the label.
+QString latin1(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// "Label (*.mp3;*.mp2) (any-case patterns)"; the dialog is told to hide the last parentheses,
+// so the user sees the label with the patterns as they know them.
 QString nameFilter(const QString& label, const QStringList& extensions) {
+    QStringList shown;
     QStringList patterns;
     for (const QString& extension : extensions) {
+        shown << QStringLiteral("*.") + extension;
         patterns << anyCasePattern(extension);
     }
-    return label + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    return label + QStringLiteral(" (") + shown.join(QLatin1Char(';')) + QStringLiteral(") (") +
+           patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
 }
 
 QPushButton* pictureButton(const QString& tip, QWidget* parent) {
@@ -63,25 +76,34 @@ QPushButton* pictureButton(const QString& tip, QWidget* parent) {
 }  // namespace
 
 QStringList sourceFileFilters() {
-    const QString mp3 = QStringLiteral("mp3"), mp2 = QStringLiteral("mp2"),
-                  wav = QStringLiteral("wav"), wma = QStringLiteral("wma");
-    return {
-        nameFilter(
-            QCoreApplication::translate("AddJobDialog", "All supported files(*.mp3;*.mp2;*.wav)"),
-            {mp3, mp2, wav}),
-        nameFilter(QCoreApplication::translate("AddJobDialog", "MPEG audio files (*.mp3;*.mp2)"),
-                   {mp3, mp2}),
-        nameFilter(
-            QCoreApplication::translate("AddJobDialog", "Microsoft Waveform audio files (*.wav)"),
-            {wav}),
-        nameFilter(QCoreApplication::translate("AddJobDialog", "Windows Media Audio files (*.wma)"),
-                   {wma})};
+    // "All supported files" first, then one entry per label, in the table's order.
+    QStringList all;
+    std::vector<std::pair<std::string_view, QStringList>> byLabel;
+    for (const sw::formats::SourceFormat& format : sw::formats::kSourceFormats) {
+        auto entry = std::find_if(byLabel.begin(), byLabel.end(), [&](const auto& known) {
+            return known.first == format.filterLabel;
+        });
+        if (entry == byLabel.end()) {
+            entry = byLabel.insert(byLabel.end(), {format.filterLabel, QStringList()});
+        }
+        for (const std::string_view extension : format.extensions) {
+            all << latin1(extension);
+            entry->second << latin1(extension);
+        }
+    }
+    QStringList filters{
+        nameFilter(QCoreApplication::translate("AddJobDialog", "All supported files"), all)};
+    for (const auto& [label, extensions] : byLabel) {
+        filters << nameFilter(
+            QCoreApplication::translate("AudioFormats", std::string(label).c_str()), extensions);
+    }
+    return filters;
 }
 
 QStringList outputFileFilters() {
-    return {nameFilter(
-        QCoreApplication::translate("AddJobDialog", "Windows Media Format Audio Files(*.wma)"),
-        {QStringLiteral("wma")})};
+    return {
+        nameFilter(QCoreApplication::translate("AddJobDialog", "Windows Media Format Audio Files"),
+                   {latin1(sw::formats::outputExtension(sw::formats::Output::Wma))})};
 }
 
 AddJobDialog::AddJobDialog(const sw::enc::ProfileCollection& profiles, QWidget* parent)
@@ -211,12 +233,10 @@ void AddJobDialog::browseSources() {
     }
     QStringList newOutputs, newFormats;
     for (const QString& source : chosen) {
-        const QString output = deriveOutputPath(source);
-        newOutputs << output;
-        newFormats << (fileExtension(output).compare(QStringLiteral("wav"), Qt::CaseInsensitive) ==
-                               0
-                           ? kWaveProfile
-                           : defaultProfile_);
+        // A file the table does not take gets no proposal: the user types one or picks another.
+        const std::optional<DerivedOutput> derived = deriveOutput(source);
+        newOutputs << (derived ? derived->path : QString());
+        newFormats << (derived ? profileFor(derived->output, defaultProfile_) : QString());
     }
     {
         // The old lines go without storing the boxes into entries that are being replaced.

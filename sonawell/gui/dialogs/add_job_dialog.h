@@ -16,7 +16,8 @@ class ProfileCollection;
 }
 
 // File-dialog filters of the source and output browse buttons, in Qt's filter form. Each
-// entry shows its pattern as the user knows it and matches letters in either case.
+// entry shows its patterns as the user knows them and matches letters in either case; the
+// source filters come from the table of formats (common/audio_formats.h).
 QStringList sourceFileFilters();
 QStringList outputFileFilters();
 

@@ -1,7 +1,8 @@
 #include "gui/dialogs/options_dialog.h"
 
+#include "core/fs/file_status.h"
+#include "core/fs/path_text.h"
 #include "core/settings/app_settings.h"
-#include "core/settings/common.h"
 #include "encoder/encoder.h"
 #include "gui/art_pictures.h"
 #include "gui/dialogs/accessible_choice.h"

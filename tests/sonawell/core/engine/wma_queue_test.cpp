@@ -1,7 +1,6 @@
 #include "engine_rig.h"
 
 #include "core/engine/command_status.h"
-#include "core/settings/common.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,7 @@
 // The automation server on a real session bus (the test runs inside dbus-run-session): paths
 // handed in through the bus become quick jobs, and start-up serves the bus before any window.
 
+#include "common/bus_names.h"
 #include "core/engine/app_state.h"
 #include "core/engine/quick_convert_engine.h"
 #include "core/settings/app_settings.h"
@@ -129,12 +130,12 @@ protected:
         ASSERT_TRUE(dir_.isValid());
         ASSERT_TRUE(automation_.registerOnSessionBus()) << "no session bus";
         ASSERT_TRUE(QDBusConnection::sessionBus().interface()->isServiceRegistered(
-            QuickConvertEngine::kServiceName));
+            QLatin1String(sw::bus::kServiceName)));
         mainWindowReady = true;
     }
     void TearDown() override {
         mainWindowReady = false;
-        QDBusConnection::sessionBus().unregisterService(QuickConvertEngine::kServiceName);
+        QDBusConnection::sessionBus().unregisterService(QLatin1String(sw::bus::kServiceName));
     }
 
     QString mp3(const QString& name, double seconds = 0.5) const {
@@ -392,7 +393,7 @@ TEST(StartUp, ServesTheBusBeforeTheSplashAndQueuesUntilTheMainWindowIsUp) {
                 seen_.splashShown = true;
                 seen_.servedAtSplash =
                     QDBusConnection::sessionBus().interface()->isServiceRegistered(
-                        QuickConvertEngine::kServiceName);
+                        QLatin1String(sw::bus::kServiceName));
             }
             return false;
         }
@@ -466,7 +467,7 @@ TEST(StartUp, ServesTheBusBeforeTheSplashAndQueuesUntilTheMainWindowIsUp) {
     poll.stop();
     qApp->removeEventFilter(&splashWatch);
     setProgramFolder(QString());
-    QDBusConnection::sessionBus().unregisterService(QuickConvertEngine::kServiceName);
+    QDBusConnection::sessionBus().unregisterService(QLatin1String(sw::bus::kServiceName));
 
     EXPECT_FALSE(seen.timedOut);
     EXPECT_EQ(exitCode, 0);

@@ -7,6 +7,7 @@
 #include "quick_test_support.h"
 #include "support/audio_fixtures.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -82,6 +83,8 @@ TEST(targetFor, OtherExtensionsAreDropped) {
         ExpectTargets({
             {"/music/a.ogg", "", false},
             {"/music/noextension", "", false},
+            {"/music/xmp3", "", false},
+            {"/music/xwma", "", false},
             {"/music/album.mp3/track01", "", false},
             {"/music/trailing.mp3 ", "", false},
             {"/music/a.mp3.bak", "", false},
@@ -89,6 +92,43 @@ TEST(targetFor, OtherExtensionsAreDropped) {
             {"/music/a.", "", false},
             {"", "", false},
         });
+    }
+}
+
+// A handed-in file whose name says nothing the table knows is judged by its first bytes; the
+// output's extension then goes after the whole name.
+TEST(targetFor, TheContentDecidesWhereTheNameSaysNothing) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString mp3 = dir.filePath(QStringLiteral("song.dat"));
+    ASSERT_TRUE(testsupport::MakeMp3(mp3, 0.3));
+    const QString wave = dir.filePath(QStringLiteral("take"));
+    ASSERT_TRUE(testsupport::MakeWav(wave, 0.3));
+    const QString wma = dir.filePath(QStringLiteral("voice.bin"));
+    ASSERT_TRUE(testsupport::MakeWma(wma, 0.3));
+    const QString text = dir.filePath(QStringLiteral("notes.txt"));
+    QFile notes(text);
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    ASSERT_EQ(notes.write("just some notes\n"), 16);
+    notes.close();
+
+    UseQuickSettings(true, true, QString());
+    const struct {
+        QString source, target;
+        bool wave;
+    } cases[] = {
+        {mp3, dir.filePath(QStringLiteral("song.dat.wma")), false},
+        {wave, dir.filePath(QStringLiteral("take.wma")), false},
+        {wma, dir.filePath(QStringLiteral("voice.bin.wav")), true},
+        {text, QString(), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.source.toStdString());
+        QString profile;
+        EXPECT_EQ(QuickConvert::targetFor(c.source, appSettings, &profile), c.target);
+        if (!c.target.isEmpty()) {
+            EXPECT_EQ(profile, c.wave ? kWave : kProfile);
+        }
     }
 }
 

@@ -165,6 +165,19 @@ TEST_F(AddJobFixture, WithoutDefaultProfileNonWmaSourcesGetAnEmptyFormat) {
     EXPECT_EQ(dialog->formats, (QStringList{QString(), kWmaToWav, QString()}));
 }
 
+// The table of formats does not take these: no output or format is made up for them.
+TEST_F(AddJobFixture, AFileOfNoKnownFormatGetsNoProposal) {
+    SetDefaultProfile(settings, kCd);
+    open();
+    nextSources = {QStringLiteral("/music/notes.txt"), QStringLiteral("/music/xmp3"),
+                   QStringLiteral("/music/a.mp3")};
+    dialog->cmdBrowseSource->click();
+    EXPECT_EQ(dialog->outputs, (QStringList{QString(), QString(), QStringLiteral("/music/a.wma")}));
+    EXPECT_EQ(dialog->formats, (QStringList{QString(), QString(), kCd}));
+    EXPECT_EQ(dialog->txtOutputPathName->text(), QString());
+    EXPECT_EQ(dialog->comboFormats->currentIndex(), -1);
+}
+
 TEST_F(AddJobFixture, AnUnknownStoredProfileIsKeptUntilTheUserPicksOne) {
     SetDefaultProfile(settings, QStringLiteral("A profile the encoder dropped"));
     open();
@@ -227,10 +240,12 @@ TEST_F(AddJobFixture, OpensCentredOverItsOwner) {
     EXPECT_NEAR(dialog->frameGeometry().center().y(), owner.frameGeometry().center().y(), 1);
 }
 
-// The source filters match extensions in any letter case and show the familiar labels.
+// The source filters match extensions in any letter case and show the familiar labels; "All
+// supported files" is every format of the table, WMA included.
 TEST(AddJobFilters, OfferUpperAndMixedCaseFiles) {
     QTemporaryDir dir;
-    for (const char* name : {"SONG.MP3", "Take.Mp2", "tone.wav", "voice.WMA", "notes.txt"}) {
+    for (const char* name :
+         {"SONG.MP3", "Take.Mp2", "tone.wav", "voice.WMA", "notes.txt", "xmp3"}) {
         QFile file(dir.filePath(QString::fromLatin1(name)));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
@@ -252,7 +267,7 @@ TEST(AddJobFilters, OfferUpperAndMixedCaseFiles) {
         return names;
     };
     const QStringList supported{QStringLiteral("SONG.MP3"), QStringLiteral("Take.Mp2"),
-                                QStringLiteral("tone.wav")};
+                                QStringLiteral("tone.wav"), QStringLiteral("voice.WMA")};
     EXPECT_TRUE(QTest::qWaitFor([&] { return shown() == supported; }, 5000))
         << shown().join(QLatin1Char(',')).toStdString();
     picker.selectNameFilter(sourceFileFilters().at(3));
@@ -266,13 +281,13 @@ TEST(AddJobFilters, OfferUpperAndMixedCaseFiles) {
     for (int i = 0; i < types->count(); ++i) {
         labels << types->itemText(i);
     }
-    EXPECT_EQ(labels, (QStringList{QStringLiteral("All supported files(*.mp3;*.mp2;*.wav)"),
+    EXPECT_EQ(labels, (QStringList{QStringLiteral("All supported files (*.mp3;*.mp2;*.wav;*.wma)"),
                                    QStringLiteral("MPEG audio files (*.mp3;*.mp2)"),
                                    QStringLiteral("Microsoft Waveform audio files (*.wav)"),
                                    QStringLiteral("Windows Media Audio files (*.wma)")}));
     ASSERT_EQ(outputFileFilters().size(), 1);
     EXPECT_TRUE(outputFileFilters().first().startsWith(
-        QStringLiteral("Windows Media Format Audio Files(*.wma)")));
+        QStringLiteral("Windows Media Format Audio Files (*.wma)")));
 }
 
 }  // namespace

@@ -63,21 +63,27 @@ TEST_F(AddJob, AutoStartStartsAnIdleQueueButNeverRestartsARunningOne) {
     EXPECT_TRUE(prompt_.messages.isEmpty()) << prompt_.messages.join(u'\n').toStdString();
 }
 
-// A drop of a folder tree and a loose file lists the audio files found, the folder's in name
-// order, with the outputs and formats that the dialog's browse button gives the same files.
+// A drop of a folder tree and loose files lists the audio files found, the folder's in name
+// order, with the outputs and formats that the dialog's browse button gives the same files. In
+// a folder only the names count; a loose file the name says nothing of counts by its content.
 TEST_F(AddJob, DroppedFolderTreeIsListedAsIfChosenWithBrowse) {
     MainWindow& window = Open();
     const QString tree = music_.filePath(QStringLiteral("tree"));
     ASSERT_TRUE(QDir().mkpath(tree + QStringLiteral("/sub")));
     for (const char* name : {"tree/b.wav", "tree/A.MP3", "tree/sub/c.wma", "tree/notes.txt",
-                             "tree/sub/d.Mp2", "loose.wma"}) {
+                             "tree/sub/d.Mp2", "tree/xmp3", "loose.wma", "loose-notes.txt"}) {
         QFile file(music_.filePath(QLatin1String(name)));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << name;
     }
-    const QStringList expected{tree + QStringLiteral("/A.MP3"), tree + QStringLiteral("/b.wav"),
+    ASSERT_TRUE(testsupport::MakeWav(tree + QStringLiteral("/take"), 0.2));
+    const QString looseWave = music_.filePath(QStringLiteral("loose take"));
+    ASSERT_TRUE(testsupport::MakeWav(looseWave, 0.2));
+    const QStringList expected{tree + QStringLiteral("/A.MP3"),
+                               tree + QStringLiteral("/b.wav"),
                                tree + QStringLiteral("/sub/c.wma"),
                                tree + QStringLiteral("/sub/d.Mp2"),
-                               music_.filePath(QStringLiteral("loose.wma"))};
+                               music_.filePath(QStringLiteral("loose.wma")),
+                               looseWave};
 
     QStringList listed, outputs, formats;
     ModalAnswer dropped([&](QDialog* opened) {
@@ -91,7 +97,9 @@ TEST_F(AddJob, DroppedFolderTreeIsListedAsIfChosenWithBrowse) {
     });
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(tree),
-                  QUrl::fromLocalFile(music_.filePath(QStringLiteral("loose.wma")))});
+                  QUrl::fromLocalFile(music_.filePath(QStringLiteral("loose.wma"))),
+                  QUrl::fromLocalFile(music_.filePath(QStringLiteral("loose-notes.txt"))),
+                  QUrl::fromLocalFile(looseWave)});
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
     QApplication::sendEvent(&window, &enter);
     EXPECT_TRUE(enter.isAccepted());

@@ -4,6 +4,7 @@
 #include "support/audio_fixtures.h"
 #include "support/file_fixtures.h"
 
+#include "common/bus_names.h"
 #include "core/engine/app_state.h"
 #include "core/engine/quick_convert_engine.h"
 #include "core/jobs/job_store.h"
@@ -380,10 +381,10 @@ TEST_F(StartupTest, SecondInstanceWithoutTheBusNameStartsQuietly) {
     Store(QStringLiteral("General"), QStringLiteral("Profile"), kProfile);
     Store(QStringLiteral("Quick Convert"), QStringLiteral("Profile"), kVoice);
     // Earlier starts in this process took the name on the shared connection.
-    QDBusConnection::sessionBus().unregisterService(QuickConvertEngine::kServiceName);
+    QDBusConnection::sessionBus().unregisterService(QLatin1String(sw::bus::kServiceName));
     QDBusConnection first =
         QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("first"));
-    ASSERT_TRUE(first.registerService(QuickConvertEngine::kServiceName));
+    ASSERT_TRUE(first.registerService(QLatin1String(sw::bus::kServiceName)));
 
     bool sawMessage = false;
     const StartSeen seen = [&] {
@@ -401,7 +402,7 @@ TEST_F(StartupTest, SecondInstanceWithoutTheBusNameStartsQuietly) {
         });
         return result;
     }();
-    first.unregisterService(QuickConvertEngine::kServiceName);
+    first.unregisterService(QLatin1String(sw::bus::kServiceName));
     QDBusConnection::disconnectFromBus(QStringLiteral("first"));
 
     EXPECT_EQ(seen.code, 0);
