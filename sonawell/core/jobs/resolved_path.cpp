@@ -1,0 +1,14 @@
+#include "core/jobs/resolved_path.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+QString resolvedPath(const QString& path) {
+    const QFileInfo info(path);
+    if (const QString canonical = info.canonicalFilePath(); !canonical.isEmpty()) {
+        return canonical;
+    }
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? QDir::cleanPath(info.absoluteFilePath())
+                            : QDir(folder).filePath(info.fileName());
+}
