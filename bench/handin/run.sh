@@ -1,16 +1,17 @@
 #!/bin/sh
 # Hand-in benchmark: a burst of AddJobs calls (100,000 by default), one path each, to the built
-# program on a private session bus, against a bare responder on the same bus. The program runs
-# with QT_QPA_PLATFORM=offscreen and a temporary HOME and XDG folders, from a program folder of
-# its own whose settings start converting at once (AutoStart) into a separate output folder;
-# every source is a hard link to one 0.1 s MP3 made with the ffmpeg tool, so conversions run
-# while the burst is still being taken in.
-# Usage: bench/handin/run.sh [COUNT] [BUILD_DIR] [IN_FLIGHT]   (defaults: 100000, build, 10000)
+# program on a private session bus, at most IN_FLIGHT of them awaiting their answer, against a
+# bare GIO responder on the same bus. The program runs with QT_QPA_PLATFORM=offscreen and a
+# temporary HOME and XDG folders, from a program folder of its own whose settings start
+# converting at once (AutoStart) into a separate output folder; every source is a hard link to
+# a 0.1 s MP3 made with the ffmpeg tool, so conversions run while the burst is still being
+# taken in.
+# Usage: bench/handin/run.sh [COUNT] [BUILD_DIR] [IN_FLIGHT]   (defaults: 100000, build, 1000)
 set -eu
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 count=${1:-100000}
 build=${2:-build}
-in_flight=${3:-10000}
+in_flight=${3:-1000}
 case $build in /*) ;; *) build=$repo/$build ;; esac
 cmake --build "$build" --target sonawell mellorin id3prop handin_bench -j2 >/dev/null
 
