@@ -6,33 +6,60 @@
 #include "core/formats/format_lookup.h"
 #include "core/fs/path_text.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 
 QuickConvert::QuickConvert(PendingJobs& pending, JobStore& jobs, ConversionDriver& driver,
                            const AppSettingsRecord& settings, QObject* parent)
     : QObject(parent), pending_(pending), jobs_(jobs), driver_(driver), settings_(settings) {
     timer_.setInterval(500);
+    nextSlice_.setInterval(0);
+    nextSlice_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, [this] {
-        if (mainWindowReady) {
-            flushPending();
+        if (mainWindowReady && !nextSlice_.isActive()) {
+            flushInSlices();
+        }
+    });
+    connect(&nextSlice_, &QTimer::timeout, this, [this] {
+        if (mainWindowReady && timer_.isActive()) {
+            flushInSlices();
         }
     });
     timer_.start();
 }
 
+void QuickConvert::flushInSlices() {
+    if (flushSlice()) {
+        nextSlice_.start();
+    }
+}
+
 void QuickConvert::flushPending(bool allowStart) {
-    // Taken out first: a flush nested in a decode's event processing, or paths arriving
-    // meanwhile, then see only what came after. All become jobs before a conversion starts:
-    // a decode lets events run, and a flush nested in it would queue later paths ahead of
-    // the rest of these.
-    const QStringList paths = pending_.takeAll();
+    while (flushSlice(allowStart)) {
+    }
+}
+
+bool QuickConvert::flushSlice(bool allowStart) {
+    // Paths are taken one by one from the front, so a flush nested in a decode's event
+    // processing, or one that comes after, goes on in the order they were handed in. The
+    // slice's jobs all exist before a conversion starts.
+    QElapsedTimer clock;
+    clock.start();
     bool added = false;
-    for (const QString& path : paths) {
-        added = addJob(path, false) || added;
+    for (int n = 0; n < kSlicePaths && !clock.hasExpired(kSliceTime); ++n) {
+        const std::optional<QString> path = pending_.takeFirst();
+        if (!path) {
+            break;
+        }
+        added = queue(*path) || added;
     }
-    if (added && allowStart) {
-        startIfAutoStart();
+    if (added) {
+        driver_.refreshCommands();
+        if (allowStart) {
+            startIfAutoStart();
+        }
     }
+    return pending_.count() > 0;
 }
 
 QString QuickConvert::localPath(const QString& handedIn) {
@@ -63,7 +90,7 @@ QString QuickConvert::targetFor(const QString& source, const AppSettingsRecord& 
     return target;
 }
 
-bool QuickConvert::addJob(const QString& handedIn, bool allowStart) {
+bool QuickConvert::queue(const QString& handedIn) {
     const QString source = localPath(handedIn);
     QString profile;
     const QString target = targetFor(source, settings_, &profile);
@@ -71,6 +98,13 @@ bool QuickConvert::addJob(const QString& handedIn, bool allowStart) {
         return false;
     }
     jobs_.add(source, target, profile);
+    return true;
+}
+
+bool QuickConvert::addJob(const QString& handedIn, bool allowStart) {
+    if (!queue(handedIn)) {
+        return false;
+    }
     if (allowStart) {
         startIfAutoStart();
     }

@@ -16,9 +16,15 @@ public:
     QuickConvert(PendingJobs& pending, JobStore& jobs, ConversionDriver& driver,
                  const AppSettingsRecord& settings, QObject* parent = nullptr);
 
+    // Takes the pending paths up every half second once the main window is ready, a slice per
+    // turn of the event loop, and stops doing so when stopped.
     QTimer& timerPendingJobs() { return timer_; }
-    // allowStart false adds the jobs without starting a conversion (used while closing).
+    // Turns every pending path into a job now. allowStart false adds the jobs without starting
+    // a conversion (used while closing).
     void flushPending(bool allowStart = true);
+    // Turns the oldest pending paths into jobs, as many as take kSliceTime (at most
+    // kSlicePaths), and starts a conversion when AutoStart asks; true when paths remain.
+    bool flushSlice(bool allowStart = true);
     // True when a job was added.
     bool addJob(const QString& source, bool allowStart = true);
 
@@ -30,7 +36,13 @@ public:
     static QString targetFor(const QString& source, const AppSettingsRecord& settings,
                              QString* profile);
 
+    static constexpr int kSlicePaths = 500;
+    static constexpr int kSliceTime = 10;  // ms
+
 private:
+    // A job for a handed-in path, without starting or refreshing anything.
+    bool queue(const QString& handedIn);
+    void flushInSlices();
     void startIfAutoStart();
 
     PendingJobs& pending_;
@@ -38,4 +50,6 @@ private:
     ConversionDriver& driver_;
     const AppSettingsRecord& settings_;
     QTimer timer_;
+    // The next slice of a long hand-in, once the events that came meanwhile have run.
+    QTimer nextSlice_;
 };

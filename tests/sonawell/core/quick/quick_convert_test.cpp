@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -207,6 +208,44 @@ TEST_F(QuickFlush, NestedFlushDuringADecodeKeepsTheOrderAndLosesNothing) {
         EXPECT_EQ(statusText(engine_.jobs.at(row)), QStringLiteral("100%"));
         EXPECT_GT(QFileInfo(engine_.jobs.at(row).output).size(), 0);
     }
+}
+
+// A long hand-in becomes jobs a slice per turn of the event loop: what else waits (a bus call,
+// a repaint) runs between slices, the first conversion starts with the first slice, and the
+// jobs keep the order the paths came in.
+TEST_F(QuickFlush, ALongHandInBecomesJobsASliceAtATimeInOrder) {
+    QObject watch;  // the connections below end with this test's locals
+    UseQuickSettings(true);
+    constexpr int kPaths = 5000;
+    QStringList paths{mp3(QStringLiteral("first.mp3"))};
+    // Missing files: they fail at once once their turn comes.
+    for (int i = 1; i < kPaths; ++i) {
+        paths << file(QStringLiteral("gone/track %1.mp3").arg(i, 4, 10, QLatin1Char('0')));
+    }
+    int jobsWhenLoopTurned = -1;
+    int jobsWhenConverting = -1;
+    QObject::connect(&engine_.jobs, &JobStore::added, &watch, [&](int row) {
+        if (row == 1) {
+            QTimer::singleShot(0, &watch, [&] { jobsWhenLoopTurned = engine_.jobs.count(); });
+        }
+    });
+    QObject::connect(&engine_.jobs, &JobStore::changed, &watch, [&](int row) {
+        if (jobsWhenConverting < 0 && engine_.jobs.at(row).state == JobState::Converting) {
+            jobsWhenConverting = engine_.jobs.count();
+        }
+    });
+    for (const QString& path : paths) {
+        engine_.pending.add(path);
+    }
+    mainWindowReady = true;
+    ASSERT_TRUE(quicktest::WaitUntil([&] { return engine_.jobs.count() == kPaths; },
+                                     std::chrono::seconds(60)));
+
+    EXPECT_GT(jobsWhenLoopTurned, 0);
+    EXPECT_LT(jobsWhenLoopTurned, kPaths);
+    EXPECT_GT(jobsWhenConverting, 0);
+    EXPECT_LT(jobsWhenConverting, kPaths);
+    EXPECT_EQ(engine_.sources(), paths);
 }
 
 }  // namespace
