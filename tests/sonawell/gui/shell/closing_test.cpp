@@ -108,7 +108,7 @@ TEST_F(Closing, DuringADecodeNoGoesOnYesClosesWhenTheDecodeHasEnded) {
     EXPECT_EQ(status(1), QStringLiteral("100%"));
     EXPECT_EQ(status(2), QStringLiteral("100%"));
     EXPECT_GT(QFileInfo(Target(e, "wav")).size(), 0);
-    ASSERT_TRUE(WaitFor([&] { return !window.isVisible(); }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return !window.isVisible(); }));
     EXPECT_EQ(status(3), QStringLiteral("0%"));
     EXPECT_FALSE(QFile::exists(Target(a, "wma")));
     EXPECT_EQ(encoder_.runState(), sw::enc::RunState::Stopped);
@@ -125,7 +125,7 @@ TEST_F(Closing, YesDuringADecodeThatFollowsAnEncodingClosesOnceTheDecodeHasEnded
     bool closedInside = true;
     DecodeObserver observer(window.driver(), [&] { closedInside = window.close(); });
     Click(window, "cmdStartConvert");
-    ASSERT_TRUE(WaitFor([&] { return !window.isVisible(); }, 10000));
+    ASSERT_TRUE(WaitFor([&] { return !window.isVisible(); }));
     EXPECT_TRUE(observer.seen());
     EXPECT_FALSE(closedInside);
     EXPECT_EQ(prompt_.questions, QStringList{kQuestion});
