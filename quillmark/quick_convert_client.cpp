@@ -1,6 +1,7 @@
 #include "quillmark/quick_convert_client.h"
 
 #include "quillmark/l10n.h"
+#include "quillmark/shadowing_service_file.h"
 
 #include <gio/gio.h>
 #include <glib/gi18n-lib.h>
@@ -62,6 +63,16 @@ bool MeansUnreachable(const GError* error) {
            remote.starts_with("org.freedesktop.DBus.Error.Spawn.");
 }
 
+// Errors by which the bus says it found a service file for the name but could not start the
+// program it names (ExecFailed, ChildExited, FileInvalid...).
+bool MeansNotStarted(const GError* error) {
+    if (error == nullptr || !g_dbus_error_is_remote_error(error)) {
+        return false;
+    }
+    g_autofree char* name = g_dbus_error_get_remote_error(error);
+    return name != nullptr && g_str_has_prefix(name, "org.freedesktop.DBus.Error.Spawn.");
+}
+
 // What goes over the bus for `path`: the path itself, or a file:// URI when the name is not
 // UTF-8 (a bus string must be); nullopt with `why` set when neither works.
 std::optional<std::string> BusString(const std::string& path, std::string* why) {
@@ -117,7 +128,8 @@ private:
     struct Call {
         std::optional<std::string> busString;
         CallState state = CallState::NotSent;
-        bool bounced = false;  // failed because the name has no owner and can't be started
+        bool bounced = false;     // failed because the name has no owner and can't be started
+        bool notStarted = false;  // the bus could not start the program its service file names
         std::string message;
     };
     // A callback's share of the hand-over, and which call it answers.
@@ -236,11 +248,66 @@ private:
         } else {
             call.state = CallState::Failed;
             call.bounced = MeansUnreachable(error);
+            call.notStarted = MeansNotStarted(error);
             call.message = Describe(error);
         }
         if (--self.pending_ == 0) {
-            self.finish(false);
+            self.settle();
         }
+    }
+
+    // Every call answered. When the bus could not start the server and a service file of the
+    // user's shadowed an installed one, that file goes and the calls go once more.
+    void settle() {
+        if (!retried_ && notStarted()) {
+            retried_ = true;
+            result_.removedServiceFile = RemoveShadowingServiceFile(kBusName);
+            if (!result_.removedServiceFile.empty()) {
+                reloadThenResend();
+                return;
+            }
+        }
+        finish(false);
+    }
+
+    bool notStarted() const {
+        bool any = false;
+        for (const Call& call : calls_) {
+            if (call.state == CallState::Accepted ||
+                (call.state == CallState::Failed && !call.bounced)) {
+                return false;
+            }
+            any = any || call.notStarted;
+        }
+        return any;
+    }
+
+    // A bus that watches its folders has noticed by now; one that doesn't (dbus-broker)
+    // rereads them on ReloadConfig. Its answer doesn't matter: the calls go either way.
+    void reloadThenResend() {
+        g_dbus_connection_call(bus_.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                               "org.freedesktop.DBus", "ReloadConfig", nullptr, nullptr,
+                               G_DBUS_CALL_FLAGS_NONE, G_MAXINT, cancellable_.get(),
+                               &HandOver::onReloaded, hold());
+    }
+
+    static void onReloaded(GObject* source, GAsyncResult* result, gpointer data) {
+        const auto held = take(data);
+        HandOver& self = *held->owner;
+        g_autoptr(GVariant) reply =
+            g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, nullptr);
+        if (self.finished_) {
+            return;
+        }
+        for (Call& call : self.calls_) {
+            if (call.state == CallState::Failed) {
+                call.state = CallState::NotSent;
+                call.bounced = false;
+                call.notStarted = false;
+                call.message.clear();
+            }
+        }
+        self.send(self.result_.busName);
     }
 
     void finish(bool boundPassed) {
@@ -307,6 +374,7 @@ private:
     std::vector<Call> calls_;
     std::size_t pending_ = 0;
     bool listed_ = false;
+    bool retried_ = false;
     bool finished_ = false;
     AddJobsResult result_;
 };

@@ -47,6 +47,9 @@ struct AddJobsResult {
     std::string unreachable;              // why the server could not be reached
     std::vector<std::string> handedOver;  // in the order handed in
     std::vector<CallFailure> failures;    // in the order handed in
+    // The user's service file that shadowed the installed one, removed because the bus could
+    // not start the program it named; the calls then went once more.
+    std::string removedServiceFile;
 
     bool allHandedOver() const { return reached && failures.empty(); }
 };

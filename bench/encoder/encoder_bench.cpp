@@ -7,6 +7,12 @@
 //     For every built-in audio profile, encodes SOURCE serially and in parallel chunks and
 //     compares the two files' packets (ffmpeg -c copy -f framemd5); for the CD-quality profile
 //     also against the ffmpeg tool's own encode. Exit code 1 when any pair differs.
+//   encoder_bench stop SOURCE.wav WORK_FOLDER [ROUNDS]
+//     Starts a run with three encoder threads, stops it once every thread has a chunk of its own
+//     and prints how long the stop took to end the run (goal: within 100 ms).
+//   encoder_bench low SOURCE.wav WORK_FOLDER
+//     Runs the encode at Low priority beside a busy program, both pinned to one core, and
+//     prints the busy program's share of the CPU time the two got (goal: at least 90 %).
 
 #include "encoder/encoder.h"
 #include "encoder/encoder_threads.h"
@@ -18,6 +24,8 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QProcess>
+#include <QThread>
+#include <QTimer>
 
 extern "C" {
 #include <libavutil/log.h>
@@ -30,9 +38,12 @@ extern "C" {
 #include <string>
 #include <vector>
 
+#include <sched.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 namespace {
 
@@ -47,8 +58,7 @@ double OwnCpuSeconds() {
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-double EncodeWithComponent(sw::enc::Encoder& encoder, const QString& source,
-                           const QString& output) {
+void SetUpJob(sw::enc::Encoder& encoder, const QString& source, const QString& output) {
     auto& groups = encoder.sourceGroups();
     while (groups.count() > 0)
         groups.remove(0);
@@ -56,6 +66,23 @@ double EncodeWithComponent(sw::enc::Encoder& encoder, const QString& source,
     group.addSource(sw::enc::MediaKind::Audio).setInput(source, QString(), QString());
     group.setProfile(&encoder.profiles().item(kCdProfile));
     encoder.file().setLocalFileName(output);
+}
+
+// Runs the event loop until the encoder notifies the ended state 5.
+void WaitForEnd(sw::enc::Encoder& encoder) {
+    QEventLoop loop;
+    const auto connection =
+        QObject::connect(&encoder, &sw::enc::Encoder::stateChanged, &loop, [&loop](int32_t s) {
+            if (s == 5)
+                loop.quit();
+        });
+    loop.exec();
+    QObject::disconnect(connection);
+}
+
+double EncodeWithComponent(sw::enc::Encoder& encoder, const QString& source,
+                           const QString& output) {
+    SetUpJob(encoder, source, output);
 
     QEventLoop loop;
     const auto connection =
@@ -228,22 +255,116 @@ int Time(const QString& source, const QDir& work, int rounds) {
     return 0;
 }
 
+// Stop latency with every encoder thread busy: from stop() to the ended state's notification.
+int Stop(const QString& source, const QDir& work, int rounds) {
+    qputenv("SONAWELL_ENCODER_THREADS", "3");
+    sw::enc::Encoder encoder;
+    double worst = 0;
+    for (int round = 0; round < rounds; ++round) {
+        SetUpJob(encoder, source, work.filePath(QStringLiteral("stopped.wma")));
+        encoder.prepareToEncode(true);
+        encoder.start();
+        // Once the first chunk is written, every worker has a chunk of its own.
+        bool ended = false;
+        const auto connection = QObject::connect(&encoder, &sw::enc::Encoder::stateChanged,
+                                                 [&ended](int32_t s) { ended = ended || s == 5; });
+        while (!ended && (encoder.progressText().isEmpty() ||
+                          encoder.progressText() == QLatin1String("0%"))) {
+            QCoreApplication::processEvents();
+            QThread::msleep(1);
+        }
+        QObject::disconnect(connection);
+        if (ended) {
+            std::fprintf(stderr, "the run ended before it could be stopped: %s\n",
+                         encoder.lastError().toUtf8().constData());
+            return 1;
+        }
+        const QString at = encoder.progressText();
+        QElapsedTimer clock;
+        clock.start();
+        encoder.stop();
+        WaitForEnd(encoder);
+        const double ms = clock.nsecsElapsed() / 1e6;
+        worst = std::max(worst, ms);
+        std::printf("round %d: stopped at %s in %.1f ms\n", round + 1, at.toUtf8().constData(), ms);
+    }
+    std::printf("slowest stop        %.1f ms (goal <= 100 ms)\n", worst);
+    return 0;
+}
+
+// CPU time of another process so far, in seconds, from /proc.
+double CpuSecondsOf(pid_t pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() <= 12)
+        return -1;
+    return static_cast<double>(fields[11].toLongLong() + fields[12].toLongLong()) /
+           static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
+// A busy program and a Low run pinned to the same core: the busy program's share of the CPU
+// time the two got over three seconds.
+int Low(const QString& source, const QDir& work) {
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(::sched_getcpu(), &one);
+    ::sched_setaffinity(0, sizeof one, &one);
+    qputenv("SONAWELL_ENCODER_THREADS", "2");
+    const pid_t busy = ::fork();
+    if (busy == 0) {
+        volatile unsigned spin = 0;
+        for (;;)
+            spin = spin + 1;
+    }
+    sw::enc::Encoder encoder;
+    encoder.setCpuPriority(sw::enc::CpuPriority::Low);
+    SetUpJob(encoder, source, work.filePath(QStringLiteral("low.wma")));
+    encoder.prepareToEncode(true);
+    encoder.start();
+    QEventLoop settle;
+    QTimer::singleShot(200, &settle, &QEventLoop::quit);
+    settle.exec();
+    const double oursBefore = OwnCpuSeconds();
+    const double theirsBefore = CpuSecondsOf(busy);
+    QEventLoop window;
+    QTimer::singleShot(3000, &window, &QEventLoop::quit);
+    window.exec();
+    const double ours = OwnCpuSeconds() - oursBefore;
+    const double theirs = CpuSecondsOf(busy) - theirsBefore;
+    ::kill(busy, SIGKILL);
+    ::waitpid(busy, nullptr, 0);
+    encoder.stop();
+    WaitForEnd(encoder);
+    std::printf("busy program        %.2f s of CPU, the Low run %.2f s\n", theirs, ours);
+    std::printf("busy program share  %.1f %% (goal >= 90 %%)\n", 100 * theirs / (theirs + ours));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     av_log_set_level(AV_LOG_ERROR);
     const std::string mode = argc > 1 ? argv[1] : "";
-    if (argc < 4 || (mode != "time" && mode != "compare")) {
+    if (argc < 4 || (mode != "time" && mode != "compare" && mode != "stop" && mode != "low")) {
         std::fprintf(stderr,
                      "usage: %s time SOURCE.mp3 WORK_FOLDER [ROUNDS]\n"
-                     "       %s compare SOURCE.mp3 WORK_FOLDER\n",
-                     argv[0], argv[0]);
+                     "       %s compare SOURCE.mp3 WORK_FOLDER\n"
+                     "       %s stop SOURCE.wav WORK_FOLDER [ROUNDS]\n"
+                     "       %s low SOURCE.wav WORK_FOLDER\n",
+                     argv[0], argv[0], argv[0], argv[0]);
         return 2;
     }
     const QString source = QString::fromLocal8Bit(argv[2]);
     const QDir work(QString::fromLocal8Bit(argv[3]));
     if (mode == "compare")
         return Compare(source, work);
+    if (mode == "stop")
+        return Stop(source, work, argc > 4 ? std::max(1, std::atoi(argv[4])) : 5);
+    if (mode == "low")
+        return Low(source, work);
     return Time(source, work, argc > 4 ? std::max(1, std::atoi(argv[4])) : 3);
 }

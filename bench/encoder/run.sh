@@ -3,8 +3,11 @@
 # 128 kbps by the encoder component (every core) and by the ffmpeg tool, alternating in one run;
 # then the component's serial path and 1, 2 and all encoder threads. Before that, every built-in
 # audio profile's packets, parallel against serial (and the ffmpeg tool's for CD quality).
+# Then how soon a stop ends a run with every encoder thread busy, and how much of a core a Low
+# run leaves a busy program pinned beside it.
 # Goals: component <= 0.6 of the tool's time on both sources; peak memory of the 60-minute run
-# within 5 MiB of the 10-minute run. Other work on the machine skews times: the load is printed.
+# within 5 MiB of the 10-minute run; a stop within 100 ms; the busy program at least 90 % of the
+# core. Other work on the machine skews times: the load is printed.
 # Usage: bench/encoder/run.sh [BUILD_DIR]   (default: build)
 set -eu
 repo=$(cd "$(dirname "$0")/../.." && pwd)
@@ -26,6 +29,10 @@ make_source() {
 make_source 61.3 "$work/compare.mp3"
 make_source 600 "$work/in10.mp3"
 make_source 3600 "$work/in60.mp3"
+# Two tones with noise in them, as a WAVE file: the encoder's hardest input.
+ffmpeg -nostdin -v error -y -f lavfi \
+    -i "aevalsrc=0.4*sin(440*2*PI*t)+0.2*random(0)|0.3*sin(660*2*PI*t)+0.2*random(1):s=44100:d=300" \
+    -c:a pcm_s16le "$work/noisy.wav"
 
 echo "load before: $(uptime)"
 "$bench" compare "$work/compare.mp3" "$work" || echo "PACKETS DIFFER"
@@ -34,6 +41,12 @@ echo
 echo "load: $(uptime)"
 echo
 "$bench" time "$work/in60.mp3" "$work" 1 | tee "$work/r60.txt"
+echo "load: $(uptime)"
+echo
+"$bench" stop "$work/noisy.wav" "$work" 5
+echo "load: $(uptime)"
+echo
+"$bench" low "$work/noisy.wav" "$work"
 echo "load: $(uptime)"
 echo
 rss10=$(awk '/peak RSS ours/ {print $4}' "$work/r10.txt")

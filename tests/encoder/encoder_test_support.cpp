@@ -34,7 +34,7 @@ std::vector<int> WaitForEnd(Encoder& encoder) {
     QElapsedTimer guard;
     guard.start();
     while (states.empty() || states.back() != 5) {
-        if (spy.isEmpty() && !spy.wait(1000) && guard.elapsed() > 60000) {
+        if (spy.isEmpty() && !spy.wait(1000) && guard.elapsed() > 300000) {
             std::string seen;
             for (int state : states)
                 seen += std::to_string(state) + " ";
@@ -72,7 +72,7 @@ StreamFormat ProbeStreamFormat(const QString& path) {
                  QStringLiteral("a:0"), QStringLiteral("-show_entries"),
                  QStringLiteral("stream=sample_rate,channels"), QStringLiteral("-of"),
                  QStringLiteral("csv=p=0"), path});
-    if (!probe.waitForFinished(60000))
+    if (!probe.waitForFinished(600000))
         return {};
     const QStringList fields =
         QString::fromUtf8(probe.readAllStandardOutput()).trimmed().split(QLatin1Char(','));
@@ -105,20 +105,10 @@ QByteArray PacketList(const QString& path) {
                {QStringLiteral("-nostdin"), QStringLiteral("-v"), QStringLiteral("error"),
                 QStringLiteral("-i"), path, QStringLiteral("-c"), QStringLiteral("copy"),
                 QStringLiteral("-f"), QStringLiteral("framemd5"), QStringLiteral("-")});
-    if (!tool.waitForFinished(120000) || tool.exitStatus() != QProcess::NormalExit ||
+    if (!tool.waitForFinished(600000) || tool.exitStatus() != QProcess::NormalExit ||
         tool.exitCode() != 0)
         return {};
     return tool.readAllStandardOutput();
-}
-
-bool MakeNoisyWav(const QString& path, double seconds, int sampleRate) {
-    return testsupport::RunFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"),
-                                   QStringLiteral("-i"),
-                                   QStringLiteral("aevalsrc=0.4*sin(440*2*PI*t)+0.2*random(0)|"
-                                                  "0.3*sin(660*2*PI*t)+0.2*random(1):s=%1:d=%2")
-                                       .arg(sampleRate)
-                                       .arg(seconds),
-                                   QStringLiteral("-c:a"), QStringLiteral("pcm_s16le"), path});
 }
 
 }  // namespace enctest

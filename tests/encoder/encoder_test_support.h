@@ -1,6 +1,7 @@
 #pragma once
 
 #include "encoder/encoder.h"
+#include "support/audio_fixtures.h"
 #include "support/file_fixtures.h"
 
 #include <QByteArray>
@@ -22,8 +23,8 @@ inline constexpr int kScriptProfile = 8;
 void SetUpJob(sw::enc::Encoder& encoder, const QString& source, const QString& output,
               int profileIndex = kCdProfile);
 
-// The states notified until (and including) the ended state 5; gives up after a minute so a
-// broken run fails the test instead of hanging it.
+// The states notified until (and including) the ended state 5; gives up after five minutes so
+// a broken run fails the test instead of hanging it.
 std::vector<int> WaitForEnd(sw::enc::Encoder& encoder);
 
 // Prepares, starts and waits; returns the notified states.
@@ -55,9 +56,7 @@ struct ThreadSchedule {
 };
 ThreadSchedule LowestThreadSchedule();
 
-// A WAVE file of two different tones with noise in them, a harder case for the encoder than a
-// plain tone.
-bool MakeNoisyWav(const QString& path, double seconds, int sampleRate = 44100);
+using testsupport::MakeNoisyWav;
 
 // Length in samples of 2048 at 22.05 kHz, the widest gap a decoded WMA may show, plus slack for
 // the container's own rounding.

@@ -51,11 +51,14 @@ TEST(EncoderMonitorPage, ProgressLabelShowsTheRunsProgressAndIsEmptyOtherwise) {
 
     // While a run is under way the label follows the encoder on the page's timer; the handler
     // lets events run, as a modal dialog would, and the run's end waits until it returns.
+    const QRegularExpression percent(QStringLiteral("^\\d{1,3}%$"));
     QStringList seen;
     QObject::connect(&encoder, &Encoder::stateChanged, page, [&](int32_t state) {
         if (state != 2)
             return;
-        QTest::qWait(600);
+        const bool shown = QTest::qWaitFor(
+            [&] { return percent.match(progress->property("text").toString()).hasMatch(); }, 60000);
+        EXPECT_TRUE(shown) << "the label never showed the progress";
         seen << progress->property("text").toString() << encoder.progressText();
     });
     SetUpJob(encoder, source, dir.filePath(QStringLiteral("long.wma")));
@@ -63,12 +66,13 @@ TEST(EncoderMonitorPage, ProgressLabelShowsTheRunsProgressAndIsEmptyOtherwise) {
     encoder.start();
     WaitForEnd(encoder);
     ASSERT_EQ(seen.size(), 2);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{1,3}%$")).match(seen[0]).hasMatch())
+    EXPECT_TRUE(percent.match(seen[0]).hasMatch())
         << seen[0].toStdString() << " / " << seen[1].toStdString();
 
-    // After the end: the last run's details stay, the progress is empty.
-    QTest::qWait(300);
-    EXPECT_TRUE(progress->property("text").toString().isEmpty());
+    // After the end: the last run's details stay, the progress is empty once the page's timer
+    // has seen the end.
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return progress->property("text").toString().isEmpty(); }, 60000));
     EXPECT_TRUE(PageShows(*page, source));
     EXPECT_TRUE(PageShows(*page, encoder.profiles().item(kCdProfile).name()));
 }

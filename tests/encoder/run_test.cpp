@@ -3,8 +3,8 @@
 #include "encoder/transcode.h"
 #include "encoder_test_support.h"
 #include "support/audio_fixtures.h"
+#include "support/build_fixtures.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -342,41 +342,36 @@ TEST_F(EncoderRun, ParallelEncodeGivesTheSerialPacketsAndLength) {
     }
 }
 
-TEST_F(EncoderRun, StopWithEveryEncoderThreadBusyEndsWithin100MsAndLeavesNoFile) {
+// How soon the stop takes effect is measured by bench/encoder (goal: within 100 ms); here only
+// what it leaves behind, with no bound but WaitForEnd's hang guard.
+TEST_F(EncoderRun, StopWithEveryEncoderThreadBusyEndsTheRunAndLeavesNoFile) {
     const auto threads = ForceEncoderThreads("3");
-    const QString source = path(QStringLiteral("long.wav"));
-    ASSERT_TRUE(MakeNoisyWav(source, 300));
+    const QString source = testsupport::FixturePath(testsupport::kNoisyWav300s);
     const QByteArray sourceBytes = ReadAll(source);
+    ASSERT_FALSE(sourceBytes.isEmpty()) << source.toStdString();
 
     Encoder encoder;
     SetUpJob(encoder, source, path(QStringLiteral("long.wma")));
     encoder.prepareToEncode(true);
     encoder.start();
-    // Once the first chunk is written, every worker has a chunk of its own.
+    // Once the first chunk is written, every worker has a chunk of its own. The progress is
+    // only read, never notified.
     std::vector<int> percents;
-    QElapsedTimer guard;
-    guard.start();
-    while (guard.elapsed() < 60000) {
-        const QString text = encoder.progressText();
-        if (!text.isEmpty())
-            percents.push_back(text.chopped(1).toInt());
-        if (!percents.empty() && percents.back() > 0)
-            break;
-        QTest::qWait(2);
-    }
-    ASSERT_FALSE(percents.empty());
-    ASSERT_GT(percents.back(), 0);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const QString text = encoder.progressText();
+            if (!text.isEmpty())
+                percents.push_back(text.chopped(1).toInt());
+            return !percents.empty() && percents.back() > 0;
+        },
+        300000));
     ASSERT_LT(percents.back(), 50) << "the run was nearly over before it could be stopped";
     EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
 
-    QElapsedTimer clock;
-    clock.start();
     encoder.stop();
-    const std::vector<int> states = WaitForEnd(encoder);
-    EXPECT_LE(clock.elapsed(), 100);
-    EXPECT_EQ(states, (std::vector<int>{4, 5}));
+    EXPECT_EQ(WaitForEnd(encoder), (std::vector<int>{4, 5}));
     EXPECT_EQ(encoder.lastOutcome(), RunOutcome::Stopped);
-    EXPECT_EQ(FolderEntries(dir_.path()), QStringList{QStringLiteral("long.wav")});
+    EXPECT_TRUE(FolderEntries(dir_.path()).isEmpty());
     EXPECT_EQ(ReadAll(source), sourceBytes);
 }
 

@@ -27,6 +27,14 @@ TempFolder::~TempFolder() {
 }
 
 PrivateBus::PrivateBus(const std::string& serviceDir) {
+    start(serviceDir.empty() ? std::string() : "<servicedir>" + serviceDir + "</servicedir>");
+}
+
+PrivateBus::PrivateBus(SessionServiceFolders) {
+    start("<standard_session_servicedirs/>");
+}
+
+void PrivateBus::start(const std::string& serviceDirs) {
     g_autoptr(GError) error = nullptr;
     g_autofree char* folder = g_dir_make_tmp("quillmark-bus-XXXXXX", &error);
     if (folder == nullptr) {
@@ -43,9 +51,7 @@ PrivateBus::PrivateBus(const std::string& serviceDir) {
                "  <type>session</type>\n"
                "  <listen>unix:dir="
             << folder_ << "</listen>\n";
-        if (!serviceDir.empty()) {
-            out << "  <servicedir>" << serviceDir << "</servicedir>\n";
-        }
+        out << "  " << serviceDirs << "\n";
         out << "  <policy context=\"default\">\n"
                "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
                "    <allow eavesdrop=\"true\"/>\n"

@@ -1,7 +1,8 @@
 #pragma once
 
 // A dbus-daemon of the test's own, with a generated configuration: no other program's names,
-// and only the services of `serviceDir` activatable.
+// and only the services of `serviceDir` activatable, or those of the folders a session bus
+// searches ($XDG_DATA_HOME, $XDG_DATA_DIRS as the test sets them).
 
 #include <glib.h>
 
@@ -9,10 +10,13 @@
 
 namespace quillmarktest {
 
+struct SessionServiceFolders {};
+
 class PrivateBus {
 public:
     // An empty `serviceDir` leaves nothing activatable.
     explicit PrivateBus(const std::string& serviceDir = {});
+    explicit PrivateBus(SessionServiceFolders);
     ~PrivateBus();
     PrivateBus(const PrivateBus&) = delete;
     PrivateBus& operator=(const PrivateBus&) = delete;
@@ -20,6 +24,8 @@ public:
     const std::string& address() const { return address_; }
 
 private:
+    void start(const std::string& serviceDirs);
+
     std::string folder_;
     std::string address_;
     GPid pid_ = 0;

@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <utility>
 
 using quillmarktest::EngineDouble;
 using quillmarktest::PrivateBus;
@@ -105,20 +107,24 @@ TEST(QuickConvertClient, ANameThatIsNotUtf8GoesOverAsAFileUri) {
 TEST(QuickConvertClient, AServerThatNeverAnswersGetsOneBoundForTheWholeList) {
     PrivateBus bus;
     EngineDouble engine(bus.address(), "Sonawell.QuickConvertEngine", {}, false);
-    const std::vector<std::string> files = {"/m/a.mp3", "/m/b.mp3", "/m/c.mp3"};
+    std::vector<std::string> files;
+    for (int n = 0; n < 10; ++n) {
+        files.push_back("/m/" + std::to_string(n) + ".mp3");
+    }
     const auto start = std::chrono::steady_clock::now();
     const auto result =
-        quickconvert::AddJobs(quickconvert::kProgId, files, bus.address(), std::chrono::seconds(1));
+        quickconvert::AddJobs(quickconvert::kProgId, files, bus.address(), std::chrono::seconds(2));
     const auto took = std::chrono::steady_clock::now() - start;
-    EXPECT_GE(took, std::chrono::seconds(1));
-    EXPECT_LT(took, std::chrono::milliseconds(1900));  // one bound, not one per file
+    EXPECT_GE(took, std::chrono::seconds(2));
+    // A bound per file would take 20 s; a busy machine adds nowhere near as much to one.
+    EXPECT_LT(took, std::chrono::seconds(12));
     EXPECT_EQ(engine.received(), files);
     EXPECT_TRUE(result.reached);
     EXPECT_THAT(result.handedOver, IsEmpty());
-    ASSERT_EQ(result.failures.size(), 3u);
+    ASSERT_EQ(result.failures.size(), files.size());
     for (const quickconvert::CallFailure& failure : result.failures) {
         EXPECT_EQ(failure.kind, quickconvert::FailureKind::NoAnswer);
-        EXPECT_EQ(failure.message, "no answer within 1 s");
+        EXPECT_EQ(failure.message, "no answer within 2 s");
     }
 }
 
@@ -170,6 +176,86 @@ TEST(QuickConvertClient, AServerThatCannotBeStartedIsUnreachable) {
     EXPECT_THAT(result.handedOver, IsEmpty());
     EXPECT_THAT(result.failures, IsEmpty());
     EXPECT_THAT(result.unreachable, HasSubstr("Spawn"));
+}
+
+// The folders a session bus searches, as a user with Sonawell installed has them, until the
+// end of the test; each with its own service file for the name when given one.
+class SessionFolders {
+public:
+    SessionFolders(const std::string& userExec, const std::string& systemExec)
+        : user_(folder_.file("data/dbus-1/services")),
+          system_(folder_.file("system/dbus-1/services")) {
+        std::filesystem::create_directories(user_);
+        std::filesystem::create_directories(system_);
+        if (!userExec.empty()) {
+            quillmarktest::WriteServiceFile(user_, "Sonawell.QuickConvertEngine", userExec);
+        }
+        if (!systemExec.empty()) {
+            quillmarktest::WriteServiceFile(system_, "Sonawell.QuickConvertEngine", systemExec);
+        }
+        Set("XDG_DATA_HOME", folder_.file("data"));
+        Set("XDG_DATA_DIRS", folder_.file("elsewhere") + ":" + folder_.file("system"));
+        Set("XDG_RUNTIME_DIR", folder_.path());  // so that the machine's own are not searched
+    }
+    ~SessionFolders() {
+        for (const auto& [name, value] : saved_) {
+            if (value) {
+                g_setenv(name.c_str(), value->c_str(), TRUE);
+            } else {
+                g_unsetenv(name.c_str());
+            }
+        }
+    }
+    SessionFolders(const SessionFolders&) = delete;
+    SessionFolders& operator=(const SessionFolders&) = delete;
+
+    std::string userFile() const { return user_ + "/Sonawell.QuickConvertEngine.service"; }
+    std::string systemFile() const { return system_ + "/Sonawell.QuickConvertEngine.service"; }
+    std::string file(const std::string& name) const { return folder_.file(name); }
+
+private:
+    void Set(const std::string& name, const std::string& value) {
+        const char* old = g_getenv(name.c_str());
+        saved_.emplace_back(name, old != nullptr ? std::optional<std::string>(old) : std::nullopt);
+        g_setenv(name.c_str(), value.c_str(), TRUE);
+    }
+
+    TempFolder folder_;
+    std::string user_;
+    std::string system_;
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+// A run from a build folder since deleted left a user service file behind, and the package
+// installed since provides the name: the file goes and the installed server gets the files.
+TEST(QuickConvertClient, AUserServiceFileNamingAMissingProgramGivesWayToTheInstalledOne) {
+    TempFolder scratch;
+    const std::string record = scratch.file("record");
+    SessionFolders folders(scratch.file("gone/build/bin/sonawell"),
+                           std::string(QUILLMARK_TEST_ENGINE) + " " + record);
+    PrivateBus bus{quillmarktest::SessionServiceFolders{}};
+
+    const auto result =
+        quickconvert::AddJobs(quickconvert::kProgId, {"/m/a.mp3", "/m/b.mp3"}, bus.address());
+    EXPECT_TRUE(result.allHandedOver()) << result.unreachable;
+    EXPECT_THAT(ReadRecord(record), ElementsAre("/m/a.mp3", "/m/b.mp3"));
+    EXPECT_EQ(result.removedServiceFile, folders.userFile());
+    EXPECT_FALSE(std::filesystem::exists(folders.userFile()));
+    EXPECT_TRUE(std::filesystem::exists(folders.systemFile()));
+}
+
+// With nothing installed, the user's file is the only way to start Sonawell: it stays, and
+// the hand-over says why it failed.
+TEST(QuickConvertClient, AUserServiceFileWithNoInstalledOneStaysWhenItsProgramIsMissing) {
+    TempFolder scratch;
+    SessionFolders folders(scratch.file("gone/build/bin/sonawell"), {});
+    PrivateBus bus{quillmarktest::SessionServiceFolders{}};
+
+    const auto result = quickconvert::AddJobs(quickconvert::kProgId, {"/m/a.mp3"}, bus.address());
+    EXPECT_FALSE(result.reached);
+    EXPECT_THAT(result.unreachable, HasSubstr("Failed to execute program"));
+    EXPECT_EQ(result.removedServiceFile, "");
+    EXPECT_TRUE(std::filesystem::exists(folders.userFile()));
 }
 
 }  // namespace

@@ -13,7 +13,8 @@ QString RunTool(const QString& program, const QStringList& args, int* exitCode) 
     process.setProcessChannelMode(QProcess::SeparateChannels);
     process.start(program, args);
     process.closeWriteChannel();
-    if (!process.waitForFinished(120000)) {
+    // Only a hang guard: on a busy machine the tool may take many times its usual time.
+    if (!process.waitForFinished(600000)) {
         process.kill();
         process.waitForFinished();
         *exitCode = -1;
@@ -64,6 +65,16 @@ bool MakeWma(const QString& path, double seconds, int sampleRate, int channels) 
     return MakeTone(path, seconds, sampleRate, channels,
                     {QStringLiteral("-c:a"), QStringLiteral("wmav2"), QStringLiteral("-b:a"),
                      QStringLiteral("128k"), QStringLiteral("-f"), QStringLiteral("asf")});
+}
+
+bool MakeNoisyWav(const QString& path, double seconds, int sampleRate) {
+    return RunFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                      QStringLiteral("aevalsrc=0.4*sin(440*2*PI*t)+0.2*random(0)|"
+                                     "0.3*sin(660*2*PI*t)+0.2*random(1):s=%1:d=%2")
+                          .arg(sampleRate)
+                          .arg(seconds),
+                      QStringLiteral("-c:a"), QStringLiteral("pcm_s16le"), QStringLiteral("-f"),
+                      QStringLiteral("wav"), path});
 }
 
 bool AppendId3v1(const QString& path, const Id3v1& tag) {

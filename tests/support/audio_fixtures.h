@@ -18,6 +18,9 @@ bool MakeTone(const QString& path, double seconds, int sampleRate, int channels,
 bool MakeMp3(const QString& path, double seconds, int sampleRate = 44100, int channels = 2);
 bool MakeWav(const QString& path, double seconds, int sampleRate = 44100, int channels = 2);
 bool MakeWma(const QString& path, double seconds, int sampleRate = 44100, int channels = 2);
+// A stereo WAVE file of two different tones with noise in them, a harder case for an encoder
+// than a plain tone.
+bool MakeNoisyWav(const QString& path, double seconds, int sampleRate = 44100);
 
 // Appends a 128-byte ID3v1.1 tag (track 0 writes a plain v1 tag without a track number).
 struct Id3v1 {

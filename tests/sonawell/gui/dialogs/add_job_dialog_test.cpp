@@ -268,11 +268,11 @@ TEST(AddJobFilters, OfferUpperAndMixedCaseFiles) {
     };
     const QStringList supported{QStringLiteral("SONG.MP3"), QStringLiteral("Take.Mp2"),
                                 QStringLiteral("tone.wav"), QStringLiteral("voice.WMA")};
-    EXPECT_TRUE(QTest::qWaitFor([&] { return shown() == supported; }, 5000))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown() == supported; }, 120000))
         << shown().join(QLatin1Char(',')).toStdString();
     picker.selectNameFilter(sourceFileFilters().at(3));
-    EXPECT_TRUE(
-        QTest::qWaitFor([&] { return shown() == QStringList{QStringLiteral("voice.WMA")}; }, 5000))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown() == QStringList{QStringLiteral("voice.WMA")}; },
+                                120000))
         << shown().join(QLatin1Char(',')).toStdString();
 
     auto* types = picker.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));

@@ -118,7 +118,7 @@ TEST_F(Accessibility, EveryWindowNamesItsControlsAndActionsTakeEffect) {
     // selected one, so Delete stays offered for what is highlighted.
     ClickRow(window, 1);
     DoAction(Button(window, "cmdDeleteJob"), QAccessibleActionInterface::pressAction());
-    ASSERT_TRUE(WaitFor([&] { return window.jobs().count() == 1; }, 3000));
+    ASSERT_TRUE(WaitFor([&] { return window.jobs().count() == 1; }));
     EXPECT_TRUE(CommandsAre(window, {true, false, true}));
 
     {
@@ -131,7 +131,7 @@ TEST_F(Accessibility, EveryWindowNamesItsControlsAndActionsTakeEffect) {
         dialog.show();
         EXPECT_TRUE(EveryControlNamed(&dialog, 6));
         DoAction(dialog.cmdBrowseSource, QAccessibleActionInterface::pressAction());
-        EXPECT_TRUE(WaitFor([&] { return asked; }, 3000));
+        EXPECT_TRUE(WaitFor([&] { return asked; }));
         EXPECT_EQ(dialog.lstSourcePathName->count(), 1);
         // A format chosen from the list is the job's format.
         const QString format = dialog.comboFormats->itemText(1);
@@ -139,7 +139,7 @@ TEST_F(Accessibility, EveryWindowNamesItsControlsAndActionsTakeEffect) {
         ChooseFromList(dialog.comboFormats, 1);
         EXPECT_FALSE(dialog.comboFormats->view()->isVisible());
         DoAction(dialog.cmdOK, QAccessibleActionInterface::pressAction());
-        EXPECT_TRUE(WaitFor([&] { return dialog.okPressed; }, 3000));
+        EXPECT_TRUE(WaitFor([&] { return dialog.okPressed; }));
         EXPECT_EQ(dialog.formats.value(0), format);
     }
     {

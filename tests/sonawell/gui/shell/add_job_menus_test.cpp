@@ -105,7 +105,7 @@ TEST_F(AddJob, DroppedFolderTreeIsListedAsIfChosenWithBrowse) {
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
     QApplication::sendEvent(&window, &drop);
-    ASSERT_TRUE(WaitFor([&] { return !dropped.dialog().isEmpty(); }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return !dropped.dialog().isEmpty(); }));
     EXPECT_EQ(listed, expected);
 
     AddJobDialog browsed(encoder_.profiles(), &window);

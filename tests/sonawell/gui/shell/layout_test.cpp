@@ -366,7 +366,7 @@ TEST_F(Priority, BadStoredLevelChecksNothingAndTheWindowStillGetsReady) {
         EXPECT_TRUE(mainWindowReady);
         pending_.add(Music(Sources::get().shortMp3(),
                            QStringLiteral("bad%1.mp3").arg(QLatin1String(level))));
-        ASSERT_TRUE(WaitFor([&] { return window.jobs().count() == 1; }, 3000));
+        ASSERT_TRUE(WaitFor([&] { return window.jobs().count() == 1; }));
         EXPECT_TRUE(CommandsAre(window, {true, false, false}));
         window_.reset();
     }

@@ -41,8 +41,8 @@ TEST_F(Notification, BatchRunOutInTheBackgroundIsReportedOnceWithItsCounts) {
     window.startConversion();
     ASSERT_TRUE(WaitFor([&] { return window.driver().currentJob() == 4; }));
 
-    ASSERT_TRUE(WaitFor([&] { return !server.bodies().empty(); }, 15000)) << "no notification";
-    EXPECT_TRUE(WaitFor([&] { return window.isActiveWindow(); }, 15000))
+    ASSERT_TRUE(WaitFor([&] { return !server.bodies().empty(); })) << "no notification";
+    EXPECT_TRUE(WaitFor([&] { return window.isActiveWindow(); }))
         << "clicking the notification did not bring the window forward";
     QTest::qWait(200);
     EXPECT_EQ(server.bodies(), std::vector<std::string>{"2 jobs finished, 1 failed."});
