@@ -106,6 +106,16 @@ TEST_F(BadInputQueue, EachBadFileFailsOnlyItsOwnRow) {
         Truncated(QStringLiteral("clip.wma"), Wma(QStringLiteral("w.wma"), 2), 60);
     rows.push_back({cutWma, path(QStringLiteral("clip.wav")),
                     QStringLiteral("Done, source damaged: *"), true});
+    // Of a long source only its first moments are left: no audio a listener would call one,
+    // so the row fails instead of ending "done" with an empty output.
+    const QString stubMp3 =
+        Truncated(QStringLiteral("stub.mp3"), Mp3(QStringLiteral("s.mp3"), 13), 2);
+    rows.push_back({stubMp3, path(QStringLiteral("stub.wma")), QStringLiteral("Failed: *"), true,
+                    QStringLiteral("no audio that decodes")});
+    const QString stubWma =
+        Truncated(QStringLiteral("clipped.wma"), Wma(QStringLiteral("s.wma"), 13), 4);
+    rows.push_back({stubWma, path(QStringLiteral("clipped.wav")), QStringLiteral("Failed: *"), true,
+                    QStringLiteral("no audio could be decoded")});
     // Two sources with one output: the second job writes "dup (2).wma"; both are converted
     // and both sources, each verified by its own output, are deleted.
     rows.push_back({Mp3(QStringLiteral("dup.mp3"), 1), path(QStringLiteral("dup.wma")),
