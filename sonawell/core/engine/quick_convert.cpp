@@ -9,6 +9,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 
+#include <optional>
+#include <string>
+
 QuickConvert::QuickConvert(PendingJobs& pending, JobStore& jobs, ConversionDriver& driver,
                            const AppSettingsRecord& settings, QObject* parent)
     : QObject(parent), pending_(pending), jobs_(jobs), driver_(driver), settings_(settings) {

@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 
 #include "core/fs/file_status.h"
+#include "gui/size_text.h"
 
 #include <QDir>
 #include <QFile>
@@ -175,7 +176,7 @@ void DriverTest::ExpectCompleted(int row) {
     EXPECT_EQ(jobs_.at(row).state, JobState::Done);
     const QString output = jobs_.at(row).output;
     EXPECT_GT(fileSizeBytes(output), 0);
-    EXPECT_EQ(jobs_.at(row).outputSize, regularFileSize(output));
+    EXPECT_EQ(formatSizeMB(jobs_.at(row).outputSize), formatSizeMB(regularFileSize(output)));
 }
 
 void DriverTest::ExpectLength(const QString& output, double seconds,
