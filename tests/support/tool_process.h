@@ -1,10 +1,10 @@
 #pragma once
 
 // Helper programs of the tests (the ffmpeg tool, ffprobe, a bus daemon), started with
-// posix_spawn rather than QProcess: QProcess starts its child with a clone() that
-// ThreadSanitizer mishandles (the sanitized test then loses track of the locks its threads
-// take, or stops on a failed check of the sanitizer's own), while posix_spawn's child runs only
-// the C library until it execs.
+// posix_spawn rather than QProcess: QProcess starts its child with a vfork-like clone() that
+// ThreadSanitizer mishandles (GCC's then loses track of the locks the test's threads take and
+// reports races on what they guard; clang's stops on a failed check of its own), while
+// posix_spawn's child runs only the C library until it execs.
 
 #include <QByteArray>
 #include <QString>
