@@ -282,8 +282,9 @@ private:
         return any;
     }
 
-    // A bus that watches its folders has noticed by now; one that doesn't (dbus-broker)
-    // rereads them on ReloadConfig. Its answer doesn't matter: the calls go either way.
+    // dbus-daemon rereads its folders when they change, though perhaps not before the next
+    // call; dbus-broker only on ReloadConfig. Its answer doesn't matter: the calls go again
+    // either way.
     void reloadThenResend() {
         g_dbus_connection_call(bus_.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus",
                                "org.freedesktop.DBus", "ReloadConfig", nullptr, nullptr,

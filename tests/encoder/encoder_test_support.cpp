@@ -1,10 +1,10 @@
 #include "encoder_test_support.h"
 #include "support/audio_fixtures.h"
+#include "support/tool_process.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -66,17 +66,14 @@ uint32_t PrepareError(Encoder& encoder) {
 }
 
 StreamFormat ProbeStreamFormat(const QString& path) {
-    QProcess probe;
-    probe.start(QStringLiteral("ffprobe"),
-                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
-                 QStringLiteral("a:0"), QStringLiteral("-show_entries"),
-                 QStringLiteral("stream=sample_rate,channels"), QStringLiteral("-of"),
-                 QStringLiteral("csv=p=0"), path});
-    if (!probe.waitForFinished(600000))
-        return {};
-    const QStringList fields =
-        QString::fromUtf8(probe.readAllStandardOutput()).trimmed().split(QLatin1Char(','));
-    if (fields.size() != 2)
+    const testsupport::ToolRun probe = testsupport::RunProgram(
+        QStringLiteral("ffprobe"),
+        {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
+         QStringLiteral("a:0"), QStringLiteral("-show_entries"),
+         QStringLiteral("stream=sample_rate,channels"), QStringLiteral("-of"),
+         QStringLiteral("csv=p=0"), path});
+    const QStringList fields = QString::fromUtf8(probe.out).trimmed().split(QLatin1Char(','));
+    if (probe.exitCode != 0 || fields.size() != 2)
         return {};
     return StreamFormat{fields[0].toInt(), fields[1].toInt()};
 }
@@ -100,15 +97,12 @@ ThreadSchedule LowestThreadSchedule() {
 }
 
 QByteArray PacketList(const QString& path) {
-    QProcess tool;
-    tool.start(QStringLiteral("ffmpeg"),
-               {QStringLiteral("-nostdin"), QStringLiteral("-v"), QStringLiteral("error"),
-                QStringLiteral("-i"), path, QStringLiteral("-c"), QStringLiteral("copy"),
-                QStringLiteral("-f"), QStringLiteral("framemd5"), QStringLiteral("-")});
-    if (!tool.waitForFinished(600000) || tool.exitStatus() != QProcess::NormalExit ||
-        tool.exitCode() != 0)
-        return {};
-    return tool.readAllStandardOutput();
+    const testsupport::ToolRun tool = testsupport::RunProgram(
+        QStringLiteral("ffmpeg"),
+        {QStringLiteral("-nostdin"), QStringLiteral("-v"), QStringLiteral("error"),
+         QStringLiteral("-i"), path, QStringLiteral("-c"), QStringLiteral("copy"),
+         QStringLiteral("-f"), QStringLiteral("framemd5"), QStringLiteral("-")});
+    return tool.exitCode == 0 ? tool.out : QByteArray();
 }
 
 }  // namespace enctest

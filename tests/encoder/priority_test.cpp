@@ -1,10 +1,10 @@
 #include "encoder_test_support.h"
 #include "support/audio_fixtures.h"
 #include "support/build_fixtures.h"
+#include "support/tool_process.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -145,17 +145,10 @@ TEST_F(EncoderPriority, LowLeavesABusyProgramOnTheSameCoreMostOfIt) {
 TEST_F(EncoderPriority, HighWithoutRealtimeKitOrPrivilegeRunsAtNormalAndSaysSo) {
     const QString source = path(QStringLiteral("song.mp3"));
     ASSERT_TRUE(testsupport::MakeMp3(source, 20));
-    QProcess bus;
-    bus.start(QStringLiteral("dbus-daemon"),
-              {QStringLiteral("--session"), QStringLiteral("--nofork"),
-               QStringLiteral("--print-address=1")});
-    ASSERT_TRUE(bus.waitForStarted(60000));
-    const auto stopBus = qScopeGuard([&bus] {
-        bus.kill();
-        bus.waitForFinished();
-    });
-    while (!bus.canReadLine() && bus.waitForReadyRead(60000)) {
-    }
+    testsupport::SpawnedProgram bus(QStringLiteral("dbus-daemon"),
+                                    {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                     QStringLiteral("--print-address=1")});
+    ASSERT_TRUE(bus.started());
     const QByteArray address = bus.readLine().trimmed();
     ASSERT_FALSE(address.isEmpty());
 

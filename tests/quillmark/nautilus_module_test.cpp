@@ -192,7 +192,7 @@ TEST_F(NautilusModule, TheItemHandsEverySelectedFileToTheServer) {
     EXPECT_TRUE(engine.received().empty());
 
     g_signal_emit_by_name(item, "activate");
-    EXPECT_TRUE(RunUntil([&] { return engine.received() == paths; }, std::chrono::seconds(10)));
+    EXPECT_TRUE(RunUntil([&] { return engine.received() == paths; }, std::chrono::seconds(60)));
 }
 
 TEST_F(NautilusModule, AnMp3SelectionOffersConvertToWma) {
@@ -256,7 +256,7 @@ TEST_F(NautilusModule, WithNoServerTheMessageNamesTheFilesOnTheWindowAndRetryHan
     const ItemList items = ItemsFor({"/music/song.mp3", "/music/caf\xe9.mp3"});
     ASSERT_EQ(g_list_length(items.get()), 1u);
     g_signal_emit_by_name(items->data, "activate");
-    ASSERT_TRUE(RunUntil([] { return ShownMessage() != nullptr; }, std::chrono::seconds(10)));
+    ASSERT_TRUE(RunUntil([] { return ShownMessage() != nullptr; }, std::chrono::seconds(60)));
 
     GtkMessageDialog* dialog = ShownMessage();
     EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(dialog)), "Sonawell");
@@ -278,7 +278,7 @@ TEST_F(NautilusModule, WithNoServerTheMessageNamesTheFilesOnTheWindowAndRetryHan
     EngineDouble engine(bus_->address());
     gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
     EXPECT_EQ(ShownMessage(), nullptr);
-    ASSERT_TRUE(RunUntil([&] { return engine.received().size() == 2; }, std::chrono::seconds(10)));
+    ASSERT_TRUE(RunUntil([&] { return engine.received().size() == 2; }, std::chrono::seconds(60)));
     EXPECT_THAT(engine.received(), ElementsAre("/music/song.mp3", "file:///music/caf%E9.mp3"));
     RunUntil([] { return false; }, std::chrono::milliseconds(300));
     EXPECT_EQ(ShownMessage(), nullptr);
@@ -313,7 +313,7 @@ TEST_F(NautilusModule, AHungSonawellNeverHoldsTheFileManagerAndOneMessageComesAt
         },
         &ticks);
     const bool shown = RunUntil([] { return ShownMessage() != nullptr; },
-                                quickconvert::kHandOverBound + std::chrono::seconds(10));
+                                quickconvert::kHandOverBound + std::chrono::seconds(60));
     const Clock::duration untilMessage = Clock::now() - start;
     g_source_remove(ticker);
     std::printf(
@@ -323,12 +323,13 @@ TEST_F(NautilusModule, AHungSonawellNeverHoldsTheFileManagerAndOneMessageComesAt
         std::chrono::duration<double>(untilMessage).count(),
         std::chrono::duration<double, std::milli>(ticks.longestGap).count());
 
-    // Far below the 20 s a blocking call would take, yet loose enough for a loaded machine.
-    EXPECT_LT(activation, std::chrono::seconds(2));
-    EXPECT_LT(ticks.longestGap, std::chrono::seconds(3));
+    // Well below the 20 s a blocking call would take, and loose enough for a machine whose
+    // cores are busy with other work.
+    EXPECT_LT(activation, std::chrono::seconds(10));
+    EXPECT_LT(ticks.longestGap, std::chrono::seconds(10));
     ASSERT_TRUE(shown);
     EXPECT_GE(untilMessage, quickconvert::kHandOverBound);
-    EXPECT_LT(untilMessage, quickconvert::kHandOverBound + std::chrono::seconds(8));
+    EXPECT_LT(untilMessage, quickconvert::kHandOverBound + std::chrono::seconds(15));
     EXPECT_EQ(engine.received(), paths);
     GtkMessageDialog* dialog = ShownMessage();
     EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(dialog)), window);

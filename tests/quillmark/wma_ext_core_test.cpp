@@ -27,7 +27,8 @@ namespace {
 
 // The item the handler adds to an empty menu for `selection`, or "" for none.
 std::string ItemFor(std::vector<std::string> selection) {
-    WMAExtCore handler(std::make_shared<RecordingPresenter>());
+    quillmarktest::RecordedMessages messages;
+    WMAExtCore handler(std::make_shared<RecordingPresenter>(messages));
     handler.Initialize(std::move(selection));
     std::vector<MenuItem> menu;
     const unsigned used = handler.QueryContextMenu(menu, 0, 7);
@@ -67,7 +68,8 @@ TEST(WMAExtMenu, NothingForAnUnknownOrEmptySelection) {
 }
 
 TEST(WMAExtMenu, TheItemGoesWhereTheHostAsksAndANewSelectionReplacesTheOld) {
-    WMAExtCore handler(std::make_shared<RecordingPresenter>());
+    quillmarktest::RecordedMessages messages;
+    WMAExtCore handler(std::make_shared<RecordingPresenter>(messages));
     handler.Initialize({"/m/a.wma"});
     std::vector<MenuItem> menu = {{"Open", 1}, {"Copy", 2}};
     EXPECT_EQ(handler.QueryContextMenu(menu, 1, 40), 1u);
@@ -119,7 +121,7 @@ protected:
     // Invokes the item and waits for the hand-over's outcome.
     std::optional<quickconvert::AddJobsResult> Invoke(
         const quillmark::Command& command,
-        std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+        std::chrono::milliseconds limit = std::chrono::seconds(60)) {
         std::optional<quickconvert::AddJobsResult> outcome;
         handler.setObserver(
             [&outcome](const quickconvert::AddJobsResult& result) { outcome = result; });
@@ -130,7 +132,8 @@ protected:
 
     PrivateBus bus;
     EngineDouble engine{bus.address()};
-    std::shared_ptr<RecordingPresenter> presenter = std::make_shared<RecordingPresenter>();
+    quillmarktest::RecordedMessages messages;
+    std::shared_ptr<RecordingPresenter> presenter = std::make_shared<RecordingPresenter>(messages);
     WMAExtCore handler{presenter, {bus.address()}};
 };
 
@@ -153,13 +156,14 @@ TEST_F(WMAExtInvoke, AStringVerbOrAnotherOffsetDoesNothing) {
 TEST(WMAExtRefusal, ARefusedFileIsNamedAndRetryHandsOverOnlyIt) {
     PrivateBus bus;
     EngineDouble engine(bus.address(), "Sonawell.QuickConvertEngine", "refuse");
-    auto presenter = std::make_shared<RecordingPresenter>();
+    quillmarktest::RecordedMessages messages;
+    auto presenter = std::make_shared<RecordingPresenter>(messages);
     WMAExtCore handler(presenter, {bus.address()});
     handler.Initialize({"/m/refuse.mp3", "/m/b.mp3"});
     int outcomes = 0;
     handler.setObserver([&outcomes](const quickconvert::AddJobsResult&) { ++outcomes; });
     handler.InvokeCommand(0u);
-    ASSERT_TRUE(RunUntil([&] { return outcomes == 1; }, std::chrono::seconds(10)));
+    ASSERT_TRUE(RunUntil([&] { return outcomes == 1; }, std::chrono::seconds(60)));
     EXPECT_THAT(engine.received(), ElementsAre("/m/refuse.mp3", "/m/b.mp3"));
     ASSERT_EQ(presenter->shown.size(), 1u);
     EXPECT_EQ(presenter->shown[0],
@@ -167,21 +171,22 @@ TEST(WMAExtRefusal, ARefusedFileIsNamedAndRetryHandsOverOnlyIt) {
               "Sonawell refused it: this file was refused\n/m/refuse.mp3");
 
     presenter->retries[0]();
-    ASSERT_TRUE(RunUntil([&] { return outcomes == 2; }, std::chrono::seconds(10)));
+    ASSERT_TRUE(RunUntil([&] { return outcomes == 2; }, std::chrono::seconds(60)));
     EXPECT_THAT(engine.received(), ElementsAre("/m/refuse.mp3", "/m/b.mp3", "/m/refuse.mp3"));
     EXPECT_EQ(presenter->shown.size(), 2u);
 }
 
 TEST(WMAExtNoServer, NamesEveryFileAndRetryReachesAServerThatCameLater) {
     PrivateBus bus;  // nobody owns the name and nothing can be started for it
-    auto presenter = std::make_shared<RecordingPresenter>();
+    quillmarktest::RecordedMessages messages;
+    auto presenter = std::make_shared<RecordingPresenter>(messages);
     WMAExtCore handler(presenter, {bus.address()});
     handler.Initialize({"/m/a.mp3", "/m/b.mp3"});
     std::vector<quickconvert::AddJobsResult> outcomes;
     handler.setObserver(
         [&outcomes](const quickconvert::AddJobsResult& result) { outcomes.push_back(result); });
     EXPECT_EQ(handler.InvokeCommand(0u), sw::result::kOk);
-    ASSERT_TRUE(RunUntil([&] { return outcomes.size() == 1; }, std::chrono::seconds(10)));
+    ASSERT_TRUE(RunUntil([&] { return outcomes.size() == 1; }, std::chrono::seconds(60)));
     EXPECT_FALSE(outcomes[0].reached);
     EXPECT_THAT(outcomes[0].handedOver, IsEmpty());
     ASSERT_EQ(presenter->shown.size(), 1u);
@@ -191,7 +196,7 @@ TEST(WMAExtNoServer, NamesEveryFileAndRetryReachesAServerThatCameLater) {
 
     EngineDouble late(bus.address());
     presenter->retries[0]();
-    ASSERT_TRUE(RunUntil([&] { return outcomes.size() == 2; }, std::chrono::seconds(10)));
+    ASSERT_TRUE(RunUntil([&] { return outcomes.size() == 2; }, std::chrono::seconds(60)));
     EXPECT_TRUE(outcomes[1].allHandedOver());
     EXPECT_THAT(late.received(), ElementsAre("/m/a.mp3", "/m/b.mp3"));
     EXPECT_EQ(presenter->shown.size(), 1u);

@@ -1,7 +1,8 @@
 #include "support/audio_fixtures.h"
 
+#include "support/tool_process.h"
+
 #include <QFile>
-#include <QProcess>
 #include <QProcessEnvironment>
 
 namespace testsupport {
@@ -9,19 +10,9 @@ namespace testsupport {
 namespace {
 
 QString RunTool(const QString& program, const QStringList& args, int* exitCode) {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::SeparateChannels);
-    process.start(program, args);
-    process.closeWriteChannel();
-    // Only a hang guard: on a busy machine the tool may take many times its usual time.
-    if (!process.waitForFinished(600000)) {
-        process.kill();
-        process.waitForFinished();
-        *exitCode = -1;
-        return {};
-    }
-    *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return QString::fromUtf8(process.readAllStandardOutput());
+    const ToolRun run = RunProgram(program, args);
+    *exitCode = run.exitCode;
+    return QString::fromUtf8(run.out);
 }
 
 }  // namespace
