@@ -41,12 +41,27 @@ void addFolder(const QByteArray& folder, std::vector<SourceEntry>& entries) {
                    std::make_move_iterator(found.end()));
 }
 
+// A file named by a relative path keeps that path's folder below the output folder, as names
+// from "find . -print0" do; an absolute one, or one that climbs out with "..", keeps none.
+QByteArray namedFileFolder(const QByteArray& path) {
+    const fs::path folder = fs::path(path.toStdString()).parent_path().lexically_normal();
+    if (folder.empty() || folder.is_absolute() || folder == fs::path(".") ||
+        *folder.begin() == fs::path("..")) {
+        return {};
+    }
+    QByteArray bytes = bytesOf(folder);
+    while (bytes.endsWith('/')) {
+        bytes.chop(1);
+    }
+    return bytes;
+}
+
 void addPath(const QByteArray& path, std::vector<SourceEntry>& entries) {
     std::error_code error;
     if (fs::is_directory(fs::path(path.toStdString()), error)) {
         addFolder(path, entries);
     } else {
-        entries.push_back({path, {}, true});
+        entries.push_back({path, namedFileFolder(path), true});
     }
 }
 

@@ -10,7 +10,8 @@
 struct SourceEntry {
     QByteArray path;
     // The folder between the folder given and the file ("live/1999" of "music/live/1999/a.mp3"
-    // for "music"); empty for a file given itself.
+    // for "music"); for a file given itself, the folder of its relative path ("live" of
+    // "./live/a.mp3"), none for an absolute path or one that climbs out with "..".
     QByteArray subfolder;
     // Named by the user (a file the table does not take is an error) rather than found in a
     // folder (such files are passed over).

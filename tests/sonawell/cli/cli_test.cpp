@@ -177,10 +177,13 @@ const Row kRows[] = {
          EXPECT_EQ(run.summary().value(QStringLiteral("done")).toInt(), 2);
          EXPECT_EQ(run.summary().value(QStringLiteral("failed")).toInt(), 1);
      }},
-    {"DryRunWritesNothing", makeTree, args({"--dry-run", "--output-dir", "out", "in"}), nullptr,
-     false, 0,
+    {"DryRunWritesNothing", makeTree,
+     args({"--dry-run", "--output-dir", "out", "in", "./in/sub/b.wma"}), nullptr, false, 0,
      [](const Fixture& f, const CommandRun& run) {
-         EXPECT_EQ(run.out, QByteArray("in/a.mp3 -> out/a.wma\nin/sub/b.wma -> out/sub/b.wav\n"));
+         // A named file keeps the folder of its relative name; two sources never share an
+         // output.
+         EXPECT_EQ(run.out, QByteArray("in/a.mp3 -> out/a.wma\nin/sub/b.wma -> out/sub/b.wav\n"
+                                       "./in/sub/b.wma -> out/in/sub/b.wav\n"));
          EXPECT_FALSE(QFileInfo::exists(f.path(QStringLiteral("out"))));
          EXPECT_EQ(testsupport::FolderEntries(f.path(QStringLiteral("in"))),
                    (QStringList{QStringLiteral("a.mp3"), QStringLiteral("sub")}));
