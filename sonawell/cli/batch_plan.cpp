@@ -165,8 +165,9 @@ private:
         if (replaceAll_) {
             return *replaceAll_;
         }
+        // A dry run asks nothing and shows the output the source gets if the answer is yes.
         if (prompt_ == nullptr) {
-            return false;
+            return true;
         }
         const UserPrompt::Answer answer = prompt_->askYesNoToAll(
             QCoreApplication::translate("ConversionDriver",

@@ -38,7 +38,8 @@ struct PlanSettings {
 // Names every output before anything runs: what the table of formats makes of each source,
 // in the folder it goes to; an output that another job of the batch already writes gets the
 // next free name ("song (2).wma"), as in the window's list. An output that is already there is
-// replaced, skipped, renamed or asked about (through `prompt`, for Ask) as the settings say.
+// replaced, skipped, renamed or asked about (through `prompt`, for Ask; without one, as if
+// the answer were yes) as the settings say.
 // Files found in a folder that the table does not take are left out; named ones fail.
 std::vector<PlannedJob> planBatch(const std::vector<SourceEntry>& entries,
                                   const PlanSettings& settings, UserPrompt* prompt);
