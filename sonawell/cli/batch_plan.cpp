@@ -1,6 +1,7 @@
 #include "cli/batch_plan.h"
 
 #include "cli/byte_path.h"
+#include "common/unique_fd.h"
 #include "core/engine/user_prompt.h"
 #include "core/formats/format_lookup.h"
 
@@ -27,13 +28,12 @@ QByteArray headOf(const QByteArray& path) {
     if (::stat(path.constData(), &info) != 0 || !S_ISREG(info.st_mode)) {
         return {};
     }
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
+    const sw::UniqueFd fd(::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd.valid()) {
         return {};
     }
     QByteArray head(static_cast<qsizetype>(sw::formats::kSignatureBytes), '\0');
-    const ssize_t got = ::read(fd, head.data(), static_cast<size_t>(head.size()));
-    ::close(fd);
+    const ssize_t got = ::read(fd.get(), head.data(), static_cast<size_t>(head.size()));
     head.resize(got > 0 ? got : 0);
     return head;
 }

@@ -17,14 +17,17 @@ void onSignal(int signal) {
 }  // namespace
 
 InterruptSignal::InterruptSignal(QObject* parent) : QObject(parent) {
-    if (::pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
         return;
     }
-    g_writeEnd = pipe_[1];
-    notifier_ = new QSocketNotifier(pipe_[0], QSocketNotifier::Read, this);
+    readEnd_ = sw::UniqueFd(ends[0]);
+    writeEnd_ = sw::UniqueFd(ends[1]);
+    g_writeEnd = writeEnd_.get();
+    notifier_ = new QSocketNotifier(readEnd_.get(), QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, [this] {
         unsigned char byte = 0;
-        while (::read(pipe_[0], &byte, 1) == 1) {
+        while (::read(readEnd_.get(), &byte, 1) == 1) {
             if (received_ == 0) {
                 received_ = byte;
             }
@@ -44,9 +47,4 @@ InterruptSignal::~InterruptSignal() {
     ::signal(SIGTERM, SIG_DFL);
     g_writeEnd = -1;
     delete notifier_;
-    for (const int fd : pipe_) {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
 }

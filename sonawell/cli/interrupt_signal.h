@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/unique_fd.h"
+
 #include <QObject>
 #include <QSocketNotifier>
 
@@ -20,7 +22,8 @@ Q_SIGNALS:
     void interrupted(int signal);
 
 private:
-    int pipe_[2] = {-1, -1};
+    sw::UniqueFd readEnd_;
+    sw::UniqueFd writeEnd_;
     QSocketNotifier* notifier_ = nullptr;
     int received_ = 0;
 };
