@@ -109,7 +109,7 @@ PathRun EncodeWithThreads(const QString& source, const QString& output, int prof
     const double seconds = clock.nsecsElapsed() / 1e9;
     const double cpuSeconds = OwnCpuSeconds() - cpuBefore;
     if (result.outcome != sw::enc::RunOutcome::Completed) {
-        std::fprintf(stderr, "transcode failed: %s\n", result.error.toUtf8().constData());
+        std::fprintf(stderr, "transcode failed: %s\n", result.error.what());
         std::exit(1);
     }
     return PathRun{seconds, cpuSeconds, result.chunks};
