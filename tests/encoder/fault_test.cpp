@@ -132,6 +132,7 @@ TEST_F(EncoderFault, OutputFolderThatCannotBeWrittenFails) {
     for (const QString& target : targets) {
         SCOPED_TRACE(target.toStdString());
         expectFailed(Encode(encoder_, source_, target), QStringLiteral("could not be created"));
+        EXPECT_EQ(encoder_.lastError().code(), sw::ErrorCode::OutputNotWritable);
     }
     EXPECT_EQ(FolderEntries(dir_.path()),
               (QStringList{QStringLiteral("plain-file"), QStringLiteral("song.mp3")}));

@@ -162,8 +162,12 @@ TEST_F(EncoderRun, NotificationsAreQueuedNeverSentFromInsideTheCall) {
         EXPECT_EQ(encoder.progress(), fraction);
         progress.push_back(fraction);
     });
+    QSignalSpy finished(&encoder, &Encoder::finished);
     EXPECT_EQ(Encode(encoder, source, path(QStringLiteral("b.wma"))), kCompleted);
     EXPECT_EQ(seen, kCompleted);
+    ASSERT_EQ(finished.count(), 1) << "finished follows the Stopped state";
+    EXPECT_EQ(finished.first().at(0).value<RunOutcome>(), RunOutcome::Completed);
+    EXPECT_EQ(finished.first().at(1).value<sw::Error>().code(), sw::ErrorCode::None);
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
     EXPECT_TRUE(progress.empty() || (progress.front() > 0 && progress.back() <= 1));
 }
