@@ -2,15 +2,16 @@
 
 #include <QCoreApplication>
 
-#include "encoder/run_failure.h"
+#include "encoder/error.h"
 
 namespace sw::enc {
 
 namespace {
 
 [[noreturn]] void FailConversion() {
-    FailRun(QCoreApplication::translate(
-        "Encoder", "The audio could not be converted to the profile's format."));
+    Fail(ErrorCode::EncodeFailed,
+         QCoreApplication::translate("Encoder",
+                                     "The audio could not be converted to the profile's format."));
 }
 
 }  // namespace
@@ -18,7 +19,7 @@ namespace {
 AudioConverter::AudioConverter(const AVChannelLayout& layout, int sampleRate, Sink sink)
     : sampleRate_(sampleRate), sink_(std::move(sink)) {
     if (av_channel_layout_copy(&layout_, &layout) < 0)
-        FailRun(QCoreApplication::translate("Encoder", "Out of memory."));
+        Fail(ErrorCode::OutOfMemory, QCoreApplication::translate("Encoder", "Out of memory."));
 }
 
 AudioConverter::~AudioConverter() {
@@ -41,7 +42,7 @@ void AudioConverter::convert(const AVFrame& frame) {
     if (frame.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
         av_channel_layout_default(&source, frame.ch_layout.nb_channels);
     else if (av_channel_layout_copy(&source, &frame.ch_layout) < 0)
-        FailRun(QCoreApplication::translate("Encoder", "Out of memory."));
+        Fail(ErrorCode::OutOfMemory, QCoreApplication::translate("Encoder", "Out of memory."));
     const bool changed = !swr_ || frame.format != swrFormat_ || frame.sample_rate != swrRate_ ||
                          av_channel_layout_compare(&source, &swrLayout_) != 0;
     if (changed) {
@@ -87,7 +88,7 @@ uint8_t** AudioConverter::reserve(int samples) {
         capacity_ = 0;
         if (av_samples_alloc(planes_, nullptr, layout_.nb_channels, samples, AV_SAMPLE_FMT_FLTP,
                              0) < 0)
-            FailRun(QCoreApplication::translate("Encoder", "Out of memory."));
+            Fail(ErrorCode::OutOfMemory, QCoreApplication::translate("Encoder", "Out of memory."));
         capacity_ = samples;
     }
     return planes_;

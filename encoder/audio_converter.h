@@ -9,7 +9,7 @@ namespace sw::enc {
 // Turns decoded frames of any format, rate and layout into planar float at the output's rate
 // and layout (libswresample). A source that changes format mid-stream (possible in MPEG audio)
 // gets a new resampler after the old one is drained; frames already in the output's format
-// pass through untouched. Throws RunFailure.
+// pass through untouched. Throws sw::Error.
 class AudioConverter {
 public:
     // Receives converted planes; they are valid only during the call.

@@ -1,5 +1,5 @@
 #include "encoder/encode_stage.h"
-#include "encoder/run_failure.h"
+#include "encoder/error.h"
 #include "encoder/wma_codec.h"
 
 #include <QCoreApplication>
@@ -53,7 +53,8 @@ public:
             writer_ = std::thread([this] { write(); });
         } catch (const std::system_error&) {
             stopThreads();
-            FailRun(
+            Fail(
+                ErrorCode::EncoderUnavailable,
                 QCoreApplication::translate("Encoder", "The encoder could not start its threads."));
         }
     }
@@ -80,7 +81,7 @@ public:
             filling_->last = true;
             try {
                 submit(std::move(filling_));
-            } catch (const RunFailure&) {
+            } catch (const Error&) {
                 complete = false;  // a worker failed or the run was stopped: told below
             }
         }
@@ -137,7 +138,7 @@ private:
         while (!stopping() && static_cast<int>(queue_.size()) >= maxInFlight_)
             spaceReady_.wait_for(lock, kStopPoll);
         if (stopping())
-            throw RunFailure{};  // finish() reports the worker's reason, or the stop
+            throw Error();  // finish() reports the worker's reason, or the stop
         queue_.push_back(std::move(chunk));
         ++submitted_;
         lock.unlock();
@@ -147,7 +148,7 @@ private:
     // Called with the mutex held.
     bool stopping() const { return abandoned_ || setup_.cancel->load(std::memory_order_relaxed); }
 
-    void fail(const RunFailure& failure) {
+    void fail(const Error& failure) {
         {
             const std::lock_guard lock(mutex_);
             if (!failure_ && !abandoned_)
@@ -182,10 +183,11 @@ private:
     void guarded(Body&& body) {
         try {
             body();
-        } catch (const RunFailure& failure) {
+        } catch (const Error& failure) {
             fail(failure);
         } catch (const std::bad_alloc&) {
-            fail(RunFailure{QCoreApplication::translate("Encoder", "Out of memory.")});
+            fail(Error(ErrorCode::OutOfMemory,
+                       QCoreApplication::translate("Encoder", "Out of memory.")));
         }
     }
 
@@ -195,13 +197,15 @@ private:
             ff::Frame frame(av_frame_alloc());
             ff::Packet packet(av_packet_alloc());
             if (!frame || !packet)
-                FailRun(QCoreApplication::translate("Encoder", "Out of memory."));
+                Fail(ErrorCode::OutOfMemory,
+                     QCoreApplication::translate("Encoder", "Out of memory."));
             frame->format = AV_SAMPLE_FMT_FLTP;
             frame->sample_rate = setup_.audio.sampleRate;
             frame->nb_samples = setup_.frameSize;
             if (av_channel_layout_copy(&frame->ch_layout, &setup_.encoder->ch_layout) < 0 ||
                 av_frame_get_buffer(frame.get(), 0) < 0)
-                FailRun(QCoreApplication::translate("Encoder", "Out of memory."));
+                Fail(ErrorCode::OutOfMemory,
+                     QCoreApplication::translate("Encoder", "Out of memory."));
             while (Chunk* chunk = takeChunk()) {
                 if (!encode(*chunk, frame.get(), packet.get()))
                     return;
@@ -242,7 +246,8 @@ private:
                 return false;
             const int count = std::min(size, chunk.samples - at);
             if (av_frame_make_writable(frame) < 0)
-                FailRun(QCoreApplication::translate("Encoder", "Out of memory."));
+                Fail(ErrorCode::OutOfMemory,
+                     QCoreApplication::translate("Encoder", "Out of memory."));
             frame->nb_samples = count;
             for (int c = 0; c < channels_; ++c)
                 std::memcpy(frame->extended_data[c], plane(chunk, c) + at,
@@ -254,7 +259,8 @@ private:
                     return;
                 ff::Packet kept(av_packet_alloc());
                 if (!kept)
-                    FailRun(QCoreApplication::translate("Encoder", "Out of memory."));
+                    Fail(ErrorCode::OutOfMemory,
+                         QCoreApplication::translate("Encoder", "Out of memory."));
                 av_packet_move_ref(kept.get(), made);
                 chunk.packets.push_back(std::move(kept));
             });
@@ -263,7 +269,8 @@ private:
             EncodeFrame(codec.get(), nullptr, packet, [&](AVPacket* made) {
                 ff::Packet kept(av_packet_alloc());
                 if (!kept)
-                    FailRun(QCoreApplication::translate("Encoder", "Out of memory."));
+                    Fail(ErrorCode::OutOfMemory,
+                         QCoreApplication::translate("Encoder", "Out of memory."));
                 av_packet_move_ref(kept.get(), made);
                 chunk.packets.push_back(std::move(kept));
             });
@@ -283,9 +290,10 @@ private:
                     packet->stream_index = 0;
                     av_packet_rescale_ts(packet.get(), from, to);
                     if (const int err = av_write_frame(output, packet.get()); err < 0)
-                        FailRun(QCoreApplication::translate(
-                                    "Encoder", "The output file could not be written: %1")
-                                    .arg(ff::ErrorText(err)));
+                        Fail(ErrorCode::OutputNotWritable,
+                             QCoreApplication::translate("Encoder",
+                                                         "The output file could not be written: %1")
+                                 .arg(ff::ErrorText(err)));
                 }
                 setup_.written(chunk->start + chunk->samples - chunk->leadIn);
                 const std::lock_guard lock(mutex_);
@@ -328,7 +336,7 @@ private:
     std::vector<std::vector<float>> spare_;     // sample buffers of written chunks, for reuse
     bool inputEnded_ = false;
     bool abandoned_ = false;  // stopped, or one thread failed
-    std::optional<RunFailure> failure_;
+    std::optional<Error> failure_;
 
     std::vector<std::thread> workers_;
     std::thread writer_;
@@ -351,8 +359,8 @@ bool ChunkingIsExact(const Profile::AudioSettings& audio) {
     for (int i = 0; i < profiles.count(); ++i) {
         const Profile& profile = profiles.item(i);
         const Profile::AudioSettings& known = profile.audio();
-        if (IsAudioOnlyProfile(profile) && known.bitRate == audio.bitRate &&
-            known.sampleRate == audio.sampleRate && known.channels == audio.channels)
+        if (known.bitRate == audio.bitRate && known.sampleRate == audio.sampleRate &&
+            known.channels == audio.channels)
             return true;
     }
     return false;

@@ -23,10 +23,13 @@ void EncodeRun::join() {
 void EncodeRun::execute() {
     callbacks_.running();
     RunOutcome outcome = RunOutcome::Failed;
-    QString error;
+    Error error;
+    QString reason;
     {
         TempOutput temp;  // removed on every path that does not commit it
-        if (temp.create(job_.output, &error)) {
+        if (!temp.create(job_.output, &reason)) {
+            error = Error(ErrorCode::OutputNotWritable, reason);
+        } else {
             TranscodeJob job = job_;
             job.output = temp.path();
             const TranscodeResult result = Transcode(job, cancel_, percent_);
@@ -39,9 +42,10 @@ void EncodeRun::execute() {
                 callbacks_.finishing(temp.path());
             if (outcome == RunOutcome::Completed && cancel_.load())
                 outcome = RunOutcome::Stopped;
-            if (outcome == RunOutcome::Completed && !temp.commit(&error))
+            if (outcome == RunOutcome::Completed && !temp.commit(&reason)) {
                 outcome = RunOutcome::Failed;
-            else if (outcome == RunOutcome::Completed)
+                error = Error(ErrorCode::OutputNotWritable, reason);
+            } else if (outcome == RunOutcome::Completed)
                 error = result.damage;
         }
     }

@@ -18,9 +18,9 @@ class EncodeRun {
 public:
     struct Callbacks {
         std::function<void()> running;
-        // `error` of a completed run is its damage note (empty for a whole source).
-        std::function<void(RunOutcome, const QString& error)> finished;
-        // Run on the complete output before it is put in place; see Encoder::setFinishingStep.
+        // `error` of a completed run is its damage note (no error for a whole source).
+        std::function<void(RunOutcome, const Error& error)> finished;
+        // Run on the complete output before it is put in place; see EncodeRequest::finishing.
         std::function<void(const QString& path)> finishing;
     };
 

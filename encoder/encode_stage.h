@@ -25,11 +25,11 @@ struct StageSetup {
 };
 
 // The stage after decoding and conversion: takes planar float samples at the profile's rate
-// and layout in order, encodes them and writes the packets. Throws RunFailure.
+// and layout in order, encodes them and writes the packets. Throws sw::Error.
 class EncodeStage {
 public:
     virtual ~EncodeStage() = default;
-    // Blocks while the stage holds as much as it may. Throws RunFailure, with an empty reason
+    // Blocks while the stage holds as much as it may. Throws sw::Error, with no code
     // when the stage itself failed or was stopped (finish() then tells which).
     virtual void push(uint8_t* const* planes, int samples) = 0;
     // With `complete`, encodes and writes what is left; otherwise gives up at once. Waits for

@@ -5,7 +5,6 @@
 #include "encoder/input_probe.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QPointer>
 
@@ -17,139 +16,104 @@ extern "C" {
 
 namespace sw::enc {
 
-struct Encoder::Prepared {
-    CheckedInput input;
-    QString output;
-    QString profileName;
-    Profile::AudioSettings audio;
-};
+namespace {
+
+// Fast enough to look live, slow enough to cost nothing.
+constexpr int kProgressPollMs = 100;
+
+}  // namespace
 
 Encoder::Encoder(QObject* parent) : QObject(parent) {
     // Decoder chatter about odd frames would flood a terminal on every damaged file; failures
     // reach the user through the run's outcome instead.
     static std::once_flag quiet;
-    std::call_once(quiet, [] { av_log_set_level(AV_LOG_ERROR); });
+    std::call_once(quiet, [] {
+        av_log_set_level(AV_LOG_ERROR);
+        qRegisterMetaType<sw::enc::RunState>();
+        qRegisterMetaType<sw::enc::RunOutcome>();
+        qRegisterMetaType<sw::Error>();
+    });
+    poll_.setInterval(kProgressPollMs);
+    connect(&poll_, &QTimer::timeout, this, &Encoder::pollProgress);
 }
 
 Encoder::~Encoder() {
-    // Joined here, before QObject's destructor drops the notifications the run still queued,
-    // so none reaches a dead object.
+    // Joined here, before QObject's destructor drops the notices the run still queued, so
+    // none reaches a dead object.
     run_.reset();
 }
 
-void Encoder::prepareToEncode(bool prepare) {
-    prepared_.reset();
-    if (!prepare)
-        return;
+void Encoder::start(const EncodeRequest& request) {
     if (run_)
-        throw Error(kErrBusy, QCoreApplication::translate("Encoder",
-                                                          "The encoder is still busy with a run."));
-    if (groups_.count() == 0 || groups_.item(0).sourceCount() == 0)
-        throw Error(kErrNoSource, QCoreApplication::translate(
-                                      "Encoder", "No source has been added to the encoder."));
-    SourceGroup& group = groups_.item(0);
-    CheckedInput input = CheckInput(group.source(0).input());
-
-    const QString output = file_.localFileName();
-    if (output.isEmpty() || QFileInfo(output).fileName().isEmpty())
-        throw Error(kErrNoOutput,
+        throw Error(ErrorCode::Busy, QCoreApplication::translate(
+                                         "Encoder", "The encoder is still busy with a run."));
+    CheckedInput input = CheckInput(request.source);
+    const QFileInfo output(request.output);
+    if (request.output.isEmpty() || output.fileName().isEmpty())
+        throw Error(ErrorCode::NoOutput,
                     QCoreApplication::translate("Encoder", "No output file name has been set."));
-    if (QFileInfo(output).absoluteFilePath() == QFileInfo(input.path).absoluteFilePath())
-        throw Error(kErrNoOutput,
+    if (output.absoluteFilePath() == QFileInfo(input.path).absoluteFilePath())
+        throw Error(ErrorCode::NoOutput,
                     QCoreApplication::translate("Encoder", "The output file is the source file."));
+    const Profile* profile = profiles_.find(request.profile);
+    if (!profile)
+        throw Error(ErrorCode::NoProfile,
+                    QCoreApplication::translate("Encoder", "There is no encoder profile \"%1\".")
+                        .arg(request.profile));
 
-    const Profile* profile = group.profile();
-    bool known = false;
-    for (int i = 0; i < profiles_.count() && profile; ++i)
-        known |= &profiles_.item(i) == profile;
-    if (!known)
-        throw Error(kErrNoProfile,
-                    QCoreApplication::translate("Encoder", "No encoder profile has been chosen."));
-    if (!IsAudioOnlyProfile(*profile))
-        throw Error(kErrProfileNotAudio,
-                    QCoreApplication::translate(
-                        "Encoder", "The profile \"%1\" carries streams other than audio.")
-                        .arg(profile->name()));
-
-    prepared_ = std::make_unique<Prepared>(
-        Prepared{std::move(input), output, profile->name(), profile->audio()});
-}
-
-void Encoder::start() {
-    if (run_)
-        throw Error(kErrBusy, QCoreApplication::translate("Encoder",
-                                                          "The encoder is still busy with a run."));
-    if (!prepared_)
-        throw Error(kErrNotPrepared,
-                    QCoreApplication::translate("Encoder", "The encoder has not been prepared."));
-    const std::unique_ptr<Prepared> prepared = std::move(prepared_);
-
-    runSource_ = prepared->input.path;
-    runOutput_ = prepared->output;
-    runProfile_ = prepared->profileName;
+    request_ = request;
     outcome_ = RunOutcome::None;
-    lastError_.clear();
+    lastError_ = Error();
     lastPriorityNote_.clear();
+    progress_ = 0;
     runPriority_ = priority_;
-    lastElapsedMs_ = 0;
-    runClock_.start();
 
-    postState(RunState::Starting);
+    post({RunState::Starting, RunOutcome::None, {}});
     TranscodeJob job;
-    job.input = prepared->input.path;
-    job.demuxer = prepared->input.demuxer;
-    job.output = prepared->output;
-    job.audio = prepared->audio;
+    job.input = input.path;
+    job.demuxer = input.demuxer;
+    job.output = request.output;
+    job.audio = profile->audio();
     job.encoderThreads = EncoderThreadCount();
     job.priority = priority_;
     EncodeRun::Callbacks callbacks;
-    callbacks.running = [this] { postState(RunState::Running); };
-    callbacks.finished = [this](RunOutcome outcome, const QString& error) {
-        postFinished(outcome, error);
+    callbacks.running = [this] { post({RunState::Running, RunOutcome::None, {}}); };
+    callbacks.finished = [this](RunOutcome outcome, const Error& error) {
+        post({RunState::Stopped, outcome, error});
     };
-    callbacks.finishing = finishingStep_;
+    callbacks.finishing = request.finishing;
     run_ = std::make_unique<EncodeRun>(std::move(job), std::move(callbacks));
+    poll_.start();
 }
 
 void Encoder::stop() {
     if (!run_)
         return;
     run_->requestStop();
-    postState(RunState::Stopping);
+    post({RunState::Stopping, RunOutcome::None, {}});
 }
 
-QString Encoder::progressText() const {
-    if (!run_)
-        return {};
-    return QStringLiteral("%1%").arg(run_->percent());
+void Encoder::pollProgress() {
+    if (!run_ || state_ == RunState::Stopped)
+        return;
+    const double fraction = run_->percent() / 100.0;
+    if (fraction != progress_) {
+        progress_ = fraction;
+        Q_EMIT progressChanged(fraction);
+    }
 }
 
-double Encoder::progress() const {
-    return run_ ? run_->percent() / 100.0 : 0.0;
-}
-
-qint64 Encoder::elapsedMs() const {
-    return run_ ? runClock_.elapsed() : lastElapsedMs_;
-}
-
-void Encoder::postState(RunState state) {
+void Encoder::post(Notice notice) {
     const std::lock_guard lock(postMutex_);
     // A run moves forward only: no "running" once it is stopping, one "stopping" at most,
     // nothing after the end.
-    if (state == RunState::Running && postedState_ != RunState::Starting)
+    if (notice.state == RunState::Running && postedState_ != RunState::Starting)
         return;
-    if (state == RunState::Stopping &&
+    if (notice.state == RunState::Stopping &&
         (postedState_ == RunState::Stopping || postedState_ == RunState::Stopped))
         return;
-    postedState_ = state;
-    notices_.push_back(Notice{state, RunOutcome::None, {}});
-    QMetaObject::invokeMethod(this, &Encoder::deliverNotices, Qt::QueuedConnection);
-}
-
-void Encoder::postFinished(RunOutcome outcome, const QString& error) {
-    const std::lock_guard lock(postMutex_);
-    postedState_ = RunState::Stopped;
-    notices_.push_back(Notice{RunState::Stopped, outcome, error});
+    postedState_ = notice.state;
+    notices_.push_back(std::move(notice));
     QMetaObject::invokeMethod(this, &Encoder::deliverNotices, Qt::QueuedConnection);
 }
 
@@ -157,8 +121,6 @@ void Encoder::deliverNotices() {
     if (delivering_)
         return;
     delivering_ = true;
-    // A handler may delete the encoder (after the ended state); nothing of it is touched then.
-    const QPointer<Encoder> alive(this);
     for (;;) {
         Notice notice;
         {
@@ -168,33 +130,35 @@ void Encoder::deliverNotices() {
             notice = std::move(notices_.front());
             notices_.pop_front();
         }
-        if (notice.state == RunState::Stopped)
-            onRunFinished(notice.outcome, notice.error);
-        else
-            deliverState(notice.state);
-        if (!alive)
+        if (!deliver(notice))
             return;
     }
     delivering_ = false;
 }
 
-void Encoder::deliverState(RunState state) {
-    state_ = state;
-    Q_EMIT stateChanged(static_cast<int32_t>(state));
-}
-
-void Encoder::onRunFinished(RunOutcome outcome, const QString& error) {
+bool Encoder::deliver(const Notice& notice) {
+    const QPointer<Encoder> alive(this);
+    if (notice.state != RunState::Stopped) {
+        state_ = notice.state;
+        Q_EMIT stateChanged(notice.state);
+        return !alive.isNull();
+    }
     // The run's thread has queued its last call, so this join is immediate; a handler of the
-    // notification may start the next run.
+    // end may start the next run.
+    poll_.stop();
     if (run_) {
         run_->join();
         lastPriorityNote_ = PriorityNote(runPriority_, run_->priority());
     }
     run_.reset();
-    lastElapsedMs_ = runClock_.isValid() ? runClock_.elapsed() : 0;
-    outcome_ = outcome;
-    lastError_ = error;
-    deliverState(RunState::Stopped);
+    outcome_ = notice.outcome;
+    lastError_ = notice.error;
+    state_ = RunState::Stopped;
+    Q_EMIT stateChanged(RunState::Stopped);
+    if (!alive)
+        return false;
+    Q_EMIT finished(notice.outcome, notice.error);
+    return !alive.isNull();
 }
 
 }  // namespace sw::enc

@@ -28,7 +28,7 @@ constexpr qint64 kProbeBytes = 64 * 1024;
         found.description;
     if (!why.isEmpty())
         text += QStringLiteral(" (") + why + QLatin1Char(')');
-    throw Error(kErrFormatNotAccepted, text);
+    throw Error(ErrorCode::FormatNotAccepted, text);
 }
 
 // True when one of the first packets of the stream decodes to audio.
@@ -202,19 +202,20 @@ ProbedContent ProbeContent(const QString& path) {
 
 CheckedInput CheckInput(const QString& path) {
     if (path.isEmpty())
-        throw Error(kErrSourceMissing,
+        throw Error(ErrorCode::SourceMissing,
                     QCoreApplication::translate("Encoder", "no source file is set"));
     struct stat info {};
     // stat follows links: a link to a regular file is read, a link to a FIFO is not.
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        throw Error(kErrSourceMissing, QCoreApplication::translate("Encoder", "file not found"));
+        throw Error(ErrorCode::SourceMissing,
+                    QCoreApplication::translate("Encoder", "file not found"));
     if (!S_ISREG(info.st_mode))
-        throw Error(kErrSourceNotFile,
+        throw Error(ErrorCode::SourceNotFile,
                     QCoreApplication::translate("Encoder", "not a regular file"));
     if (info.st_size == 0)
-        throw Error(kErrSourceEmpty, QCoreApplication::translate("Encoder", "empty file"));
+        throw Error(ErrorCode::SourceEmpty, QCoreApplication::translate("Encoder", "empty file"));
     if (::access(QFile::encodeName(path).constData(), R_OK) != 0)
-        throw Error(kErrSourceUnreadable,
+        throw Error(ErrorCode::SourceUnreadable,
                     QCoreApplication::translate("Encoder", "file cannot be read: %1")
                         .arg(qt_error_string(errno)));
     const char* demuxer = DemuxerForExtension(path);

@@ -44,8 +44,8 @@ ProbedContent ProbeContent(const QString& path);
 // What prepare does with a source: it must be a readable, non-empty regular file (checked with
 // stat, never opened otherwise, so a FIFO can't block), its extension must name a demuxer, and
 // that demuxer must read it and its first audio packets must decode. Throws sw::Error with
-// kErrSourceMissing, kErrSourceNotFile, kErrSourceEmpty or kErrSourceUnreadable for a source
-// that is not such a file, kErrFormatNotAccepted ("not an audio file the encoder accepts:
+// SourceMissing, SourceNotFile, SourceEmpty or SourceUnreadable for a source that is not such
+// a file, FormatNotAccepted ("not an audio file the encoder accepts:
 // <what was found>") for one whose content is refused.
 CheckedInput CheckInput(const QString& path);
 

@@ -8,16 +8,24 @@
 #include <QTime>
 #include <QTimer>
 
+#include <cmath>
+
 namespace sw::enc {
 
 namespace {
 
-constexpr int kRefreshMs = 250;
+// The elapsed time shows whole seconds; a quarter of one keeps it from lagging visibly.
+constexpr int kClockMs = 250;
 
 QString ElapsedText(qint64 ms) {
     return QTime(0, 0)
         .addMSecs(static_cast<int>(ms % (24LL * 3600 * 1000)))
         .toString(QStringLiteral("HH:mm:ss"));
+}
+
+QString PercentText(double fraction) {
+    return QString::number(static_cast<int>(std::floor(std::clamp(fraction, 0.0, 1.0) * 100))) +
+           QLatin1Char('%');
 }
 
 }  // namespace
@@ -31,7 +39,7 @@ MonitorPage::MonitorPage(Encoder& encoder, QWidget* parent)
       elapsed_(new QLabel(this)),
       progress_(new QLabel(this)),
       selected_(new QLabel(this)),
-      timer_(new QTimer(this)) {
+      clock_(new QTimer(this)) {
     progress_->setProperty("controlId", kProgressLabelId);
     for (QLabel* label : {source_, output_, profile_, selected_})
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -49,10 +57,13 @@ MonitorPage::MonitorPage(Encoder& encoder, QWidget* parent)
     layout->addRow(tr("Progress:"), progress_);
     layout->addRow(tr("Selected job:"), selected_);
 
-    connect(timer_, &QTimer::timeout, this, &MonitorPage::refresh);
-    connect(&encoder_, &Encoder::stateChanged, this, &MonitorPage::refresh);
-    timer_->start(kRefreshMs);
-    refresh();
+    clock_->setInterval(kClockMs);
+    connect(clock_, &QTimer::timeout, this, &MonitorPage::showElapsed);
+    connect(&encoder_, &Encoder::stateChanged, this, &MonitorPage::onStateChanged);
+    connect(&encoder_, &Encoder::progressChanged, this, [this](double fraction) {
+        if (clock_->isActive())
+            progress_->setText(PercentText(fraction));
+    });
 }
 
 void MonitorPage::setSelectedJob(const QString& details) {
@@ -63,13 +74,26 @@ QString MonitorPage::selectedJob() const {
     return selected_->text();
 }
 
-void MonitorPage::refresh() {
-    source_->setText(QDir::toNativeSeparators(encoder_.runSource()));
-    output_->setText(QDir::toNativeSeparators(encoder_.runOutput()));
-    profile_->setText(ProfileCollection::displayName(encoder_.runProfile()));
-    elapsed_->setText(encoder_.runSource().isEmpty() ? QString()
-                                                     : ElapsedText(encoder_.elapsedMs()));
-    progress_->setText(encoder_.progressText());
+void MonitorPage::onStateChanged(RunState state) {
+    if (state == RunState::Starting) {
+        const EncodeRequest& request = encoder_.request();
+        source_->setText(QDir::toNativeSeparators(request.source));
+        output_->setText(QDir::toNativeSeparators(request.output));
+        profile_->setText(ProfileCollection::displayName(request.profile));
+        progress_->setText(PercentText(0));
+        runClock_.start();
+        clock_->start();
+        showElapsed();
+    } else if (state == RunState::Stopped) {
+        // The last run's details stay; its progress goes with it.
+        showElapsed();
+        clock_->stop();
+        progress_->clear();
+    }
+}
+
+void MonitorPage::showElapsed() {
+    elapsed_->setText(ElapsedText(runClock_.elapsed()));
 }
 
 }  // namespace sw::enc

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 class QLabel;
@@ -8,10 +9,12 @@ class QTimer;
 namespace sw::enc {
 
 class Encoder;
+enum class RunState;
 
-// The encoder's monitoring page: the current run's source, output, profile, elapsed time and
-// progress; below them, the details of the job the user selected in the list (the window fills
-// them in). The progress label carries the control identifier 506 (property "controlId").
+// The encoder's monitoring page, a view of the encoder's signals: the current (or last) run's
+// source, output, profile, elapsed time and progress; below them, the details of the job the
+// user selected in the list (the window fills them in). The progress label carries the
+// control identifier 506 (property "controlId").
 class MonitorPage : public QWidget {
     Q_OBJECT
 public:
@@ -23,7 +26,8 @@ public:
     QString selectedJob() const;
 
 private:
-    void refresh();
+    void onStateChanged(RunState state);
+    void showElapsed();
 
     Encoder& encoder_;
     QLabel* source_;
@@ -32,7 +36,8 @@ private:
     QLabel* elapsed_;
     QLabel* progress_;
     QLabel* selected_;
-    QTimer* timer_;
+    QTimer* clock_;
+    QElapsedTimer runClock_;
 };
 
 }  // namespace sw::enc

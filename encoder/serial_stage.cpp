@@ -1,5 +1,5 @@
 #include "encoder/encode_stage.h"
-#include "encoder/run_failure.h"
+#include "encoder/error.h"
 #include "encoder/wma_codec.h"
 
 #include <QCoreApplication>
@@ -25,13 +25,13 @@ public:
         frame_.reset(av_frame_alloc());
         packet_.reset(av_packet_alloc());
         if (!fifo_ || !frame_ || !packet_)
-            FailRun(QCoreApplication::translate("Encoder", "Out of memory."));
+            Fail(ErrorCode::OutOfMemory, QCoreApplication::translate("Encoder", "Out of memory."));
         frame_->format = AV_SAMPLE_FMT_FLTP;
         frame_->sample_rate = setup_.audio.sampleRate;
         frame_->nb_samples = setup_.frameSize;
         if (av_channel_layout_copy(&frame_->ch_layout, &setup_.encoder->ch_layout) < 0 ||
             av_frame_get_buffer(frame_.get(), 0) < 0)
-            FailRun(QCoreApplication::translate("Encoder", "Out of memory."));
+            Fail(ErrorCode::OutOfMemory, QCoreApplication::translate("Encoder", "Out of memory."));
         thread_ = std::thread([this] { encodeLoop(); });
     }
     SerialStage(const SerialStage&) = delete;
@@ -48,9 +48,9 @@ public:
             return abandoned_ || av_audio_fifo_size(fifo_.get()) < kFifoFrames * setup_.frameSize;
         });
         if (abandoned_)
-            throw RunFailure{};
+            throw Error();
         if (av_audio_fifo_write(fifo_.get(), data, samples) < samples)
-            FailRun(QCoreApplication::translate("Encoder", "Out of memory."));
+            Fail(ErrorCode::OutOfMemory, QCoreApplication::translate("Encoder", "Out of memory."));
         lock.unlock();
         dataReady_.notify_one();
     }
@@ -70,7 +70,7 @@ public:
     }
 
 private:
-    void abandon(const RunFailure& failure) {
+    void abandon(const Error& failure) {
         {
             const std::lock_guard lock(mutex_);
             failure_ = failure;
@@ -98,7 +98,8 @@ private:
                     if (samples == 0)
                         break;
                     if (av_frame_make_writable(frame_.get()) < 0)
-                        FailRun(QCoreApplication::translate("Encoder", "Out of memory."));
+                        Fail(ErrorCode::OutOfMemory,
+                             QCoreApplication::translate("Encoder", "Out of memory."));
                     frame_->nb_samples = samples;
                     av_audio_fifo_read(fifo_.get(), reinterpret_cast<void**>(frame_->data),
                                        samples);
@@ -110,10 +111,11 @@ private:
                 setup_.written(nextPts);
             }
             encode(nullptr);
-        } catch (const RunFailure& failure) {
+        } catch (const Error& failure) {
             abandon(failure);
         } catch (const std::bad_alloc&) {
-            abandon(RunFailure{QCoreApplication::translate("Encoder", "Out of memory.")});
+            abandon(Error(ErrorCode::OutOfMemory,
+                          QCoreApplication::translate("Encoder", "Out of memory.")));
         }
     }
 
@@ -123,9 +125,10 @@ private:
             packet->stream_index = 0;
             av_packet_rescale_ts(packet, setup_.encoder->time_base, output->streams[0]->time_base);
             if (const int err = av_write_frame(output, packet); err < 0)
-                FailRun(QCoreApplication::translate("Encoder",
-                                                    "The output file could not be written: %1")
-                            .arg(ff::ErrorText(err)));
+                Fail(ErrorCode::OutputNotWritable,
+                     QCoreApplication::translate("Encoder",
+                                                 "The output file could not be written: %1")
+                         .arg(ff::ErrorText(err)));
         });
     }
 
@@ -138,7 +141,7 @@ private:
     std::condition_variable spaceReady_;
     bool inputEnded_ = false;
     bool abandoned_ = false;  // stopped, or one side failed
-    std::optional<RunFailure> failure_;
+    std::optional<Error> failure_;
     std::thread thread_;
 };
 

@@ -2,9 +2,9 @@
 
 #include "encoder/audio_converter.h"
 #include "encoder/encode_stage.h"
+#include "encoder/error.h"
 #include "encoder/ffmpeg_handles.h"
 #include "encoder/input_probe.h"
-#include "encoder/run_failure.h"
 #include "encoder/wma_codec.h"
 
 #include <QCoreApplication>
@@ -17,8 +17,9 @@ namespace sw::enc {
 namespace {
 
 [[noreturn]] void FailWrite(int err) {
-    FailRun(QCoreApplication::translate("Encoder", "The output file could not be written: %1")
-                .arg(ff::ErrorText(err)));
+    Fail(ErrorCode::OutputNotWritable,
+         QCoreApplication::translate("Encoder", "The output file could not be written: %1")
+             .arg(ff::ErrorText(err)));
 }
 
 class Pipeline {
@@ -43,21 +44,22 @@ public:
             enc_->ch_layout, enc_->sample_rate,
             [&stage](uint8_t* const* planes, int samples) { stage->push(planes, samples); });
         bool finished = false;
-        std::optional<RunFailure> decodeFailure;
+        std::optional<Error> decodeFailure;
         try {
             finished = decodeAll();
             if (finished)
                 converter_->flush();
-        } catch (const RunFailure& failure) {
+        } catch (const Error& failure) {
             decodeFailure = failure;
         } catch (const std::bad_alloc&) {
-            decodeFailure = RunFailure{QCoreApplication::translate("Encoder", "Out of memory.")};
+            decodeFailure = Error(ErrorCode::OutOfMemory,
+                                  QCoreApplication::translate("Encoder", "Out of memory."));
         }
-        // The stage's own failure comes first; an empty reason is the stage's stop or failure
-        // seen from this side.
+        // The stage's own failure comes first; an error without a code is the stage's stop or
+        // failure seen from this side.
         const bool written = stage->finish(finished && !decodeFailure);
         chunks_ = stage->chunks();
-        if (decodeFailure && !decodeFailure->reason.isEmpty())
+        if (decodeFailure && !(decodeFailure->code() == ErrorCode::None))
             throw *decodeFailure;
         if (!written)
             return RunOutcome::Stopped;
@@ -71,32 +73,34 @@ private:
         QString reason;
         std::optional<OpenedInput> input = OpenInput(job_.input, job_.demuxer, &reason);
         if (!input)
-            FailRun(QCoreApplication::translate("Encoder", "The source file cannot be read: %1.")
-                        .arg(reason));
+            Fail(ErrorCode::SourceUnreadable,
+                 QCoreApplication::translate("Encoder", "The source file cannot be read: %1.")
+                     .arg(reason));
         in_ = std::move(*input);
         packet_.reset(av_packet_alloc());
         decoded_.reset(av_frame_alloc());
         if (!packet_ || !decoded_)
-            FailRun(QCoreApplication::translate("Encoder", "Out of memory."));
+            Fail(ErrorCode::OutOfMemory, QCoreApplication::translate("Encoder", "Out of memory."));
     }
 
     void openOutput() {
         AVFormatContext* raw = nullptr;
         if (avformat_alloc_output_context2(&raw, nullptr, "asf", nullptr) < 0 || !raw)
-            FailRun(QCoreApplication::translate("Encoder", "This FFmpeg has no ASF writer."));
+            Fail(ErrorCode::EncoderUnavailable,
+                 QCoreApplication::translate("Encoder", "This FFmpeg has no ASF writer."));
         out_.reset(raw);
         enc_ = OpenWmaEncoder(job_.audio, out_->oformat->flags & AVFMT_GLOBALHEADER);
 
         AVStream* stream = avformat_new_stream(out_.get(), nullptr);
         if (!stream || avcodec_parameters_from_context(stream->codecpar, enc_.get()) < 0)
-            FailRun(QCoreApplication::translate("Encoder", "Out of memory."));
+            Fail(ErrorCode::OutOfMemory, QCoreApplication::translate("Encoder", "Out of memory."));
         stream->time_base = enc_->time_base;
 
         const QByteArray url = FileUrl(job_.output);
         if (const int err = avio_open(&out_->pb, url.constData(), AVIO_FLAG_WRITE); err < 0)
-            FailRun(
-                QCoreApplication::translate("Encoder", "The output file could not be created: %1")
-                    .arg(ff::ErrorText(err)));
+            Fail(ErrorCode::OutputNotWritable,
+                 QCoreApplication::translate("Encoder", "The output file could not be created: %1")
+                     .arg(ff::ErrorText(err)));
         if (const int err = avformat_write_header(out_.get(), nullptr); err < 0)
             FailWrite(err);
     }
@@ -144,17 +148,18 @@ private:
             if (err == AVERROR_EOF)
                 break;
             if (err < 0)
-                FailRun(
-                    QCoreApplication::translate("Encoder", "The source file could not be read: %1")
-                        .arg(ff::ErrorText(err)));
+                Fail(ErrorCode::SourceUnreadable,
+                     QCoreApplication::translate("Encoder", "The source file could not be read: %1")
+                         .arg(ff::ErrorText(err)));
             if (packet_->stream_index == in_.streamIndex) {
                 const int sent = avcodec_send_packet(in_.decoder.get(), packet_.get());
                 // A damaged packet is skipped, as players do; the length check at the end
                 // catches a source that lost its audio.
                 if (sent < 0 && sent != AVERROR_INVALIDDATA && sent != AVERROR(EAGAIN))
-                    FailRun(QCoreApplication::translate("Encoder",
-                                                        "The source file could not be decoded: %1")
-                                .arg(ff::ErrorText(sent)));
+                    Fail(ErrorCode::EncodeFailed,
+                         QCoreApplication::translate("Encoder",
+                                                     "The source file could not be decoded: %1")
+                             .arg(ff::ErrorText(sent)));
                 receiveDecoded();
             }
             av_packet_unref(packet_.get());
@@ -172,9 +177,10 @@ private:
             if (err == AVERROR_INVALIDDATA)
                 continue;
             if (err < 0)
-                FailRun(QCoreApplication::translate("Encoder",
-                                                    "The source file could not be decoded: %1")
-                            .arg(ff::ErrorText(err)));
+                Fail(ErrorCode::EncodeFailed,
+                     QCoreApplication::translate("Encoder",
+                                                 "The source file could not be decoded: %1")
+                         .arg(ff::ErrorText(err)));
             decodedSamples_ += decoded_->nb_samples;
             decodedUs_ += av_rescale(decoded_->nb_samples, AV_TIME_BASE, decoded_->sample_rate);
             converter_->convert(*decoded_);
@@ -196,23 +202,26 @@ private:
     // decoded is kept, and the run says how much of the source that was.
     void checkComplete() {
         if (decodedSamples_ == 0)
-            FailRun(QCoreApplication::translate(
-                "Encoder", "The source file is damaged: it holds no audio that decodes."));
+            Fail(ErrorCode::SourceUnreadable,
+                 QCoreApplication::translate(
+                     "Encoder", "The source file is damaged: it holds no audio that decodes."));
         if (!in_.durationFromHeader)
             return;
         const int64_t tolerance = std::max<int64_t>(250000, in_.durationUs / 50);
         // Less than half a second of a longer source is nothing a listener would call audio.
         if (decodedUs_ + tolerance < in_.durationUs && decodedUs_ < AV_TIME_BASE / 2)
-            FailRun(QCoreApplication::translate(
-                "Encoder", "The source file is damaged: it holds no audio that decodes."));
+            Fail(ErrorCode::SourceUnreadable,
+                 QCoreApplication::translate(
+                     "Encoder", "The source file is damaged: it holds no audio that decodes."));
         if (decodedUs_ + tolerance < in_.durationUs)
-            damage_ = QCoreApplication::translate("Encoder", "source damaged: %1 of %2 s")
-                          .arg(qRound64(static_cast<double>(decodedUs_) / AV_TIME_BASE))
-                          .arg(qRound64(static_cast<double>(in_.durationUs) / AV_TIME_BASE));
+            damage_ = Error(ErrorCode::SourceDamaged,
+                            QCoreApplication::translate("Encoder", "source damaged: %1 of %2 s")
+                                .arg(qRound64(static_cast<double>(decodedUs_) / AV_TIME_BASE))
+                                .arg(qRound64(static_cast<double>(in_.durationUs) / AV_TIME_BASE)));
     }
 
 public:
-    const QString& damage() const { return damage_; }
+    const Error& damage() const { return damage_; }
 
 private:
     const TranscodeJob& job_;
@@ -227,7 +236,7 @@ private:
     ff::Packet packet_;
     int64_t decodedSamples_ = 0;
     int64_t decodedUs_ = 0;
-    QString damage_;
+    Error damage_;
     int chunks_ = 0;
     std::atomic<int> lowestPriority_{static_cast<int>(job_.priority)};
 };
@@ -241,14 +250,15 @@ TranscodeResult Transcode(const TranscodeJob& job, const std::atomic<bool>& canc
         const RunOutcome outcome = pipeline.run();
         return TranscodeResult{
             outcome, {}, pipeline.chunks(), pipeline.priority(), pipeline.damage()};
-    } catch (const RunFailure& failure) {
-        return TranscodeResult{RunOutcome::Failed, failure.reason, 0, pipeline.priority(), {}};
+    } catch (const Error& failure) {
+        return TranscodeResult{RunOutcome::Failed, failure, 0, pipeline.priority(), {}};
     } catch (const std::bad_alloc&) {
-        return TranscodeResult{RunOutcome::Failed,
-                               QCoreApplication::translate("Encoder", "Out of memory."),
-                               0,
-                               pipeline.priority(),
-                               {}};
+        return TranscodeResult{
+            RunOutcome::Failed,
+            Error(ErrorCode::OutOfMemory, QCoreApplication::translate("Encoder", "Out of memory.")),
+            0,
+            pipeline.priority(),
+            {}};
     }
 }
 

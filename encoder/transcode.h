@@ -21,11 +21,11 @@ struct TranscodeJob {
 
 struct TranscodeResult {
     RunOutcome outcome = RunOutcome::Failed;
-    QString error;   // a sentence for the user when the outcome is Failed
+    Error error;     // why, when the outcome is Failed
     int chunks = 0;  // chunks encoded in parallel; 0 when the run took the serial path
     CpuPriority priority = CpuPriority::Normal;  // the lowest level one of the run's threads got
-    // For a completed run of a source cut short: "source damaged: 36 of 60 s"; else empty.
-    QString damage;
+    // For a completed run of a source cut short, SourceDamaged: "source damaged: 36 of 60 s".
+    Error damage;
 };
 
 // Decodes the job's input, resamples it to the profile's rate and channels and writes it as WMA

@@ -2,17 +2,18 @@
 
 #include <QCoreApplication>
 
-#include "encoder/run_failure.h"
+#include "encoder/error.h"
 
 namespace sw::enc {
 
 ff::Codec OpenWmaEncoder(const Profile::AudioSettings& audio, bool globalHeader) {
     const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_WMAV2);
     if (!codec)
-        FailRun(QCoreApplication::translate("Encoder", "This FFmpeg has no WMA v2 encoder."));
+        Fail(ErrorCode::EncoderUnavailable,
+             QCoreApplication::translate("Encoder", "This FFmpeg has no WMA v2 encoder."));
     ff::Codec enc(avcodec_alloc_context3(codec));
     if (!enc)
-        FailRun(QCoreApplication::translate("Encoder", "Out of memory."));
+        Fail(ErrorCode::OutOfMemory, QCoreApplication::translate("Encoder", "Out of memory."));
     enc->sample_fmt = AV_SAMPLE_FMT_FLTP;
     enc->sample_rate = audio.sampleRate;
     av_channel_layout_default(&enc->ch_layout, audio.channels);
@@ -21,15 +22,17 @@ ff::Codec OpenWmaEncoder(const Profile::AudioSettings& audio, bool globalHeader)
     if (globalHeader)
         enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     if (const int err = avcodec_open2(enc.get(), codec, nullptr); err < 0)
-        FailRun(QCoreApplication::translate("Encoder",
-                                            "The WMA encoder refused the profile's settings: %1")
-                    .arg(ff::ErrorText(err)));
+        Fail(ErrorCode::EncodeFailed,
+             QCoreApplication::translate("Encoder",
+                                         "The WMA encoder refused the profile's settings: %1")
+                 .arg(ff::ErrorText(err)));
     return enc;
 }
 
 void FailEncoder(int err) {
-    FailRun(QCoreApplication::translate("Encoder", "The WMA encoder failed: %1")
-                .arg(ff::ErrorText(err)));
+    Fail(ErrorCode::EncodeFailed,
+         QCoreApplication::translate("Encoder", "The WMA encoder failed: %1")
+             .arg(ff::ErrorText(err)));
 }
 
 }  // namespace sw::enc

@@ -6,11 +6,11 @@
 namespace sw::enc {
 
 // An opened WMA v2 encoder for the profile's audio settings: planar float input, time base of
-// one sample. `globalHeader` as the ASF writer asks for it. Throws RunFailure.
+// one sample. `globalHeader` as the ASF writer asks for it. Throws sw::Error.
 ff::Codec OpenWmaEncoder(const Profile::AudioSettings& audio, bool globalHeader);
 
 // Sends one frame (nullptr drains) and hands each packet it yields to `take`, which must move
-// the packet's data out. Throws RunFailure.
+// the packet's data out. Throws sw::Error.
 template <typename Take>
 void EncodeFrame(AVCodecContext* codec, const AVFrame* frame, AVPacket* packet, Take&& take);
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "common/ffmpeg_handles.h"
 #include "mellorin/decode_error.h"
-#include "mellorin/ffmpeg_handles.h"
 #include "mellorin/wave_format.h"
 
 #include <cstddef>
@@ -52,11 +52,11 @@ private:
     int Convert(const AVFrame* frame);
     bool ConfigureResampler(const AVFrame* frame);
 
-    ff::InputPtr input_;
-    ff::CodecPtr codec_;
-    ff::ResamplerPtr resampler_;
-    ff::FramePtr frame_;
-    ff::PacketPtr packet_;
+    sw::ff::InputFormat input_;
+    sw::ff::Codec codec_;
+    sw::ff::Resampler resampler_;
+    sw::ff::Frame frame_;
+    sw::ff::Packet packet_;
     int streamIndex_ = -1;
     AVChannelLayout outLayout_{};
     AVChannelLayout inLayout_{};

@@ -107,8 +107,8 @@ DecodeOutcome DecodeFile(const std::string& source, const std::string& output,
         return Failure(DecodeReason::CannotCreateOutput, std::strerror(createError));
     }
     CWaveWriter writer;
-    if (writer.Open(UniqueFd(::fcntl(pending->fd(), F_DUPFD_CLOEXEC, 0)), &stream->Format()) !=
-        S_OK) {
+    if (writer.Open(sw::UniqueFd(::fcntl(pending->fd(), F_DUPFD_CLOEXEC, 0)), &stream->Format()) !=
+        sw::result::kOk) {
         return Failure(WriteFailure(writer.Error() != 0 ? writer.Error() : errno));
     }
     const uint32_t bytesPerSecond = stream->Format().nAvgBytesPerSec;
@@ -129,7 +129,8 @@ DecodeOutcome DecodeFile(const std::string& source, const std::string& output,
             return Failure(DecodeReason::CannotDecode, stream->FailureText());
         }
         uint32_t written = 0;
-        if (writer.Write(static_cast<uint32_t>(filled), buffer.get(), &written) != S_OK) {
+        if (writer.Write(static_cast<uint32_t>(filled), buffer.get(), &written) !=
+            sw::result::kOk) {
             return writer.Error() != 0 ? Failure(WriteFailure(writer.Error()))
                                        : Failure(DecodeReason::WaveTooLarge);
         }
@@ -138,7 +139,7 @@ DecodeOutcome DecodeFile(const std::string& source, const std::string& output,
             options.progress(total, DecodedFraction(total, bytesPerSecond, declared));
         }
     }
-    if (writer.Close() != S_OK) {
+    if (writer.Close() != sw::result::kOk) {
         return Failure(WriteFailure(writer.Error()));
     }
 

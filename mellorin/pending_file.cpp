@@ -53,7 +53,7 @@ std::string ProcPath(int fd) {
 }  // namespace
 
 std::unique_ptr<PendingFile> PendingFile::Create(const std::string& destination, int* error) {
-    UniqueFd fd(::open(FolderOf(destination).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666));
+    sw::UniqueFd fd(::open(FolderOf(destination).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666));
     // Linking it into place later goes through /proc.
     if (fd.valid() && ::access(ProcPath(fd.get()).c_str(), F_OK) == 0) {
         return std::make_unique<PendingFile>(Key{}, std::move(fd), destination, std::string());
@@ -63,7 +63,7 @@ std::unique_ptr<PendingFile> PendingFile::Create(const std::string& destination,
         return nullptr;
     }
     std::string named = HiddenPrefix(destination) + "XXXXXX" + kSuffix;
-    fd = UniqueFd(::mkostemps(named.data(), sizeof kSuffix - 1, O_CLOEXEC));
+    fd = sw::UniqueFd(::mkostemps(named.data(), sizeof kSuffix - 1, O_CLOEXEC));
     if (!fd.valid()) {
         *error = errno;
         return nullptr;
@@ -73,7 +73,7 @@ std::unique_ptr<PendingFile> PendingFile::Create(const std::string& destination,
     return std::make_unique<PendingFile>(Key{}, std::move(fd), destination, std::move(named));
 }
 
-PendingFile::PendingFile(Key, UniqueFd fd, std::string destination, std::string namedPath)
+PendingFile::PendingFile(Key, sw::UniqueFd fd, std::string destination, std::string namedPath)
     : fd_(std::move(fd)), destination_(std::move(destination)), namedPath_(std::move(namedPath)) {}
 
 PendingFile::~PendingFile() {

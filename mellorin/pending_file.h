@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mellorin/unique_fd.h"
+#include "common/unique_fd.h"
 
 #include <memory>
 #include <string>
@@ -18,7 +18,7 @@ public:
     // nullptr with the errno in `error` when no file can be created in the folder.
     static std::unique_ptr<PendingFile> Create(const std::string& destination, int* error);
 
-    PendingFile(Key, UniqueFd fd, std::string destination, std::string namedPath);
+    PendingFile(Key, sw::UniqueFd fd, std::string destination, std::string namedPath);
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;
     ~PendingFile();
@@ -34,7 +34,7 @@ public:
 private:
     int LinkUnnamed();
 
-    UniqueFd fd_;
+    sw::UniqueFd fd_;
     const std::string destination_;
     std::string namedPath_;  // empty for an unnamed file
     bool committed_ = false;

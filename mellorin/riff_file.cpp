@@ -58,18 +58,18 @@ uint32_t GetLe32(const uint8_t* in) {
 }  // namespace
 
 std::unique_ptr<RiffFile> RiffFile::Create(const std::string& path, size_t bufferSize) {
-    return Adopt(UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)),
+    return Adopt(sw::UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)),
                  bufferSize);
 }
 
-std::unique_ptr<RiffFile> RiffFile::Adopt(UniqueFd fd, size_t bufferSize) {
+std::unique_ptr<RiffFile> RiffFile::Adopt(sw::UniqueFd fd, size_t bufferSize) {
     if (!fd.valid() || bufferSize == 0) {
         return nullptr;
     }
     return std::make_unique<RiffFile>(Key{}, std::move(fd), bufferSize);
 }
 
-RiffFile::RiffFile(Key, UniqueFd fd, size_t bufferSize)
+RiffFile::RiffFile(Key, sw::UniqueFd fd, size_t bufferSize)
     : fd_(std::move(fd)),
       buffer_(std::make_unique_for_overwrite<uint8_t[]>(bufferSize)),
       capacity_(bufferSize) {}

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mellorin/unique_fd.h"
+#include "common/unique_fd.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -48,9 +48,9 @@ public:
     static std::unique_ptr<RiffFile> Create(const std::string& path,
                                             size_t bufferSize = kDefaultBufferSize);
     // Writes into the open, empty file `fd` from its start.
-    static std::unique_ptr<RiffFile> Adopt(UniqueFd fd, size_t bufferSize = kDefaultBufferSize);
+    static std::unique_ptr<RiffFile> Adopt(sw::UniqueFd fd, size_t bufferSize = kDefaultBufferSize);
 
-    RiffFile(Key, UniqueFd fd, size_t bufferSize);
+    RiffFile(Key, sw::UniqueFd fd, size_t bufferSize);
     RiffFile(const RiffFile&) = delete;
     RiffFile& operator=(const RiffFile&) = delete;
     ~RiffFile() = default;
@@ -88,7 +88,7 @@ private:
     bool Flush();
     bool Failed();
 
-    UniqueFd fd_;
+    sw::UniqueFd fd_;
     std::unique_ptr<uint8_t[]> buffer_;
     size_t capacity_;
     size_t used_ = 0;

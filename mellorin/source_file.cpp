@@ -17,7 +17,7 @@ DecodeError CannotRead(int err) {
 
 }  // namespace
 
-std::optional<UniqueFd> OpenSourceFile(const std::string& path, DecodeError* error) {
+std::optional<sw::UniqueFd> OpenSourceFile(const std::string& path, DecodeError* error) {
     struct stat before {};
     if (::stat(path.c_str(), &before) != 0) {
         *error = errno == ENOENT ? DecodeError{DecodeReason::FileNotFound, {}} : CannotRead(errno);
@@ -29,7 +29,7 @@ std::optional<UniqueFd> OpenSourceFile(const std::string& path, DecodeError* err
     }
     // Should the name be swapped for a FIFO after the stat, O_NONBLOCK still returns at once
     // and the fstat below refuses it.
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    sw::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!fd.valid()) {
         *error = CannotRead(errno);
         return std::nullopt;

@@ -28,9 +28,9 @@ CWaveWriter::~CWaveWriter() {
     Close();
 }
 
-HResult CWaveWriter::Open(const char* path, const WaveFormatEx* format) {
+sw::result::Code CWaveWriter::Open(const char* path, const WaveFormatEx* format) {
     if (path == nullptr || format == nullptr) {
-        return E_INVALIDARG;
+        return sw::result::kInvalidArg;
     }
     if (file_) {
         Close();
@@ -38,14 +38,14 @@ HResult CWaveWriter::Open(const char* path, const WaveFormatEx* format) {
     auto file = RiffFile::Create(path);
     if (!file) {
         error_ = errno;
-        return E_FAIL;
+        return sw::result::kFail;
     }
     return Start(std::move(file), format);
 }
 
-HResult CWaveWriter::Open(UniqueFd fd, const WaveFormatEx* format) {
+sw::result::Code CWaveWriter::Open(sw::UniqueFd fd, const WaveFormatEx* format) {
     if (!fd.valid() || format == nullptr) {
-        return E_INVALIDARG;
+        return sw::result::kInvalidArg;
     }
     if (file_) {
         Close();
@@ -53,10 +53,10 @@ HResult CWaveWriter::Open(UniqueFd fd, const WaveFormatEx* format) {
     return Start(RiffFile::Adopt(std::move(fd)), format);
 }
 
-HResult CWaveWriter::Start(std::unique_ptr<RiffFile> file, const WaveFormatEx* format) {
+sw::result::Code CWaveWriter::Start(std::unique_ptr<RiffFile> file, const WaveFormatEx* format) {
     error_ = 0;
     file_ = std::move(file);
-    if (const HResult hr = WriteHeader(format); hr != S_OK) {
+    if (const sw::result::Code hr = WriteHeader(format); hr != sw::result::kOk) {
         error_ = file_->Error();
         file_->Close();
         file_.reset();
@@ -65,22 +65,22 @@ HResult CWaveWriter::Start(std::unique_ptr<RiffFile> file, const WaveFormatEx* f
     return BeginData();
 }
 
-HResult CWaveWriter::Fail() {
+sw::result::Code CWaveWriter::Fail() {
     error_ = file_->Error();
-    return E_FAIL;
+    return sw::result::kFail;
 }
 
-HResult CWaveWriter::WriteHeader(const WaveFormatEx* format) {
+sw::result::Code CWaveWriter::WriteHeader(const WaveFormatEx* format) {
     riff_ = {};
     riff_.formType = FourCC("WAVE");
     if (!file_->CreateChunk(riff_, true)) {
-        return E_FAIL;
+        return sw::result::kFail;
     }
     chunk_ = {};
     chunk_.id = FourCC("fmt ");
     chunk_.size = 16;
     if (!file_->CreateChunk(chunk_, false)) {
-        return E_FAIL;
+        return sw::result::kFail;
     }
     uint8_t record[sizeof(WaveFormatEx)];
     PutLe16(record, format->wFormatTag);
@@ -92,45 +92,45 @@ HResult CWaveWriter::WriteHeader(const WaveFormatEx* format) {
     PutLe16(record + 16, format->cbSize);
     if (format->wFormatTag == kWaveFormatPcm) {
         if (!file_->Write(record, 16)) {
-            return E_FAIL;
+            return sw::result::kFail;
         }
     } else {
         const auto* extra = reinterpret_cast<const uint8_t*>(format) + sizeof(WaveFormatEx);
         if (!file_->Write(record, sizeof record) || !file_->Write(extra, format->cbSize)) {
-            return E_FAIL;
+            return sw::result::kFail;
         }
     }
     if (!file_->Ascend(chunk_)) {
-        return E_FAIL;
+        return sw::result::kFail;
     }
     chunk_ = {};
     chunk_.id = FourCC("fact");
     uint8_t pending[4];
     PutLe32(pending, kFactPending);
     if (!file_->CreateChunk(chunk_, false) || !file_->Write(pending, 4) || !file_->Ascend(chunk_)) {
-        return E_FAIL;
+        return sw::result::kFail;
     }
-    return S_OK;
+    return sw::result::kOk;
 }
 
-HResult CWaveWriter::BeginData() {
+sw::result::Code CWaveWriter::BeginData() {
     if (!file_) {
-        return CO_E_NOTINITIALIZED;
+        return sw::result::kNotInitialized;
     }
     chunk_ = {};
     chunk_.id = FourCC("data");
     if (!file_->CreateChunk(chunk_, false) || !file_->GetInfo(buffer_)) {
         return Fail();
     }
-    return S_OK;
+    return sw::result::kOk;
 }
 
-HResult CWaveWriter::Write(uint32_t count, const uint8_t* bytes, uint32_t* written) {
+sw::result::Code CWaveWriter::Write(uint32_t count, const uint8_t* bytes, uint32_t* written) {
     if (!file_) {
-        return CO_E_NOTINITIALIZED;
+        return sw::result::kNotInitialized;
     }
     if (bytes == nullptr || written == nullptr) {
-        return E_INVALIDARG;
+        return sw::result::kInvalidArg;
     }
     *written = 0;
     error_ = 0;
@@ -140,7 +140,7 @@ HResult CWaveWriter::Write(uint32_t count, const uint8_t* bytes, uint32_t* writt
     const uint64_t dataAfter = dataSoFar + count;
     const uint64_t riffAfter = chunk_.dataOffset - riff_.dataOffset + dataAfter + (dataAfter & 1);
     if (riffAfter > maxRiffSize_) {
-        return E_FAIL;
+        return sw::result::kFail;
     }
     while (*written < count) {
         if (buffer_.next == buffer_.endWrite) {
@@ -155,20 +155,20 @@ HResult CWaveWriter::Write(uint32_t count, const uint8_t* bytes, uint32_t* writt
         buffer_.next += n;
         *written += n;
     }
-    return S_OK;
+    return sw::result::kOk;
 }
 
-HResult CWaveWriter::Close() {
+sw::result::Code CWaveWriter::Close() {
     buffer_.dirty = true;
     if (!file_) {
-        return CO_E_NOTINITIALIZED;
+        return sw::result::kNotInitialized;
     }
     // The file is released whatever step fails, so a writer never keeps a descriptor open.
     const std::unique_ptr<RiffFile> file = std::move(file_);
     const auto fail = [&] {
         error_ = file->Error();
         file->Close();
-        return E_FAIL;
+        return sw::result::kFail;
     };
     if (!file->SetInfo(buffer_) || !file->Ascend(chunk_) || !file->Ascend(riff_) ||
         !file->Seek(0) || !file->DescendRiff(riff_)) {
@@ -186,9 +186,9 @@ HResult CWaveWriter::Close() {
     if (!file->Close()) {
         // A failed close(2) is the one failure the file layer does not record.
         error_ = file->Error() != 0 ? file->Error() : errno;
-        return E_FAIL;
+        return sw::result::kFail;
     }
-    return S_OK;
+    return sw::result::kOk;
 }
 
 }  // namespace mellorin

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mellorin/result_codes.h"
+#include "common/result_codes.h"
 #include "mellorin/riff_file.h"
 #include "mellorin/wave_format.h"
 
@@ -24,23 +24,23 @@ public:
 
     // `path` is UTF-8; an existing file is replaced. For formats other than PCM the
     // record's cbSize extra bytes must follow it in memory.
-    HResult Open(const char* path, const WaveFormatEx* format);
+    sw::result::Code Open(const char* path, const WaveFormatEx* format);
     // Writes into the open, empty file `fd`, which the writer closes.
-    HResult Open(UniqueFd fd, const WaveFormatEx* format);
+    sw::result::Code Open(sw::UniqueFd fd, const WaveFormatEx* format);
     // Appends `count` bytes; `written` receives how many were taken. A write that would
-    // make the RIFF size overflow takes nothing and fails with E_FAIL.
-    HResult Write(uint32_t count, const uint8_t* bytes, uint32_t* written);
-    HResult Close();
+    // make the RIFF size overflow takes nothing and fails with sw::result::kFail.
+    sw::result::Code Write(uint32_t count, const uint8_t* bytes, uint32_t* written);
+    sw::result::Code Close();
 
-    // errno of the I/O failure behind the last E_FAIL; 0 when no I/O failed (a write refused
-    // for the RIFF size limit).
+    // errno of the I/O failure behind the last sw::result::kFail; 0 when no I/O failed (a write
+    // refused for the RIFF size limit).
     int Error() const { return error_; }
 
 private:
-    HResult Start(std::unique_ptr<RiffFile> file, const WaveFormatEx* format);
-    HResult Fail();
-    HResult WriteHeader(const WaveFormatEx* format);
-    HResult BeginData();
+    sw::result::Code Start(std::unique_ptr<RiffFile> file, const WaveFormatEx* format);
+    sw::result::Code Fail();
+    sw::result::Code WriteHeader(const WaveFormatEx* format);
+    sw::result::Code BeginData();
 
     const uint64_t maxRiffSize_;
     std::unique_ptr<RiffFile> file_;

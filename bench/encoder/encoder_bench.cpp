@@ -58,47 +58,33 @@ double OwnCpuSeconds() {
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-void SetUpJob(sw::enc::Encoder& encoder, const QString& source, const QString& output) {
-    auto& groups = encoder.sourceGroups();
-    while (groups.count() > 0)
-        groups.remove(0);
-    auto& group = groups.add(QStringLiteral("SG_1"));
-    group.addSource(sw::enc::MediaKind::Audio).setInput(source, QString(), QString());
-    group.setProfile(&encoder.profiles().item(kCdProfile));
-    encoder.file().setLocalFileName(output);
+sw::enc::EncodeRequest Request(const QString& source, const QString& output) {
+    return {source, output, sw::enc::ProfileCollection().item(kCdProfile).name(), {}};
 }
 
-// Runs the event loop until the encoder notifies the ended state 5.
+// Runs the event loop until the encoder signals its run finished.
 void WaitForEnd(sw::enc::Encoder& encoder) {
     QEventLoop loop;
     const auto connection =
-        QObject::connect(&encoder, &sw::enc::Encoder::stateChanged, &loop, [&loop](int32_t s) {
-            if (s == 5)
-                loop.quit();
-        });
+        QObject::connect(&encoder, &sw::enc::Encoder::finished, &loop, &QEventLoop::quit);
     loop.exec();
     QObject::disconnect(connection);
 }
 
 double EncodeWithComponent(sw::enc::Encoder& encoder, const QString& source,
                            const QString& output) {
-    SetUpJob(encoder, source, output);
-
     QEventLoop loop;
     const auto connection =
-        QObject::connect(&encoder, &sw::enc::Encoder::stateChanged, &loop, [&loop](int32_t s) {
-            if (s == 5)
-                loop.quit();
-        });
+        QObject::connect(&encoder, &sw::enc::Encoder::finished, &loop, &QEventLoop::quit);
     QElapsedTimer clock;
     clock.start();
-    encoder.prepareToEncode(true);
-    encoder.start();
+    encoder.start(Request(source, output));
     loop.exec();
     const double seconds = clock.nsecsElapsed() / 1e9;
     QObject::disconnect(connection);
     if (encoder.lastOutcome() != sw::enc::RunOutcome::Completed) {
-        std::fprintf(stderr, "encoder run failed: %s\n", encoder.lastError().toUtf8().constData());
+        std::fprintf(stderr, "encoder run failed: %s\n",
+                     encoder.lastError().text().toUtf8().constData());
         std::exit(1);
     }
     return seconds;
@@ -123,7 +109,7 @@ PathRun EncodeWithThreads(const QString& source, const QString& output, int prof
     const double seconds = clock.nsecsElapsed() / 1e9;
     const double cpuSeconds = OwnCpuSeconds() - cpuBefore;
     if (result.outcome != sw::enc::RunOutcome::Completed) {
-        std::fprintf(stderr, "transcode failed: %s\n", result.error.toUtf8().constData());
+        std::fprintf(stderr, "transcode failed: %s\n", result.error.what());
         std::exit(1);
     }
     return PathRun{seconds, cpuSeconds, result.chunks};
@@ -261,25 +247,26 @@ int Stop(const QString& source, const QDir& work, int rounds) {
     sw::enc::Encoder encoder;
     double worst = 0;
     for (int round = 0; round < rounds; ++round) {
-        SetUpJob(encoder, source, work.filePath(QStringLiteral("stopped.wma")));
-        encoder.prepareToEncode(true);
-        encoder.start();
+        encoder.start(Request(source, work.filePath(QStringLiteral("stopped.wma"))));
         // Once the first chunk is written, every worker has a chunk of its own.
         bool ended = false;
-        const auto connection = QObject::connect(&encoder, &sw::enc::Encoder::stateChanged,
-                                                 [&ended](int32_t s) { ended = ended || s == 5; });
-        while (!ended && (encoder.progressText().isEmpty() ||
-                          encoder.progressText() == QLatin1String("0%"))) {
-            QCoreApplication::processEvents();
-            QThread::msleep(1);
-        }
-        QObject::disconnect(connection);
+        QEventLoop started;
+        const auto connections = {QObject::connect(&encoder, &sw::enc::Encoder::finished,
+                                                   [&] {
+                                                       ended = true;
+                                                       started.quit();
+                                                   }),
+                                  QObject::connect(&encoder, &sw::enc::Encoder::progressChanged,
+                                                   &started, &QEventLoop::quit)};
+        started.exec();
+        for (const auto& connection : connections)
+            QObject::disconnect(connection);
         if (ended) {
             std::fprintf(stderr, "the run ended before it could be stopped: %s\n",
-                         encoder.lastError().toUtf8().constData());
+                         encoder.lastError().text().toUtf8().constData());
             return 1;
         }
-        const QString at = encoder.progressText();
+        const QString at = QString::number(static_cast<int>(encoder.progress() * 100)) + u'%';
         QElapsedTimer clock;
         clock.start();
         encoder.stop();
@@ -321,9 +308,7 @@ int Low(const QString& source, const QDir& work) {
     }
     sw::enc::Encoder encoder;
     encoder.setCpuPriority(sw::enc::CpuPriority::Low);
-    SetUpJob(encoder, source, work.filePath(QStringLiteral("low.wma")));
-    encoder.prepareToEncode(true);
-    encoder.start();
+    encoder.start(Request(source, work.filePath(QStringLiteral("low.wma"))));
     QEventLoop settle;
     QTimer::singleShot(200, &settle, &QEventLoop::quit);
     settle.exec();

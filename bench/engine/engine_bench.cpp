@@ -100,10 +100,10 @@ int main(int argc, char* argv[]) {
     QElapsedTimer clock;
     std::vector<qint64> ends;
     std::vector<qint64> starts;
-    QObject::connect(&encoder, &sw::enc::Encoder::stateChanged, &app, [&](int32_t state) {
-        if (state == static_cast<int32_t>(sw::enc::RunState::Stopped)) {
+    QObject::connect(&encoder, &sw::enc::Encoder::stateChanged, &app, [&](sw::enc::RunState state) {
+        if (state == sw::enc::RunState::Stopped) {
             ends.push_back(clock.nsecsElapsed());
-        } else if (state == static_cast<int32_t>(sw::enc::RunState::Starting)) {
+        } else if (state == sw::enc::RunState::Starting) {
             starts.push_back(clock.nsecsElapsed());
         }
     });

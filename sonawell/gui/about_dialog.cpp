@@ -52,7 +52,8 @@ AboutDialog::AboutDialog(QWidget* parent)
     titleLabel = new QLabel(tr("Sonawell Convertor"), this);
     titleLabel->setFont(titleFont());
     titleLabel->setGeometry(96, 14, 235, 30);
-    versionLabel = new QLabel(tr("Version 1.21"), this);
+    // The version is the build's; a translation never has to follow it.
+    versionLabel = new QLabel(tr("Version %1").arg(QStringLiteral(SONAWELL_VERSION)), this);
     versionLabel->setGeometry(98, 46, 233, 20);
 
     separator = new QFrame(this);

@@ -51,7 +51,7 @@ int runApplication(QApplication& app, const QStringList& files) {
         objEncoder = std::make_unique<sw::enc::Encoder>();
     } catch (const sw::Error& error) {
         splash.reset();
-        QMessageBox::warning(nullptr, QStringLiteral("Sonawell"), error.description());
+        QMessageBox::warning(nullptr, QStringLiteral("Sonawell"), error.text());
         return 1;
     }
 

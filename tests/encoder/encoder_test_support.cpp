@@ -16,53 +16,47 @@
 namespace enctest {
 
 using sw::enc::Encoder;
-using sw::enc::MediaKind;
+using sw::enc::RunState;
 
-void SetUpJob(Encoder& encoder, const QString& source, const QString& output, int profileIndex) {
-    auto& groups = encoder.sourceGroups();
-    while (groups.count() > 0)
-        groups.remove(0);
-    auto& group = groups.add(QStringLiteral("SG_1"));
-    group.addSource(MediaKind::Audio).setInput(source, QString(), QString());
-    encoder.file().setLocalFileName(output);
-    group.setProfile(&encoder.profiles().item(profileIndex));
+sw::enc::EncodeRequest Request(const QString& source, const QString& output, int profileIndex) {
+    sw::enc::EncodeRequest request;
+    request.source = source;
+    request.output = output;
+    request.profile = sw::enc::ProfileCollection().item(profileIndex).name();
+    return request;
 }
 
-std::vector<int> WaitForEnd(Encoder& encoder) {
+States WaitForEnd(Encoder& encoder) {
     QSignalSpy spy(&encoder, &Encoder::stateChanged);
-    std::vector<int> states;
+    States states;
     QElapsedTimer guard;
     guard.start();
-    while (states.empty() || states.back() != 5) {
+    while (states.empty() || states.back() != RunState::Stopped) {
         if (spy.isEmpty() && !spy.wait(1000) && guard.elapsed() > 300000) {
-            std::string seen;
-            for (int state : states)
-                seen += std::to_string(state) + " ";
-            ADD_FAILURE() << "the run never reached state 5; states seen: " << seen;
+            ADD_FAILURE() << "the run never reached Stopped; states seen: " << states.size();
             break;
         }
         while (!spy.isEmpty())
-            states.push_back(spy.takeFirst().at(0).toInt());
+            states.push_back(spy.takeFirst().at(0).value<RunState>());
     }
     return states;
 }
 
-std::vector<int> Encode(Encoder& encoder, const QString& source, const QString& output,
-                        int profileIndex) {
-    SetUpJob(encoder, source, output, profileIndex);
-    encoder.prepareToEncode(true);
-    encoder.start();
+States Encode(Encoder& encoder, const QString& source, const QString& output, int profileIndex) {
+    encoder.start(Request(source, output, profileIndex));
     return WaitForEnd(encoder);
 }
 
-uint32_t PrepareError(Encoder& encoder) {
+sw::ErrorCode StartError(Encoder& encoder, const sw::enc::EncodeRequest& request) {
     try {
-        encoder.prepareToEncode(true);
+        encoder.start(request);
     } catch (const sw::Error& error) {
-        EXPECT_FALSE(error.description().isEmpty());
-        return error.number();
+        EXPECT_FALSE(error.text().isEmpty());
+        return error.code();
     }
-    return 0;
+    encoder.stop();
+    WaitForEnd(encoder);
+    return sw::ErrorCode::None;
 }
 
 StreamFormat ProbeStreamFormat(const QString& path) {

@@ -15,24 +15,26 @@ namespace enctest {
 // Profile indexes in the encoder's collection.
 inline constexpr int kVoiceProfile = 0;
 inline constexpr int kCdProfile = 3;
-inline constexpr int kVideoProfile = 6;
-inline constexpr int kScriptProfile = 8;
 
-// Sets the encoder up the way the conversion driver does: one group "SG_1" with one audio
-// source, the output name and the profile of the given index.
-void SetUpJob(sw::enc::Encoder& encoder, const QString& source, const QString& output,
+using States = std::vector<sw::enc::RunState>;
+inline const States kCompleted{sw::enc::RunState::Starting, sw::enc::RunState::Running,
+                               sw::enc::RunState::Stopped};
+
+// A request for the profile of the given index.
+sw::enc::EncodeRequest Request(const QString& source, const QString& output,
+                               int profileIndex = kCdProfile);
+
+// The states signalled until (and including) Stopped; gives up after five minutes so a broken
+// run fails the test instead of hanging it.
+States WaitForEnd(sw::enc::Encoder& encoder);
+
+// Starts and waits; returns the signalled states.
+States Encode(sw::enc::Encoder& encoder, const QString& source, const QString& output,
               int profileIndex = kCdProfile);
 
-// The states notified until (and including) the ended state 5; gives up after five minutes so
-// a broken run fails the test instead of hanging it.
-std::vector<int> WaitForEnd(sw::enc::Encoder& encoder);
-
-// Prepares, starts and waits; returns the notified states.
-std::vector<int> Encode(sw::enc::Encoder& encoder, const QString& source, const QString& output,
-                        int profileIndex = kCdProfile);
-
-// The error number prepare raised, or 0 when it succeeded.
-uint32_t PrepareError(sw::enc::Encoder& encoder);
+// The code start() raised for the request, or None when the run started (it is stopped and
+// waited for then).
+sw::ErrorCode StartError(sw::enc::Encoder& encoder, const sw::enc::EncodeRequest& request);
 
 using testsupport::FolderEntries;
 using testsupport::ReadAll;

@@ -26,7 +26,7 @@ int EncodeInChild(const char* source, const char* output) {
         std::fputs(error.what(), stdout);
         return 3;
     }
-    std::fputs(encoder.lastError().toUtf8().constData(), stdout);
+    std::fputs(encoder.lastError().text().toUtf8().constData(), stdout);
     switch (encoder.lastOutcome()) {
         case sw::enc::RunOutcome::Completed:
             return 0;
@@ -44,11 +44,9 @@ int HighPriorityChild(const char* source, const char* output) {
     sw::enc::Encoder encoder;
     encoder.setCpuPriority(sw::enc::CpuPriority::High);
     std::printf("available=%d\n", sw::enc::HighPriorityAvailable() ? 1 : 0);
-    enctest::SetUpJob(encoder, QString::fromLocal8Bit(source), QString::fromLocal8Bit(output));
-    encoder.prepareToEncode(true);
-    encoder.start();
+    encoder.start(enctest::Request(QString::fromLocal8Bit(source), QString::fromLocal8Bit(output)));
     enctest::ThreadSchedule lowest = enctest::LowestThreadSchedule();
-    while (!encoder.progressText().isEmpty() || encoder.runState() != sw::enc::RunState::Stopped) {
+    while (encoder.isRunning()) {
         const enctest::ThreadSchedule now = enctest::LowestThreadSchedule();
         lowest.nice = std::min(lowest.nice, now.nice);
         lowest.otherPolicy = lowest.otherPolicy || now.otherPolicy;

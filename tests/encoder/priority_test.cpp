@@ -103,9 +103,7 @@ TEST_F(EncoderPriority, LowLeavesABusyProgramOnTheSameCoreMostOfIt) {
 
     Encoder encoder;
     encoder.setCpuPriority(CpuPriority::Low);
-    SetUpJob(encoder, source, path(QStringLiteral("long.wma")));
-    encoder.prepareToEncode(true);
-    encoder.start();
+    encoder.start(Request(source, path(QStringLiteral("long.wma"))));
     // The run's first thread is under way once it has lowered itself; it is not waited for
     // further, as at its priority it gets next to no time beside the busy program.
     ASSERT_TRUE(QTest::qWaitFor([] { return LowestThreadSchedule().otherPolicy; }, 120000));
@@ -133,7 +131,7 @@ TEST_F(EncoderPriority, LowLeavesABusyProgramOnTheSameCoreMostOfIt) {
         << "busy program " << theirs << " s, run " << ours << " s";
     busy.end();  // the run's idle threads get the core back to end
     encoder.stop();
-    EXPECT_EQ(WaitForEnd(encoder).back(), 5);
+    EXPECT_EQ(WaitForEnd(encoder).back(), sw::enc::RunState::Stopped);
     EXPECT_EQ(encoder.lastOutcome(), sw::enc::RunOutcome::Stopped);
     EXPECT_TRUE(encoder.lastPriorityNote().isEmpty());
 }

@@ -25,8 +25,6 @@ using sw::enc::RunState;
 
 namespace {
 
-const std::vector<int> kCompleted{1, 2, 5};
-
 class EncoderRun : public testing::Test {
 protected:
     QString path(const QString& name) const { return dir_.filePath(name); }
@@ -62,8 +60,8 @@ TEST_F(EncoderRun, Mp3BecomesWmaOfTheSameLength) {
     EXPECT_EQ(Encode(encoder, source, output), kCompleted);
     EXPECT_EQ(encoder.runState(), RunState::Stopped);
     EXPECT_EQ(encoder.lastOutcome(), RunOutcome::Completed);
-    EXPECT_TRUE(encoder.lastError().isEmpty());
-    EXPECT_TRUE(encoder.progressText().isEmpty());
+    EXPECT_TRUE(encoder.lastError().code() == sw::ErrorCode::None);
+    EXPECT_FALSE(encoder.isRunning());
 
     EXPECT_EQ(testsupport::ProbeCodecAndFormat(output), QStringLiteral("wmav2|asf"));
     const auto sourceLength = testsupport::ProbeDuration(source);
@@ -95,7 +93,7 @@ TEST_F(EncoderRun, TaggedMp3AndMp2SourcesComplete) {
         const QString output = source + QStringLiteral(".wma");
         EXPECT_EQ(Encode(encoder, source, output), kCompleted);
         EXPECT_EQ(encoder.lastOutcome(), RunOutcome::Completed)
-            << encoder.lastError().toStdString();
+            << encoder.lastError().text().toStdString();
         const auto length = testsupport::ProbeDuration(output);
         ASSERT_TRUE(length);
         EXPECT_NEAR(*length, 2.0, kDurationTolerance);
@@ -128,7 +126,7 @@ TEST_F(EncoderRun, EveryAudioProfileEncodesMonoAndStereoSourcesOfCommonRates) {
             EXPECT_EQ(Encode(encoder, path(QString::fromLatin1(tone.name)), output, profile),
                       kCompleted);
             ASSERT_EQ(encoder.lastOutcome(), RunOutcome::Completed)
-                << encoder.lastError().toStdString();
+                << encoder.lastError().text().toStdString();
             EXPECT_EQ(testsupport::ProbeCodecAndFormat(output), QStringLiteral("wmav2|asf"));
             const StreamFormat format = ProbeStreamFormat(output);
             EXPECT_EQ(format.sampleRate, settings.sampleRate);
@@ -145,37 +143,44 @@ TEST_F(EncoderRun, NotificationsAreQueuedNeverSentFromInsideTheCall) {
     ASSERT_TRUE(testsupport::MakeMp3(source, 2));
     Encoder encoder;
     QSignalSpy spy(&encoder, &Encoder::stateChanged);
-    SetUpJob(encoder, source, path(QStringLiteral("a.wma")));
-    encoder.prepareToEncode(true);
-    encoder.start();
+    encoder.start(Request(source, path(QStringLiteral("a.wma"))));
     EXPECT_EQ(spy.count(), 0);
     EXPECT_EQ(encoder.runState(), RunState::Stopped) << "the state as last notified";
     EXPECT_EQ(WaitForEnd(encoder), kCompleted);
 
     // The handler of each notification reads that state back.
-    std::vector<int> seen;
-    QObject::connect(&encoder, &Encoder::stateChanged, &encoder, [&](int32_t state) {
+    // The handler of each notification reads that state back; progress only moves forward,
+    // within the run.
+    States seen;
+    std::vector<double> progress;
+    QObject::connect(&encoder, &Encoder::stateChanged, &encoder, [&](sw::enc::RunState state) {
         seen.push_back(state);
-        EXPECT_EQ(static_cast<int>(encoder.runState()), state);
-        if (state == 2) {
-            EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{1,3}%$"))
-                            .match(encoder.progressText())
-                            .hasMatch())
-                << encoder.progressText().toStdString();
-        }
+        EXPECT_EQ(encoder.runState(), state);
     });
+    QObject::connect(&encoder, &Encoder::progressChanged, &encoder, [&](double fraction) {
+        EXPECT_EQ(encoder.runState(), RunState::Running);
+        EXPECT_EQ(encoder.progress(), fraction);
+        progress.push_back(fraction);
+    });
+    QSignalSpy finished(&encoder, &Encoder::finished);
     EXPECT_EQ(Encode(encoder, source, path(QStringLiteral("b.wma"))), kCompleted);
     EXPECT_EQ(seen, kCompleted);
+    ASSERT_EQ(finished.count(), 1) << "finished follows the Stopped state";
+    EXPECT_EQ(finished.first().at(0).value<RunOutcome>(), RunOutcome::Completed);
+    EXPECT_EQ(finished.first().at(1).value<sw::Error>().code(), sw::ErrorCode::None);
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    EXPECT_TRUE(progress.empty() || (progress.front() > 0 && progress.back() <= 1));
 }
 
 TEST_F(EncoderRun, AHandlerThatLetsEventsRunIsNotEnteredAgain) {
     const QString source = path(QStringLiteral("a.mp3"));
     ASSERT_TRUE(testsupport::MakeMp3(source, 1));
     Encoder encoder;
-    std::vector<int> seen;
+    States seen;
     int depth = 0;
-    QObject::connect(&encoder, &Encoder::stateChanged, &encoder, [&](int32_t state) {
-        EXPECT_EQ(depth, 0) << "state " << state << " arrived inside another handler";
+    QObject::connect(&encoder, &Encoder::stateChanged, &encoder, [&](sw::enc::RunState state) {
+        EXPECT_EQ(depth, 0) << "state " << static_cast<int>(state)
+                            << " arrived inside another handler";
         ++depth;
         seen.push_back(state);
         QTest::qWait(200);  // the run ends meanwhile
@@ -194,18 +199,17 @@ TEST_F(EncoderRun, StopEndsInStoppingThenStoppedAndLeavesNoFile) {
 
     Encoder encoder;
     for (const QString& target : {output, kept}) {
-        SetUpJob(encoder, source, target);
-        encoder.prepareToEncode(true);
         QSignalSpy spy(&encoder, &Encoder::stateChanged);
-        encoder.start();
+        encoder.start(Request(source, target));
         encoder.stop();
         encoder.stop();  // a second request changes nothing
         EXPECT_EQ(spy.count(), 0);
-        const std::vector<int> states = WaitForEnd(encoder);
-        EXPECT_TRUE(states == (std::vector<int>{1, 4, 5}) ||
-                    states == (std::vector<int>{1, 2, 4, 5}));
+        const States states = WaitForEnd(encoder);
+        EXPECT_TRUE(states == (States{RunState::Starting, RunState::Stopping, RunState::Stopped}) ||
+                    states == (States{RunState::Starting, RunState::Running, RunState::Stopping,
+                                      RunState::Stopped}));
         EXPECT_EQ(encoder.lastOutcome(), RunOutcome::Stopped);
-        EXPECT_TRUE(encoder.progressText().isEmpty());
+        EXPECT_FALSE(encoder.isRunning());
     }
     EXPECT_FALSE(QFile::exists(output));
     EXPECT_EQ(ReadAll(kept), QByteArray("an earlier conversion"));
@@ -223,36 +227,25 @@ TEST_F(EncoderRun, ABusyEncoderRefusesASecondRunAndStartsTheNextFromItsEndHandle
     const QString source = path(QStringLiteral("a.mp3"));
     ASSERT_TRUE(testsupport::MakeMp3(source, 3));
     Encoder encoder;
-    SetUpJob(encoder, source, path(QStringLiteral("1.wma")));
-    encoder.prepareToEncode(true);
-    encoder.start();
-    for (const auto& call : {std::function<void()>([&] { encoder.start(); }),
-                             std::function<void()>([&] { encoder.prepareToEncode(true); })}) {
-        try {
-            call();
-            ADD_FAILURE() << "a second run while one is under way";
-        } catch (const sw::Error& error) {
-            EXPECT_EQ(error.number(), sw::enc::kErrBusy);
-        }
-    }
+    encoder.start(Request(source, path(QStringLiteral("1.wma"))));
+    EXPECT_EQ(StartError(encoder, Request(source, path(QStringLiteral("x.wma")))),
+              sw::ErrorCode::Busy);
 
-    // As the conversion driver does: the next job is set up and started from the state-5
-    // handler.
+    // The next job is started from the handler of the end.
     int ends = 0;
     QSignalSpy spy(&encoder, &Encoder::stateChanged);
-    QObject::connect(&encoder, &Encoder::stateChanged, &encoder, [&](int32_t state) {
-        if (state != 5 || ++ends != 1)
+    QObject::connect(&encoder, &Encoder::stateChanged, &encoder, [&](sw::enc::RunState state) {
+        if (state != RunState::Stopped || ++ends != 1)
             return;
-        SetUpJob(encoder, source, path(QStringLiteral("2.wma")));
-        encoder.prepareToEncode(true);
-        encoder.start();
+        encoder.start(Request(source, path(QStringLiteral("2.wma"))));
     });
     for (int waits = 0; ends < 2 && waits < 60; ++waits)
         spy.wait(1000);
-    std::vector<int> states;
+    States states;
     for (const QList<QVariant>& call : spy)
-        states.push_back(call.at(0).toInt());
-    EXPECT_EQ(states, (std::vector<int>{1, 2, 5, 1, 2, 5}));
+        states.push_back(call.at(0).value<RunState>());
+    EXPECT_EQ(states, (States{RunState::Starting, RunState::Running, RunState::Stopped,
+                              RunState::Starting, RunState::Running, RunState::Stopped}));
     EXPECT_EQ(ends, 2);
     EXPECT_EQ(testsupport::ProbeCodecAndFormat(path(QStringLiteral("1.wma"))),
               QStringLiteral("wmav2|asf"));
@@ -265,13 +258,11 @@ TEST_F(EncoderRun, TheEndHandlerMayReleaseTheEncoder) {
     ASSERT_TRUE(testsupport::MakeMp3(source, 1));
     auto* encoder = new Encoder;
     QSignalSpy destroyed(encoder, &QObject::destroyed);
-    QObject::connect(encoder, &Encoder::stateChanged, encoder, [encoder](int32_t state) {
-        if (state == 5)
+    QObject::connect(encoder, &Encoder::stateChanged, encoder, [encoder](sw::enc::RunState state) {
+        if (state == RunState::Stopped)
             delete encoder;
     });
-    SetUpJob(*encoder, source, path(QStringLiteral("a.wma")));
-    encoder->prepareToEncode(true);
-    encoder->start();
+    encoder->start(Request(source, path(QStringLiteral("a.wma"))));
     EXPECT_TRUE(destroyed.wait(60000));
     EXPECT_EQ(testsupport::ProbeCodecAndFormat(path(QStringLiteral("a.wma"))),
               QStringLiteral("wmav2|asf"));
@@ -282,9 +273,7 @@ TEST_F(EncoderRun, DestroyingTheEncoderMidRunStopsItAndLeavesNoFile) {
     ASSERT_TRUE(testsupport::MakeMp3(source, 30));
     {
         auto encoder = std::make_unique<Encoder>();
-        SetUpJob(*encoder, source, path(QStringLiteral("long.wma")));
-        encoder->prepareToEncode(true);
-        encoder->start();
+        encoder->start(Request(source, path(QStringLiteral("long.wma"))));
     }
     QCoreApplication::processEvents();  // no queued notification may reach the dead encoder
     EXPECT_EQ(FolderEntries(dir_.path()), QStringList{QStringLiteral("long.mp3")});
@@ -315,8 +304,8 @@ TEST_F(EncoderRun, ParallelEncodeGivesTheSerialPacketsAndLength) {
             QStringLiteral("%1, profile %2").arg(row.source).arg(row.profile).toStdString());
         const auto one = TranscodeWith(row.source, serial, row.profile, 1);
         const auto three = TranscodeWith(row.source, parallel, row.profile, 3);
-        ASSERT_EQ(one.outcome, RunOutcome::Completed) << one.error.toStdString();
-        ASSERT_EQ(three.outcome, RunOutcome::Completed) << three.error.toStdString();
+        ASSERT_EQ(one.outcome, RunOutcome::Completed) << one.error.what();
+        ASSERT_EQ(three.outcome, RunOutcome::Completed) << three.error.what();
         EXPECT_EQ(one.chunks, 0);
         if (row.split)
             EXPECT_GE(three.chunks, 6);
@@ -351,25 +340,15 @@ TEST_F(EncoderRun, StopWithEveryEncoderThreadBusyEndsTheRunAndLeavesNoFile) {
     ASSERT_FALSE(sourceBytes.isEmpty()) << source.toStdString();
 
     Encoder encoder;
-    SetUpJob(encoder, source, path(QStringLiteral("long.wma")));
-    encoder.prepareToEncode(true);
-    encoder.start();
-    // Once the first chunk is written, every worker has a chunk of its own. The progress is
-    // only read, never notified.
-    std::vector<int> percents;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            const QString text = encoder.progressText();
-            if (!text.isEmpty())
-                percents.push_back(text.chopped(1).toInt());
-            return !percents.empty() && percents.back() > 0;
-        },
-        300000));
-    ASSERT_LT(percents.back(), 50) << "the run was nearly over before it could be stopped";
-    EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+    encoder.start(Request(source, path(QStringLiteral("long.wma"))));
+    // Once the first chunk is written, every worker has a chunk of its own.
+    QSignalSpy progress(&encoder, &Encoder::progressChanged);
+    ASSERT_TRUE(progress.wait(300000));
+    ASSERT_LT(encoder.progress(), 0.5) << "the run was nearly over before it could be stopped";
+    EXPECT_GT(encoder.progress(), 0.0);
 
     encoder.stop();
-    EXPECT_EQ(WaitForEnd(encoder), (std::vector<int>{4, 5}));
+    EXPECT_EQ(WaitForEnd(encoder), (States{RunState::Stopping, RunState::Stopped}));
     EXPECT_EQ(encoder.lastOutcome(), RunOutcome::Stopped);
     EXPECT_TRUE(FolderEntries(dir_.path()).isEmpty());
     EXPECT_EQ(ReadAll(source), sourceBytes);

@@ -56,19 +56,19 @@ protected:
 
 TEST_F(WaveWriterTest, EmptyPcmFileIsTheBareHeader) {
     CWaveWriter writer;
-    ASSERT_EQ(writer.Open(PathUtf8().c_str(), &kPcm), S_OK);
-    ASSERT_EQ(writer.Close(), S_OK);
+    ASSERT_EQ(writer.Open(PathUtf8().c_str(), &kPcm), sw::result::kOk);
+    ASSERT_EQ(writer.Close(), sw::result::kOk);
     EXPECT_EQ(ReadBytes(Path()), PcmHeader(48, 0, 0));
 }
 
 TEST_F(WaveWriterTest, OddDataIsPaddedAndCountedInRiffSize) {
     CWaveWriter writer;
-    ASSERT_EQ(writer.Open(PathUtf8().c_str(), &kPcm), S_OK);
+    ASSERT_EQ(writer.Open(PathUtf8().c_str(), &kPcm), sw::result::kOk);
     const std::array<uint8_t, 3> samples{0xA1, 0xB2, 0xC3};
     uint32_t written = 99;
-    ASSERT_EQ(writer.Write(3, samples.data(), &written), S_OK);
+    ASSERT_EQ(writer.Write(3, samples.data(), &written), sw::result::kOk);
     EXPECT_EQ(written, 3u);
-    ASSERT_EQ(writer.Close(), S_OK);
+    ASSERT_EQ(writer.Close(), sw::result::kOk);
 
     std::vector<uint8_t> expected = PcmHeader(52, 0, 3);
     expected.insert(expected.end(), {0xA1, 0xB2, 0xC3, 0x00});
@@ -88,8 +88,8 @@ TEST_F(WaveWriterTest, NonPcmFormatKeepsTheWholeRecordAndPadsAnOddOne) {
         SCOPED_TRACE(cbSize);
         adpcm.format.cbSize = cbSize;
         CWaveWriter writer;
-        ASSERT_EQ(writer.Open(PathUtf8().c_str(), &adpcm.format), S_OK);
-        ASSERT_EQ(writer.Close(), S_OK);
+        ASSERT_EQ(writer.Open(PathUtf8().c_str(), &adpcm.format), sw::result::kOk);
+        ASSERT_EQ(writer.Close(), sw::result::kOk);
         const std::vector<uint8_t> bytes = ReadBytes(Path());
 
         const uint32_t fmtSize = 18u + cbSize;
@@ -117,14 +117,14 @@ TEST_F(WaveWriterTest, NonPcmFormatKeepsTheWholeRecordAndPadsAnOddOne) {
 
 TEST_F(WaveWriterTest, SamplesStayBufferedUntilCloseWhileTheSizesAreProvisional) {
     CWaveWriter writer;
-    ASSERT_EQ(writer.Open(PathUtf8().c_str(), &kPcm), S_OK);
+    ASSERT_EQ(writer.Open(PathUtf8().c_str(), &kPcm), sw::result::kOk);
     const std::vector<uint8_t> samples(100, 0x5A);
     uint32_t written = 0;
-    ASSERT_EQ(writer.Write(100, samples.data(), &written), S_OK);
+    ASSERT_EQ(writer.Write(100, samples.data(), &written), sw::result::kOk);
 
     EXPECT_EQ(ReadBytes(Path()), PcmHeader(0, 0xFFFFFFFFu, 0));
 
-    ASSERT_EQ(writer.Close(), S_OK);
+    ASSERT_EQ(writer.Close(), sw::result::kOk);
     std::vector<uint8_t> expected = PcmHeader(148, 0, 100);
     expected.insert(expected.end(), samples.begin(), samples.end());
     EXPECT_EQ(ReadBytes(Path()), expected);
@@ -134,12 +134,12 @@ TEST_F(WaveWriterTest, ManyWritesAcrossBufferBoundariesKeepEveryByteInOrder) {
     std::vector<uint8_t> samples(3 * RiffFile::kDefaultBufferSize + 1001);
     std::iota(samples.begin(), samples.end(), uint8_t{7});
     CWaveWriter writer;
-    ASSERT_EQ(writer.Open(PathUtf8().c_str(), &kPcm), S_OK);
+    ASSERT_EQ(writer.Open(PathUtf8().c_str(), &kPcm), sw::result::kOk);
     size_t offset = 0;
     for (uint32_t step = 1; offset < samples.size(); step = step * 3 + 1) {
         const auto count = static_cast<uint32_t>(std::min<size_t>(step, samples.size() - offset));
         uint32_t written = 0;
-        ASSERT_EQ(writer.Write(count, samples.data() + offset, &written), S_OK);
+        ASSERT_EQ(writer.Write(count, samples.data() + offset, &written), sw::result::kOk);
         ASSERT_EQ(written, count);
         offset += count;
     }
@@ -147,7 +147,7 @@ TEST_F(WaveWriterTest, ManyWritesAcrossBufferBoundariesKeepEveryByteInOrder) {
     const auto onDisk = ReadBytes(Path()).size();
     EXPECT_GT(onDisk, 56u);
     EXPECT_LT(onDisk, 56u + samples.size());
-    ASSERT_EQ(writer.Close(), S_OK);
+    ASSERT_EQ(writer.Close(), sw::result::kOk);
 
     const std::vector<uint8_t> bytes = ReadBytes(Path());
     ASSERT_EQ(bytes.size(), 56 + samples.size() + 1);
@@ -160,19 +160,19 @@ TEST_F(WaveWriterTest, ArgumentAndOrderErrors) {
     CWaveWriter writer;
     uint32_t written = 42;
     const uint8_t byte = 1;
-    EXPECT_EQ(writer.Close(), CO_E_NOTINITIALIZED);
-    EXPECT_EQ(writer.Write(1, &byte, &written), CO_E_NOTINITIALIZED);
+    EXPECT_EQ(writer.Close(), sw::result::kNotInitialized);
+    EXPECT_EQ(writer.Write(1, &byte, &written), sw::result::kNotInitialized);
     EXPECT_EQ(written, 42u);
     EXPECT_FALSE(QFile::exists(Path()));
 
-    ASSERT_EQ(writer.Open(PathUtf8().c_str(), &kPcm), S_OK);
-    EXPECT_EQ(writer.Write(1, nullptr, &written), E_INVALIDARG);
-    EXPECT_EQ(writer.Write(1, &byte, nullptr), E_INVALIDARG);
+    ASSERT_EQ(writer.Open(PathUtf8().c_str(), &kPcm), sw::result::kOk);
+    EXPECT_EQ(writer.Write(1, nullptr, &written), sw::result::kInvalidArg);
+    EXPECT_EQ(writer.Write(1, &byte, nullptr), sw::result::kInvalidArg);
     EXPECT_EQ(written, 42u);
-    EXPECT_EQ(writer.Write(0, &byte, &written), S_OK);
+    EXPECT_EQ(writer.Write(0, &byte, &written), sw::result::kOk);
     EXPECT_EQ(written, 0u);
-    EXPECT_EQ(writer.Close(), S_OK);
-    EXPECT_EQ(writer.Close(), CO_E_NOTINITIALIZED);
+    EXPECT_EQ(writer.Close(), sw::result::kOk);
+    EXPECT_EQ(writer.Close(), sw::result::kNotInitialized);
     EXPECT_EQ(ReadBytes(Path()), PcmHeader(48, 0, 0));
 }
 
@@ -183,22 +183,22 @@ TEST_F(WaveWriterTest, OpenReplacesAnExistingFileAndFailsWhereNoFileCanBeMade) {
         old.write(QByteArray(5000, 'x'));
     }
     CWaveWriter writer;
-    ASSERT_EQ(writer.Open(PathUtf8().c_str(), &kPcm), S_OK);
-    ASSERT_EQ(writer.Close(), S_OK);
+    ASSERT_EQ(writer.Open(PathUtf8().c_str(), &kPcm), sw::result::kOk);
+    ASSERT_EQ(writer.Close(), sw::result::kOk);
     EXPECT_EQ(ReadBytes(Path()), PcmHeader(48, 0, 0));
 
     const std::string missingFolder = PathUtf8("no/such/folder.wav");
-    EXPECT_EQ(writer.Open(missingFolder.c_str(), &kPcm), E_FAIL);
-    EXPECT_EQ(writer.Close(), CO_E_NOTINITIALIZED);
+    EXPECT_EQ(writer.Open(missingFolder.c_str(), &kPcm), sw::result::kFail);
+    EXPECT_EQ(writer.Close(), sw::result::kNotInitialized);
 }
 
 TEST_F(WaveWriterTest, DestructionCompletesTheFile) {
     {
         CWaveWriter writer;
-        ASSERT_EQ(writer.Open(PathUtf8().c_str(), &kPcm), S_OK);
+        ASSERT_EQ(writer.Open(PathUtf8().c_str(), &kPcm), sw::result::kOk);
         const std::array<uint8_t, 5> samples{1, 2, 3, 4, 5};
         uint32_t written = 0;
-        ASSERT_EQ(writer.Write(5, samples.data(), &written), S_OK);
+        ASSERT_EQ(writer.Write(5, samples.data(), &written), sw::result::kOk);
     }
     std::vector<uint8_t> expected = PcmHeader(54, 0, 5);
     expected.insert(expected.end(), {1, 2, 3, 4, 5, 0});
@@ -209,15 +209,15 @@ TEST_F(WaveWriterTest, DataThatWouldOverflowTheRiffSizeIsRefused) {
     EXPECT_EQ(CWaveWriter::kMaxRiffSize, 0xFFFFFFFFu);
     // A limit that leaves room for 10 sample bytes after the 48 bytes of header chunks.
     CWaveWriter writer(48 + 10);
-    ASSERT_EQ(writer.Open(PathUtf8().c_str(), &kPcm), S_OK);
+    ASSERT_EQ(writer.Open(PathUtf8().c_str(), &kPcm), sw::result::kOk);
     const std::vector<uint8_t> samples(16, 0x33);
     uint32_t written = 0;
-    ASSERT_EQ(writer.Write(9, samples.data(), &written), S_OK);  // 9 + pad byte fits
-    EXPECT_EQ(writer.Write(2, samples.data(), &written), E_FAIL);
+    ASSERT_EQ(writer.Write(9, samples.data(), &written), sw::result::kOk);  // 9 + pad byte fits
+    EXPECT_EQ(writer.Write(2, samples.data(), &written), sw::result::kFail);
     EXPECT_EQ(written, 0u);
-    ASSERT_EQ(writer.Write(1, samples.data(), &written), S_OK);
-    EXPECT_EQ(writer.Write(1, samples.data(), &written), E_FAIL);
-    ASSERT_EQ(writer.Close(), S_OK);
+    ASSERT_EQ(writer.Write(1, samples.data(), &written), sw::result::kOk);
+    EXPECT_EQ(writer.Write(1, samples.data(), &written), sw::result::kFail);
+    ASSERT_EQ(writer.Close(), sw::result::kOk);
 
     std::vector<uint8_t> expected = PcmHeader(58, 0, 10);
     expected.insert(expected.end(), 10, 0x33);

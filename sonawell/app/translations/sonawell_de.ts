@@ -12,8 +12,8 @@
         <translation>Sonawell Konverter</translation>
     </message>
     <message>
-        <source>Version 1.21</source>
-        <translation>Version 1.21</translation>
+        <source>Version %1</source>
+        <translation>Version %1</translation>
     </message>
     <message>
         <source>Audio coding by FFmpeg (LGPL 2.1 or later)</source>
@@ -258,16 +258,8 @@ Möchten Sie sie ersetzen?</translation>
         <translation>Die Ausgabedatei ist die Quelldatei.</translation>
     </message>
     <message>
-        <source>No encoder profile has been chosen.</source>
-        <translation>Es wurde kein Encoder-Profil gewählt.</translation>
-    </message>
-    <message>
-        <source>The profile &quot;%1&quot; carries streams other than audio.</source>
-        <translation>Das Profil „%1“ enthält andere Datenströme als Audio.</translation>
-    </message>
-    <message>
-        <source>The encoder has not been prepared.</source>
-        <translation>Der Encoder wurde nicht vorbereitet.</translation>
+        <source>There is no encoder profile &quot;%1&quot;.</source>
+        <translation>Es gibt kein Encoder-Profil „%1“.</translation>
     </message>
     <message>
         <source>not an audio file the encoder accepts: </source>
@@ -334,14 +326,6 @@ Möchten Sie sie ersetzen?</translation>
         <translation>ihr Audio lässt sich nicht als %1 dekodieren</translation>
     </message>
     <message>
-        <source>There is no source number %1.</source>
-        <translation>Es gibt keine Quelle Nummer %1.</translation>
-    </message>
-    <message>
-        <source>There is no source group number %1.</source>
-        <translation>Es gibt keine Quellgruppe Nummer %1.</translation>
-    </message>
-    <message>
         <source>No output file name is set.</source>
         <translation>Es ist kein Ausgabedateiname festgelegt.</translation>
     </message>
@@ -400,10 +384,6 @@ Möchten Sie sie ersetzen?</translation>
     <message>
         <source>High priority is not available on this system (no RealtimeKit service raised the conversion and this user may not lower its nice value); it runs at normal priority.</source>
         <translation>Hohe Priorität ist auf diesem System nicht verfügbar (kein RealtimeKit-Dienst hat die Konvertierung angehoben, und dieser Benutzer darf ihren Nice-Wert nicht senken); sie läuft mit normaler Priorität.</translation>
-    </message>
-    <message>
-        <source>There is no profile number %1.</source>
-        <translation>Es gibt kein Profil Nummer %1.</translation>
     </message>
 </context>
 <context>

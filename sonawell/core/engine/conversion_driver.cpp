@@ -32,6 +32,7 @@ void ConversionDriver::start() {
     }
     auto refresh = qScopeGuard([this] { refreshCommands(); });
     haltRequested_ = false;
+    ++continuation_;
     try {
         converting_ = startFrom(currentJob_);
     } catch (...) {
@@ -43,6 +44,7 @@ void ConversionDriver::start() {
 void ConversionDriver::stop() {
     converting_ = false;
     haltRequested_ = true;
+    ++continuation_;
     if (runningJob_ > 0 && jobs_.at(runningJob_).state == JobState::Converting) {
         jobs_.setState(runningJob_, JobState::Stopped);
     }
@@ -55,28 +57,40 @@ void ConversionDriver::stop() {
 bool ConversionDriver::startFrom(int row) {
     ++settingUp_;
     auto done = qScopeGuard([this] { --settingUp_; });
-    // Jobs that end without a run are finished in this loop rather than by nested calls, so a
-    // long row of them can't exhaust the stack.
-    for (currentJob_ = row;;) {
-        switch (startJob(currentJob_)) {
-            case JobStart::RunStarted:
-                return true;
-            case JobStart::Halted:
-                return false;
-            case JobStart::Finished:
-                break;
-        }
-        if (haltRequested_) {
-            ++currentJob_;
+    currentJob_ = row;
+    switch (startJob(currentJob_)) {
+        case JobStart::RunStarted:
+            return true;
+        case JobStart::Halted:
             return false;
-        }
-        ++currentJob_;
-        refreshCommands();
-        if (currentJob_ > jobs_.count()) {
-            overwriteAll_.reset();
-            return false;
-        }
+        case JobStart::Finished:
+            break;
     }
+    ++currentJob_;
+    if (haltRequested_) {
+        return false;
+    }
+    refreshCommands();
+    if (currentJob_ > jobs_.count()) {
+        overwriteAll_.reset();
+        return false;
+    }
+    QMetaObject::invokeMethod(
+        this, [this, continuation = ++continuation_] { continueQueue(continuation); },
+        Qt::QueuedConnection);
+    return true;
+}
+
+void ConversionDriver::continueQueue(int continuation) {
+    if (continuation != continuation_ || !converting_) {
+        return;
+    }
+    converting_ = false;
+    runGuarded(prompt_, [this] { converting_ = startFrom(currentJob_); });
+    if (!converting_) {
+        Q_EMIT runEnded();
+    }
+    refreshCommands();
 }
 
 ConversionDriver::JobStart ConversionDriver::startJob(int row) {

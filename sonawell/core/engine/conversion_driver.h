@@ -43,16 +43,18 @@ public:
 
 Q_SIGNALS:
     void commandStatusChanged();
-    // A run has ended, and with it anything a stop left to finish.
+    // A run has ended, and with it anything a stop left to finish; or jobs that ended without
+    // a run have brought the queue to rest.
     void runEnded();
 
 private:
     enum class JobStart { RunStarted, Finished, Halted };
 
-    // Starts job `row` and goes on down the list while jobs end without a run (skipped or
-    // failed jobs, a source that can't be converted failing only its own row); true when a
-    // run is under way.
+    // Starts job `row`; when it ends without a run (skipped or failed, a source that can't be
+    // converted failing only its own row) the next job starts from the event loop, so a long
+    // row of such jobs never holds up the window. True while the queue goes on.
     bool startFrom(int row);
+    void continueQueue(int continuation);
     JobStart startJob(int row);
     void onRunFinished(const ConversionOutcome& outcome);
     void finishJob(int row);
@@ -71,6 +73,8 @@ private:
     // Stop was pressed while jobs were being started.
     bool haltRequested_ = false;
     int settingUp_ = 0;
+    // Names the one queued continuation that may go on; a stop or a new start retires it.
+    int continuation_ = 0;
     // A "Yes to All" or "No to All" to the overwrite question, held until the queue ends.
     std::optional<bool> overwriteAll_;
     // When the current job started: an output older than that is not this job's.

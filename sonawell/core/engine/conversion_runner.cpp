@@ -6,7 +6,6 @@
 #include <cmath>
 
 using sw::enc::RunOutcome;
-using sw::enc::RunState;
 
 QString progressText(double fraction) {
     const int percent = static_cast<int>(std::floor(std::clamp(fraction, 0.0, 1.0) * 100));
@@ -18,9 +17,13 @@ ConversionRunner::ConversionRunner(sw::enc::Encoder& encoder, QObject* parent)
     qRegisterMetaType<ConversionOutcome>();
     // Fast enough to look live, slow enough to cost nothing on a long list.
     poll_.setInterval(200);
-    connect(&poll_, &QTimer::timeout, this, &ConversionRunner::pollProgress);
-    connect(&encoder_, &sw::enc::Encoder::stateChanged, this,
-            &ConversionRunner::onEncoderStateChanged);
+    connect(&poll_, &QTimer::timeout, this, &ConversionRunner::pollDecodeProgress);
+    connect(&encoder_, &sw::enc::Encoder::progressChanged, this, [this](double fraction) {
+        if (running_ == Running::Encode) {
+            Q_EMIT progressChanged(fraction);
+        }
+    });
+    connect(&encoder_, &sw::enc::Encoder::finished, this, &ConversionRunner::onEncodeFinished);
 }
 
 ConversionRunner::~ConversionRunner() = default;
@@ -40,6 +43,7 @@ QString ConversionRunner::start(const ConversionRequest& request) {
                     this, [this, outcome] { end(outcome); }, Qt::QueuedConnection);
             });
         running_ = Running::Decode;
+        poll_.start();
     } else {
         Job job;
         job.source = request.source;
@@ -50,7 +54,6 @@ QString ConversionRunner::start(const ConversionRequest& request) {
         }
         running_ = Running::Encode;
     }
-    poll_.start();
     return {};
 }
 
@@ -66,31 +69,27 @@ void ConversionRunner::stop() {
     }
 }
 
-void ConversionRunner::pollProgress() {
-    double fraction = 0;
-    if (running_ == Running::Decode && wave_) {
-        fraction = wave_->progress();
-    } else if (running_ == Running::Encode) {
-        fraction = encoder_.progress();
+void ConversionRunner::pollDecodeProgress() {
+    if (running_ != Running::Decode || !wave_) {
+        return;
     }
+    const double fraction = wave_->progress();
     if (fraction != shownProgress_) {
         shownProgress_ = fraction;
         Q_EMIT progressChanged(fraction);
     }
 }
 
-void ConversionRunner::onEncoderStateChanged(int32_t state) {
-    if (running_ != Running::Encode || state != static_cast<int32_t>(RunState::Stopped)) {
+void ConversionRunner::onEncodeFinished(RunOutcome outcome, const sw::Error& error) {
+    if (running_ != Running::Encode) {
         return;
     }
     wma_.removeTempFiles();
-    wma_.clearSources();
-    const QString error = encoder_.lastError();
-    switch (encoder_.lastOutcome()) {
+    switch (outcome) {
         case RunOutcome::Completed:
-            // A completed run's error text is its damage note.
-            end(error.isEmpty() ? ConversionOutcome{ConversionOutcome::Kind::Done, {}}
-                                : ConversionOutcome{ConversionOutcome::Kind::DoneDamaged, error});
+            end(error.code() == sw::ErrorCode::SourceDamaged
+                    ? ConversionOutcome{ConversionOutcome::Kind::DoneDamaged, error.text()}
+                    : ConversionOutcome{ConversionOutcome::Kind::Done, {}});
             return;
         case RunOutcome::Stopped:
             end({ConversionOutcome::Kind::Stopped, {}});
@@ -100,7 +99,7 @@ void ConversionRunner::onEncoderStateChanged(int32_t state) {
             break;
     }
     end({stopRequested_ ? ConversionOutcome::Kind::Stopped : ConversionOutcome::Kind::Failed,
-         error});
+         error.text()});
 }
 
 void ConversionRunner::end(const ConversionOutcome& outcome) {

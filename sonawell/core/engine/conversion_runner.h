@@ -3,15 +3,12 @@
 #include "core/engine/conversion.h"
 #include "core/engine/wave_run.h"
 #include "core/engine/wma_job.h"
+#include "encoder/encoder.h"
 
 #include <QObject>
 #include <QTimer>
 
 #include <memory>
-
-namespace sw::enc {
-class Encoder;
-}
 
 // Runs one conversion at a time on worker threads: WMA encodes through the encoder, WMA
 // decodes on a thread of their own. The calling (UI) thread only starts, stops and observes;
@@ -39,8 +36,8 @@ Q_SIGNALS:
 private:
     enum class Running { None, Encode, Decode };
 
-    void onEncoderStateChanged(int32_t state);
-    void pollProgress();
+    void onEncodeFinished(sw::enc::RunOutcome outcome, const sw::Error& error);
+    void pollDecodeProgress();
     void end(const ConversionOutcome& outcome);
 
     sw::enc::Encoder& encoder_;
@@ -48,6 +45,6 @@ private:
     std::unique_ptr<WaveRun> wave_;
     Running running_ = Running::None;
     bool stopRequested_ = false;
-    QTimer poll_;
+    QTimer poll_;  // a decode's progress
     double shownProgress_ = -1;
 };

@@ -17,7 +17,7 @@ bool runGuarded(UserPrompt& prompt, Work&& work) {
         std::forward<Work>(work)();
         return true;
     } catch (const sw::Error& error) {
-        prompt.showMessage(error.description());
+        prompt.showMessage(error.text());
     } catch (const std::exception& error) {
         prompt.showMessage(QString::fromLocal8Bit(error.what()));
         QCoreApplication::exit(1);

@@ -11,17 +11,6 @@
 
 #include <unistd.h>
 
-namespace {
-
-bool isSourceError(uint32_t number) {
-    using namespace sw::enc;
-    return number == kErrFormatNotAccepted || number == kErrSourceMissing ||
-           number == kErrSourceNotFile || number == kErrSourceEmpty ||
-           number == kErrSourceUnreadable;
-}
-
-}  // namespace
-
 WmaJob::WmaJob(sw::enc::Encoder& encoder) : encoder_(encoder) {}
 
 WmaJob::~WmaJob() {
@@ -29,51 +18,45 @@ WmaJob::~WmaJob() {
 }
 
 QString WmaJob::start(const Job& job) {
-    clearSources();
-    auto& group = encoder_.sourceGroups().add(QStringLiteral("SG_1"));
-    group.addSource(sw::enc::MediaKind::Audio).setInput(job.source, QString(), QString());
-    encoder_.file().setLocalFileName(job.output);
-    group.setProfile(nullptr);
-    const auto& profiles = encoder_.profiles();
-    for (int i = 0; i < profiles.count(); ++i) {
-        if (profiles.item(i).name() == job.profile) {
-            group.setProfile(&profiles.item(i));
-            break;
-        }
-    }
-
+    sw::enc::EncodeRequest request;
+    request.source = job.source;
+    request.output = job.output;
+    request.profile = job.profile;
+    const QString source = job.source;
+    request.finishing = [source](const QString& path) { copyTagToWmaFile(source, path); };
     try {
-        encoder_.prepareToEncode(true);
+        encoder_.start(request);
+        return {};
     } catch (const sw::Error& error) {
-        if (!isSourceError(error.number())) {
+        if (!sw::IsSourceRefusal(error.code())) {
             throw;
         }
         // Only MPEG audio that its extension sent to another reader is worth a second try.
-        const bool retry = error.number() == sw::enc::kErrFormatNotAccepted &&
+        const bool retry = error.code() == sw::ErrorCode::FormatNotAccepted &&
                            qstrcmp(sw::enc::DemuxerForExtension(job.source), "mp3") != 0 &&
                            sw::enc::ProbeContent(job.source).mpegAudio;
-        if (!retry || !retryAsMp2(job.source)) {
+        request.source = retry ? mp2Link(job.source) : QString();
+        if (request.source.isEmpty()) {
             removeTempFiles();
-            clearSources();
-            return error.description();
+            return error.text();
+        }
+        try {
+            encoder_.start(request);
+            return {};
+        } catch (const sw::Error& second) {
+            removeTempFiles();
+            if (!sw::IsSourceRefusal(second.code())) {
+                throw;
+            }
+            return error.text();
         }
     }
-
-    const QString source = job.source;
-    encoder_.setFinishingStep([source](const QString& path) { copyTagToWmaFile(source, path); });
-    try {
-        encoder_.start();
-    } catch (...) {
-        removeTempFiles();
-        throw;
-    }
-    return {};
 }
 
-bool WmaJob::retryAsMp2(const QString& sourcePath) {
+QString WmaJob::mp2Link(const QString& sourcePath) {
     const QString temp = makeTempFile(QStringLiteral("SW"));
     if (temp.isEmpty()) {
-        return false;
+        return {};
     }
     const QString link = temp + QStringLiteral(".mp2");
     tempFiles_ << temp << link;
@@ -82,22 +65,9 @@ bool WmaJob::retryAsMp2(const QString& sourcePath) {
     const QString target = QFileInfo(sourcePath).absoluteFilePath();
     if (::link(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) != 0 &&
         !QFile::link(target, link)) {
-        return false;
+        return {};
     }
-    encoder_.sourceGroups().item(0).source(0).setInput(link, QString(), QString());
-    try {
-        encoder_.prepareToEncode(true);
-        return true;
-    } catch (const sw::Error&) {
-        return false;
-    }
-}
-
-void WmaJob::clearSources() {
-    auto& groups = encoder_.sourceGroups();
-    while (groups.count() > 0) {
-        groups.remove(0);
-    }
+    return link;
 }
 
 void WmaJob::removeTempFiles() {

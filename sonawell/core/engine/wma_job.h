@@ -9,10 +9,10 @@ namespace sw::enc {
 class Encoder;
 }
 
-// Sets the encoder up for one MP3, MP2 or WAVE job and starts its run. MPEG audio under another
-// extension is refused by the reader its name picks, but taken through an ".mp2" link in the
-// temporary folder; such links live until the run has ended (removeTempFiles) or this object
-// goes.
+// Starts the encoder's run for one MP3, MP2 or WAVE job, its tags copied into the output
+// before it is put at its name. MPEG audio under another extension is refused by the reader
+// its name picks, but taken through an ".mp2" link in the temporary folder; such links live
+// until the run has ended (removeTempFiles) or this object goes.
 class WmaJob {
 public:
     explicit WmaJob(sw::enc::Encoder& encoder);
@@ -21,15 +21,13 @@ public:
     WmaJob& operator=(const WmaJob&) = delete;
 
     // Empty when the run has started; else why this source can't be converted (nothing runs).
-    // Raises sw::Error when the run can't be set up or started for a reason that is not the
-    // source's.
+    // Raises sw::Error when the run can't be started for a reason that is not the source's.
     QString start(const Job& job);
-    // Empties the encoder's source groups once a run has ended.
-    void clearSources();
     void removeTempFiles();
 
 private:
-    bool retryAsMp2(const QString& sourcePath);
+    // The name of an ".mp2" link to the source; empty when none could be made.
+    QString mp2Link(const QString& sourcePath);
 
     sw::enc::Encoder& encoder_;
     QStringList tempFiles_;

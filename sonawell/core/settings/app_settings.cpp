@@ -47,8 +47,8 @@ QString read(const QString& iniPath, const Key& key) {
     return readIniValue(iniPath, key.section, key.name);
 }
 
-QString write(const QString& iniPath, const Key& key, const QString& value) {
-    return writeIniValue(iniPath, key.section, key.name, value);
+IniEntry entry(const Key& key, const QString& value) {
+    return IniEntry{key.section, key.name, value};
 }
 
 // Empty or not a number: the key's default. Otherwise true for every number but 0.
@@ -57,17 +57,8 @@ bool readFlag(const QString& iniPath, const Key& key, bool defaultValue) {
     return number ? *number != 0 : defaultValue;
 }
 
-QString writeFlag(const QString& iniPath, const Key& key, bool value) {
-    return write(iniPath, key, value ? QStringLiteral("1") : QStringLiteral("0"));
-}
-
-// The first reason among writes done in order; the later ones are not attempted once one failed,
-// since they would fail alike.
-template <typename... Writes>
-QString firstFailure(Writes&&... writes) {
-    QString reason;
-    ((reason.isEmpty() ? void(reason = writes()) : void()), ...);
-    return reason;
+IniEntry flag(const Key& key, bool value) {
+    return entry(key, value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 bool isWritable(const QString& path) {
@@ -99,21 +90,19 @@ void loadSettings() {
 }
 
 QString saveSettings(const AppSettingsRecord& settings) {
-    const QString& ini = settings.iniPath;
-    return firstFailure(
-        [&] { return write(ini, kGeneralProfile, settings.generalProfile); },
-        [&] { return writeFlag(ini, kDeleteSource, settings.deleteSource); },
-        [&] { return writeFlag(ini, kOverwriteExist, settings.overwriteExist); },
-        [&] { return writeFlag(ini, kAutoStart, settings.autoStart); },
-        [&] { return write(ini, kCpuPriority, QString::number(settings.cpuPriority)); },
-        [&] { return write(ini, kQuickProfile, settings.quickProfile); },
-        [&] { return writeFlag(ini, kSameTargetDir, settings.sameTargetDir); },
-        [&] { return write(ini, kTargetDir, settings.targetDir); });
+    return writeIniValues(
+        settings.iniPath,
+        {entry(kGeneralProfile, settings.generalProfile),
+         flag(kDeleteSource, settings.deleteSource), flag(kOverwriteExist, settings.overwriteExist),
+         flag(kAutoStart, settings.autoStart),
+         entry(kCpuPriority, QString::number(settings.cpuPriority)),
+         entry(kQuickProfile, settings.quickProfile), flag(kSameTargetDir, settings.sameTargetDir),
+         entry(kTargetDir, settings.targetDir)});
 }
 
 QString saveDefaultProfile(const QString& iniPath, const QString& profile) {
-    return firstFailure([&] { return write(iniPath, kGeneralProfile, profile); },
-                        [&] { return write(iniPath, kQuickProfile, profile); });
+    return writeIniValues(iniPath,
+                          {entry(kGeneralProfile, profile), entry(kQuickProfile, profile)});
 }
 
 QString settingsWriteMessage(const QString& iniPath, const QString& reason) {
@@ -144,10 +133,9 @@ QString saveWindowLayout(const QString& iniPath, const WindowLayout& layout) {
     for (const int width : layout.columnWidths) {
         widths.append(QString::number(width));
     }
-    return firstFailure(
-        [&] { return write(iniPath, kWindowWidth, QString::number(layout.width)); },
-        [&] { return write(iniPath, kWindowHeight, QString::number(layout.height)); },
-        [&] { return write(iniPath, kColumnWidths, widths.join(QLatin1Char(','))); });
+    return writeIniValues(iniPath, {entry(kWindowWidth, QString::number(layout.width)),
+                                    entry(kWindowHeight, QString::number(layout.height)),
+                                    entry(kColumnWidths, widths.join(QLatin1Char(',')))});
 }
 
 QString settingsPathFor(const QString& programFolder) {

@@ -27,7 +27,8 @@ AppSettingsRecord readSettings(const QString& iniPath);
 // appSettings read anew from appSettings.iniPath.
 void loadSettings();
 // Writes every key to settings.iniPath: flags as 1 or 0, numbers in decimal. The writers
-// below return why the file could not be written; empty when it was.
+// below replace the file once with all their keys, or leave it as it was; they return why the
+// file could not be written, empty when it was.
 QString saveSettings(const AppSettingsRecord& settings);
 // The one profile chosen at start-up becomes both the general and the quick-convert default.
 QString saveDefaultProfile(const QString& iniPath, const QString& profile);

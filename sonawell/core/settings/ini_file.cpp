@@ -344,12 +344,18 @@ QString readIniPath(const QString& iniPath, const QString& section, const QStrin
 
 QString writeIniValue(const QString& iniPath, const QString& section, const QString& key,
                       const QString& value) {
+    return writeIniValues(iniPath, {IniEntry{section, key, value}});
+}
+
+QString writeIniValues(const QString& iniPath, const QList<IniEntry>& entries) {
     if (iniPath.isEmpty()) {
         return QCoreApplication::translate("IniFile", "no settings file");
     }
-    if (!IsWritableSection(section) || !IsWritableKey(key)) {
-        return QCoreApplication::translate("IniFile", "the name \"%1\" can't be stored")
-            .arg(section + QLatin1Char('/') + key);
+    for (const IniEntry& entry : entries) {
+        if (!IsWritableSection(entry.section) || !IsWritableKey(entry.key)) {
+            return QCoreApplication::translate("IniFile", "the name \"%1\" can't be stored")
+                .arg(entry.section + QLatin1Char('/') + entry.key);
+        }
     }
     IniText ini;
     if (QFileInfo::exists(iniPath)) {
@@ -378,26 +384,28 @@ QString writeIniValue(const QString& iniPath, const QString& section, const QStr
         ini.lines.insert(ini.lines.begin() + at, makeLine(text, newline));
     };
 
-    const QString trimmedKey = key.trimmed();
-    const QString keyLineText = trimmedKey + QLatin1Char('=') + singleLineValue(value);
-    const qsizetype sectionLine = findSection(ini, section);
-    if (sectionLine < 0) {
-        const qsizetype end = static_cast<qsizetype>(ini.lines.size());
-        insertLine(end, QLatin1Char('[') + section.trimmed() + QLatin1Char(']'));
-        insertLine(end + 1, keyLineText);
-    } else if (const qsizetype keyLine = findKey(ini, sectionLine, trimmedKey); keyLine >= 0) {
-        ini.lines[keyLine] = makeLine(keyLineText, ini.lines[keyLine].ending);
-    } else {
-        // After the section's last key, so blank lines and comments that lead into the next
-        // section stay where they are.
-        qsizetype after = sectionLine;
-        const qsizetype end = sectionEnd(ini, sectionLine);
-        for (qsizetype i = sectionLine + 1; i < end; ++i) {
-            if (splitKeyLine(ini.lines[i].text)) {
-                after = i;
+    for (const IniEntry& entry : entries) {
+        const QString trimmedKey = entry.key.trimmed();
+        const QString keyLineText = trimmedKey + QLatin1Char('=') + singleLineValue(entry.value);
+        const qsizetype sectionLine = findSection(ini, entry.section);
+        if (sectionLine < 0) {
+            const qsizetype end = static_cast<qsizetype>(ini.lines.size());
+            insertLine(end, QLatin1Char('[') + entry.section.trimmed() + QLatin1Char(']'));
+            insertLine(end + 1, keyLineText);
+        } else if (const qsizetype keyLine = findKey(ini, sectionLine, trimmedKey); keyLine >= 0) {
+            ini.lines[keyLine] = makeLine(keyLineText, ini.lines[keyLine].ending);
+        } else {
+            // After the section's last key, so blank lines and comments that lead into the next
+            // section stay where they are.
+            qsizetype after = sectionLine;
+            const qsizetype end = sectionEnd(ini, sectionLine);
+            for (qsizetype i = sectionLine + 1; i < end; ++i) {
+                if (splitKeyLine(ini.lines[i].text)) {
+                    after = i;
+                }
             }
+            insertLine(after + 1, keyLineText);
         }
-        insertLine(after + 1, keyLineText);
     }
 
     QByteArray out;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 // Profile strings in UTF-8 INI files: sections and keys matched without regard to case, the
@@ -15,3 +16,12 @@ QString readIniPath(const QString& iniPath, const QString& section, const QStrin
 // breaks in the value become blanks. Returns why nothing was written; empty when it was.
 QString writeIniValue(const QString& iniPath, const QString& section, const QString& key,
                       const QString& value);
+
+struct IniEntry {
+    QString section;
+    QString key;
+    QString value;
+};
+// As writeIniValue for each entry in turn, all of them in one replacement of the file: either
+// every entry is written or, when anything fails, the file is left as it was.
+QString writeIniValues(const QString& iniPath, const QList<IniEntry>& entries);

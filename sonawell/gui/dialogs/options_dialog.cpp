@@ -80,7 +80,7 @@ OptionsDialog::OptionsDialog(const sw::enc::ProfileCollection& profiles, QWidget
     // Loading, from appSettings (not from the file).
     currentTab_ = 0;
     pages->setCurrentIndex(0);
-    const QStringList names = profiles.audioProfileNames();
+    const QStringList names = profiles.names();
     for (const QString& name : names) {
         const QString shown = sw::enc::ProfileCollection::displayName(name);
         comboQuickFormat->addItem(shown, name);
@@ -263,7 +263,9 @@ void OptionsDialog::acceptIfValid() {
     chosen.sameTargetDir = chkQuickSameDirectory->isChecked();
     chosen.targetDir = storedFolder(txtQuickFolder->text());
     if (const QString reason = saveSettings(chosen); !reason.isEmpty()) {
-        // The choices stay on screen, so the user can try again or note them.
+        // The record stays what the file holds; the choices stay on screen, so the user can
+        // try again or note them.
+        loadSettings();
         showWarning(this, settingsWriteMessage(chosen.iniPath, reason));
         return;
     }

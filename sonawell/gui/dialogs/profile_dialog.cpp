@@ -27,7 +27,7 @@ ProfileDialog::ProfileDialog(const sw::enc::ProfileCollection& profiles, QWidget
     promptLabel->setBuddy(comboProfile);
     comboProfile->setObjectName(QStringLiteral("comboProfile"));
     takeAccessibleChoice(comboProfile);
-    for (const QString& name : profiles.audioProfileNames()) {
+    for (const QString& name : profiles.names()) {
         comboProfile->addItem(sw::enc::ProfileCollection::displayName(name), name);
     }
     // The user must make the choice; a stored name is deliberately not offered.

@@ -161,6 +161,34 @@ TEST_F(BadInputQueue, EachBadFileFailsOnlyItsOwnRow) {
     EXPECT_EQ(FolderEntries(TempFolder()), QStringList());
 }
 
+// Jobs that fail without a run end one per turn of the event loop, so the window answers
+// during a long row of them: a call queued behind the start runs before the second has ended.
+TEST_F(BadInputQueue, FailingJobsEndThroughTheEventLoop) {
+    constexpr int kJobs = 200;
+    for (int i = 1; i <= kJobs; ++i) {
+        AddJob(path(QStringLiteral("gone %1.mp3").arg(i)),
+               path(QStringLiteral("gone %1.wma").arg(i)));
+    }
+    QStringList seenByQueuedCall;
+    driver_.start();
+    QMetaObject::invokeMethod(
+        &driver_, [&] { seenByQueuedCall << Status(1) << Status(2) << Status(3); },
+        Qt::QueuedConnection);
+    EXPECT_EQ(Status(1), QStringLiteral("Failed: file not found"));
+    EXPECT_EQ(jobs_.at(2).state, JobState::Waiting) << "the second job waits for the event loop";
+    EXPECT_TRUE(driver_.isConverting());
+    ASSERT_TRUE(WaitUntilIdle());
+    ASSERT_EQ(seenByQueuedCall.size(), 3);
+    EXPECT_EQ(seenByQueuedCall[0], QStringLiteral("Failed: file not found"));
+    EXPECT_EQ(seenByQueuedCall[2], QStringLiteral("0%")) << "the third had not started yet";
+    for (int row = 1; row <= kJobs; ++row) {
+        EXPECT_EQ(Status(row), QStringLiteral("Failed: file not found")) << row;
+    }
+    EXPECT_FALSE(driver_.isConverting());
+    EXPECT_EQ(driver_.currentJob(), kJobs + 1);
+    EXPECT_TRUE(prompt_.messages.isEmpty());
+}
+
 // "Yes to All" and "No to All" answer the overwrite question for the rest of the queue, and
 // only until the queue ends.
 TEST_F(BadInputQueue, ToAllAnswersHoldUntilTheQueueEnds) {

@@ -72,25 +72,27 @@ AsfReadBack ReadAsf(const QString& path) {
 DriverTest::DriverTest()
     : dir_(WorkRoot() + QStringLiteral("/case-XXXXXX")),
       driver_(encoder_, jobs_, prompt_, settings_) {
-    // Connected after the driver, so these run once it has handled the notification.
-    QObject::connect(&encoder_, &sw::enc::Encoder::stateChanged, &driver_, [this](int32_t state) {
+    // Connected after the driver, so these run once it has handled the notification; the driver
+    // handles a run's end when the encoder signals it finished, just after its Stopped state.
+    const auto record = [this](sw::enc::RunState state) {
         StateSeen seen;
         seen.state = state;
         seen.currentJob = driver_.currentJob();
         seen.converting = driver_.isConverting();
-        auto& groups = encoder_.sourceGroups();
-        seen.groups = groups.count();
-        if (groups.count() > 0) {
-            seen.groupName = groups.item(0).name();
-            if (groups.item(0).sourceCount() > 0) {
-                seen.input = groups.item(0).source(0).input();
-            }
-        }
+        seen.input = encoder_.request().source;
         states_.push_back(seen);
         if (onState_) {
             onState_(state);
         }
-    });
+    };
+    QObject::connect(&encoder_, &sw::enc::Encoder::stateChanged, &driver_,
+                     [record](sw::enc::RunState state) {
+                         if (state != sw::enc::RunState::Stopped) {
+                             record(state);
+                         }
+                     });
+    QObject::connect(&encoder_, &sw::enc::Encoder::finished, &driver_,
+                     [record] { record(sw::enc::RunState::Stopped); });
     QObject::connect(&jobs_, &JobStore::changed, &driver_, [this](int row) {
         QStringList& history = statusHistory_[row];
         if (history.isEmpty() || history.last() != Status(row)) {
@@ -213,7 +215,7 @@ bool DriverTest::WaitForState(sw::enc::RunState state, int timeoutMs) {
     return QTest::qWaitFor(
         [this, seen, state] {
             for (size_t i = seen; i < states_.size(); ++i) {
-                if (states_[i].state == static_cast<int>(state)) {
+                if (states_[i].state == state) {
                     return true;
                 }
             }

@@ -94,12 +94,10 @@ protected:
     bool WaitForState(sw::enc::RunState state, int timeoutMs = 60000);
 
     struct StateSeen {
-        int state = 0;
+        sw::enc::RunState state = sw::enc::RunState::Stopped;
         int currentJob = 0;  // currentJob() once the driver has handled the notification
         bool converting = false;
-        int groups = 0;
-        QString groupName;
-        QString input;
+        QString input;  // the source of the encoder's current or last request
     };
 
     QTemporaryDir dir_;
@@ -115,7 +113,7 @@ protected:
     // Called when a row turns to the converting picture, that is, as its job starts.
     std::function<void(int row)> onJobStarted_;
     // Called after the driver has handled a state notification.
-    std::function<void(int state)> onState_;
+    std::function<void(sw::enc::RunState state)> onState_;
     int commandRefreshes_ = 0;
 };
 

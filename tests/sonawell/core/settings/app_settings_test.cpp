@@ -9,8 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <cstdint>
 #include <limits>
@@ -39,6 +42,11 @@ protected:
         QFile file(appSettings.iniPath);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         ASSERT_EQ(file.write(bytes), bytes.size());
+    }
+
+    static QByteArray ReadIni() {
+        QFile file(appSettings.iniPath);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     static void ExpectDefaults() {
@@ -153,6 +161,34 @@ TEST_F(LoadSettingsTest, WrittenKeysAreSeenByTheNextLoadAndSavedOnesReadBack) {
     const QString message = settingsWriteMessage(saved.iniPath, reason);
     EXPECT_TRUE(message.contains(saved.iniPath)) << message.toStdString();
     EXPECT_TRUE(message.contains(reason)) << message.toStdString();
+
+    // A disk that fills part-way through the save (a file-size limit just above the file's
+    // size stands in for it): the first keys would fit, the long folder not. Nothing is
+    // written then, not some of the keys.
+    saved.iniPath = appSettings.iniPath;
+    saved.targetDir = QStringLiteral("/short");
+    ASSERT_EQ(saveSettings(saved), QString());
+    const QByteArray before = ReadIni();
+    AppSettingsRecord changed = saved;
+    changed.generalProfile = QStringLiteral("General two");
+    changed.deleteSource = false;
+    changed.targetDir = QStringLiteral("/music/") + QString(200, QLatin1Char('e'));
+    const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit oldLimit{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &oldLimit), 0);
+    rlimit limit = oldLimit;
+    limit.rlim_cur = static_cast<rlim_t>(before.size() + 40);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const QString full = saveSettings(changed);
+    ::setrlimit(RLIMIT_FSIZE, &oldLimit);
+    ::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(full.isEmpty());
+    EXPECT_EQ(ReadIni(), before);
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{QStringLiteral("blocker"), QStringLiteral("Sonawell.ini")}))
+        << "no temporary file is left";
+    EXPECT_EQ(readSettings(saved.iniPath).generalProfile, saved.generalProfile);
+    EXPECT_TRUE(readSettings(saved.iniPath).deleteSource);
 }
 
 TEST_F(LoadSettingsTest, NumbersAreReadFromTheirLeadingDigits) {

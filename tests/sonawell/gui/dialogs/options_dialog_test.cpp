@@ -96,7 +96,7 @@ TEST_F(OptionsFixture, ShowsEveryControlLoadedFromTheSettings) {
         for (int i = 0; i < combo->count(); ++i) {
             names << combo->itemText(i);
         }
-        EXPECT_EQ(names, profiles.audioProfileNames());
+        EXPECT_EQ(names, profiles.names());
     }
     EXPECT_EQ(dialog->comboGeneralFormat->currentText(), kCd);
     EXPECT_EQ(dialog->comboQuickFormat->currentText(), kVoice);

@@ -37,7 +37,7 @@ TEST(ProfilesDialog, OffersTheAudioProfilesWithoutPreselection) {
     for (int i = 0; i < dialog.comboProfile->count(); ++i) {
         offered << dialog.comboProfile->itemText(i);
     }
-    EXPECT_EQ(offered, profiles.audioProfileNames());
+    EXPECT_EQ(offered, profiles.names());
     EXPECT_EQ(offered.size(), 6);
     EXPECT_EQ(dialog.comboProfile->currentIndex(), -1);
     EXPECT_FALSE(dialog.okPressed);

@@ -18,6 +18,7 @@
 #include <QScreen>
 #include <QSet>
 #include <QTextBrowser>
+#include <QTranslator>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -75,6 +76,22 @@ TEST(AboutBox, CreditsTheLibrariesAndIsCentredOnItsOwnerEachTime) {
     AboutDialog about(&owner);
     EXPECT_EQ(about.titleLabel->text(), QStringLiteral("Sonawell Convertor"));
     EXPECT_EQ(about.versionLabel->text(), QStringLiteral("Version 1.21"));
+    {
+        // The version goes into the translated sentence as an argument: a translation of the
+        // sentence carries the build's version, whatever version it was written for.
+        class VersionTranslator : public QTranslator {
+        public:
+            bool isEmpty() const override { return false; }
+            QString translate(const char*, const char* source, const char*, int) const override {
+                return qstrcmp(source, "Version %1") == 0 ? QStringLiteral("Fassung %1")
+                                                          : QString();
+            }
+        } translator;
+        QCoreApplication::installTranslator(&translator);
+        const AboutDialog translated(&owner);
+        QCoreApplication::removeTranslator(&translator);
+        EXPECT_EQ(translated.versionLabel->text(), QStringLiteral("Fassung 1.21"));
+    }
     EXPECT_EQ(about.picture->size(), QSize(71, 64));
     EXPECT_FALSE(about.picture->pixmap().isNull());
     EXPECT_EQ(about.separator->width(), about.width());

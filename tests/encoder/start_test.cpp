@@ -7,22 +7,24 @@
 #include <gtest/gtest.h>
 
 using namespace enctest;
+using sw::ErrorCode;
 using sw::enc::Encoder;
-using sw::enc::kErrFormatNotAccepted;
 
 namespace {
 
-class EncoderPrepare : public testing::Test {
+class EncoderStart : public testing::Test {
 protected:
     QString path(const QString& name) const { return dir_.filePath(name); }
     QString output() const { return path(QStringLiteral("out.wma")); }
 
-    // Prepares a job for `source` and returns the error number (0 on success); prepare never
-    // creates the output.
-    uint32_t prepare(const QString& source, int profile = kCdProfile) {
-        SetUpJob(encoder_, source, output(), profile);
-        const uint32_t error = PrepareError(encoder_);
-        EXPECT_FALSE(QFile::exists(output()));
+    // Starts a job for `source` and returns the code start() raised (None when the run started;
+    // it is stopped then); a refused start never creates the output.
+    ErrorCode start(const QString& source) {
+        const ErrorCode error = StartError(encoder_, Request(source, output()));
+        if (error != ErrorCode::None) {
+            EXPECT_FALSE(QFile::exists(output()));
+        }
+        EXPECT_FALSE(encoder_.isRunning());
         return error;
     }
 
@@ -38,7 +40,7 @@ protected:
 
 }  // namespace
 
-TEST_F(EncoderPrepare, AcceptsReadableSourcesOfEveryExtensionItReads) {
+TEST_F(EncoderStart, AcceptsReadableSourcesOfEveryExtensionItReads) {
     ASSERT_TRUE(testsupport::MakeMp3(path(QStringLiteral("a.mp3")), 1));
     ASSERT_TRUE(testsupport::MakeMp3(path(QStringLiteral("UPPER.MP3")), 1));
     ASSERT_TRUE(testsupport::MakeWav(path(QStringLiteral("a.wav")), 1));
@@ -46,10 +48,10 @@ TEST_F(EncoderPrepare, AcceptsReadableSourcesOfEveryExtensionItReads) {
     ASSERT_TRUE(makeMp2(path(QStringLiteral("a.mp2"))));
     ASSERT_TRUE(QFile::copy(path(QStringLiteral("a.mp2")), path(QStringLiteral("a.mpa"))));
     for (const char* name : {"a.mp3", "UPPER.MP3", "a.wav", "a.wma", "a.mp2", "a.mpa"})
-        EXPECT_EQ(prepare(path(QString::fromLatin1(name))), 0u) << name;
+        EXPECT_EQ(start(path(QString::fromLatin1(name))), ErrorCode::None) << name;
 }
 
-TEST_F(EncoderPrepare, RefusesSourcesItCannotRead) {
+TEST_F(EncoderStart, RefusesSourcesItCannotRead) {
     ASSERT_TRUE(testsupport::MakeMp3(path(QStringLiteral("tone.mp3")), 1));
     ASSERT_TRUE(WriteAll(path(QStringLiteral("empty.mp3")), {}));
     ASSERT_TRUE(WriteAll(path(QStringLiteral("text.mp3")),
@@ -72,52 +74,45 @@ TEST_F(EncoderPrepare, RefusesSourcesItCannotRead) {
 
     // A source that is not a readable file is told apart from one whose content is refused, so
     // only the latter is worth a second try under another name.
-    EXPECT_EQ(prepare(path(QStringLiteral("missing.mp3"))), sw::enc::kErrSourceMissing);
-    EXPECT_EQ(prepare(path(QStringLiteral("empty.mp3"))), sw::enc::kErrSourceEmpty);
-    EXPECT_EQ(prepare(dir_.path() + QStringLiteral("/")), sw::enc::kErrSourceNotFile);
+    EXPECT_EQ(start(path(QStringLiteral("missing.mp3"))), ErrorCode::SourceMissing);
+    EXPECT_EQ(start(path(QStringLiteral("empty.mp3"))), ErrorCode::SourceEmpty);
+    EXPECT_EQ(start(dir_.path() + QStringLiteral("/")), ErrorCode::SourceNotFile);
     for (const char* name : {"text.mp3", "noise.mp3", "tone.ogg", "tone", "broken.wav", "wave.mp3",
                              "wma.mp3", "mp3.wma"})
-        EXPECT_EQ(prepare(path(QString::fromLatin1(name))), kErrFormatNotAccepted) << name;
+        EXPECT_EQ(start(path(QString::fromLatin1(name))), ErrorCode::FormatNotAccepted) << name;
 }
 
-TEST_F(EncoderPrepare, MpegAudioUnderAWrongNameIsRefusedAndItsMp2CopyAccepted) {
+TEST_F(EncoderStart, MpegAudioUnderAWrongNameIsRefusedAndItsMp2CopyAccepted) {
     const QString wrongName = path(QStringLiteral("mpeg.wav"));
     ASSERT_TRUE(makeMp2(wrongName));
-    EXPECT_EQ(prepare(wrongName), kErrFormatNotAccepted);
+    EXPECT_EQ(start(wrongName), ErrorCode::FormatNotAccepted);
 
     const QString copy = path(QStringLiteral("SW1234.tmp.mp2"));
     ASSERT_TRUE(QFile::copy(wrongName, copy));
-    EXPECT_EQ(prepare(copy), 0u);
+    EXPECT_EQ(start(copy), ErrorCode::None);
 }
 
-TEST_F(EncoderPrepare, IncompleteSetUpsFailWithTheirOwnNumbers) {
+TEST_F(EncoderStart, IncompleteRequestsFailWithTheirOwnCodes) {
     const QString source = path(QStringLiteral("tone.mp3"));
     ASSERT_TRUE(testsupport::MakeMp3(source, 1));
-
-    EXPECT_EQ(PrepareError(encoder_), sw::enc::kErrNoSource);
-    encoder_.sourceGroups().add(QStringLiteral("SG_1"));
-    EXPECT_EQ(PrepareError(encoder_), sw::enc::kErrNoSource);
-
-    SetUpJob(encoder_, source, QString());
-    EXPECT_EQ(PrepareError(encoder_), sw::enc::kErrNoOutput);
-
-    SetUpJob(encoder_, source, source);
-    EXPECT_EQ(PrepareError(encoder_), sw::enc::kErrNoOutput) << "the source is never overwritten";
-
-    SetUpJob(encoder_, source, output());
-    encoder_.sourceGroups().item(0).setProfile(nullptr);
-    EXPECT_EQ(PrepareError(encoder_), sw::enc::kErrNoProfile);
-
-    EXPECT_EQ(prepare(source, kVideoProfile), sw::enc::kErrProfileNotAudio);
-    EXPECT_EQ(prepare(source, kScriptProfile), sw::enc::kErrProfileNotAudio);
-    EXPECT_EQ(prepare(source, 7), sw::enc::kErrProfileNotAudio);
-
-    // A failed prepare leaves nothing to start.
-    try {
-        encoder_.start();
-        ADD_FAILURE() << "start without a prepared run";
-    } catch (const sw::Error& error) {
-        EXPECT_EQ(error.number(), sw::enc::kErrNotPrepared);
+    struct Row {
+        sw::enc::EncodeRequest request;
+        ErrorCode expected;
+        const char* why;
+    };
+    auto noProfile = Request(source, output());
+    noProfile.profile = QStringLiteral("Video for broadband (audio and video, 340 Kbps)");
+    const Row rows[] = {
+        {Request(QString(), output()), ErrorCode::SourceMissing, "no source"},
+        {Request(source, QString()), ErrorCode::NoOutput, "no output"},
+        {Request(source, dir_.path() + QStringLiteral("/")), ErrorCode::NoOutput, "a folder"},
+        {Request(source, source), ErrorCode::NoOutput, "the source is never overwritten"},
+        {noProfile, ErrorCode::NoProfile, "not one of the audio profiles"},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(StartError(encoder_, row.request), row.expected) << row.why;
+        EXPECT_FALSE(encoder_.isRunning()) << row.why;
+        EXPECT_EQ(encoder_.runState(), sw::enc::RunState::Stopped) << row.why;
     }
-    EXPECT_EQ(encoder_.runState(), sw::enc::RunState::Stopped);
+    EXPECT_FALSE(QFile::exists(output()));
 }
