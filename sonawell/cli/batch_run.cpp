@@ -144,7 +144,7 @@ bool BatchRun::startJob(Lane& lane, PlannedJob& job) {
     try {
         refused = lane.runner->start({source, output.enginePath, job.profile});
     } catch (const sw::Error& startError) {
-        refused = startError.description();
+        refused = startError.text();
     }
     if (!refused.isEmpty()) {
         return fail(refused);

@@ -100,7 +100,7 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationVersion(QStringLiteral(SONAWELL_VERSION));
     installTranslations(app);
 
-    const QStringList profiles = sw::enc::ProfileCollection().audioProfileNames();
+    const QStringList profiles = sw::enc::ProfileCollection().names();
     const CommandLine line = parseCommandLine(arguments);
     switch (line.action) {
         case CommandLine::Action::Help:
@@ -172,7 +172,7 @@ int main(int argc, char* argv[]) {
     try {
         batch = std::make_unique<BatchRun>(std::move(jobs), run, listener);
     } catch (const sw::Error& error) {
-        printTo(stderr, QStringLiteral("sonawell-convert: %1\n").arg(error.description()));
+        printTo(stderr, QStringLiteral("sonawell-convert: %1\n").arg(error.text()));
         return kSomeFailed;
     }
     InterruptSignal interrupt;

@@ -1,4 +1,5 @@
 #include "encoder/monitor_page.h"
+#include "support/build_fixtures.h"
 
 #include "encoder_test_support.h"
 #include "support/audio_fixtures.h"
@@ -38,8 +39,8 @@ bool PageShows(QWidget& page, const QString& text) {
 
 TEST(EncoderMonitorPage, ProgressLabelShowsTheRunsProgressAndIsEmptyOtherwise) {
     QTemporaryDir dir;
-    const QString source = dir.filePath(QStringLiteral("long.mp3"));
-    ASSERT_TRUE(testsupport::MakeMp3(source, 30));
+    // Long enough that the run is still under way when its first progress is shown.
+    const QString source = testsupport::FixturePath(testsupport::kNoisyWav300s);
     Encoder encoder;
     QWidget window;
     auto* page = new MonitorPage(encoder, &window);
