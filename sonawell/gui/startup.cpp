@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QMessageBox>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
@@ -70,12 +71,7 @@ int runApplication(QApplication& app, const QStringList& files) {
 
     MainWindow mainWindow(*objEncoder, pending);
     mainWindow.show();
-    QCoreApplication::processEvents();
-    splash.reset();
-    // Closed while start-up let events run: the window has unloaded and the quit it asked for
-    // came before the event loop, which would then wait with no window open.
-    if (!mainWindow.isVisible()) {
-        return 0;
-    }
+    // The splash goes once the event loop has the window on screen in its place.
+    QTimer::singleShot(0, &mainWindow, [&splash] { splash.reset(); });
     return app.exec();
 }
