@@ -1,5 +1,6 @@
 #include "core/engine/conversion_runner.h"
 
+#include "core/engine/protected_source.h"
 #include "core/jobs/job.h"
 #include "encoder/encoder.h"
 
@@ -31,7 +32,18 @@ QString ConversionRunner::start(const ConversionRequest& request) {
     }
     stopRequested_ = false;
     shownProgress_ = -1;
-    if (request.profile == kWaveProfile) {
+    // No reader of ours can open it: it fails as what it is, never retried as another format.
+    if (isProtectedSource(request.source)) {
+        return protectedSourceText();
+    }
+    const auto finish = [this](const ConversionOutcome& outcome) {
+        QMetaObject::invokeMethod(
+            this, [this, outcome] { end(outcome); }, Qt::QueuedConnection);
+    };
+    if (request.profile == kFlacProfile) {
+        flac_ = std::make_unique<FlacRun>(request, encoder_.cpuPriority(), finish);
+        running_ = Running::Decode;
+    } else if (request.profile == kWaveProfile) {
         // The outcome is handed over as a queued call: it reaches this object on its own
         // thread, and never once this object is gone.
         wave_ = std::make_unique<WaveRun>(
@@ -61,6 +73,8 @@ void ConversionRunner::stop() {
     stopRequested_ = true;
     if (wave_) {
         wave_->requestStop();
+    } else if (flac_) {
+        flac_->requestStop();
     } else {
         encoder_.stop();
     }
@@ -70,6 +84,8 @@ void ConversionRunner::pollProgress() {
     double fraction = 0;
     if (running_ == Running::Decode && wave_) {
         fraction = wave_->progress();
+    } else if (running_ == Running::Decode && flac_) {
+        fraction = flac_->progress();
     } else if (running_ == Running::Encode) {
         fraction = encoder_.progress();
     }
@@ -106,6 +122,7 @@ void ConversionRunner::onEncoderStateChanged(int32_t state) {
 void ConversionRunner::end(const ConversionOutcome& outcome) {
     poll_.stop();
     wave_.reset();
+    flac_.reset();
     running_ = Running::None;
     Q_EMIT finished(outcome);
 }

@@ -33,6 +33,11 @@ const Key kAutoStart{kGeneral, QStringLiteral("AutoStart")};
 const Key kQuickProfile{kQuickConvert, QStringLiteral("Profile")};
 const Key kSameTargetDir{kQuickConvert, QStringLiteral("SameTargetDir")};
 const Key kTargetDir{kQuickConvert, QStringLiteral("TargetDir")};
+const Key kWmaFormat{kQuickConvert, QStringLiteral("WmaFormat")};
+const Key kKeepFolders{kQuickConvert, QStringLiteral("KeepFolders")};
+const Key kSkipConverted{kGeneral, QStringLiteral("SkipConverted")};
+const QString kFlacFormat = QStringLiteral("FLAC");
+const QString kWaveFormat = QStringLiteral("WAV");
 const QString kWindow = QStringLiteral("Window");
 const Key kWindowWidth{kWindow, QStringLiteral("Width")};
 const Key kWindowHeight{kWindow, QStringLiteral("Height")};
@@ -91,6 +96,10 @@ AppSettingsRecord readSettings(const QString& iniPath) {
     settings.autoStart = readFlag(iniPath, kAutoStart, true);
     settings.sameTargetDir = readFlag(iniPath, kSameTargetDir, true);
     settings.targetDir = readIniPath(iniPath, kTargetDir.section, kTargetDir.name);
+    // Anything but FLAC keeps the WAVE every older file meant.
+    settings.wmaToFlac = read(iniPath, kWmaFormat).compare(kFlacFormat, Qt::CaseInsensitive) == 0;
+    settings.keepFolders = readFlag(iniPath, kKeepFolders, true);
+    settings.skipConverted = readFlag(iniPath, kSkipConverted, false);
     return settings;
 }
 
@@ -108,7 +117,10 @@ QString saveSettings(const AppSettingsRecord& settings) {
         [&] { return write(ini, kCpuPriority, QString::number(settings.cpuPriority)); },
         [&] { return write(ini, kQuickProfile, settings.quickProfile); },
         [&] { return writeFlag(ini, kSameTargetDir, settings.sameTargetDir); },
-        [&] { return write(ini, kTargetDir, settings.targetDir); });
+        [&] { return write(ini, kTargetDir, settings.targetDir); },
+        [&] { return write(ini, kWmaFormat, settings.wmaToFlac ? kFlacFormat : kWaveFormat); },
+        [&] { return writeFlag(ini, kKeepFolders, settings.keepFolders); },
+        [&] { return writeFlag(ini, kSkipConverted, settings.skipConverted); });
 }
 
 QString saveDefaultProfile(const QString& iniPath, const QString& profile) {

@@ -82,7 +82,8 @@ TEST_F(AddJobFixture, ShowsItsControlsAndTheFormatsInEncoderOrder) {
     for (int i = 0; i < dialog->comboFormats->count(); ++i) {
         formats << dialog->comboFormats->itemText(i);
     }
-    EXPECT_EQ(formats, profiles.audioProfileNames() + QStringList{kWmaToWav});
+    EXPECT_EQ(formats,
+              profiles.audioProfileNames() + QStringList{kWmaToWav, QStringLiteral("WMA to FLAC")});
     // The default comes from the file, not from the loaded settings.
     EXPECT_TRUE(appSettings.generalProfile.isEmpty());
     EXPECT_EQ(dialog->comboFormats->currentText(), kCd);
