@@ -266,6 +266,8 @@ void fillFromProperties(SourceTag& tag, const TagLib::PropertyMap& properties) {
     fill(tag.artist, joined(properties, "ARTIST"));
     fill(tag.album, first(properties, "ALBUM"));
     fill(tag.albumArtist, joined(properties, "ALBUMARTIST"));
+    // FFmpeg writes its own key name into APE tags.
+    fill(tag.albumArtist, joined(properties, "ALBUM_ARTIST"));
     fill(tag.year, yearOf(first(properties, "DATE")));
     QString comment = first(properties, "COMMENT");
     fill(comment, first(properties, "DESCRIPTION"));
@@ -396,8 +398,18 @@ void fillFromOtherFormat(SourceTag& tag, std::string_view format, const char* na
     } else if (format == "WMA") {
         TagLib::ASF::File asf(name, false);
         fillFromProperties(tag, asf);
-        if (asf.isValid())
+        if (asf.isValid() && asf.tag() != nullptr) {
             fillAsfPicture(tag, asf.tag());
+            // The count of tracks has no name of TagLib's.
+            const TagLib::ASF::AttributeListMap& attributes = asf.tag()->attributeListMap();
+            const auto total = attributes.find("TotalTracks");
+            if (tag.trackTotal == 0 && total != attributes.end() && !total->second.isEmpty()) {
+                const TagLib::ASF::Attribute& value = total->second.front();
+                tag.trackTotal = value.type() == TagLib::ASF::Attribute::DWordType
+                                     ? static_cast<int>(value.toUInt())
+                                     : trackOf(toQString(value.toString()));
+            }
+        }
     }
 }
 
