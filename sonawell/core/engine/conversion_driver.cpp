@@ -4,7 +4,6 @@
 #include "core/fs/file_status.h"
 #include "core/fs/source_check.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
@@ -132,8 +131,6 @@ ConversionDriver::JobStart ConversionDriver::startJob(int row) {
             return JobStart::Finished;
         }
     }
-    // A target folder's tree is made as its jobs come to it.
-    QDir().mkpath(QFileInfo(job.output).absolutePath());
     // The row shows its run before the run exists: a listener that lets events run when the
     // row changes can't see the run end before this call has returned.
     runningJob_ = row;

@@ -7,6 +7,7 @@
 #include "core/fs/path_text.h"
 #include "core/jobs/source_tree.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -117,6 +118,9 @@ void QuickConvert::queueFolder(const QString& folder) {
     for (const TreeSource& file : found) {
         QString profile;
         const QString target = targetFor(file.path, settings_, &profile, file.subfolder);
+        // The tree below a target folder is made as the folder is taken up; a job whose own
+        // output folder is missing otherwise fails, as it always has.
+        QDir().mkpath(QFileInfo(target).absolutePath());
         jobs_.add(file.path, target, profile);
     }
 }

@@ -175,7 +175,7 @@ TEST_F(OptionsFixture, InvalidFolderBlocksLeavingThePageAndOk) {
     EXPECT_EQ(appSettings.targetDir, settings.folder());
 }
 
-TEST_F(OptionsFixture, OkWritesTheEightKeysInOrderAndReloads) {
+TEST_F(OptionsFixture, OkWritesEveryKeyInOrderAndReloads) {
     appSettings.generalProfile = kCd;
     appSettings.quickProfile = QStringLiteral("A profile the encoder dropped");
     appSettings.sameTargetDir = true;
@@ -189,11 +189,13 @@ TEST_F(OptionsFixture, OkWritesTheEightKeysInOrderAndReloads) {
 
     EXPECT_EQ(
         KeysInOrder(settings.iniPath()),
-        (QStringList{QStringLiteral("General/Profile"), QStringLiteral("General/DeleteSource"),
-                     QStringLiteral("General/OverwriteExist"), QStringLiteral("General/AutoStart"),
-                     QStringLiteral("General/CPUPriority"), QStringLiteral("Quick Convert/Profile"),
-                     QStringLiteral("Quick Convert/SameTargetDir"),
-                     QStringLiteral("Quick Convert/TargetDir")}));
+        (QStringList{
+            QStringLiteral("General/Profile"), QStringLiteral("General/DeleteSource"),
+            QStringLiteral("General/OverwriteExist"), QStringLiteral("General/AutoStart"),
+            QStringLiteral("General/CPUPriority"), QStringLiteral("General/SkipConverted"),
+            QStringLiteral("Quick Convert/Profile"), QStringLiteral("Quick Convert/SameTargetDir"),
+            QStringLiteral("Quick Convert/TargetDir"), QStringLiteral("Quick Convert/WmaFormat"),
+            QStringLiteral("Quick Convert/KeepFolders")}));
     EXPECT_EQ(Read(settings, kGeneral, QStringLiteral("Profile")), kCd);
     EXPECT_EQ(Read(settings, kGeneral, QStringLiteral("DeleteSource")), QStringLiteral("1"));
     EXPECT_EQ(Read(settings, kGeneral, QStringLiteral("OverwriteExist")), QStringLiteral("1"));
