@@ -119,8 +119,8 @@
 <context>
     <name>CommandLine</name>
     <message>
-        <source>Converts audio files (MP3, MP2, WAVE, WMA) to WMA or WAVE.</source>
-        <translation>Konvertiert Audiodateien (MP3, MP2, WAVE, WMA) nach WMA oder WAVE.</translation>
+        <source>Converts audio files (MP3, FLAC, Ogg, Opus, M4A, AIFF, WAVE and more) to WMA, and WMA to WAVE or FLAC. A folder is converted with everything below it.</source>
+        <translation>Konvertiert Audiodateien (MP3, FLAC, Ogg, Opus, M4A, AIFF, WAVE und weitere) nach WMA und WMA nach WAVE oder FLAC. Ein Ordner wird mit allem darunter konvertiert.</translation>
     </message>
     <message>
         <source>files</source>
