@@ -113,6 +113,21 @@ QString frameText(const TagLib::ID3v2::Tag& v2, const char* id) {
     return frame ? toQString(frame->toString()) : QString();
 }
 
+// Every value of a v2.4 frame that names people (artists, composers), as the other formats'
+// several values are kept: "One; Two".
+QString frameValues(const TagLib::ID3v2::Tag& v2, const char* id) {
+    const auto* frame = textFrame(v2, id);
+    if (frame == nullptr)
+        return {};
+    QStringList values;
+    for (const TagLib::String& field : frame->fieldList()) {
+        const QString value = toQString(field);
+        if (!value.isEmpty())
+            values << value;
+    }
+    return values.join(QStringLiteral("; "));
+}
+
 // The comment without a description (the one players show), else the first; as with text frames,
 // one whose encoding byte names no encoding is damaged.
 QString commentText(const TagLib::ID3v2::Tag& v2) {
@@ -190,7 +205,7 @@ void fillPicture(SourceTag& tag, const TagLib::ID3v2::Tag& v2) {
 
 void fillFromId3v2(SourceTag& tag, const TagLib::ID3v2::Tag& v2) {
     fill(tag.title, frameText(v2, "TIT2"));
-    fill(tag.artist, frameText(v2, "TPE1"));
+    fill(tag.artist, frameValues(v2, "TPE1"));
     fill(tag.album, frameText(v2, "TALB"));
     QString year = frameText(v2, "TDRC");
     fill(year, frameText(v2, "TYER"));
@@ -199,9 +214,9 @@ void fillFromId3v2(SourceTag& tag, const TagLib::ID3v2::Tag& v2) {
     fillGenre(tag, genreText(v2));
     if (tag.track == 0)
         tag.track = trackOf(frameText(v2, "TRCK"));
-    fill(tag.albumArtist, frameText(v2, "TPE2"));
+    fill(tag.albumArtist, frameValues(v2, "TPE2"));
     fill(tag.partOfSet, frameText(v2, "TPOS"));
-    fill(tag.composer, frameText(v2, "TCOM"));
+    fill(tag.composer, frameValues(v2, "TCOM"));
     if (tag.picture.data.isEmpty())
         fillPicture(tag, v2);
 }
