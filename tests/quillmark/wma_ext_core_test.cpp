@@ -52,6 +52,9 @@ TEST(WMAExtMenu, TheFirstFileWithAKnownExtensionDecidesTheItem) {
         EXPECT_EQ(ItemFor({other}), "Convert To WMA") << other;
     }
     EXPECT_EQ(ItemFor({"/m/a.txt", "/m/b.wma", "/m/c.mp3"}), "Convert to WAV");
+    // A folder, as the file manager marks it, holds sources to convert.
+    EXPECT_EQ(ItemFor({"/m/Album A/"}), "Convert To WMA");
+    EXPECT_EQ(ItemFor({"/m/a.txt", "/m/Album A/", "/m/b.wma"}), "Convert To WMA");
     EXPECT_EQ(ItemFor({"/m/c.mp3", "/m/b.wma"}), "Convert To WMA");
 }
 
