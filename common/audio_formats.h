@@ -21,6 +21,7 @@ namespace sw::formats {
 enum class Output {
     Wma,   // encoded to WMA with the profile the user chose
     Wave,  // decoded to a PCM WAVE file
+    Flac,  // decoded and encoded losslessly to FLAC
 };
 
 // The extension an output is written with, lower case and without the dot.
@@ -30,6 +31,8 @@ constexpr std::string_view outputExtension(Output output) {
             return "wma";
         case Output::Wave:
             return "wav";
+        case Output::Flac:
+            return "flac";
     }
     return {};
 }
@@ -108,6 +111,36 @@ constexpr bool isAsf(Head head) {
     return true;
 }
 
+constexpr bool isFlac(Head head) {
+    return startsWith(head, "fLaC");
+}
+
+// Vorbis and Opus share the Ogg container; either row converts the file alike.
+constexpr bool isOgg(Head head) {
+    return startsWith(head, "OggS");
+}
+
+constexpr bool isMp4(Head head) {
+    return startsWith(head, "ftyp", 4);
+}
+
+// An ADTS frame header: the sync bits with layer 00, which MPEG audio never uses.
+constexpr bool isAdts(Head head) {
+    return head.size() >= 2 && head[0] == 0xFF && (head[1] & 0xF6) == 0xF0;
+}
+
+constexpr bool isAiff(Head head) {
+    return startsWith(head, "FORM") && (startsWith(head, "AIFF", 8) || startsWith(head, "AIFC", 8));
+}
+
+constexpr bool isWavPack(Head head) {
+    return startsWith(head, "wvpk");
+}
+
+constexpr bool isApe(Head head) {
+    return startsWith(head, "MAC ");
+}
+
 inline constexpr std::string_view kMp3Extensions[] = {"mp3"};
 inline constexpr std::string_view kMp3Types[] = {"audio/mpeg", "audio/mp3", "audio/x-mp3"};
 inline constexpr std::string_view kMp2Extensions[] = {"mp2"};
@@ -116,6 +149,25 @@ inline constexpr std::string_view kWaveExtensions[] = {"wav"};
 inline constexpr std::string_view kWaveTypes[] = {"audio/x-wav", "audio/wav"};
 inline constexpr std::string_view kWmaExtensions[] = {"wma"};
 inline constexpr std::string_view kWmaTypes[] = {"audio/x-ms-wma"};
+inline constexpr std::string_view kFlacExtensions[] = {"flac"};
+inline constexpr std::string_view kFlacTypes[] = {"audio/flac", "audio/x-flac"};
+inline constexpr std::string_view kVorbisExtensions[] = {"ogg", "oga"};
+inline constexpr std::string_view kVorbisTypes[] = {"audio/x-vorbis+ogg", "audio/ogg",
+                                                    "audio/vorbis"};
+inline constexpr std::string_view kOpusExtensions[] = {"opus"};
+inline constexpr std::string_view kOpusTypes[] = {"audio/x-opus+ogg", "audio/opus"};
+inline constexpr std::string_view kMp4Extensions[] = {"m4a"};
+inline constexpr std::string_view kMp4Types[] = {"audio/mp4", "audio/x-m4a", "audio/m4a"};
+inline constexpr std::string_view kAudiobookExtensions[] = {"m4b"};
+inline constexpr std::string_view kAudiobookTypes[] = {"audio/x-m4b"};
+inline constexpr std::string_view kAacExtensions[] = {"aac"};
+inline constexpr std::string_view kAacTypes[] = {"audio/aac", "audio/x-aac"};
+inline constexpr std::string_view kAiffExtensions[] = {"aif", "aiff", "aifc"};
+inline constexpr std::string_view kAiffTypes[] = {"audio/x-aiff", "audio/aiff"};
+inline constexpr std::string_view kWavPackExtensions[] = {"wv"};
+inline constexpr std::string_view kWavPackTypes[] = {"audio/x-wavpack"};
+inline constexpr std::string_view kApeExtensions[] = {"ape"};
+inline constexpr std::string_view kApeTypes[] = {"audio/x-ape"};
 
 constexpr char toLower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -147,6 +199,31 @@ inline constexpr std::array kSourceFormats{
     SourceFormat{"WMA", detail::kWmaExtensions, detail::kWmaTypes,
                  SW_TRANSLATE_NOOP("AudioFormats", "Windows Media Audio files"), Output::Wave,
                  detail::isAsf},
+    SourceFormat{"FLAC", detail::kFlacExtensions, detail::kFlacTypes,
+                 SW_TRANSLATE_NOOP("AudioFormats", "FLAC audio files"), Output::Wma,
+                 detail::isFlac},
+    SourceFormat{"Ogg Vorbis", detail::kVorbisExtensions, detail::kVorbisTypes,
+                 SW_TRANSLATE_NOOP("AudioFormats", "Ogg audio files"), Output::Wma, detail::isOgg},
+    SourceFormat{"Opus", detail::kOpusExtensions, detail::kOpusTypes,
+                 SW_TRANSLATE_NOOP("AudioFormats", "Ogg audio files"), Output::Wma, detail::isOgg},
+    SourceFormat{"MPEG-4 audio", detail::kMp4Extensions, detail::kMp4Types,
+                 SW_TRANSLATE_NOOP("AudioFormats", "MPEG-4 audio files"), Output::Wma,
+                 detail::isMp4},
+    SourceFormat{"MPEG-4 audiobook", detail::kAudiobookExtensions, detail::kAudiobookTypes,
+                 SW_TRANSLATE_NOOP("AudioFormats", "MPEG-4 audio files"), Output::Wma,
+                 detail::isMp4},
+    SourceFormat{"AAC", detail::kAacExtensions, detail::kAacTypes,
+                 SW_TRANSLATE_NOOP("AudioFormats", "MPEG-4 audio files"), Output::Wma,
+                 detail::isAdts},
+    SourceFormat{"AIFF", detail::kAiffExtensions, detail::kAiffTypes,
+                 SW_TRANSLATE_NOOP("AudioFormats", "AIFF audio files"), Output::Wma,
+                 detail::isAiff},
+    SourceFormat{"WavPack", detail::kWavPackExtensions, detail::kWavPackTypes,
+                 SW_TRANSLATE_NOOP("AudioFormats", "WavPack audio files"), Output::Wma,
+                 detail::isWavPack},
+    SourceFormat{"Monkey's Audio", detail::kApeExtensions, detail::kApeTypes,
+                 SW_TRANSLATE_NOOP("AudioFormats", "Monkey's Audio files"), Output::Wma,
+                 detail::isApe},
 };
 
 // How many first bytes of a file byContent needs.

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
+#include <utility>
 
 namespace sw::enc {
 
@@ -94,14 +95,18 @@ int64_t WaveHeaderDurationUs(const QString& path) {
 }  // namespace
 
 const char* DemuxerForExtension(const QString& path) {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("mp3") || suffix == QLatin1String("mp2") ||
-        suffix == QLatin1String("mpa"))
-        return "mp3";  // FFmpeg's mp3 demuxer reads MPEG audio layers 1 to 3
-    if (suffix == QLatin1String("wav"))
-        return "wav";
-    if (suffix == QLatin1String("wma") || suffix == QLatin1String("asf"))
-        return "asf";
+    static const std::pair<const char*, const char*> kReaders[] = {
+        {"mp3", "mp3"},  // FFmpeg's mp3 demuxer reads MPEG audio layers 1 to 3
+        {"mp2", "mp3"},   {"mpa", "mp3"}, {"wav", "wav"}, {"wma", "asf"},  {"asf", "asf"},
+        {"flac", "flac"}, {"ogg", "ogg"}, {"oga", "ogg"}, {"opus", "ogg"}, {"m4a", "mov"},
+        {"m4b", "mov"},   {"mp4", "mov"}, {"aac", "aac"}, {"aif", "aiff"}, {"aiff", "aiff"},
+        {"aifc", "aiff"}, {"wv", "wv"},   {"ape", "ape"},
+    };
+    const QByteArray suffix = QFileInfo(path).suffix().toLower().toLatin1();
+    for (const auto& [extension, demuxer] : kReaders) {
+        if (suffix == extension)
+            return demuxer;
+    }
     return nullptr;
 }
 
@@ -171,19 +176,22 @@ std::optional<OpenedInput> OpenInput(const QString& path, const char* demuxer, Q
     return input;
 }
 
-ProbedContent ProbeContent(const QString& path) {
-    ProbedContent found{QCoreApplication::translate("Encoder", "unrecognised data"), false};
+namespace {
+
+// The reader FFmpeg's probe picks for a regular file's first bytes; nullptr for a weak guess
+// (from the name, or a few stray bytes).
+const AVInputFormat* ProbeFormat(const QString& path) {
     struct stat info {};
     // Only a regular file is opened: a FIFO would block the open.
     if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
-        return found;
+        return nullptr;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return found;
+        return nullptr;
     QByteArray bytes = file.read(kProbeBytes);
     const int size = static_cast<int>(bytes.size());
     if (size == 0)
-        return found;
+        return nullptr;
     bytes.append(QByteArray(AVPROBE_PADDING_SIZE, '\0'));
     const QByteArray name = QFile::encodeName(path);
     AVProbeData probe{};
@@ -192,12 +200,26 @@ ProbedContent ProbeContent(const QString& path) {
     probe.buf_size = size;
     int score = 0;
     const AVInputFormat* format = av_probe_input_format3(&probe, 1, &score);
-    // A weak guess (from the name, or a few stray bytes) names nothing.
-    if (!format || score <= AVPROBE_SCORE_EXTENSION)
+    return format && score > AVPROBE_SCORE_EXTENSION ? format : nullptr;
+}
+
+}  // namespace
+
+ProbedContent ProbeContent(const QString& path) {
+    ProbedContent found{QCoreApplication::translate("Encoder", "unrecognised data"), false};
+    const AVInputFormat* format = ProbeFormat(path);
+    if (!format)
         return found;
     found.description = QString::fromUtf8(format->long_name ? format->long_name : format->name);
     found.mpegAudio = qstrcmp(format->name, "mp3") == 0;
     return found;
+}
+
+const char* DemuxerFor(const QString& path) {
+    // A reader's whole name list ("mov,mp4,m4a,...") finds that reader again by name.
+    if (const AVInputFormat* format = ProbeFormat(path))
+        return format->name;
+    return DemuxerForExtension(path);
 }
 
 CheckedInput CheckInput(const QString& path) {
@@ -218,7 +240,7 @@ CheckedInput CheckInput(const QString& path) {
         throw Error(ErrorCode::SourceUnreadable,
                     QCoreApplication::translate("Encoder", "file cannot be read: %1")
                         .arg(qt_error_string(errno)));
-    const char* demuxer = DemuxerForExtension(path);
+    const char* demuxer = DemuxerFor(path);
     if (!demuxer)
         Refuse(path, QCoreApplication::translate(
                          "Encoder", "the extension \"%1\" is not one the encoder reads")

@@ -13,6 +13,10 @@ namespace sw::enc {
 // is not one the encoder reads. The comparison ignores case.
 const char* DemuxerForExtension(const QString& path);
 
+// The demuxer that reads `path`: the one FFmpeg's probe of its first bytes is sure of, else the
+// one its extension names; nullptr when neither tells.
+const char* DemuxerFor(const QString& path);
+
 // A "file:" URL for FFmpeg, so that a colon in a name is never taken for a protocol.
 QByteArray FileUrl(const QString& path);
 
@@ -42,7 +46,8 @@ struct ProbedContent {
 ProbedContent ProbeContent(const QString& path);
 
 // What prepare does with a source: it must be a readable, non-empty regular file (checked with
-// stat, never opened otherwise, so a FIFO can't block), its extension must name a demuxer, and
+// stat, never opened otherwise, so a FIFO can't block), its content or else its extension must
+// name a demuxer, and
 // that demuxer must read it and its first audio packets must decode. Throws sw::Error with
 // SourceMissing, SourceNotFile, SourceEmpty or SourceUnreadable for a source that is not such
 // a file, FormatNotAccepted ("not an audio file the encoder accepts:

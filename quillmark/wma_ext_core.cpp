@@ -18,6 +18,11 @@ sw::result::Code WMAExtCore::Initialize(std::vector<std::string> selection) {
     // By name alone, as the converter first judges it: reading files here would hold up the
     // file manager's menu on a slow mount.
     for (const std::string& path : selection_) {
+        // A folder, marked by its trailing "/", is converted with the audio below it.
+        if (!path.empty() && path.back() == '/') {
+            show_ = true;
+            break;
+        }
         if (const sw::formats::SourceFormat* format = sw::formats::byFileName(path)) {
             show_ = true;
             wmaSelection_ = format->becomes == sw::formats::Output::Wave;

@@ -30,8 +30,8 @@ class WMAExtCore {
 public:
     explicit WMAExtCore(std::shared_ptr<MessagePresenter> messages, HandOverTarget target = {});
 
-    // Keeps the selected paths, in order; the first whose name the table of formats knows
-    // decides the item.
+    // Keeps the selected paths, in order; the first whose name the table of formats knows, or
+    // the first folder (a path ending in "/"), decides the item.
     sw::result::Code Initialize(std::vector<std::string> selection);
 
     // Inserts the item at `position` (clamped to the end); returns the command ids used.

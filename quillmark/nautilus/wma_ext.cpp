@@ -42,7 +42,9 @@ std::vector<std::string> SelectedPaths(GList* files) {
         g_autoptr(GFile) location = nautilus_file_info_get_location(NAUTILUS_FILE_INFO(node->data));
         g_autofree char* path = location != nullptr ? g_file_get_path(location) : nullptr;
         if (path != nullptr) {  // the converter reads local files only
-            paths.emplace_back(path);
+            // A folder is marked by its trailing "/": the file manager knows, nothing is read.
+            const bool folder = nautilus_file_info_is_directory(NAUTILUS_FILE_INFO(node->data));
+            paths.emplace_back(std::string(path) + (folder ? "/" : ""));
         }
     }
     return paths;

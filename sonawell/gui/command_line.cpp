@@ -42,7 +42,9 @@ QString fileFromArgument(const QString& argument) {
 QStringList filesFromCommandLine(const QCoreApplication& app) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QCoreApplication::translate(
-        "CommandLine", "Converts audio files (MP3, MP2, WAVE, WMA) to WMA or WAVE."));
+        "CommandLine",
+        "Converts audio files (MP3, FLAC, Ogg, Opus, M4A, AIFF, WAVE and more) to WMA, and WMA "
+        "to WAVE or FLAC. A folder is converted with everything below it."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(

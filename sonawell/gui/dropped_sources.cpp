@@ -2,33 +2,12 @@
 
 #include "common/file_uri.h"
 #include "core/formats/format_lookup.h"
+#include "core/jobs/source_tree.h"
 
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
-#include <algorithm>
-
-namespace {
-
-// A dropped folder's files count by their names alone: the covers, playlists and notes beside
-// the audio are not read.
-QStringList audioFilesUnder(const QString& folder) {
-    QStringList found;
-    QDirIterator it(folder, QDir::Files | QDir::Readable, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        if (sw::formats::byFileName(QFile::encodeName(it.fileName()).toStdString()) != nullptr) {
-            found.append(path);
-        }
-    }
-    std::sort(found.begin(), found.end());
-    return found;
-}
-
-}  // namespace
-
-QStringList droppedSources(const QList<QUrl>& urls) {
+QStringList droppedSources(const QList<QUrl>& urls, QStringList* refused) {
     QStringList sources;
     for (const QUrl& url : urls) {
         const std::optional<std::string> path =
@@ -38,9 +17,17 @@ QStringList droppedSources(const QList<QUrl>& urls) {
         }
         const QFileInfo info(QFile::decodeName(QByteArray::fromStdString(*path)));
         if (info.isDir()) {
-            sources.append(audioFilesUnder(info.absoluteFilePath()));
+            const std::vector<TreeSource> found = audioFilesUnder(info.absoluteFilePath());
+            for (const TreeSource& file : found) {
+                sources.append(file.path);
+            }
+            if (found.empty() && refused != nullptr) {
+                refused->append(info.absoluteFilePath());
+            }
         } else if (info.isFile() && sourceFormatOf(info.absoluteFilePath()) != nullptr) {
             sources.append(info.absoluteFilePath());
+        } else if (refused != nullptr) {
+            refused->append(info.absoluteFilePath());
         }
     }
     return sources;

@@ -444,7 +444,17 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
-    const QStringList sources = droppedSources(event->mimeData()->urls());
+    QStringList refused;
+    const QStringList sources = droppedSources(event->mimeData()->urls(), &refused);
+    if (!refused.isEmpty()) {
+        event->acceptProposedAction();
+        // Said after the drop has ended, as the dialog below is opened.
+        QTimer::singleShot(0, this, [this, refused] {
+            prompt_.showMessage(
+                tr("Not added, as they are not audio files or are folders without any:\n%1")
+                    .arg(refused.join(QLatin1Char('\n'))));
+        });
+    }
     if (sources.isEmpty()) {
         return;
     }

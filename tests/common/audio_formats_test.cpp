@@ -48,7 +48,19 @@ TEST(FormatByName, TheExtensionAfterTheLastDotInAnyCase) {
         {"song.mp3.bak", ""},
         {"song.mp3 ", ""},
         {"song.mp4", ""},
-        {"song.ogg", ""},
+        {"song.flac", "FLAC"},
+        {"song.OGG", "Ogg Vorbis"},
+        {"song.oga", "Ogg Vorbis"},
+        {"song.opus", "Opus"},
+        {"song.m4a", "MPEG-4 audio"},
+        {"book.m4b", "MPEG-4 audiobook"},
+        {"song.aac", "AAC"},
+        {"song.aif", "AIFF"},
+        {"song.aiff", "AIFF"},
+        {"song.aifc", "AIFF"},
+        {"song.wv", "WavPack"},
+        {"song.ape", "Monkey's Audio"},
+        {"song.flac.txt", ""},
         {"/music/album.mp3/track01", ""},
         {"C:\\Music.mp3\\track01", ""},
     };
@@ -59,6 +71,11 @@ TEST(FormatByName, TheExtensionAfterTheLastDotInAnyCase) {
 }
 
 TEST(FormatTable, MpegAndWaveBecomeWmaAndWmaBecomesWave) {
+    for (const char* other :
+         {"a.flac", "a.ogg", "a.opus", "a.m4a", "a.m4b", "a.aac", "a.aiff", "a.wv", "a.ape"}) {
+        EXPECT_EQ(sw::formats::byFileName(other)->becomes, Output::Wma) << other;
+    }
+    EXPECT_EQ(sw::formats::outputExtension(Output::Flac), "flac");
     EXPECT_EQ(sw::formats::byFileName("a.mp3")->becomes, Output::Wma);
     EXPECT_EQ(sw::formats::byFileName("a.mp2")->becomes, Output::Wma);
     EXPECT_EQ(sw::formats::byFileName("a.wav")->becomes, Output::Wma);
@@ -101,12 +118,21 @@ TEST(FormatByContent, TheSignatureInTheFirstBytes) {
         {"MPEG-1 layer II frame, 192 kbps", {0xFF, 0xFD, 0xA4, 0x00}, "MP2"},
         {"RIFF WAVE", Cat(Text("RIFF"), Cat({0x24, 0x08, 0x00, 0x00}, Text("WAVEfmt "))), "WAVE"},
         {"ASF header object", kAsfHeader, "WMA"},
+        {"FLAC stream", Text("fLaC\0\0\0\x22"), "FLAC"},
+        {"Ogg page", Text("OggS\0\x02"), "Ogg Vorbis"},
+        {"MP4 file type box", Cat({0x00, 0x00, 0x00, 0x20}, Text("ftypM4A ")), "MPEG-4 audio"},
+        {"ADTS AAC frame", {0xFF, 0xF1, 0x50, 0x80}, "AAC"},
+        {"AIFF", Cat(Text("FORM"), Cat({0x00, 0x00, 0x10, 0x00}, Text("AIFFCOMM"))), "AIFF"},
+        {"AIFF-C", Cat(Text("FORM"), Cat({0x00, 0x00, 0x10, 0x00}, Text("AIFCFVER"))), "AIFF"},
+        {"WavPack block", Text("wvpk\x20\0\0\0"), "WavPack"},
+        {"Monkey's Audio", Text("MAC \x96\x0f"), "Monkey's Audio"},
         // Near misses.
         {"RIFF of another kind", Cat(Text("RIFF"), Cat({0x24, 0x08, 0x00, 0x00}, Text("AVI LIST"))),
          ""},
         {"MPEG frame with the reserved version", {0xFF, 0xEB, 0x90, 0x64}, ""},
         {"MPEG layer I frame", {0xFF, 0xFF, 0x90, 0x64}, ""},
-        {"ADTS AAC frame (layer bits 00)", {0xFF, 0xF1, 0x50, 0x80}, ""},
+        {"FORM of another kind", Cat(Text("FORM"), Cat({0x00, 0x00, 0x10, 0x00}, Text("8SVX"))),
+         ""},
         {"MPEG frame with the bad bitrate", {0xFF, 0xFB, 0xF0, 0x64}, ""},
         {"MPEG frame with the reserved sample rate", {0xFF, 0xFB, 0x9C, 0x64}, ""},
         {"ASF header cut short", Bytes(kAsfHeader.begin(), kAsfHeader.begin() + 15), ""},

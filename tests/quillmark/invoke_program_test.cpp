@@ -141,7 +141,7 @@ TEST(QuillmarkInvoke, WithNoServerNamesTheFilesAndWhy) {
 TEST(QuillmarkInvoke, HandsNothingOverWhenNoFileIsAudio) {
     PrivateBus bus;
     EngineDouble engine(bus.address());
-    const Outcome run = Invoke({"/m/a.txt", "/m/b.ogg", "/m/xmp3", "file:///m/xwma"},
+    const Outcome run = Invoke({"/m/a.txt", "/m/b.ogx", "/m/xmp3", "file:///m/xwma"},
                                {{"DBUS_SESSION_BUS_ADDRESS", bus.address()}});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_THAT(run.err, HasSubstr("nothing handed over"));

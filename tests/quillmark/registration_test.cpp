@@ -145,7 +145,9 @@ TEST_F(Registration, TheMenusOfferTheRightCommandForTheRightFiles) {
     const std::string toWma = Read(Entry("kio/servicemenus/quillmark-convert-to-wma.desktop"));
     EXPECT_THAT(toWma, HasSubstr("\nName=Convert To WMA\n"));
     EXPECT_THAT(toWma, HasSubstr("\nComment=Convert this audio file to WMA format.\n"));
-    EXPECT_THAT(toWma, HasSubstr("MimeType=audio/mpeg;audio/mp2;audio/x-wav;\n"));
+    EXPECT_THAT(toWma, HasSubstr("MimeType=audio/mpeg;audio/mp2;audio/x-wav;audio/flac;"
+                                 "audio/x-vorbis+ogg;audio/x-opus+ogg;audio/mp4;audio/x-m4b;"
+                                 "audio/aac;audio/x-aiff;audio/x-wavpack;audio/x-ape;\n"));
     const std::string toWav = Read(Entry("kio/servicemenus/quillmark-convert-to-wav.desktop"));
     EXPECT_THAT(toWav, HasSubstr("\nName=Convert to WAV\n"));
     EXPECT_THAT(toWav, HasSubstr("\nComment=Convert this audio file to WAV format.\n"));
@@ -153,7 +155,8 @@ TEST_F(Registration, TheMenusOfferTheRightCommandForTheRightFiles) {
     const std::string nemoWma = Read(Entry("nemo/actions/quillmark-convert-to-wma.nemo_action"));
     EXPECT_THAT(nemoWma, HasSubstr("Name=Convert To WMA\n"));
     EXPECT_THAT(nemoWma, HasSubstr("Comment=Convert this audio file to WMA format.\n"));
-    EXPECT_THAT(nemoWma, HasSubstr("Extensions=mp3;mp2;wav;\n"));
+    EXPECT_THAT(nemoWma, HasSubstr("Extensions=mp3;mp2;wav;flac;ogg;oga;opus;m4a;m4b;aac;aif;"
+                                   "aiff;aifc;wv;ape;\n"));
     const std::string nemoWav = Read(Entry("nemo/actions/quillmark-convert-to-wav.nemo_action"));
     EXPECT_THAT(nemoWav, HasSubstr("Name=Convert to WAV\n"));
     EXPECT_THAT(nemoWav, HasSubstr("Comment=Convert this audio file to WAV format.\n"));

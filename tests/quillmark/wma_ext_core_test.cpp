@@ -47,7 +47,14 @@ TEST(WMAExtMenu, TheFirstFileWithAKnownExtensionDecidesTheItem) {
     EXPECT_EQ(ItemFor({"/music/track.wma"}), "Convert to WAV");
     EXPECT_EQ(ItemFor({"/m/x.mp2"}), "Convert To WMA");
     EXPECT_EQ(ItemFor({"/m/x.WaV"}), "Convert To WMA");
+    for (const char* other : {"/m/a.flac", "/m/a.ogg", "/m/a.opus", "/m/a.m4a", "/m/a.aiff",
+                              "/m/a.wv", "/m/a.ape", "/m/a.aac"}) {
+        EXPECT_EQ(ItemFor({other}), "Convert To WMA") << other;
+    }
     EXPECT_EQ(ItemFor({"/m/a.txt", "/m/b.wma", "/m/c.mp3"}), "Convert to WAV");
+    // A folder, as the file manager marks it, holds sources to convert.
+    EXPECT_EQ(ItemFor({"/m/Album A/"}), "Convert To WMA");
+    EXPECT_EQ(ItemFor({"/m/a.txt", "/m/Album A/", "/m/b.wma"}), "Convert To WMA");
     EXPECT_EQ(ItemFor({"/m/c.mp3", "/m/b.wma"}), "Convert To WMA");
 }
 
@@ -63,7 +70,7 @@ TEST(WMAExtMenu, AnExtensionNeedsItsDot) {
 }
 
 TEST(WMAExtMenu, NothingForAnUnknownOrEmptySelection) {
-    EXPECT_EQ(ItemFor({"/m/a.txt", "/m/b.ogg", "/m/c.mp3 "}), "");
+    EXPECT_EQ(ItemFor({"/m/a.txt", "/m/b.ogx", "/m/c.mp3 "}), "");
     EXPECT_EQ(ItemFor({}), "");
 }
 

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <sys/stat.h>
+
 namespace testsupport {
 
 QByteArray ReadAll(const QString& path) {
@@ -19,6 +21,15 @@ bool WriteAll(const QString& path, const QByteArray& bytes) {
 QStringList FolderEntries(const QString& folder) {
     return QDir(folder).entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+FileIdentity IdentityOf(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return {};
+    return {true, static_cast<quint64>(info.st_ino),
+            static_cast<qint64>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
+            static_cast<qint64>(info.st_size)};
 }
 
 }  // namespace testsupport

@@ -13,4 +13,14 @@ bool WriteAll(const QString& path, const QByteArray& bytes);
 // Every entry of a folder, hidden ones included, sorted by name: what a run left behind.
 QStringList FolderEntries(const QString& folder);
 
+// What tells a file rewritten from one left alone.
+struct FileIdentity {
+    bool exists = false;
+    quint64 inode = 0;
+    qint64 modifiedNs = 0;
+    qint64 size = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+FileIdentity IdentityOf(const QString& path);
+
 }  // namespace testsupport

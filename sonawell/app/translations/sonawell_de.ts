@@ -81,6 +81,30 @@
 <context>
     <name>AudioFormats</name>
     <message>
+        <source>FLAC audio files</source>
+        <translation>FLAC-Audiodateien</translation>
+    </message>
+    <message>
+        <source>Ogg audio files</source>
+        <translation>Ogg-Audiodateien</translation>
+    </message>
+    <message>
+        <source>MPEG-4 audio files</source>
+        <translation>MPEG-4-Audiodateien</translation>
+    </message>
+    <message>
+        <source>AIFF audio files</source>
+        <translation>AIFF-Audiodateien</translation>
+    </message>
+    <message>
+        <source>WavPack audio files</source>
+        <translation>WavPack-Audiodateien</translation>
+    </message>
+    <message>
+        <source>Monkey&apos;s Audio files</source>
+        <translation>Monkey&apos;s-Audio-Dateien</translation>
+    </message>
+    <message>
         <source>MPEG audio files</source>
         <translation>MPEG-Audiodateien</translation>
     </message>
@@ -119,8 +143,8 @@
 <context>
     <name>CommandLine</name>
     <message>
-        <source>Converts audio files (MP3, MP2, WAVE, WMA) to WMA or WAVE.</source>
-        <translation>Konvertiert Audiodateien (MP3, MP2, WAVE, WMA) nach WMA oder WAVE.</translation>
+        <source>Converts audio files (MP3, FLAC, Ogg, Opus, M4A, AIFF, WAVE and more) to WMA, and WMA to WAVE or FLAC. A folder is converted with everything below it.</source>
+        <translation>Konvertiert Audiodateien (MP3, FLAC, Ogg, Opus, M4A, AIFF, WAVE und weitere) nach WMA und WMA nach WAVE oder FLAC. Ein Ordner wird mit allem darunter konvertiert.</translation>
     </message>
     <message>
         <source>files</source>
@@ -443,6 +467,14 @@ Möchten Sie sie ersetzen?</translation>
 <context>
     <name>Job</name>
     <message>
+        <source>already converted</source>
+        <translation>bereits konvertiert</translation>
+    </message>
+    <message>
+        <source>Skipped: %1</source>
+        <translation>Übersprungen: %1</translation>
+    </message>
+    <message>
         <source>unknown error</source>
         <translation>unbekannter Fehler</translation>
     </message>
@@ -492,6 +524,12 @@ Möchten Sie sie ersetzen?</translation>
 </context>
 <context>
     <name>MainWindow</name>
+    <message>
+        <source>Not added, as they are not audio files or are folders without any:
+%1</source>
+        <translation>Nicht hinzugefügt, da keine Audiodateien oder Ordner ohne Audiodateien:
+%1</translation>
+    </message>
     <message>
         <source>Sonawell Convertor</source>
         <translation>Sonawell Konverter</translation>
@@ -713,6 +751,10 @@ Möchten Sie sie ersetzen?</translation>
 <context>
     <name>Profile</name>
     <message>
+        <source>WMA to FLAC</source>
+        <translation>WMA nach FLAC</translation>
+    </message>
+    <message>
         <source>Audio for voice (32 Kbps, 22 kHz, mono)</source>
         <translation>Audio für Sprache (32 Kbit/s, 22 kHz, mono)</translation>
     </message>
@@ -807,6 +849,43 @@ Möchten Sie sie ersetzen?</translation>
     <message>
         <source>Selected job:</source>
         <translation>Gewählter Auftrag:</translation>
+    </message>
+</context>
+<context>
+    <name>QuickConvert</name>
+    <message>
+        <source>not an audio file: %1</source>
+        <translation>keine Audiodatei: %1</translation>
+    </message>
+    <message>
+        <source>no audio file in this folder</source>
+        <translation>keine Audiodatei in diesem Ordner</translation>
+    </message>
+</context>
+<context>
+    <name>ConversionRunner</name>
+    <message>
+        <source>protected (DRM): can&apos;t be converted</source>
+        <translation>geschützt (DRM): kann nicht konvertiert werden</translation>
+    </message>
+</context>
+<context>
+    <name>CollectionOptions</name>
+    <message>
+        <source>Collections</source>
+        <translation>Sammlungen</translation>
+    </message>
+    <message>
+        <source>WMA files become:</source>
+        <translation>WMA-Dateien werden zu:</translation>
+    </message>
+    <message>
+        <source>Keep the folder structure of folders in the target directory</source>
+        <translation>Ordnerstruktur von Ordnern im Zielverzeichnis beibehalten</translation>
+    </message>
+    <message>
+        <source>Skip files already converted (output newer than its source)</source>
+        <translation>Bereits konvertierte Dateien überspringen (Ausgabe neuer als ihre Quelle)</translation>
     </message>
 </context>
 </TS>

@@ -10,6 +10,17 @@
 
 #include <utility>
 
+namespace {
+
+// An output modified at or after its source was: converted from the source as it is now.
+bool isNewerThan(const QString& output, const QString& source) {
+    const QFileInfo out(output);
+    const QFileInfo in(source);
+    return out.isFile() && in.exists() && out.lastModified() >= in.lastModified();
+}
+
+}  // namespace
+
 ConversionDriver::ConversionDriver(sw::enc::Encoder& encoder, JobStore& jobs, UserPrompt& prompt,
                                    const AppSettingsRecord& settings, QObject* parent)
     : QObject(parent),
@@ -96,6 +107,11 @@ void ConversionDriver::continueQueue(int continuation) {
 ConversionDriver::JobStart ConversionDriver::startJob(int row) {
     // A copy: the question below lets events run, and jobs added meanwhile move the records.
     const Job job = jobs_.at(row);
+    // A path handed in that is not audio (or a folder without any) has no output and keeps
+    // the reason it was given.
+    if (job.output.isEmpty() && job.state == JobState::Failed) {
+        return JobStart::Finished;
+    }
     // Whole seconds: some file systems keep coarse modification times.
     jobStarted_ = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch());
     // Checked before anything opens the source: a FIFO would block the open for good.
@@ -106,6 +122,10 @@ ConversionDriver::JobStart ConversionDriver::startJob(int row) {
     if (isSameFile(job.source, job.output)) {
         failJob(row, tr("The output file is the source file itself; it was not "
                         "converted so that it is not overwritten."));
+        return JobStart::Finished;
+    }
+    if (settings_.skipConverted && isNewerThan(job.output, job.source)) {
+        jobs_.setState(row, JobState::Skipped, alreadyConvertedText());
         return JobStart::Finished;
     }
     if (!settings_.overwriteExist && QFileInfo::exists(job.output)) {

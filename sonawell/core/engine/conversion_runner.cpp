@@ -1,5 +1,6 @@
 #include "core/engine/conversion_runner.h"
 
+#include "core/engine/protected_source.h"
 #include "core/jobs/job.h"
 #include "encoder/encoder.h"
 
@@ -34,14 +35,22 @@ QString ConversionRunner::start(const ConversionRequest& request) {
     }
     stopRequested_ = false;
     shownProgress_ = -1;
-    if (request.profile == kWaveProfile) {
-        // The outcome is handed over as a queued call: it reaches this object on its own
-        // thread, and never once this object is gone.
-        wave_ = std::make_unique<WaveRun>(
-            request, encoder_.cpuPriority(), [this](const ConversionOutcome& outcome) {
-                QMetaObject::invokeMethod(
-                    this, [this, outcome] { end(outcome); }, Qt::QueuedConnection);
-            });
+    // No reader of ours can open it: it fails as what it is, never retried as another format.
+    if (isProtectedSource(request.source)) {
+        return protectedSourceText();
+    }
+    // The outcome is handed over as a queued call: it reaches this object on its own thread,
+    // and never once this object is gone.
+    const auto finish = [this](const ConversionOutcome& outcome) {
+        QMetaObject::invokeMethod(
+            this, [this, outcome] { end(outcome); }, Qt::QueuedConnection);
+    };
+    if (request.profile == kFlacProfile) {
+        flac_ = std::make_unique<FlacRun>(request, encoder_.cpuPriority(), finish);
+        running_ = Running::Decode;
+        poll_.start();
+    } else if (request.profile == kWaveProfile) {
+        wave_ = std::make_unique<WaveRun>(request, encoder_.cpuPriority(), finish);
         running_ = Running::Decode;
         poll_.start();
     } else {
@@ -64,16 +73,18 @@ void ConversionRunner::stop() {
     stopRequested_ = true;
     if (wave_) {
         wave_->requestStop();
+    } else if (flac_) {
+        flac_->requestStop();
     } else {
         encoder_.stop();
     }
 }
 
 void ConversionRunner::pollDecodeProgress() {
-    if (running_ != Running::Decode || !wave_) {
+    if (running_ != Running::Decode || (!wave_ && !flac_)) {
         return;
     }
-    const double fraction = wave_->progress();
+    const double fraction = wave_ ? wave_->progress() : flac_->progress();
     if (fraction != shownProgress_) {
         shownProgress_ = fraction;
         Q_EMIT progressChanged(fraction);
@@ -105,6 +116,7 @@ void ConversionRunner::onEncodeFinished(RunOutcome outcome, const sw::Error& err
 void ConversionRunner::end(const ConversionOutcome& outcome) {
     poll_.stop();
     wave_.reset();
+    flac_.reset();
     running_ = Running::None;
     Q_EMIT finished(outcome);
 }

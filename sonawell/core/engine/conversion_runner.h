@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/engine/conversion.h"
+#include "core/engine/flac_run.h"
 #include "core/engine/wave_run.h"
 #include "core/engine/wma_job.h"
 #include "encoder/encoder.h"
@@ -43,6 +44,7 @@ private:
     sw::enc::Encoder& encoder_;
     WmaJob wma_;
     std::unique_ptr<WaveRun> wave_;
+    std::unique_ptr<FlacRun> flac_;
     Running running_ = Running::None;
     bool stopRequested_ = false;
     QTimer poll_;  // a decode's progress

@@ -5,9 +5,12 @@
 #include "core/engine/error_boundary.h"
 #include "core/formats/format_lookup.h"
 #include "core/fs/path_text.h"
+#include "core/jobs/source_tree.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 
 #include <optional>
 #include <string>
@@ -71,37 +74,61 @@ QString QuickConvert::localPath(const QString& handedIn) {
 }
 
 QString QuickConvert::targetFor(const QString& source, const AppSettingsRecord& settings,
-                                QString* profile) {
-    const std::optional<DerivedOutput> derived = deriveOutput(source);
+                                QString* profile, const QString& subfolder) {
+    const sw::formats::Output decodeTo =
+        settings.wmaToFlac ? sw::formats::Output::Flac : sw::formats::Output::Wave;
+    const std::optional<DerivedOutput> derived = deriveOutput(source, decodeTo);
     if (!derived) {
         return {};
     }
     *profile = profileFor(derived->output, settings.quickProfile);
-    QString target = derived->path;
     // Without a target folder the output stays beside its source rather than in the root.
     if (!settings.sameTargetDir && !settings.targetDir.isEmpty()) {
-        QString folder = settings.targetDir;
-        while (folder.size() > 1 &&
-               (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\')))) {
-            folder.chop(1);
-        }
-        if (folder == QLatin1String("/")) {
-            folder.clear();
-        }
-        target = folder + QLatin1Char('/') + extractFileName(target);
+        return targetPathFor(settings.targetDir, subfolder, extractFileName(derived->path),
+                             settings.keepFolders);
     }
-    return target;
+    return derived->path;
 }
 
 bool QuickConvert::queue(const QString& handedIn) {
     const QString source = localPath(handedIn);
+    if (source.isEmpty()) {
+        return false;
+    }
+    if (QFileInfo(source).isDir()) {
+        queueFolder(source);
+        return true;
+    }
     QString profile;
     const QString target = targetFor(source, settings_, &profile);
     if (target.isEmpty()) {
-        return false;
+        addFailed(source, tr("not an audio file: %1").arg(extractFileName(source)));
+        return true;
     }
     jobs_.add(source, target, profile);
     return true;
+}
+
+void QuickConvert::queueFolder(const QString& folder) {
+    const std::vector<TreeSource> found = audioFilesUnder(folder);
+    if (found.empty()) {
+        addFailed(folder, tr("no audio file in this folder"));
+        return;
+    }
+    for (const TreeSource& file : found) {
+        QString profile;
+        const QString target = targetFor(file.path, settings_, &profile, file.subfolder);
+        // The tree below a target folder is made as the folder is taken up; a job whose own
+        // output folder is missing otherwise fails, as it always has.
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        jobs_.add(file.path, target, profile);
+    }
+}
+
+void QuickConvert::addFailed(const QString& source, const QString& reason) {
+    // No output: the driver passes the row by, keeping its reason.
+    jobs_.add(source, QString(), QString());
+    jobs_.setState(jobs_.count(), JobState::Failed, reason);
 }
 
 bool QuickConvert::addJob(const QString& handedIn, bool allowStart) {

@@ -32,16 +32,21 @@ public:
     // decoded byte for byte (common/file_uri.h), any other URI as it is.
     static QString localPath(const QString& handedIn);
     // The target of a quick job for source, as the table of formats derives it (by name, else
-    // by content), or empty text for a path that is dropped.
+    // by content), or empty text for a path the table does not take. With a target folder the
+    // output goes to `subfolder` below it (the source's folder below a folder handed in) while
+    // the settings keep the folder structure.
     static QString targetFor(const QString& source, const AppSettingsRecord& settings,
-                             QString* profile);
+                             QString* profile, const QString& subfolder = {});
 
     static constexpr int kSlicePaths = 500;
     static constexpr int kSliceTime = 10;  // ms
 
 private:
-    // A job for a handed-in path, without starting or refreshing anything.
+    // A job for a handed-in path, without starting or refreshing anything: a file the table
+    // does not take, and a folder without audio, get a failed row of their own.
     bool queue(const QString& handedIn);
+    void queueFolder(const QString& folder);
+    void addFailed(const QString& source, const QString& reason);
     void flushInSlices();
     void startIfAutoStart();
 

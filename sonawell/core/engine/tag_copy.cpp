@@ -58,6 +58,7 @@ void copyTagToWmaFile(const QString& source, const QString& output) {
     setText("WM/AlbumArtist", tag.albumArtist);
     setText("WM/PartOfSet", tag.partOfSet);
     setText("WM/Composer", tag.composer);
+    setNumber("TotalTracks", tag.trackTotal);
     // The front cover, else the first picture.
     if (!tag.picture.data.isEmpty())
         attributes.emplace_back("WM/Picture",

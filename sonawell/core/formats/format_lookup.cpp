@@ -29,19 +29,30 @@ const sw::formats::SourceFormat* sourceFormatOf(const QString& path) {
     return format != nullptr ? format : byContent(path);
 }
 
-std::optional<DerivedOutput> deriveOutput(const QString& source) {
+std::optional<DerivedOutput> deriveOutput(const QString& source, sw::formats::Output decodeTo) {
+    const auto becomes = [decodeTo](const sw::formats::SourceFormat& format) {
+        return format.becomes == sw::formats::Output::Wave ? decodeTo : format.becomes;
+    };
     if (const sw::formats::SourceFormat* format = byName(source)) {
         const QString stem = source.left(source.size() - fileExtension(source).size());
-        return DerivedOutput{stem + extensionText(format->becomes), format->becomes};
+        return DerivedOutput{stem + extensionText(becomes(*format)), becomes(*format)};
     }
     // The name's last dot may be part of the name itself ("Live at 3.30pm"): keep all of it.
     if (const sw::formats::SourceFormat* format = byContent(source)) {
-        return DerivedOutput{source + QLatin1Char('.') + extensionText(format->becomes),
-                             format->becomes};
+        return DerivedOutput{source + QLatin1Char('.') + extensionText(becomes(*format)),
+                             becomes(*format)};
     }
     return std::nullopt;
 }
 
 QString profileFor(sw::formats::Output output, const QString& wmaProfile) {
-    return output == sw::formats::Output::Wave ? kWaveProfile : wmaProfile;
+    switch (output) {
+        case sw::formats::Output::Wave:
+            return kWaveProfile;
+        case sw::formats::Output::Flac:
+            return kFlacProfile;
+        case sw::formats::Output::Wma:
+            break;
+    }
+    return wmaProfile;
 }

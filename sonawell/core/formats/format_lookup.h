@@ -19,8 +19,10 @@ struct DerivedOutput {
 
 // What `source` becomes beside it: the extension the table knew it by replaced with the
 // output's ("a.Mp3" gives "a.wma"), or the output's appended when only the content told
-// ("take.dat" gives "take.dat.wma"). Nothing for a file the table does not take.
-std::optional<DerivedOutput> deriveOutput(const QString& source);
+// ("take.dat" gives "take.dat.wma"). Nothing for a file the table does not take. A source the
+// table decodes (WMA) becomes `decodeTo` (a WAVE, or a FLAC).
+std::optional<DerivedOutput> deriveOutput(const QString& source,
+                                          sw::formats::Output decodeTo = sw::formats::Output::Wave);
 
-// The profile of a job writing `output`: the decoder's for a WAVE, else `wmaProfile`.
+// The profile of a job writing `output`: the decoder's for a WAVE or FLAC, else `wmaProfile`.
 QString profileFor(sw::formats::Output output, const QString& wmaProfile);

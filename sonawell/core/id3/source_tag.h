@@ -21,14 +21,18 @@ struct SourceTag {
     QString genre;     // the genre's name
     int genreId = -1;  // its ID3v1 genre number; -1 when it has none
     int track = 0;     // 1-based
+    int trackTotal = 0;
     QString albumArtist;
     QString partOfSet;
     QString composer;
     TagPicture picture;
 };
 
-// The tag of an MPEG audio (MP3, MP2) or WAVE file, merged field by field from every tag it
-// carries, richest first: ID3v2 (2.2 to 2.4; in a WAVE file its `id3 ` chunk), then a WAVE's
-// RIFF INFO list, then ID3v1 (read as SWID3 reads it). What a damaged tag still holds is read;
-// the file is never written, nothing is thrown, and special files are not opened.
+// The tag of a source, merged field by field from every tag it carries, richest first: for MPEG
+// audio (MP3, MP2) and WAVE, ID3v2 (2.2 to 2.4; in a WAVE file its `id3 ` chunk), then a WAVE's
+// RIFF INFO list; for the other formats of the table (picked by content, else by name) their
+// own tag through TagLib's property names (Vorbis comments, MP4 atoms, APE items, ASF
+// attributes; ID3v2 for AIFF) with its pictures; then ID3v1 (read as SWID3 reads it). A field
+// with several values (artists) keeps them all, joined by "; ". What a damaged tag still holds is
+// read; the file is never written, nothing is thrown, and special files are not opened.
 SourceTag readSourceTag(const QString& path);

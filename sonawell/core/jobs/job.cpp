@@ -18,6 +18,10 @@ QString failedText(const QString& reason) {
 
 }  // namespace
 
+QString alreadyConvertedText() {
+    return QCoreApplication::translate("Job", "already converted");
+}
+
 QString statusText(const Job& job) {
     switch (job.state) {
         case JobState::Done:
@@ -33,7 +37,9 @@ QString statusText(const Job& job) {
         case JobState::Failed:
             return failedText(job.failureReason);
         case JobState::Skipped:
-            return QCoreApplication::translate("Job", "Skipped");
+            return job.failureReason == alreadyConvertedText()
+                       ? QCoreApplication::translate("Job", "Skipped: %1").arg(job.failureReason)
+                       : QCoreApplication::translate("Job", "Skipped");
         case JobState::Waiting:
         case JobState::Converting:
             break;

@@ -8,6 +8,8 @@
 
 // The profile name that asks for a WMA source to be decoded to a WAVE file.
 inline const QString kWaveProfile = QLatin1String(QT_TRANSLATE_NOOP("Profile", "WMA to WAV"));
+// The profile name that asks for a WMA source to be decoded to a lossless FLAC file.
+inline const QString kFlacProfile = QLatin1String(QT_TRANSLATE_NOOP("Profile", "WMA to FLAC"));
 
 enum class JobState { Waiting, Converting, Done, DoneDamaged, Failed, Stopped, Skipped };
 
@@ -27,8 +29,12 @@ struct Job {
     QString progress = QStringLiteral("0%");
 };
 
+// The reason of a job skipped because its output is newer than its source.
+QString alreadyConvertedText();
+
 // "Status" as the job list shows it: the progress, "100%", "Done, source damaged: 36 of 60 s",
-// "Stopped (34%)", "Skipped", or "Failed: " and the first line of the reason, shortened.
+// "Stopped (34%)", "Skipped", "Skipped: already converted", or "Failed: " and the first line of the
+// reason, shortened.
 QString statusText(const Job& job);
 // The whole reason of a failed, skipped or damaged job; empty otherwise.
 QString statusToolTip(const Job& job);

@@ -33,6 +33,11 @@ const Key kAutoStart{kGeneral, QStringLiteral("AutoStart")};
 const Key kQuickProfile{kQuickConvert, QStringLiteral("Profile")};
 const Key kSameTargetDir{kQuickConvert, QStringLiteral("SameTargetDir")};
 const Key kTargetDir{kQuickConvert, QStringLiteral("TargetDir")};
+const Key kWmaFormat{kQuickConvert, QStringLiteral("WmaFormat")};
+const Key kKeepFolders{kQuickConvert, QStringLiteral("KeepFolders")};
+const Key kSkipConverted{kGeneral, QStringLiteral("SkipConverted")};
+const QString kFlacFormat = QStringLiteral("FLAC");
+const QString kWaveFormat = QStringLiteral("WAV");
 const QString kWindow = QStringLiteral("Window");
 const Key kWindowWidth{kWindow, QStringLiteral("Width")};
 const Key kWindowHeight{kWindow, QStringLiteral("Height")};
@@ -82,6 +87,10 @@ AppSettingsRecord readSettings(const QString& iniPath) {
     settings.autoStart = readFlag(iniPath, kAutoStart, true);
     settings.sameTargetDir = readFlag(iniPath, kSameTargetDir, true);
     settings.targetDir = readIniPath(iniPath, kTargetDir.section, kTargetDir.name);
+    // Anything but FLAC keeps the WAVE every older file meant.
+    settings.wmaToFlac = read(iniPath, kWmaFormat).compare(kFlacFormat, Qt::CaseInsensitive) == 0;
+    settings.keepFolders = readFlag(iniPath, kKeepFolders, true);
+    settings.skipConverted = readFlag(iniPath, kSkipConverted, false);
     return settings;
 }
 
@@ -97,7 +106,9 @@ QString saveSettings(const AppSettingsRecord& settings) {
          flag(kAutoStart, settings.autoStart),
          entry(kCpuPriority, QString::number(settings.cpuPriority)),
          entry(kQuickProfile, settings.quickProfile), flag(kSameTargetDir, settings.sameTargetDir),
-         entry(kTargetDir, settings.targetDir)});
+         entry(kTargetDir, settings.targetDir),
+         entry(kWmaFormat, settings.wmaToFlac ? kFlacFormat : kWaveFormat),
+         flag(kKeepFolders, settings.keepFolders), flag(kSkipConverted, settings.skipConverted)});
 }
 
 QString saveDefaultProfile(const QString& iniPath, const QString& profile) {

@@ -15,6 +15,13 @@ struct AppSettingsRecord {
     bool autoStart = true;
     bool sameTargetDir = true;
     QString targetDir;
+    // Quick convert makes FLAC rather than WAVE of a WMA source.
+    bool wmaToFlac = false;
+    // With a target folder, the outputs of a folder handed in mirror its tree.
+    bool keepFolders = true;
+    // An existing output newer than its source is kept and its job skipped; this comes before
+    // overwriteExist, which still decides for an older output.
+    bool skipConverted = false;
 };
 
 // The process-wide settings, filled by loadSettings.

@@ -145,7 +145,7 @@ AddJobDialog::AddJobDialog(const sw::enc::ProfileCollection& profiles, QWidget* 
     comboFormats->setObjectName(QStringLiteral("comboFormats"));
     takeAccessibleChoice(comboFormats);
     lblFormat->setBuddy(comboFormats);
-    const QStringList names = profiles.names() << kWaveProfile;
+    const QStringList names = profiles.names() << kWaveProfile << kFlacProfile;
     for (const QString& name : names) {
         comboFormats->addItem(sw::enc::ProfileCollection::displayName(name), name);
     }

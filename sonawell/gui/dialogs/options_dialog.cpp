@@ -6,6 +6,7 @@
 #include "encoder/encoder.h"
 #include "gui/art_pictures.h"
 #include "gui/dialogs/accessible_choice.h"
+#include "gui/dialogs/collection_options.h"
 #include "gui/dialogs/folder_browser.h"
 #include "gui/dialogs/ok_cancel.h"
 #include "gui/window_placement.h"
@@ -98,6 +99,7 @@ OptionsDialog::OptionsDialog(const sw::enc::ProfileCollection& profiles, QWidget
     chkQuickSameDirectory->setChecked(appSettings.sameTargetDir);
     updateFolderState();
     txtQuickFolder->setText(appSettings.targetDir);
+    fraCollections->load(appSettings);
 
     connect(tabStrip, &QTabBar::currentChanged, this, &OptionsDialog::switchTab);
     connect(chkQuickSameDirectory, &QCheckBox::toggled, this, &OptionsDialog::updateFolderState);
@@ -189,6 +191,9 @@ void OptionsDialog::buildQuickPage() {
     layout->addSpacing(8);
     layout->addWidget(lblQuickFormat);
     layout->addWidget(comboQuickFormat);
+    layout->addSpacing(8);
+    fraCollections = new CollectionOptions(page);
+    layout->addWidget(fraCollections);
     layout->addStretch();
     pages->addWidget(page);
 }
@@ -262,6 +267,7 @@ void OptionsDialog::acceptIfValid() {
     chosen.quickProfile = comboQuickFormat->currentData().toString();
     chosen.sameTargetDir = chkQuickSameDirectory->isChecked();
     chosen.targetDir = storedFolder(txtQuickFolder->text());
+    fraCollections->store(chosen);
     if (const QString reason = saveSettings(chosen); !reason.isEmpty()) {
         // The record stays what the file holds; the choices stay on screen, so the user can
         // try again or note them.

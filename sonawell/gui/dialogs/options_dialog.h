@@ -4,6 +4,7 @@
 
 #include <functional>
 
+class CollectionOptions;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -53,6 +54,7 @@ public:
     QPushButton* cmdQuickFolder = nullptr;
     QLabel* lblQuickFormat = nullptr;
     QComboBox* comboQuickFormat = nullptr;
+    CollectionOptions* fraCollections = nullptr;
 
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;

@@ -31,6 +31,14 @@ TEST(DeriveOutputTest, TheKnownExtensionSwapsForTheOutputs) {
     EXPECT_EQ(Derived(S("/music/a.b.wma")), S("/music/a.b.wav"));
     EXPECT_EQ(deriveOutput(S("/music/a.wma"))->output, Output::Wave);
     EXPECT_EQ(deriveOutput(S("/music/a.mp3"))->output, Output::Wma);
+    EXPECT_EQ(Derived(S("/music/a.Flac")), S("/music/a.wma"));
+    EXPECT_EQ(Derived(S("/music/a.opus")), S("/music/a.wma"));
+    EXPECT_EQ(Derived(S("/music/a.m4a")), S("/music/a.wma"));
+    EXPECT_EQ(Derived(S("/music/a.aiff")), S("/music/a.wma"));
+    // Quick convert's choice for WMA sources.
+    EXPECT_EQ(deriveOutput(S("/music/a.wma"), Output::Flac)->path, S("/music/a.flac"));
+    EXPECT_EQ(deriveOutput(S("/music/a.wma"), Output::Flac)->output, Output::Flac);
+    EXPECT_EQ(deriveOutput(S("/music/a.ogg"), Output::Flac)->output, Output::Wma);
     // Names the table does not know, of files that are not there to be read.
     EXPECT_EQ(Derived(S("/music/a")), QString());
     EXPECT_EQ(Derived(S("/music/xmp3")), QString());
@@ -44,6 +52,7 @@ TEST(DeriveOutputTest, TheKnownExtensionSwapsForTheOutputs) {
 TEST(ProfileForTest, WaveOutputsGetTheDecodersProfile) {
     EXPECT_EQ(profileFor(Output::Wave, S("CD")), S("WMA to WAV"));
     EXPECT_EQ(profileFor(Output::Wma, S("CD")), S("CD"));
+    EXPECT_EQ(profileFor(Output::Flac, S("CD")), S("WMA to FLAC"));
 }
 
 class ByContentTest : public ::testing::Test {

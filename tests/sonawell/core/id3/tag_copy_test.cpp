@@ -193,7 +193,7 @@ const Case kCases[] = {
          // A content description text holds 32,766 UTF-16 units; TagLib reads malformed
          // UTF-8 as no text.
          return Tags{
-             {"title", std::string(32766, 'x')}, {"artist", "One Two"}, {"composer", "Composer"}};
+             {"title", std::string(32766, 'x')}, {"artist", "One; Two"}, {"composer", "Composer"}};
      }},
     {"DamagedFrameTheRestCarried", "mp3",
      [](const Media& m, const QString& folder) {

@@ -219,6 +219,49 @@ TEST_F(QuickBus, ThreeMp3PathsBecomeJobsInOrderAndConvertFromTheFirst) {
     }
 }
 
+// A collection handed in as its folder over the bus, with a target folder: every format comes
+// out as the same tree of WMA files, the WMA as a FLAC when WmaFormat says so.
+TEST_F(QuickBus, AFolderOfManyFormatsBecomesTheSameTreeInTheTargetFolder) {
+    UseQuickSettings(true, false, dir_.filePath(QStringLiteral("out")));
+    appSettings.wmaToFlac = true;
+    const QString root = dir_.filePath(QStringLiteral("collection"));
+    const struct {
+        const char* file;
+        const char* codec;
+        const char* output;
+    } files[] = {
+        {"Album A/01.flac", "flac", "Album A/01.wma"},
+        {"Album A/02.ogg", "libvorbis", "Album A/02.wma"},
+        {"Album A/03.opus", "libopus", "Album A/03.wma"},
+        {"Album B/01.m4a", "aac", "Album B/01.wma"},
+        {"Album B/02.aiff", "pcm_s16be", "Album B/02.wma"},
+        {"Album B/03.mp3", "libmp3lame", "Album B/03.wma"},
+        {"Album B/04.wma", "wmav2", "Album B/04.flac"},
+    };
+    for (const auto& f : files) {
+        const QString path = root + QLatin1Char('/') + QString::fromUtf8(f.file);
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
+        ASSERT_TRUE(testsupport::MakeTone(path, 0.5, 44100, 2,
+                                          {QStringLiteral("-c:a"), QString::fromUtf8(f.codec)}))
+            << f.file;
+    }
+    const auto result = HandIn({root});
+    ASSERT_TRUE(result.allHandedOver()) << result.unreachable;
+    ASSERT_TRUE(WaitUntil([&] { return engine_.jobs.count() == 7 && engine_.queueDone(); },
+                          std::chrono::minutes(2)));
+    EXPECT_THAT(engine_.prompt.messages, IsEmpty());
+    for (int row = 1; row <= 7; ++row) {
+        const auto& f = files[row - 1];
+        SCOPED_TRACE(f.file);
+        const QString output = dir_.filePath(QStringLiteral("out/") + QString::fromUtf8(f.output));
+        EXPECT_EQ(engine_.jobs.at(row).output, output);
+        EXPECT_EQ(statusText(engine_.jobs.at(row)), QStringLiteral("100%"));
+        EXPECT_EQ(testsupport::ProbeCodecAndFormat(output), output.endsWith(QLatin1String(".flac"))
+                                                                ? QStringLiteral("flac|flac")
+                                                                : QStringLiteral("wmav2|asf"));
+    }
+}
+
 TEST_F(QuickBus, PathsWithSpacesQuotesLettersAndNewlinesArriveUnchanged) {
     UseQuickSettings(true);
     const QStringList paths = {

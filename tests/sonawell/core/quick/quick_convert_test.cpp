@@ -6,7 +6,9 @@
 #include "core/settings/app_settings.h"
 #include "quick_test_support.h"
 #include "support/audio_fixtures.h"
+#include "support/file_fixtures.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -53,7 +55,44 @@ TEST(targetFor, BesideTheSourceWhenSameTargetDirIsOn) {
         {"/music/d.wav", "/music/d.wma", false},
         {"/music/live.2001.mp3", "/music/live.2001.wma", false},
         {"/music/some.folder/e.mp3", "/music/some.folder/e.wma", false},
+        {"/music/f.ogg", "/music/f.wma", false},
+        {"/music/g.flac", "/music/g.wma", false},
+        {"/music/h.M4A", "/music/h.wma", false},
     });
+}
+
+TEST(targetFor, WmaBecomesFlacWhenWmaFormatSaysSo) {
+    UseQuickSettings(true, true);
+    appSettings.wmaToFlac = true;
+    QString profile;
+    EXPECT_EQ(QuickConvert::targetFor(QStringLiteral("/music/b.WMA"), appSettings, &profile),
+              QStringLiteral("/music/b.flac"));
+    EXPECT_EQ(profile, QStringLiteral("WMA to FLAC"));
+    EXPECT_EQ(QuickConvert::targetFor(QStringLiteral("/music/a.mp3"), appSettings, &profile),
+              QStringLiteral("/music/a.wma"));
+    EXPECT_EQ(profile, kProfile);
+}
+
+// A file found below a folder handed in keeps its place in the tree under the target folder.
+TEST(targetFor, TheSubfolderGoesBelowTheTargetFolderWhileTheTreeIsKept) {
+    const struct {
+        bool same, keep;
+        const char* target;
+    } cases[] = {
+        {false, true, "/out/Album A/CD 1/01.wma"},
+        {false, false, "/out/01.wma"},
+        // Beside the source, the source's own folder is the tree.
+        {true, true, "/music/Album A/CD 1/01.wma"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.target);
+        UseQuickSettings(true, c.same, QStringLiteral("/out/"));
+        appSettings.keepFolders = c.keep;
+        QString profile;
+        EXPECT_EQ(QuickConvert::targetFor(QStringLiteral("/music/Album A/CD 1/01.mp3"), appSettings,
+                                          &profile, QStringLiteral("Album A/CD 1")),
+                  QString::fromUtf8(c.target));
+    }
 }
 
 TEST(targetFor, InTheTargetFolderJoinedWithOneSlash) {
@@ -82,7 +121,6 @@ TEST(targetFor, OtherExtensionsAreDropped) {
     for (const bool same : {true, false}) {
         UseQuickSettings(true, same, QStringLiteral("/out"));
         ExpectTargets({
-            {"/music/a.ogg", "", false},
             {"/music/noextension", "", false},
             {"/music/xmp3", "", false},
             {"/music/xwma", "", false},
@@ -152,15 +190,102 @@ protected:
     Engine engine_;
 };
 
-TEST_F(QuickFlush, DroppedPathsAddNothingAndShowNothing) {
+// Nothing handed in vanishes: a file that is not audio, a name that is not there and a folder
+// without audio each get a failed row of their own, which the queue passes by.
+TEST_F(QuickFlush, PathsThatAreNotAudioGetAFailedRowEach) {
     UseQuickSettings(true);
-    engine_.pending.add(file(QStringLiteral("song.ogg")));
+    ASSERT_TRUE(testsupport::WriteAll(file(QStringLiteral("notes.txt")), "just some notes\n"));
+    ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("empty/sub")));
+    ASSERT_TRUE(testsupport::WriteAll(file(QStringLiteral("empty/sub/cover.jpg")), "not audio"));
+    engine_.pending.add(file(QStringLiteral("notes.txt")));
     engine_.pending.add(file(QStringLiteral("README")));
+    engine_.pending.add(file(QStringLiteral("empty")));
     engine_.quick.flushPending();
-    EXPECT_EQ(engine_.jobs.count(), 0);
+    ASSERT_TRUE(quicktest::WaitUntil([&] { return engine_.queueDone(); }));
+    ASSERT_EQ(engine_.jobs.count(), 3);
+    EXPECT_EQ(statusText(engine_.jobs.at(1)),
+              QStringLiteral("Failed: not an audio file: notes.txt"));
+    EXPECT_EQ(statusText(engine_.jobs.at(2)), QStringLiteral("Failed: not an audio file: README"));
+    EXPECT_EQ(statusText(engine_.jobs.at(3)),
+              QStringLiteral("Failed: no audio file in this folder"));
+    EXPECT_EQ(engine_.jobs.at(3).source, file(QStringLiteral("empty")));
     EXPECT_EQ(engine_.pending.count(), 0);
-    EXPECT_FALSE(engine_.driver.isConverting());
     EXPECT_THAT(engine_.prompt.messages, IsEmpty());
+}
+
+// Two albums with the same file names, handed in as their parent folder, come out as the same
+// tree below the target folder: no "(2)", hidden folders left out.
+TEST_F(QuickFlush, AFolderTreeIsMirroredBelowTheTargetFolder) {
+    QDir root(dir_.path());
+    for (const char* folder : {"in/Album A", "in/Album B", "in/.hidden"}) {
+        ASSERT_TRUE(root.mkpath(QString::fromUtf8(folder)));
+    }
+    mp3(QStringLiteral("in/Album A/01.mp3"));
+    mp3(QStringLiteral("in/Album B/01.mp3"));
+    mp3(QStringLiteral("in/Album B/02.mp3"));
+    mp3(QStringLiteral("in/.hidden/01.mp3"));
+    ASSERT_TRUE(testsupport::WriteAll(file(QStringLiteral("in/Album A/cover.jpg")), "picture"));
+    // A link back up the tree is not followed round and round.
+    ASSERT_TRUE(QFile::link(file(QStringLiteral("in")), file(QStringLiteral("in/Album B/loop"))));
+    const QString out = file(QStringLiteral("out"));
+    UseQuickSettings(true, false, out);
+
+    engine_.pending.add(file(QStringLiteral("in")));
+    engine_.quick.flushPending();
+    ASSERT_TRUE(quicktest::WaitUntil([&] { return engine_.queueDone(); }, std::chrono::minutes(2)));
+
+    EXPECT_THAT(engine_.sources(), ElementsAre(file(QStringLiteral("in/Album A/01.mp3")),
+                                               file(QStringLiteral("in/Album B/01.mp3")),
+                                               file(QStringLiteral("in/Album B/02.mp3"))));
+    for (const char* output : {"Album A/01.wma", "Album B/01.wma", "Album B/02.wma"}) {
+        SCOPED_TRACE(output);
+        EXPECT_GT(QFileInfo(out + QLatin1Char('/') + QString::fromUtf8(output)).size(), 0);
+    }
+    for (int row = 1; row <= engine_.jobs.count(); ++row) {
+        EXPECT_EQ(statusText(engine_.jobs.at(row)), QStringLiteral("100%"));
+    }
+    EXPECT_THAT(testsupport::FolderEntries(out),
+                ElementsAre(QStringLiteral("Album A"), QStringLiteral("Album B")));
+}
+
+TEST_F(QuickFlush, WithoutTheTreeTheOutputsShareTheTargetFolder) {
+    ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("in/A")));
+    ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("in/B")));
+    mp3(QStringLiteral("in/A/01.mp3"));
+    mp3(QStringLiteral("in/B/01.mp3"));
+    const QString out = file(QStringLiteral("out"));
+    UseQuickSettings(false, false, out);
+    appSettings.keepFolders = false;
+    engine_.pending.add(file(QStringLiteral("in")));
+    engine_.quick.flushPending();
+    ASSERT_EQ(engine_.jobs.count(), 2);
+    EXPECT_EQ(engine_.jobs.at(1).output, out + QStringLiteral("/01.wma"));
+    EXPECT_EQ(engine_.jobs.at(2).output, out + QStringLiteral("/01 (2).wma"));
+}
+
+// A re-run with "skip when newer" leaves what the first run wrote as it is.
+TEST_F(QuickFlush, ARerunSkipsOutputsNewerThanTheirSources) {
+    UseQuickSettings(true);
+    const QString a = mp3(QStringLiteral("a.mp3"));
+    engine_.pending.add(a);
+    engine_.quick.flushPending();
+    ASSERT_TRUE(quicktest::WaitUntil([&] { return engine_.queueDone(); }));
+    ASSERT_EQ(statusText(engine_.jobs.at(1)), QStringLiteral("100%"));
+    const QString output = file(QStringLiteral("a.wma"));
+    const testsupport::FileIdentity before = testsupport::IdentityOf(output);
+    ASSERT_TRUE(before.exists);
+
+    // The next session, as the user starts the program again.
+    appSettings.skipConverted = true;
+    Engine again;
+    again.pending.add(a);
+    again.quick.flushPending();
+    ASSERT_TRUE(quicktest::WaitUntil([&] { return again.queueDone(); }));
+    ASSERT_EQ(again.jobs.count(), 1);
+    EXPECT_EQ(again.jobs.at(1).output, output);
+    EXPECT_EQ(statusText(again.jobs.at(1)), QStringLiteral("Skipped: already converted"));
+    EXPECT_EQ(testsupport::IdentityOf(output), before);
+    EXPECT_THAT(again.prompt.messages, IsEmpty());
 }
 
 TEST_F(QuickFlush, AutoStartOffQueuesWithoutConverting) {

@@ -22,6 +22,9 @@ void UseQuickSettings(bool autoStart, bool sameTargetDir, const QString& targetD
     appSettings.targetDir = targetDir;
     appSettings.overwriteExist = true;
     appSettings.deleteSource = false;
+    appSettings.wmaToFlac = false;
+    appSettings.keepFolders = true;
+    appSettings.skipConverted = false;
 }
 
 Engine::Engine() {

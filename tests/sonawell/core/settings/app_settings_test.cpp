@@ -35,6 +35,9 @@ protected:
         appSettings.deleteSource = true;
         appSettings.autoStart = false;
         appSettings.sameTargetDir = false;
+        appSettings.wmaToFlac = true;
+        appSettings.keepFolders = false;
+        appSettings.skipConverted = true;
         appSettings.iniPath = dir_.filePath(QStringLiteral("Sonawell.ini"));
     }
 
@@ -58,6 +61,9 @@ protected:
         EXPECT_FALSE(appSettings.deleteSource);
         EXPECT_TRUE(appSettings.autoStart);
         EXPECT_TRUE(appSettings.sameTargetDir);
+        EXPECT_FALSE(appSettings.wmaToFlac);
+        EXPECT_TRUE(appSettings.keepFolders);
+        EXPECT_FALSE(appSettings.skipConverted);
     }
 
     QTemporaryDir dir_;
@@ -93,10 +99,13 @@ TEST_F(LoadSettingsTest, ReadsEveryKeyOfBothSections) {
         "OverwriteExist=0\r\n"
         "DeleteSource=1\r\n"
         "AutoStart=0\r\n"
+        "SkipConverted=1\r\n"
         "[Quick Convert]\r\n"
         "Profile=Audio for voice (32 Kbps, 22 kHz, mono)\r\n"
         "SameTargetDir=0\r\n"
-        "TargetDir=/home/me/Music/wma\r\n");
+        "TargetDir=/home/me/Music/wma\r\n"
+        "WmaFormat=flac\r\n"
+        "KeepFolders=0\r\n");
     loadSettings();
     EXPECT_EQ(appSettings.generalProfile,
               QStringLiteral("Audio for CD quality (128 Kbps, 44 kHz, stereo)"));
@@ -107,6 +116,9 @@ TEST_F(LoadSettingsTest, ReadsEveryKeyOfBothSections) {
     EXPECT_FALSE(appSettings.autoStart);
     EXPECT_FALSE(appSettings.sameTargetDir);
     EXPECT_EQ(appSettings.targetDir, QStringLiteral("/home/me/Music/wma"));
+    EXPECT_TRUE(appSettings.wmaToFlac);
+    EXPECT_FALSE(appSettings.keepFolders);
+    EXPECT_TRUE(appSettings.skipConverted);
 }
 
 TEST_F(LoadSettingsTest, WrittenKeysAreSeenByTheNextLoadAndSavedOnesReadBack) {
@@ -133,6 +145,9 @@ TEST_F(LoadSettingsTest, WrittenKeysAreSeenByTheNextLoadAndSavedOnesReadBack) {
     saved.deleteSource = true;
     saved.autoStart = false;
     saved.sameTargetDir = false;
+    saved.wmaToFlac = true;
+    saved.keepFolders = false;
+    saved.skipConverted = true;
     // A path is read whole, however long; other values keep the 254-character cut.
     saved.targetDir = QStringLiteral("/music/") + QString(293, QLatin1Char('d'));
     ASSERT_EQ(saved.targetDir.size(), 300);
@@ -146,6 +161,9 @@ TEST_F(LoadSettingsTest, WrittenKeysAreSeenByTheNextLoadAndSavedOnesReadBack) {
     EXPECT_FALSE(read.autoStart);
     EXPECT_FALSE(read.sameTargetDir);
     EXPECT_EQ(read.targetDir, saved.targetDir);
+    EXPECT_TRUE(read.wmaToFlac);
+    EXPECT_FALSE(read.keepFolders);
+    EXPECT_TRUE(read.skipConverted);
     saved.quickProfile = QString(300, QLatin1Char('p'));
     EXPECT_EQ(saveSettings(saved), QString());
     EXPECT_EQ(readSettings(saved.iniPath).quickProfile, QString(254, QLatin1Char('p')));

@@ -82,7 +82,9 @@ TEST_F(AddJobFixture, ShowsItsControlsAndTheFormatsInEncoderOrder) {
     for (int i = 0; i < dialog->comboFormats->count(); ++i) {
         formats << dialog->comboFormats->itemText(i);
     }
-    EXPECT_EQ(formats, profiles.names() + QStringList{kWmaToWav});
+    const QStringList expected =
+        profiles.names() + QStringList{kWmaToWav, QStringLiteral("WMA to FLAC")};
+    EXPECT_EQ(formats, expected);
     // The default comes from the file, not from the loaded settings.
     EXPECT_TRUE(appSettings.generalProfile.isEmpty());
     EXPECT_EQ(dialog->comboFormats->currentText(), kCd);
@@ -281,10 +283,19 @@ TEST(AddJobFilters, OfferUpperAndMixedCaseFiles) {
     for (int i = 0; i < types->count(); ++i) {
         labels << types->itemText(i);
     }
-    EXPECT_EQ(labels, (QStringList{QStringLiteral("All supported files (*.mp3;*.mp2;*.wav;*.wma)"),
-                                   QStringLiteral("MPEG audio files (*.mp3;*.mp2)"),
-                                   QStringLiteral("Microsoft Waveform audio files (*.wav)"),
-                                   QStringLiteral("Windows Media Audio files (*.wma)")}));
+    EXPECT_EQ(labels,
+              (QStringList{QStringLiteral("All supported files (*.mp3;*.mp2;*.wav;*.wma;*.flac;"
+                                          "*.ogg;*.oga;*.opus;*.m4a;*.m4b;*.aac;*.aif;*.aiff;"
+                                          "*.aifc;*.wv;*.ape)"),
+                           QStringLiteral("MPEG audio files (*.mp3;*.mp2)"),
+                           QStringLiteral("Microsoft Waveform audio files (*.wav)"),
+                           QStringLiteral("Windows Media Audio files (*.wma)"),
+                           QStringLiteral("FLAC audio files (*.flac)"),
+                           QStringLiteral("Ogg audio files (*.ogg;*.oga;*.opus)"),
+                           QStringLiteral("MPEG-4 audio files (*.m4a;*.m4b;*.aac)"),
+                           QStringLiteral("AIFF audio files (*.aif;*.aiff;*.aifc)"),
+                           QStringLiteral("WavPack audio files (*.wv)"),
+                           QStringLiteral("Monkey's Audio files (*.ape)")}));
     ASSERT_EQ(outputFileFilters().size(), 1);
     EXPECT_TRUE(outputFileFilters().first().startsWith(
         QStringLiteral("Windows Media Format Audio Files (*.wma)")));

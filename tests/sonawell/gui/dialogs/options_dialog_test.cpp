@@ -3,6 +3,7 @@
 #include "core/settings/app_settings.h"
 #include "core/settings/ini_file.h"
 #include "encoder/encoder.h"
+#include "gui/dialogs/collection_options.h"
 #include "gui/dialogs/options_dialog.h"
 
 #include <QCheckBox>
@@ -174,7 +175,7 @@ TEST_F(OptionsFixture, InvalidFolderBlocksLeavingThePageAndOk) {
     EXPECT_EQ(appSettings.targetDir, settings.folder());
 }
 
-TEST_F(OptionsFixture, OkWritesTheEightKeysInOrderAndReloads) {
+TEST_F(OptionsFixture, OkWritesEveryKeyInOrderAndReloads) {
     appSettings.generalProfile = kCd;
     appSettings.quickProfile = QStringLiteral("A profile the encoder dropped");
     appSettings.sameTargetDir = true;
@@ -188,11 +189,13 @@ TEST_F(OptionsFixture, OkWritesTheEightKeysInOrderAndReloads) {
 
     EXPECT_EQ(
         KeysInOrder(settings.iniPath()),
-        (QStringList{QStringLiteral("General/Profile"), QStringLiteral("General/DeleteSource"),
-                     QStringLiteral("General/OverwriteExist"), QStringLiteral("General/AutoStart"),
-                     QStringLiteral("General/CPUPriority"), QStringLiteral("Quick Convert/Profile"),
-                     QStringLiteral("Quick Convert/SameTargetDir"),
-                     QStringLiteral("Quick Convert/TargetDir")}));
+        (QStringList{
+            QStringLiteral("General/Profile"), QStringLiteral("General/DeleteSource"),
+            QStringLiteral("General/OverwriteExist"), QStringLiteral("General/AutoStart"),
+            QStringLiteral("General/CPUPriority"), QStringLiteral("General/SkipConverted"),
+            QStringLiteral("Quick Convert/Profile"), QStringLiteral("Quick Convert/SameTargetDir"),
+            QStringLiteral("Quick Convert/TargetDir"), QStringLiteral("Quick Convert/WmaFormat"),
+            QStringLiteral("Quick Convert/KeepFolders")}));
     EXPECT_EQ(Read(settings, kGeneral, QStringLiteral("Profile")), kCd);
     EXPECT_EQ(Read(settings, kGeneral, QStringLiteral("DeleteSource")), QStringLiteral("1"));
     EXPECT_EQ(Read(settings, kGeneral, QStringLiteral("OverwriteExist")), QStringLiteral("1"));
@@ -283,6 +286,33 @@ TEST_F(OptionsFixture, FolderButtonAsksTheBrowserFromTheCurrentText) {
     dialog->cmdQuickFolder->click();
     EXPECT_EQ(askedStart, QStringLiteral("/music/picked"));
     EXPECT_EQ(dialog->txtQuickFolder->text(), QStringLiteral("/music/picked"));
+}
+
+}  // namespace
+
+namespace {
+
+// The collection choices show what the settings hold and OK stores what the user picked.
+TEST_F(OptionsFixture, TheCollectionChoicesAreShownAndStored) {
+    appSettings.wmaToFlac = false;
+    appSettings.keepFolders = true;
+    appSettings.skipConverted = false;
+    open();
+    EXPECT_EQ(dialog->fraCollections->comboWmaFormat->currentText(), QStringLiteral("WMA to WAV"));
+    EXPECT_TRUE(dialog->fraCollections->chkKeepFolders->isChecked());
+    EXPECT_FALSE(dialog->fraCollections->chkSkipConverted->isChecked());
+    dialog->tabStrip->setCurrentIndex(1);
+    dialog->fraCollections->comboWmaFormat->setCurrentIndex(1);
+    dialog->fraCollections->chkKeepFolders->click();
+    dialog->fraCollections->chkSkipConverted->click();
+    dialog->cmdOK->click();
+    EXPECT_EQ(Read(settings, kQuick, QStringLiteral("WmaFormat")), QStringLiteral("FLAC"));
+    EXPECT_EQ(Read(settings, kQuick, QStringLiteral("KeepFolders")), QStringLiteral("0"));
+    EXPECT_EQ(Read(settings, QStringLiteral("General"), QStringLiteral("SkipConverted")),
+              QStringLiteral("1"));
+    EXPECT_TRUE(appSettings.wmaToFlac);
+    EXPECT_FALSE(appSettings.keepFolders);
+    EXPECT_TRUE(appSettings.skipConverted);
 }
 
 }  // namespace

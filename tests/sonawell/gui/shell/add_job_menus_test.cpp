@@ -114,6 +114,10 @@ TEST_F(AddJob, DroppedFolderTreeIsListedAsIfChosenWithBrowse) {
     EXPECT_EQ(outputs, browsed.outputs);
     EXPECT_EQ(formats, browsed.formats);
     EXPECT_EQ(window.jobs().count(), 0) << "the dropped files wait for OK";
+    // The dropped file that is not audio is named, not left out without a word.
+    ASSERT_TRUE(WaitFor([&] { return !prompt_.messages.isEmpty(); }));
+    EXPECT_TRUE(prompt_.messages.join(QLatin1Char('|')).contains(QStringLiteral("loose-notes.txt")))
+        << prompt_.messages.join(QLatin1Char('|')).toStdString();
 }
 
 // --- Shortcuts and the other commands --------------------------------------------------------

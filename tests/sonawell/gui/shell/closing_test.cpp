@@ -143,9 +143,11 @@ TEST_F(Closing, UnloadTurnsPendingFilesIntoJobsWithoutStartingThem) {
 
     EXPECT_TRUE(window.close());
     EXPECT_EQ(pending_.count(), 0);
-    ASSERT_EQ(window.jobs().count(), 2);
+    ASSERT_EQ(window.jobs().count(), 3);
     EXPECT_EQ(window.jobs().at(1).source, a);
     EXPECT_EQ(window.jobs().at(2).source, d);
+    // What is not audio is not dropped silently: it has a row that says so.
+    EXPECT_EQ(status(3), QStringLiteral("Failed: not an audio file: notes.txt"));
     EXPECT_FALSE(window.driver().isConverting());
     EXPECT_EQ(encoder_.runState(), sw::enc::RunState::Stopped);
     EXPECT_EQ(status(1), QStringLiteral("0%"));
