@@ -3,11 +3,14 @@
 #include "gui/art_pictures.h"
 #include "gui/window_placement.h"
 
+#include <QDialogButtonBox>
 #include <QFont>
 #include <QFontDatabase>
 #include <QFrame>
+#include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -28,9 +31,8 @@ QFont titleFont() {
     return font;
 }
 
-QLabel* creditLine(const QString& text, QWidget* parent, int y) {
+QLabel* creditLine(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
-    label->setGeometry(14, y, 309, 18);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return label;
 }
@@ -41,33 +43,54 @@ AboutDialog::AboutDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     setWindowTitle(tr("About Sonawell"));
-    // 5055 by 2865 twips.
-    setFixedSize(337, 191);
 
     picture = new QLabel(this);
-    picture->setGeometry(12, 10, 71, 64);
+    // The picture's own size, in device-independent pixels.
     picture->setPixmap(
         renderArt(QStringLiteral(":/dialogs/art/about.svg"), 71, 64, devicePixelRatioF()));
-
     titleLabel = new QLabel(tr("Sonawell Convertor"), this);
     titleLabel->setFont(titleFont());
-    titleLabel->setGeometry(96, 14, 235, 30);
     versionLabel = new QLabel(tr("Version 1.21"), this);
-    versionLabel->setGeometry(98, 46, 233, 20);
 
     separator = new QFrame(this);
     separator->setFrameShape(QFrame::HLine);
     separator->setFrameShadow(QFrame::Sunken);
-    separator->setGeometry(0, 82, 337, 2);
 
-    codingCredit = creditLine(tr("Audio coding by FFmpeg (LGPL 2.1 or later)"), this, 94);
-    tagCredit = creditLine(tr("Tags by TagLib (LGPL 2.1 / MPL 1.1)"), this, 114);
-    toolkitCredit = creditLine(tr("Windows and dialogs by Qt 6 (LGPL 3)"), this, 134);
+    codingCredit = creditLine(tr("Audio coding by FFmpeg (LGPL 2.1 or later)"), this);
+    tagCredit = creditLine(tr("Tags by TagLib (LGPL 2.1 / MPL 1.1)"), this);
+    toolkitCredit = creditLine(tr("Windows and dialogs by Qt 6 (LGPL 3)"), this);
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    cmdOK = buttons->button(QDialogButtonBox::Ok);
+    cmdOK->setText(QStringLiteral("OK"));
     cmdOK->setDefault(true);
-    cmdOK->setGeometry(337 - 12 - 84, 191 - 8 - 26, 84, 26);
-    connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+
+    auto* heading = new QGridLayout;
+    heading->addWidget(picture, 0, 0, 2, 1, Qt::AlignTop);
+    heading->addWidget(titleLabel, 0, 1, Qt::AlignBottom);
+    heading->addWidget(versionLabel, 1, 1, Qt::AlignTop);
+    heading->setColumnStretch(1, 1);
+    auto* credits = new QVBoxLayout;
+    credits->addWidget(codingCredit);
+    credits->addWidget(tagCredit);
+    credits->addWidget(toolkitCredit);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(heading);
+    // The rule runs from edge to edge, as under a title bar.
+    layout->addWidget(separator);
+    layout->addLayout(credits);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    const QMargins margins = layout->contentsMargins();
+    separator->setContentsMargins(0, 0, 0, 0);
+    layout->setContentsMargins(0, margins.top(), 0, margins.bottom());
+    for (QLayout* inner : {static_cast<QLayout*>(heading), static_cast<QLayout*>(credits)}) {
+        inner->setContentsMargins(margins.left(), 0, margins.right(), 0);
+    }
+    buttons->setContentsMargins(margins.left(), 0, margins.right(), 0);
+    layout->activate();
 
     centerOnOwner(this, parent);
 }

@@ -45,6 +45,8 @@ Q_SIGNALS:
     void commandStatusChanged();
     // A run has ended, and with it anything a stop left to finish.
     void runEnded();
+    // The share of the running job's source converted, 0..1.
+    void runProgress(double fraction);
 
 private:
     enum class JobStart { RunStarted, Finished, Halted };

@@ -200,6 +200,9 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(Sources::get().ok());
         ASSERT_TRUE(music_.isValid());
+        ASSERT_TRUE(state_.isValid());
+        // The job list kept across a crash goes to this test's own folder.
+        qputenv("XDG_STATE_HOME", QFile::encodeName(state_.path()));
         mainWindowReady = false;
         Store(QStringLiteral("General"), QStringLiteral("Profile"), kProfile);
         Store(QStringLiteral("Quick Convert"), QStringLiteral("Profile"), kProfile);
@@ -249,6 +252,7 @@ protected:
     QString status(int row) const { return statusText(window_->jobs().at(row)); }
 
     dialogtest::TempSettings settings_;
+    QTemporaryDir state_;
     QTemporaryDir music_;
     sw::enc::Encoder encoder_;
     PendingJobs pending_;
