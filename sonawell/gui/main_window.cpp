@@ -23,6 +23,7 @@
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QDropEvent>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -143,8 +144,14 @@ MainWindow::MainWindow(sw::enc::Encoder& encoder, PendingJobs& pending, UserProm
     // longer one (a failure, a damaged source) elides with its full reason as a tooltip and
     // in the details below the list. At the first size the format column keeps the rest,
     // enough to tell the profiles apart.
-    const int statusWidth = jobView_->fontMetrics().horizontalAdvance(tr("Stopped (100%)")) + 24;
-    const std::array<int, JobTableModel::kColumnCount - 1> widths{190, 56, 170, 56, statusWidth};
+    // Widths in this font: a path of about thirty characters, a size of "9999.9M".
+    const QFontMetrics metrics = jobView_->fontMetrics();
+    const int padding = 2 * metrics.averageCharWidth() + 12;
+    const int statusWidth = metrics.horizontalAdvance(tr("Stopped (100%)")) + 24;
+    const int pathWidth = 30 * metrics.averageCharWidth();
+    const int sizeWidth = metrics.horizontalAdvance(QStringLiteral("9999.9M")) + padding;
+    const std::array<int, JobTableModel::kColumnCount - 1> widths{pathWidth, sizeWidth, pathWidth,
+                                                                  sizeWidth, statusWidth};
     for (int column = 0; column < static_cast<int>(widths.size()); ++column) {
         jobView_->setColumnWidth(column, widths[column]);
     }

@@ -109,6 +109,7 @@ TEST_F(Layout, OpensShowingEveryColumnAndFollowsEveryResize) {
 TEST_F(Layout, TheUsersSizeAndColumnWidthsAreKeptForTheNextStart) {
     MainWindow& window = Open();
     const int firstWidth = window.width();
+    const int firstSourceWidth = window.jobView()->columnWidth(JobTableModel::kSource);
     const QSize userSize = QSize(760, 590).expandedTo(window.minimumSize());
     window.resize(userSize);
     LetEventsRun();
@@ -134,7 +135,7 @@ TEST_F(Layout, TheUsersSizeAndColumnWidthsAreKeptForTheNextStart) {
     window_.reset();
     MainWindow& fresh = Open();
     EXPECT_EQ(fresh.width(), firstWidth);
-    EXPECT_EQ(fresh.jobView()->columnWidth(JobTableModel::kSource), 190);
+    EXPECT_EQ(fresh.jobView()->columnWidth(JobTableModel::kSource), firstSourceWidth);
 }
 
 TEST_F(Layout, RowsShowTheirStateAndTheSelectedJobsDetails) {
