@@ -146,7 +146,7 @@ MainWindow::MainWindow(sw::enc::Encoder& encoder, PendingJobs& pending, UserProm
     // enough to tell the profiles apart.
     // Widths in this font: a path of about thirty characters, a size of "9999.9M".
     const QFontMetrics metrics = jobView_->fontMetrics();
-    const int padding = 2 * metrics.averageCharWidth() + 12;
+    const int padding = metrics.averageCharWidth() + 8;
     const int statusWidth = metrics.horizontalAdvance(tr("Stopped (100%)")) + 24;
     const int pathWidth = 30 * metrics.averageCharWidth();
     const int sizeWidth = metrics.horizontalAdvance(QStringLiteral("9999.9M")) + padding;
@@ -276,8 +276,13 @@ void MainWindow::fitColumns() {
 }
 
 void MainWindow::restoreLayout() {
-    // Only the size the user left is kept in pixels; otherwise the content decides.
-    resize(firstSize().expandedTo(minimumSizeHint()));
+    // Only the size the user left is kept in pixels; otherwise the content decides, within
+    // the screen.
+    QSize first = firstSize().expandedTo(minimumSizeHint());
+    if (const QScreen* shown = screen()) {
+        first = first.boundedTo(shown->availableGeometry().size());
+    }
+    resize(first);
     if (appSettings.iniPath.isEmpty()) {
         return;
     }

@@ -110,7 +110,6 @@ int main(int argc, char** argv) {
         }
         window->jobs().setState(1, JobState::Done);
         window->jobs().setState(2, JobState::Failed, QStringLiteral("file not found"));
-        window->move(40, 40);
         shown = std::move(window);
     } else if (name == QLatin1String("profiles")) {
         shown = std::make_unique<ProfileDialog>(profiles);
