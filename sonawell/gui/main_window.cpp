@@ -140,11 +140,9 @@ MainWindow::MainWindow(sw::enc::Encoder& encoder, PendingJobs& pending, UserProm
     jobView_->setItemDelegateForColumn(JobTableModel::kSource, paths);
     jobView_->setItemDelegateForColumn(JobTableModel::kTarget, paths);
     jobView_->setModel(&model_);
-    // Paths get the room, sizes are short; the status column fits its usual texts, and a
-    // longer one (a failure, a damaged source) elides with its full reason as a tooltip and
-    // in the details below the list. At the first size the format column keeps the rest,
-    // enough to tell the profiles apart.
-    // Widths in this font: a path of about thirty characters, a size of "9999.9M".
+    // Paths get the room (about thirty characters of this font), sizes are short; the status
+    // column fits its usual texts, and a longer one (a failure, a damaged source) elides with
+    // its full reason as a tooltip and in the details below the list.
     const QFontMetrics metrics = jobView_->fontMetrics();
     const int padding = metrics.averageCharWidth() + 8;
     const int statusWidth = metrics.horizontalAdvance(tr("Stopped (100%)")) + 24;

@@ -4,12 +4,16 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+#include <QScopeGuard>
+
+#include <algorithm>
 
 namespace {
 
@@ -95,7 +99,15 @@ void JobListFile::flush() {
     }
 }
 
-void JobListFile::write() const {
+void JobListFile::write() {
+    QElapsedTimer took;
+    took.start();
+    // A long list is rewritten less often, so that keeping it never takes more than a small
+    // share of the UI thread's time.
+    const auto spacing = qScopeGuard([this, &took] {
+        gather_.setInterval(
+            static_cast<int>(std::max<qint64>(kGatherMs, kWorkShare * took.elapsed())));
+    });
     QJsonArray list;
     for (const Job& job : jobs_.jobs()) {
         if (unfinished(job.state)) {

@@ -38,9 +38,11 @@ public:
     const QString& path() const { return path_; }
 
     static constexpr int kGatherMs = 250;
+    // A rewrite waits at least this many times as long as the last one took.
+    static constexpr int kWorkShare = 20;
 
 private:
-    void write() const;
+    void write();
 
     const JobStore& jobs_;
     QString path_;

@@ -1,5 +1,7 @@
 #include "dialog_test_support.h"
 
+#include "core/engine/app_state.h"
+#include "core/engine/pending_jobs.h"
 #include "core/settings/app_settings.h"
 #include "encoder/encoder.h"
 #include "gui/about_dialog.h"
@@ -8,6 +10,7 @@
 #include "gui/dialogs/profile_dialog.h"
 #include "gui/help.h"
 #include "gui/help_window.h"
+#include "gui/main_window.h"
 #include "gui/splash_screen.h"
 
 #include <QAbstractButton>
@@ -25,6 +28,7 @@
 #include <QScreen>
 #include <QSet>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 #include <QUrl>
@@ -255,7 +259,18 @@ struct LayoutCase {
 // and at 16 points.
 TEST(LayoutFits, NoWindowCutsAControl) {
     static const sw::enc::ProfileCollection profiles;
+    static sw::enc::Encoder encoder;
+    static PendingJobs pending;
+    const QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
     const std::vector<LayoutCase> cases = {
+        {"Main window",
+         [] {
+             auto window = std::make_unique<MainWindow>(encoder, pending);
+             window->jobs().add(QStringLiteral("/music/a.mp3"), QStringLiteral("/music/a.wma"),
+                                profiles.audioProfileNames().first());
+             return window;
+         }},
         {"About", [] { return std::make_unique<AboutDialog>(nullptr); }},
         {"Splash", [] { return std::make_unique<SplashScreen>(); }},
         {"Profile", [] { return std::make_unique<ProfileDialog>(profiles); }},
@@ -284,6 +299,7 @@ TEST(LayoutFits, NoWindowCutsAControl) {
         }
     }
     QApplication::setFont(desktop);
+    mainWindowReady = false;
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ TEST_F(Closing, AfterAKillMidBatchTheUnfinishedJobsComeBackOnceAndEachOutputIsMa
     ASSERT_TRUE(folder.isValid());
     const QString program = ProgramFolderIn(folder.path());
     const QString a = Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"));
-    const QString b = Music(Sources::get().longMp3(), QStringLiteral("b.mp3"));
+    const QString b = Music(Sources::get().lastingWav(), QStringLiteral("b.wav"));
     const QString c = Music(Sources::get().shortMp3(), QStringLiteral("c.mp3"));
     {
         // The program's files of its own (its bus service file) stay in the test's folder.
@@ -83,7 +83,7 @@ TEST_F(Closing, AfterAKillMidBatchTheUnfinishedJobsComeBackOnceAndEachOutputIsMa
     EXPECT_EQ(status(1), QStringLiteral("100%"));
     EXPECT_EQ(status(2), QStringLiteral("100%"));
     EXPECT_EQ(QDir(music_.path()).entryList(QDir::Files),
-              Words("a.mp3 a.wma b.mp3 b.wma c.mp3 c.wma"));
+              Words("a.mp3 a.wma b.wav b.wma c.mp3 c.wma"));
     EXPECT_EQ(prompt_.questions.size(), 1) << "asked whether to replace an output";
 
     // A clean exit with the list worked off leaves nothing to bring back.

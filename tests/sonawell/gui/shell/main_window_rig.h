@@ -182,12 +182,16 @@ public:
     QString wma() const { return dir_.filePath(QStringLiteral("tone.wma")); }
     // Long enough that a decode of it is still under way when a test acts on it.
     QString longWma() const { return dir_.filePath(QStringLiteral("long.wma")); }
+    // A quarter of an hour of narrow-band mono, made CD-quality stereo: a run that lasts.
+    QString lastingWav() const { return dir_.filePath(QStringLiteral("lasting.wav")); }
     bool ok() const { return ok_; }
 
 private:
     Sources() {
         ok_ = testsupport::MakeMp3(shortMp3(), 1.0) && testsupport::MakeMp3(longMp3(), 120.0) &&
-              testsupport::MakeWma(wma(), 30.0) && testsupport::MakeWma(longWma(), 600.0, 22050, 1);
+              testsupport::MakeWma(wma(), 30.0) &&
+              testsupport::MakeWma(longWma(), 600.0, 22050, 1) &&
+              testsupport::MakeWav(lastingWav(), 900.0, 8000, 1);
     }
     QTemporaryDir dir_;
     bool ok_ = false;
