@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
 
 // The playful title face where it is installed, else a friendly sans serif that ships with
@@ -44,47 +46,56 @@ AboutDialog::AboutDialog(QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     setWindowTitle(tr("About Sonawell"));
 
-    picture = new QLabel(this);
+    picture_ = new QLabel(this);
     // The picture's own size, in device-independent pixels.
-    picture->setPixmap(
+    picture_->setPixmap(
         renderArt(QStringLiteral(":/dialogs/art/about.svg"), 71, 64, devicePixelRatioF()));
-    titleLabel = new QLabel(tr("Sonawell Convertor"), this);
-    titleLabel->setFont(titleFont());
-    versionLabel = new QLabel(tr("Version 1.21"), this);
+    titleLabel_ = new QLabel(tr("Sonawell Convertor"), this);
+    titleLabel_->setFont(titleFont());
+    versionLabel_ = new QLabel(tr("Version 1.21"), this);
 
-    separator = new QFrame(this);
-    separator->setFrameShape(QFrame::HLine);
-    separator->setFrameShadow(QFrame::Sunken);
+    separator_ = new QFrame(this);
+    separator_->setFrameShape(QFrame::HLine);
+    separator_->setFrameShadow(QFrame::Sunken);
 
-    codingCredit = creditLine(tr("Audio coding by FFmpeg (LGPL 2.1 or later)"), this);
-    tagCredit = creditLine(tr("Tags by TagLib (LGPL 2.1 / MPL 1.1)"), this);
-    toolkitCredit = creditLine(tr("Windows and dialogs by Qt 6 (LGPL 3)"), this);
+    codingCredit_ = creditLine(tr("Audio coding by FFmpeg (LGPL 2.1 or later)"), this);
+    tagCredit_ = creditLine(tr("Tags by TagLib (LGPL 2.1 / MPL 1.1)"), this);
+    toolkitCredit_ = creditLine(tr("Windows and dialogs by Qt 6 (LGPL 3)"), this);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
-    cmdOK = buttons->button(QDialogButtonBox::Ok);
-    cmdOK->setText(QStringLiteral("OK"));
-    cmdOK->setDefault(true);
+    cmdOK_ = buttons->button(QDialogButtonBox::Ok);
+    cmdOK_->setText(QStringLiteral("OK"));
+    cmdOK_->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
     auto* heading = new QGridLayout;
-    heading->addWidget(picture, 0, 0, 2, 1, Qt::AlignTop);
-    heading->addWidget(titleLabel, 0, 1, Qt::AlignBottom);
-    heading->addWidget(versionLabel, 1, 1, Qt::AlignTop);
+    heading->addWidget(picture_, 0, 0, 2, 1, Qt::AlignTop);
+    heading->addWidget(titleLabel_, 0, 1, Qt::AlignBottom);
+    heading->addWidget(versionLabel_, 1, 1, Qt::AlignTop);
     heading->setColumnStretch(1, 1);
     auto* credits = new QVBoxLayout;
-    credits->addWidget(codingCredit);
-    credits->addWidget(tagCredit);
-    credits->addWidget(toolkitCredit);
+    credits->addWidget(codingCredit_);
+    credits->addWidget(tagCredit_);
+    credits->addWidget(toolkitCredit_);
+
+    const std::pair<QWidget*, const char*> names[] = {
+        {picture_, "imgAbout"},         {titleLabel_, "lblTitle"},
+        {versionLabel_, "lblVersion"},  {separator_, "linSeparator"},
+        {codingCredit_, "lblCoding"},   {tagCredit_, "lblTags"},
+        {toolkitCredit_, "lblToolkit"}, {cmdOK_, "cmdOK"}};
+    for (const auto& [widget, name] : names) {
+        widget->setObjectName(QLatin1String(name));
+    }
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(heading);
     // The rule runs from edge to edge, as under a title bar.
-    layout->addWidget(separator);
+    layout->addWidget(separator_);
     layout->addLayout(credits);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     const QMargins margins = layout->contentsMargins();
-    separator->setContentsMargins(0, 0, 0, 0);
+    separator_->setContentsMargins(0, 0, 0, 0);
     layout->setContentsMargins(0, margins.top(), 0, margins.bottom());
     for (QLayout* inner : {static_cast<QLayout*>(heading), static_cast<QLayout*>(credits)}) {
         inner->setContentsMargins(margins.left(), 0, margins.right(), 0);

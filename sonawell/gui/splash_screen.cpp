@@ -30,13 +30,14 @@ SplashScreen::SplashScreen(QWidget* parent)
     Q_UNUSED(factoryInstalled);
     setWindowTitle(QStringLiteral("Sonawell"));
     setAttribute(Qt::WA_ShowWithoutActivating);
-    image = new QLabel(this);
+    image_ = new QLabel(this);
+    image_->setObjectName(QStringLiteral("imgSplash"));
     // The picture's own size, in device-independent pixels; the window is the picture.
-    image->setPixmap(
+    image_->setPixmap(
         renderArt(QStringLiteral(":/dialogs/art/splash.svg"), 250, 160, devicePixelRatioF()));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(image);
+    layout->addWidget(image_);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->activate();
     centerOnScreen(this);

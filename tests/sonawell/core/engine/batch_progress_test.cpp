@@ -186,17 +186,17 @@ TEST_F(JobListFileTest, AJobWhoseOutputAppearedAfterTheLastRewriteIsNotOfferedAg
     Add(QStringLiteral("a"));
     Add(QStringLiteral("b"));
     Add(QStringLiteral("c"));
+    // A file of `name` modified at `when`.
+    const auto make = [this](const char* name, const QDateTime& when) {
+        QFile file(In(QLatin1String(name)));
+        return file.open(QIODevice::WriteOnly) &&
+               file.setFileTime(when, QFileDevice::FileModificationTime);
+    };
     // c's output was there before: its job has not run.
-    QFile(In(QStringLiteral("c.wma"))).open(QIODevice::WriteOnly);
-    QFile(In(QStringLiteral("c.wma")))
-        .setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
+    ASSERT_TRUE(make("c.wma", QDateTime::currentDateTime().addSecs(-60)));
     JobListFile(jobs_, path_).follow();
     // a's run ended and linked its output in the moment before a kill.
-    QFile output(In(QStringLiteral("a.wma")));
-    ASSERT_TRUE(output.open(QIODevice::WriteOnly));
-    output.close();
-    output.setFileTime(QFileInfo(path_).lastModified().addSecs(1),
-                       QFileDevice::FileModificationTime);
+    ASSERT_TRUE(make("a.wma", QFileInfo(path_).lastModified().addSecs(1)));
     EXPECT_EQ(Sources(Offered()), Words("b.mp3 c.mp3"));
 }
 

@@ -47,13 +47,13 @@ TEST(Splash, IsAFramelessPictureWindowCentredInWidthAboveTheMiddle) {
     SplashScreen splash;
     EXPECT_TRUE(splash.windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_EQ(splash.windowType(), Qt::SplashScreen);
-    ASSERT_NE(splash.image, nullptr);
+    ASSERT_NE(splash.image(), nullptr);
     // The window is the picture.
-    EXPECT_EQ(splash.image->size(), QSize(250, 160));
-    EXPECT_EQ(splash.size(), splash.image->size());
+    EXPECT_EQ(splash.image()->size(), QSize(250, 160));
+    EXPECT_EQ(splash.size(), splash.image()->size());
 
     // A real picture, not an empty label.
-    const QImage picture = splash.image->pixmap().toImage();
+    const QImage picture = splash.image()->pixmap().toImage();
     ASSERT_FALSE(picture.isNull());
     QSet<QRgb> colours;
     for (int y = 0; y < picture.height(); y += 4) {
@@ -92,31 +92,31 @@ TEST(AboutBox, CreditsTheLibrariesAndIsCentredOnItsOwnerEachTime) {
     }
 
     AboutDialog about(&owner);
-    EXPECT_EQ(about.titleLabel->text(), QStringLiteral("Sonawell Convertor"));
-    EXPECT_EQ(about.versionLabel->text(), QStringLiteral("Version 1.21"));
-    EXPECT_EQ(about.picture->size(), QSize(71, 64));
-    EXPECT_FALSE(about.picture->pixmap().isNull());
-    EXPECT_EQ(about.separator->width(), about.width());
+    EXPECT_EQ(about.titleLabel()->text(), QStringLiteral("Sonawell Convertor"));
+    EXPECT_EQ(about.versionLabel()->text(), QStringLiteral("Version 1.21"));
+    EXPECT_EQ(about.picture()->size(), QSize(71, 64));
+    EXPECT_FALSE(about.picture()->pixmap().isNull());
+    EXPECT_EQ(about.separator()->width(), about.width());
     const QString credits =
-        about.codingCredit->text() + about.tagCredit->text() + about.toolkitCredit->text();
+        about.codingCredit()->text() + about.tagCredit()->text() + about.toolkitCredit()->text();
     for (const char* library : {"FFmpeg", "TagLib", "Qt", "LGPL"}) {
         EXPECT_TRUE(credits.contains(QString::fromLatin1(library))) << library;
     }
     EXPECT_FALSE(credits.contains(QStringLiteral("Microsoft")));
     // Every line fits the box, and OK sits at the bottom right.
     about.show();
-    for (const QLabel* line : {about.titleLabel, about.versionLabel, about.codingCredit,
-                               about.tagCredit, about.toolkitCredit}) {
+    for (const QLabel* line : {about.titleLabel(), about.versionLabel(), about.codingCredit(),
+                               about.tagCredit(), about.toolkitCredit()}) {
         EXPECT_LE(line->sizeHint().width(), line->width()) << line->text().toStdString();
         EXPECT_LE(line->geometry().right(), about.width());
     }
-    EXPECT_EQ(about.cmdOK->text(), QStringLiteral("OK"));
-    const QRect ok(about.cmdOK->mapTo(&about, QPoint(0, 0)), about.cmdOK->size());
+    EXPECT_EQ(about.okButton()->text(), QStringLiteral("OK"));
+    const QRect ok(about.okButton()->mapTo(&about, QPoint(0, 0)), about.okButton()->size());
     EXPECT_GT(ok.left(), about.width() / 2);
-    EXPECT_GT(ok.top(),
-              about.toolkitCredit->mapTo(&about, QPoint(0, 0)).y() + about.toolkitCredit->height());
+    EXPECT_GT(ok.top(), about.toolkitCredit()->mapTo(&about, QPoint(0, 0)).y() +
+                            about.toolkitCredit()->height());
     about.show();
-    about.cmdOK->click();
+    about.okButton()->click();
     EXPECT_FALSE(about.isVisible());
 }
 
