@@ -31,7 +31,7 @@ bool unfinished(JobState state) {
 
 QString jobListPath() {
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    // The base directory specification ignores a relative path.
+    // A relative XDG_STATE_HOME counts as unset, as for every XDG base folder.
     if (state.isEmpty() || QDir::isRelativePath(state)) {
         state = QDir::homePath() + QStringLiteral("/.local/state");
     }
