@@ -3,11 +3,16 @@
 #include "gui/art_pictures.h"
 #include "gui/window_placement.h"
 
+#include <QDialogButtonBox>
 #include <QFont>
 #include <QFontDatabase>
 #include <QFrame>
+#include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QVBoxLayout>
+
+#include <utility>
 
 namespace {
 
@@ -28,9 +33,8 @@ QFont titleFont() {
     return font;
 }
 
-QLabel* creditLine(const QString& text, QWidget* parent, int y) {
+QLabel* creditLine(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
-    label->setGeometry(14, y, 309, 18);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return label;
 }
@@ -41,34 +45,64 @@ AboutDialog::AboutDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     setWindowTitle(tr("About Sonawell"));
-    // 5055 by 2865 twips.
-    setFixedSize(337, 191);
 
-    picture = new QLabel(this);
-    picture->setGeometry(12, 10, 71, 64);
-    picture->setPixmap(
+    picture_ = new QLabel(this);
+    // The picture's own size, in device-independent pixels.
+    picture_->setPixmap(
         renderArt(QStringLiteral(":/dialogs/art/about.svg"), 71, 64, devicePixelRatioF()));
-
-    titleLabel = new QLabel(tr("Sonawell Convertor"), this);
-    titleLabel->setFont(titleFont());
-    titleLabel->setGeometry(96, 14, 235, 30);
+    titleLabel_ = new QLabel(tr("Sonawell Convertor"), this);
+    titleLabel_->setFont(titleFont());
     // The version is the build's; a translation never has to follow it.
-    versionLabel = new QLabel(tr("Version %1").arg(QStringLiteral(SONAWELL_VERSION)), this);
-    versionLabel->setGeometry(98, 46, 233, 20);
+    versionLabel_ = new QLabel(tr("Version %1").arg(QStringLiteral(SONAWELL_VERSION)), this);
 
-    separator = new QFrame(this);
-    separator->setFrameShape(QFrame::HLine);
-    separator->setFrameShadow(QFrame::Sunken);
-    separator->setGeometry(0, 82, 337, 2);
+    separator_ = new QFrame(this);
+    separator_->setFrameShape(QFrame::HLine);
+    separator_->setFrameShadow(QFrame::Sunken);
 
-    codingCredit = creditLine(tr("Audio coding by FFmpeg (LGPL 2.1 or later)"), this, 94);
-    tagCredit = creditLine(tr("Tags by TagLib (LGPL 2.1 / MPL 1.1)"), this, 114);
-    toolkitCredit = creditLine(tr("Windows and dialogs by Qt 6 (LGPL 3)"), this, 134);
+    codingCredit_ = creditLine(tr("Audio coding by FFmpeg (LGPL 2.1 or later)"), this);
+    tagCredit_ = creditLine(tr("Tags by TagLib (LGPL 2.1 / MPL 1.1)"), this);
+    toolkitCredit_ = creditLine(tr("Windows and dialogs by Qt 6 (LGPL 3)"), this);
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setDefault(true);
-    cmdOK->setGeometry(337 - 12 - 84, 191 - 8 - 26, 84, 26);
-    connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    cmdOK_ = buttons->button(QDialogButtonBox::Ok);
+    cmdOK_->setText(QStringLiteral("OK"));
+    cmdOK_->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+
+    auto* heading = new QGridLayout;
+    heading->addWidget(picture_, 0, 0, 2, 1, Qt::AlignTop);
+    heading->addWidget(titleLabel_, 0, 1, Qt::AlignBottom);
+    heading->addWidget(versionLabel_, 1, 1, Qt::AlignTop);
+    heading->setColumnStretch(1, 1);
+    auto* credits = new QVBoxLayout;
+    credits->addWidget(codingCredit_);
+    credits->addWidget(tagCredit_);
+    credits->addWidget(toolkitCredit_);
+
+    const std::pair<QWidget*, const char*> names[] = {
+        {picture_, "imgAbout"},         {titleLabel_, "lblTitle"},
+        {versionLabel_, "lblVersion"},  {separator_, "linSeparator"},
+        {codingCredit_, "lblCoding"},   {tagCredit_, "lblTags"},
+        {toolkitCredit_, "lblToolkit"}, {cmdOK_, "cmdOK"}};
+    for (const auto& [widget, name] : names) {
+        widget->setObjectName(QLatin1String(name));
+    }
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(heading);
+    // The rule runs from edge to edge, as under a title bar.
+    layout->addWidget(separator_);
+    layout->addLayout(credits);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    const QMargins margins = layout->contentsMargins();
+    separator_->setContentsMargins(0, 0, 0, 0);
+    layout->setContentsMargins(0, margins.top(), 0, margins.bottom());
+    for (QLayout* inner : {static_cast<QLayout*>(heading), static_cast<QLayout*>(credits)}) {
+        inner->setContentsMargins(margins.left(), 0, margins.right(), 0);
+    }
+    buttons->setContentsMargins(margins.left(), 0, margins.right(), 0);
+    layout->activate();
 
     centerOnOwner(this, parent);
 }

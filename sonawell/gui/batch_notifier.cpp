@@ -10,6 +10,7 @@
 #include <QVariantMap>
 #include <QWidget>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -25,6 +26,10 @@ BatchNotifier::BatchNotifier(ConversionDriver& driver, QWidget& window, QDBusCon
     : QObject(parent), driver_(driver), window_(window), bus_(std::move(bus)) {
     connect(&driver_, &ConversionDriver::commandStatusChanged, this,
             &BatchNotifier::onCommandStatusChanged);
+    // Finished rows the user clears during the batch no longer count in it.
+    connect(&driver_.jobs(), &JobStore::removed, this, [this](int first, int last) {
+        firstRow_ -= std::max(0, std::min(last, firstRow_ - 1) - first + 1);
+    });
     if (bus_.isConnected()) {
         bus_.connect(QString(), kPath, kInterface, QStringLiteral("ActionInvoked"), this,
                      SLOT(onActionInvoked(uint, QString)));

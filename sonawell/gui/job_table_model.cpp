@@ -4,7 +4,17 @@
 #include "encoder/encoder.h"
 #include "gui/size_text.h"
 
+#include <QDataStream>
+#include <QIODevice>
+#include <QMimeData>
+
 #include <array>
+
+namespace {
+
+const QString kRowsType = QStringLiteral("application/x-sonawell-job-rows");
+
+}  // namespace
 
 JobTableModel::JobTableModel(const JobStore& jobs, QObject* parent)
     : QAbstractTableModel(parent), jobs_(jobs) {
@@ -13,8 +23,13 @@ JobTableModel::JobTableModel(const JobStore& jobs, QObject* parent)
             [this](int row) { beginInsertRows({}, row - 1, row - 1); });
     connect(&jobs, &JobStore::added, this, [this] { endInsertRows(); });
     connect(&jobs, &JobStore::aboutToRemove, this,
-            [this](int row) { beginRemoveRows({}, row - 1, row - 1); });
+            [this](int first, int last) { beginRemoveRows({}, first - 1, last - 1); });
     connect(&jobs, &JobStore::removed, this, [this] { endRemoveRows(); });
+    connect(&jobs, &JobStore::aboutToMove, this, [this](int from, int to) {
+        // Qt names the row the moved one goes before, as it was before the move.
+        beginMoveRows({}, from - 1, from - 1, {}, from < to ? to : to - 1);
+    });
+    connect(&jobs, &JobStore::moved, this, [this] { endMoveRows(); });
     connect(&jobs, &JobStore::changed, this, [this](int row) {
         Q_EMIT dataChanged(index(row - 1, 0), index(row - 1, kColumnCount - 1));
     });
@@ -88,4 +103,52 @@ QVariant JobTableModel::headerData(int section, Qt::Orientation orientation, int
         return kTitles[static_cast<size_t>(section)];
     }
     return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+Qt::ItemFlags JobTableModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (!index.isValid()) {
+        return flags | Qt::ItemIsDropEnabled;
+    }
+    const JobState state = jobs_.at(index.row() + 1).state;
+    if (state == JobState::Waiting || state == JobState::Stopped) {
+        flags |= Qt::ItemIsDragEnabled;
+    }
+    return flags | Qt::ItemIsDropEnabled;
+}
+
+QStringList JobTableModel::mimeTypes() const {
+    return {kRowsType};
+}
+
+QMimeData* JobTableModel::mimeData(const QModelIndexList& indexes) const {
+    QList<int> rows;
+    for (const QModelIndex& index : indexes) {
+        if (index.isValid() && !rows.contains(index.row() + 1)) {
+            rows.append(index.row() + 1);
+        }
+    }
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    stream << rows;
+    auto* data = new QMimeData;
+    data->setData(kRowsType, bytes);
+    return data;
+}
+
+bool JobTableModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int,
+                                 const QModelIndex& parent) {
+    if (action != Qt::MoveAction || data == nullptr || !data->hasFormat(kRowsType)) {
+        return false;
+    }
+    QList<int> rows;
+    QDataStream stream(data->data(kRowsType));
+    stream >> rows;
+    // Dropped on a row: before it; between rows: at `row`; below the last: at the end.
+    const int destination = parent.isValid() ? parent.row() + 1
+                            : row >= 0       ? row + 1
+                                             : rowCount() + 1;
+    Q_EMIT moveRequested(rows, destination);
+    // The store has moved the rows already; the view must not remove any.
+    return true;
 }

@@ -24,6 +24,19 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
+    // Waiting rows can be dragged to another place in the list; the drop asks for the move
+    // with moveRequested, and what may move is the driver's to say.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    Qt::DropActions supportedDropActions() const override { return Qt::MoveAction; }
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                      const QModelIndex& parent) override;
+
+Q_SIGNALS:
+    // 1-based rows, to stand before `destination` (rowCount() + 1 for the end).
+    void moveRequested(const QList<int>& rows, int destination);
+
 private:
     const JobStore& jobs_;
     QIcon converting_;

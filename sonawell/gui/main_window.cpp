@@ -3,6 +3,7 @@
 #include "core/engine/app_state.h"
 #include "core/engine/command_status.h"
 #include "core/engine/error_boundary.h"
+#include "core/engine/list_commands.h"
 #include "core/engine/quick_convert_engine.h"
 #include "core/settings/app_settings.h"
 #include "core/settings/cpu_priority.h"
@@ -14,17 +15,23 @@
 #include "gui/dialogs/options_dialog.h"
 #include "gui/dropped_sources.h"
 #include "gui/help.h"
+#include "gui/launcher_entry.h"
 #include "gui/path_delegate.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QDropEvent>
+#include <QFontMetrics>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScopedValueRollback>
 #include <QScreen>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
@@ -32,7 +39,6 @@
 #include <QTreeView>
 
 #include <algorithm>
-#include <cmath>
 #include <string_view>
 #include <utility>
 
@@ -42,17 +48,6 @@ static void initIconResources() {
 }
 
 namespace {
-
-// Window measures are kept in twips, as the layout rules give them; 15 twips to the pixel.
-constexpr double kTwipsPerPixel = 15.0;
-int px(double twips) {
-    return static_cast<int>(std::lround(twips / kTwipsPerPixel));
-}
-
-// The first size shows all six columns at their starting widths.
-constexpr double kClientWidth = 11700, kClientHeight = 7500;
-constexpr double kMinWidth = 8000, kMinHeight = 6000;
-constexpr double kPageShellHeight = 3600;
 
 QIcon svgIcon(const char* name) {
     return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)));
@@ -96,7 +91,8 @@ MainWindow::MainWindow(sw::enc::Encoder& encoder, PendingJobs& pending, UserProm
       prompt_(prompt ? *prompt : boxes_) {
     initIconResources();
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(tr("Sonawell Convertor"));
+    title_ = tr("Sonawell Convertor");
+    setWindowTitle(title_);
     setWindowIcon(svgIcon("sonawell"));
     setAcceptDrops(true);
     model_.setIcons(svgIcon("job-converting"), svgIcon("job-waiting"),
@@ -108,6 +104,9 @@ MainWindow::MainWindow(sw::enc::Encoder& encoder, PendingJobs& pending, UserProm
     connect(driver_.get(), &ConversionDriver::commandStatusChanged, this,
             &MainWindow::updateCommands);
     new BatchNotifier(*driver_, *this, QDBusConnection::sessionBus(), this);
+    batchProgress_ = std::make_unique<BatchProgress>(*driver_);
+    new LauncherEntry(*batchProgress_, QDBusConnection::sessionBus(), this);
+    jobListFile_ = std::make_unique<JobListFile>(jobs_, jobListPath());
     connect(driver_.get(), &ConversionDriver::runEnded, this, [this] {
         if (closeAfterRun_) {
             QTimer::singleShot(0, this, &QWidget::close);
@@ -117,28 +116,40 @@ MainWindow::MainWindow(sw::enc::Encoder& encoder, PendingJobs& pending, UserProm
     buildMenus();
     buildToolbar();
 
-    client_ = new QWidget(this);
-    client_->installEventFilter(this);
-    setCentralWidget(client_);
-    jobView_ = new QTreeView(client_);
+    jobView_ = new QTreeView(this);
+    setCentralWidget(jobView_);
     jobView_->setObjectName(QStringLiteral("lstJobs"));
     jobView_->setAccessibleName(tr("Jobs"));
     jobView_->setRootIsDecorated(false);
     jobView_->setUniformRowHeights(true);
     jobView_->setAllColumnsShowFocus(true);
     jobView_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    jobView_->setSelectionMode(QAbstractItemView::SingleSelection);
+    jobView_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // Waiting jobs are dragged to their new place; the model asks, the driver's rules decide.
+    jobView_->setDragDropMode(QAbstractItemView::InternalMove);
+    jobView_->setDragEnabled(true);
+    jobView_->setDropIndicatorShown(true);
+    connect(&model_, &JobTableModel::moveRequested, this,
+            [this](const QList<int>& rows, int destination) {
+                selectRows(moveJobsTo(*driver_, std::vector<int>(rows.cbegin(), rows.cend()),
+                                      destination));
+                updateCommands();
+            });
     jobView_->setIconSize(QSize(16, 16));
     auto* paths = new PathDelegate(jobView_);
     jobView_->setItemDelegateForColumn(JobTableModel::kSource, paths);
     jobView_->setItemDelegateForColumn(JobTableModel::kTarget, paths);
     jobView_->setModel(&model_);
-    // Paths get the room, sizes are short; the status column fits its usual texts, and a
-    // longer one (a failure, a damaged source) elides with its full reason as a tooltip and
-    // in the details below the list. At the first size the format column keeps the rest,
-    // enough to tell the profiles apart.
-    const int statusWidth = jobView_->fontMetrics().horizontalAdvance(tr("Stopped (100%)")) + 24;
-    const std::array<int, JobTableModel::kColumnCount - 1> widths{190, 56, 170, 56, statusWidth};
+    // Paths get the room (about thirty characters of this font), sizes are short; the status
+    // column fits its usual texts, and a longer one (a failure, a damaged source) elides with
+    // its full reason as a tooltip and in the details below the list.
+    const QFontMetrics metrics = jobView_->fontMetrics();
+    const int padding = metrics.averageCharWidth() + 8;
+    const int statusWidth = metrics.horizontalAdvance(tr("Stopped (100%)")) + 24;
+    const int pathWidth = 30 * metrics.averageCharWidth();
+    const int sizeWidth = metrics.horizontalAdvance(QStringLiteral("9999.9M")) + padding;
+    const std::array<int, JobTableModel::kColumnCount - 1> widths{pathWidth, sizeWidth, pathWidth,
+                                                                  sizeWidth, statusWidth};
     for (int column = 0; column < static_cast<int>(widths.size()); ++column) {
         jobView_->setColumnWidth(column, widths[column]);
     }
@@ -166,30 +177,95 @@ MainWindow::MainWindow(sw::enc::Encoder& encoder, PendingJobs& pending, UserProm
             });
     jobView_->viewport()->installEventFilter(this);
     connect(&model_, &QAbstractItemModel::dataChanged, this, &MainWindow::showSelectedJob);
+    jobView_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    jobView_->addActions({deleteJobAction_, clearFinishedAction_, retryFailedAction_, moveUpAction_,
+                          moveDownAction_});
 
-    const int menuHeight = menuBar()->sizeHint().height();
-    resize(px(kClientWidth), px(kClientHeight) + menuHeight);
-    setMinimumSize(px(kMinWidth), px(kMinHeight));
-    restoreLayout();
+    batchStatus_ = new QLabel(statusBar());
+    batchStatus_->setObjectName(QStringLiteral("lblBatch"));
+    statusBar()->addWidget(batchStatus_, 1);
+    connect(batchProgress_.get(), &BatchProgress::changed, this, &MainWindow::showBatchProgress);
 
+    // However small the window, the list keeps a few rows and every column, the paths at
+    // their shortest, in this font.
+    const int rowHeight = jobView_->fontMetrics().height() + 4;
+    jobView_->setMinimumHeight(jobView_->header()->sizeHint().height() + 4 * rowHeight);
+    jobView_->setMinimumWidth(otherColumnsWidth() + 2 * kMinPath + listFrameWidth());
+    bringBackKeptJobs();
     finishSetUp();
+    restoreLayout();
+    showBatchProgress();
+    if (appSettings.autoStart && jobs_.count() > 0) {
+        startConversion();
+    }
 }
 
-void MainWindow::fitColumns() {
-    QHeaderView* header = jobView_->header();
-    const QScopedValueRollback fitting(fitting_, true);
-    // What the columns other than the paths and the stretched last one take, and the room
-    // left for the paths once the last one has its caption's width.
+void MainWindow::bringBackKeptJobs() {
+    const std::vector<KeptJob> kept = jobListFile_->kept();
+    if (!kept.empty()) {
+        const QString question = kept.size() == 1
+                                     ? tr("Sonawell ended before it had worked off its job list.\n"
+                                          "Bring back the unfinished job?")
+                                     : tr("Sonawell ended before it had worked off its job list.\n"
+                                          "Bring back the %1 unfinished jobs?")
+                                           .arg(kept.size());
+        if (prompt_.askYesNo(question)) {
+            for (const KeptJob& job : kept) {
+                jobs_.add(job.source, job.output, job.profile);
+            }
+        }
+    }
+    // Written at once: after a No the file is gone, so the question is never asked twice.
+    jobListFile_->follow();
+}
+
+void MainWindow::showBatchProgress() {
+    batchStatus_->setText(batchProgress_->statusText());
+    const BatchCounts counts = batchProgress_->counts();
+    setWindowTitle(batchProgress_->running() && counts.total > 0
+                       ? tr("%1 of %2 done - %3").arg(counts.ended).arg(counts.total).arg(title_)
+                       : title_);
+}
+
+int MainWindow::listFrameWidth() const {
+    return 2 * jobView_->frameWidth() +
+           style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, jobView_);
+}
+
+int MainWindow::otherColumnsWidth() const {
+    const QHeaderView* header = jobView_->header();
     int others = header->sectionSizeHint(JobTableModel::kFormat);
     for (const int column :
          {JobTableModel::kSourceSize, JobTableModel::kTargetSize, JobTableModel::kStatus}) {
         others += header->sectionSize(column);
     }
-    const int room = jobView_->viewport()->width() - others;
+    return others;
+}
+
+QSize MainWindow::firstSize() const {
+    // The paths at their starting widths, and the format column enough to tell the profiles
+    // apart.
+    const int format =
+        jobView_->fontMetrics().horizontalAdvance(sw::enc::ProfileCollection::displayName(
+            QStringLiteral("Audio for FM radio quality (64 Kbps, 44 kHz, stereo)")));
+    const int columns = otherColumnsWidth() -
+                        jobView_->header()->sectionSizeHint(JobTableModel::kFormat) + format +
+                        pathWidths_[0] + pathWidths_[1];
+    // A dozen rows in this font.
+    const int rowHeight = jobView_->fontMetrics().height() + 4;
+    const int list = jobView_->header()->sizeHint().height() + 12 * rowHeight + listFrameWidth();
+    return {columns + listFrameWidth(), sizeHint().height() - jobView_->sizeHint().height() + list};
+}
+
+void MainWindow::fitColumns() {
+    QHeaderView* header = jobView_->header();
+    const QScopedValueRollback fitting(fitting_, true);
+    // The room left for the paths once the other columns and the stretched last one's caption
+    // have theirs.
+    const int room = jobView_->viewport()->width() - otherColumnsWidth();
     const int wanted = pathWidths_[0] + pathWidths_[1];
     // A narrow window shortens the paths (they elide, with their full text as a tooltip)
     // rather than hiding columns behind a scroll bar; a wider one gives them back.
-    constexpr int kMinPath = 60;
     for (int i = 0; i < 2; ++i) {
         const int width =
             room >= wanted ? pathWidths_[i] : std::max(kMinPath, pathWidths_[i] * room / wanted);
@@ -198,6 +274,13 @@ void MainWindow::fitColumns() {
 }
 
 void MainWindow::restoreLayout() {
+    // Only the size the user left is kept in pixels; otherwise the content decides, within
+    // the screen.
+    QSize first = firstSize().expandedTo(minimumSizeHint());
+    if (const QScreen* shown = screen()) {
+        first = first.boundedTo(shown->availableGeometry().size());
+    }
+    resize(first);
     if (appSettings.iniPath.isEmpty()) {
         return;
     }
@@ -267,6 +350,18 @@ void MainWindow::buildMenus() {
     newJobAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
     deleteJobAction_ = addCommand(fileMenu, "delete-job", tr("Delete Job"),
                                   QStringLiteral("mnuDeleteJob"), tr("Delete Job"));
+    deleteJobAction_->setShortcut(QKeySequence::Delete);
+    clearFinishedAction_ = fileMenu->addAction(tr("Clear Finished"));
+    clearFinishedAction_->setObjectName(QStringLiteral("mnuClearFinished"));
+    retryFailedAction_ = fileMenu->addAction(tr("Retry Failed"));
+    retryFailedAction_->setObjectName(QStringLiteral("mnuRetryFailed"));
+    moveUpAction_ = fileMenu->addAction(QIcon::fromTheme(QStringLiteral("go-up")), tr("Move Up"));
+    moveUpAction_->setObjectName(QStringLiteral("mnuMoveUp"));
+    moveUpAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Up));
+    moveDownAction_ =
+        fileMenu->addAction(QIcon::fromTheme(QStringLiteral("go-down")), tr("Move Down"));
+    moveDownAction_->setObjectName(QStringLiteral("mnuMoveDown"));
+    moveDownAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down));
     fileMenu->addSeparator()->setObjectName(QStringLiteral("mnuSeperater1"));
     startAction_ = addCommand(fileMenu, "start", tr("&Start Conversion"),
                               QStringLiteral("mnuStartConvert"), tr("Start"));
@@ -316,6 +411,10 @@ void MainWindow::buildMenus() {
 
     connect(newJobAction_, &QAction::triggered, this, [this] { newJob(); });
     connect(deleteJobAction_, &QAction::triggered, this, &MainWindow::deleteSelectedJob);
+    connect(clearFinishedAction_, &QAction::triggered, this, &MainWindow::clearFinished);
+    connect(retryFailedAction_, &QAction::triggered, this, &MainWindow::retryFailed);
+    connect(moveUpAction_, &QAction::triggered, this, [this] { moveSelected(-1); });
+    connect(moveDownAction_, &QAction::triggered, this, [this] { moveSelected(1); });
     connect(startAction_, &QAction::triggered, this, &MainWindow::startConversion);
     connect(stopAction_, &QAction::triggered, this, &MainWindow::stopConversion);
     connect(exitAction_, &QAction::triggered, this, &QWidget::close);
@@ -362,8 +461,18 @@ void MainWindow::buildToolbar() {
 
 void MainWindow::finishSetUp() {
     runGuarded(prompt_, [this] {
-        monitorPage_ = new sw::enc::MonitorPage(encoder_, client_);
+        // Below the list, always there: a dock without a title, neither closed nor moved.
+        auto* dock = new QDockWidget(this);
+        dock->setObjectName(QStringLiteral("dockMonitor"));
+        dock->setFeatures(QDockWidget::NoDockWidgetFeatures);
+        // An empty title bar that asks for no room at all.
+        auto* noTitle = new QWidget(dock);
+        (new QHBoxLayout(noTitle))->setContentsMargins(0, 0, 0, 0);
+        dock->setTitleBarWidget(noTitle);
+        monitorPage_ = new sw::enc::MonitorPage(encoder_, dock);
         monitorPage_->setObjectName(QStringLiteral("PageShell"));
+        dock->setWidget(monitorPage_);
+        addDockWidget(Qt::BottomDockWidgetArea, dock);
         jobView_->header()->setStretchLastSection(true);
         encoder_.setCpuPriority(ConversionPriority(appSettings.cpuPriority));
         // A stored level without a menu item leaves the menu unchecked rather than stopping
@@ -375,34 +484,9 @@ void MainWindow::finishSetUp() {
         updateCommands();
         mainWindowReady = true;
     });
-    layOutClient();
-}
-
-void MainWindow::layOutClient() {
-    if (!client_ || !monitorPage_ || isMinimized()) {
-        return;
-    }
-    // The client below the toolbar strip, in twips.
-    const double width = client_->width() * kTwipsPerPixel;
-    const double height = client_->height() * kTwipsPerPixel;
-    const double pageTop = height - 8 - kPageShellHeight;
-    monitorPage_->setGeometry(px(4), px(pageTop), px(width - 8), px(kPageShellHeight));
-    const double listHeight = (height - 12 - kPageShellHeight);
-    jobView_->setGeometry(px(4), 0, px(width - 8), px(listHeight));
-}
-
-void MainWindow::changeEvent(QEvent* event) {
-    QMainWindow::changeEvent(event);
-    // A resize while minimized was skipped; the restored window must fit its size again.
-    if (event->type() == QEvent::WindowStateChange) {
-        layOutClient();
-    }
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == client_ && event->type() == QEvent::Resize) {
-        layOutClient();
-    }
     if (jobView_ && watched == jobView_->viewport() && event->type() == QEvent::Resize) {
         fitColumns();
     }
@@ -413,7 +497,23 @@ void MainWindow::updateCommands() {
     const CommandStatus status = computeCommandStatus(*driver_, selectedRow());
     startAction_->setEnabled(status.start);
     stopAction_->setEnabled(status.stop);
-    deleteJobAction_->setEnabled(status.del);
+    const std::vector<int> rows = selectedRows();
+    const int open = firstOpenRow(*driver_);
+    const auto any = [&rows](auto wanted) {
+        return std::any_of(rows.cbegin(), rows.cend(), wanted);
+    };
+    deleteJobAction_->setEnabled(any([this](int row) { return canRemove(*driver_, row); }));
+    moveUpAction_->setEnabled(any([open](int row) { return row > open; }));
+    moveDownAction_->setEnabled(
+        any([this, open](int row) { return row >= open && row < jobs_.count(); }));
+    const auto anyJob = [this](auto wanted) {
+        return std::any_of(jobs_.jobs().cbegin(), jobs_.jobs().cend(),
+                           [&wanted](const Job& job) { return wanted(job.state); });
+    };
+    clearFinishedAction_->setEnabled(anyJob(
+        [](JobState state) { return state == JobState::Done || state == JobState::DoneDamaged; }));
+    retryFailedAction_->setEnabled(
+        anyJob([](JobState state) { return state == JobState::Failed; }));
 }
 
 void MainWindow::newJob(const QStringList& sources) {
@@ -465,18 +565,36 @@ void MainWindow::dropEvent(QDropEvent* event) {
 }
 
 void MainWindow::deleteSelectedJob() {
-    const int row = selectedRow();
-    if (computeCommandStatus(*driver_, row).del) {
-        jobs_.remove(row);
-        // The row that took its place (or the new last one) is both highlighted and selected,
-        // so Delete Job applies to what the user sees.
-        const int next = std::min(row, jobs_.count());
-        if (next > 0) {
-            jobView_->setCurrentIndex(model_.index(next - 1, 0));
-        }
+    const std::vector<int> rows = selectedRows();
+    if (removeJobs(*driver_, rows) > 0 && jobs_.count() > 0) {
+        // The row that took the first one's place (or the new last one) is both highlighted
+        // and selected, so Delete Job applies to what the user sees.
+        const int next = std::min(rows.front(), jobs_.count());
+        jobView_->setCurrentIndex(model_.index(next - 1, 0));
     }
     updateCommands();
     showSelectedJob();
+}
+
+void MainWindow::clearFinished() {
+    clearFinishedJobs(*driver_);
+    updateCommands();
+    showSelectedJob();
+}
+
+void MainWindow::retryFailed() {
+    runGuarded(prompt_, [this] {
+        if (retryFailedJobs(*driver_) > 0 && appSettings.autoStart && !driver_->isConverting()) {
+            driver_->start();
+        }
+    });
+    updateCommands();
+    showSelectedJob();
+}
+
+void MainWindow::moveSelected(int delta) {
+    selectRows(moveJobs(*driver_, selectedRows(), delta));
+    updateCommands();
 }
 
 int MainWindow::selectedRow() const {
@@ -487,6 +605,28 @@ int MainWindow::selectedRow() const {
     }
     const QModelIndex current = selection->currentIndex();
     return current.isValid() && selection->isSelected(current) ? current.row() + 1 : 0;
+}
+
+std::vector<int> MainWindow::selectedRows() const {
+    std::vector<int> rows;
+    for (const QModelIndex& index : jobView_->selectionModel()->selectedRows()) {
+        rows.push_back(index.row() + 1);
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void MainWindow::selectRows(const std::vector<int>& rows) {
+    QItemSelection selection;
+    for (const int row : rows) {
+        selection.select(model_.index(row - 1, 0),
+                         model_.index(row - 1, JobTableModel::kColumnCount - 1));
+    }
+    QItemSelectionModel* model = jobView_->selectionModel();
+    if (!rows.empty()) {
+        model->setCurrentIndex(model_.index(rows.front() - 1, 0), QItemSelectionModel::NoUpdate);
+    }
+    model->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void MainWindow::startConversion() {
@@ -538,5 +678,7 @@ void MainWindow::unload() {
         // Closing: the files become jobs, but no conversion starts now.
         quick_->flushPending(false);
     }
+    // Jobs left waiting are offered back at the next start; with none there is no file.
+    jobListFile_->flush();
     // closeEvent() gets here only once no run is under way, so nothing is waited for.
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "core/engine/batch_progress.h"
 #include "core/engine/conversion_driver.h"
 #include "core/engine/pending_jobs.h"
 #include "core/engine/quick_convert.h"
+#include "core/jobs/job_list_file.h"
 #include "core/jobs/job_store.h"
 #include "encoder/encoder.h"
 #include "gui/job_table_model.h"
@@ -12,8 +14,11 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
+class LauncherEntry;
 class QAction;
+class QLabel;
 class QActionGroup;
 class QToolBar;
 class QTreeView;
@@ -38,18 +43,24 @@ public:
     JobStore& jobs() { return jobs_; }
     QTreeView* jobView() const { return jobView_; }
     QToolBar* toolBar() const { return toolBar_; }
+    BatchProgress& batchProgress() { return *batchProgress_; }
+    QLabel* batchStatus() const { return batchStatus_; }
 
     // Commands, as the menu items and toolbar buttons run them.
     // `sources` (dropped files) are listed in the dialog as if its browse button chose them.
     void newJob(const QStringList& sources = {});
+    // Removes the selected rows that may go: all but the job in hand.
     void deleteSelectedJob();
+    void clearFinished();
+    void retryFailed();
+    // Moves the selected waiting jobs one row up (-1) or down (+1); the queue follows.
+    void moveSelected(int delta);
     void startConversion();
     void stopConversion();
     void choosePriority(int index);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -58,14 +69,24 @@ private:
     void buildMenus();
     void buildToolbar();
     void finishSetUp();
-    void layOutClient();
     void restoreLayout();
+    QSize firstSize() const;
+    int listFrameWidth() const;
+    // What the columns but the paths take, the stretched last one at its caption's width.
+    int otherColumnsWidth() const;
+    // The narrowest a path column gets in a narrow window.
+    static constexpr int kMinPath = 60;
     void fitColumns();
     void saveLayout() const;
     void showSelectedJob();
     void unload();
     // 1-based selected row of the job list, 0 when none.
     int selectedRow() const;
+    std::vector<int> selectedRows() const;
+    void selectRows(const std::vector<int>& rows);
+    // Offers the jobs a program that ended before working its list off left behind, once.
+    void bringBackKeptJobs();
+    void showBatchProgress();
 
     sw::enc::Encoder& encoder_;
     PendingJobs& pending_;
@@ -75,13 +96,20 @@ private:
     JobTableModel model_{jobs_};
     std::unique_ptr<ConversionDriver> driver_;
     std::unique_ptr<QuickConvert> quick_;
+    std::unique_ptr<BatchProgress> batchProgress_;
+    std::unique_ptr<JobListFile> jobListFile_;
+    QString title_;
+    QLabel* batchStatus_ = nullptr;
 
-    QWidget* client_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     QTreeView* jobView_ = nullptr;
     sw::enc::MonitorPage* monitorPage_ = nullptr;
     QAction* newJobAction_ = nullptr;
     QAction* deleteJobAction_ = nullptr;
+    QAction* clearFinishedAction_ = nullptr;
+    QAction* retryFailedAction_ = nullptr;
+    QAction* moveUpAction_ = nullptr;
+    QAction* moveDownAction_ = nullptr;
     QAction* startAction_ = nullptr;
     QAction* stopAction_ = nullptr;
     QAction* exitAction_ = nullptr;

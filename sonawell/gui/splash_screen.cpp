@@ -5,6 +5,7 @@
 
 #include <QAccessibleWidget>
 #include <QLabel>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -29,12 +30,15 @@ SplashScreen::SplashScreen(QWidget* parent)
     Q_UNUSED(factoryInstalled);
     setWindowTitle(QStringLiteral("Sonawell"));
     setAttribute(Qt::WA_ShowWithoutActivating);
-    // 3690 by 2400 twips at 15 twips to the pixel. The picture is 4 pixels wider than the
-    // window; its right edge is plain background.
-    setFixedSize(246, 160);
-    image = new QLabel(this);
-    image->setGeometry(0, 0, 250, 160);
-    image->setPixmap(
+    image_ = new QLabel(this);
+    image_->setObjectName(QStringLiteral("imgSplash"));
+    // The picture's own size, in device-independent pixels; the window is the picture.
+    image_->setPixmap(
         renderArt(QStringLiteral(":/dialogs/art/splash.svg"), 250, 160, devicePixelRatioF()));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(image_);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->activate();
     centerOnScreen(this);
 }

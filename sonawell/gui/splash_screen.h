@@ -11,5 +11,8 @@ class SplashScreen : public QWidget {
 public:
     explicit SplashScreen(QWidget* parent = nullptr);
 
-    QLabel* image = nullptr;
+    QLabel* image() const { return image_; }
+
+private:
+    QLabel* image_ = nullptr;
 };

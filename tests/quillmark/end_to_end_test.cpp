@@ -118,6 +118,7 @@ TEST(QuickConvertEndToEnd, TwoMp3FilesBecomeTwoTaggedWmaFiles) {
     // The program the bus starts inherits the bus's environment.
     g_setenv("XDG_DATA_HOME", home.file("data").c_str(), TRUE);
     g_setenv("XDG_CONFIG_HOME", home.file("config").c_str(), TRUE);
+    g_setenv("XDG_STATE_HOME", home.file("state").c_str(), TRUE);
     g_setenv("QT_QPA_PLATFORM", "offscreen", TRUE);
     PrivateBus bus(services);
     struct Stop {

@@ -118,6 +118,29 @@
     </message>
 </context>
 <context>
+    <name>BatchProgress</name>
+    <message>
+        <source>%1 of %2 done</source>
+        <translation>%1 von %2 erledigt</translation>
+    </message>
+    <message>
+        <source>%1 failed</source>
+        <translation>%1 fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>less than a minute left</source>
+        <translation>weniger als eine Minute übrig</translation>
+    </message>
+    <message>
+        <source>about %1 min left</source>
+        <translation>noch etwa %1 min</translation>
+    </message>
+    <message>
+        <source>about %1 h %2 min left</source>
+        <translation>noch etwa %1 h %2 min</translation>
+    </message>
+</context>
+<context>
     <name>BatchNotifier</name>
     <message>
         <source>%1 %2 finished, %3 failed.</source>
@@ -529,6 +552,38 @@ Möchten Sie sie ersetzen?</translation>
 %1</source>
         <translation>Nicht hinzugefügt, da keine Audiodateien oder Ordner ohne Audiodateien:
 %1</translation>
+    </message>
+    <message>
+        <source>Clear Finished</source>
+        <translation>Fertige entfernen</translation>
+    </message>
+    <message>
+        <source>Retry Failed</source>
+        <translation>Fehlgeschlagene wiederholen</translation>
+    </message>
+    <message>
+        <source>Move Up</source>
+        <translation>Nach oben</translation>
+    </message>
+    <message>
+        <source>Move Down</source>
+        <translation>Nach unten</translation>
+    </message>
+    <message>
+        <source>Sonawell ended before it had worked off its job list.
+Bring back the unfinished job?</source>
+        <translation>Sonawell wurde beendet, bevor die Auftragsliste abgearbeitet war.
+Den unerledigten Auftrag wiederherstellen?</translation>
+    </message>
+    <message>
+        <source>Sonawell ended before it had worked off its job list.
+Bring back the %1 unfinished jobs?</source>
+        <translation>Sonawell wurde beendet, bevor die Auftragsliste abgearbeitet war.
+Die %1 unerledigten Aufträge wiederherstellen?</translation>
+    </message>
+    <message>
+        <source>%1 of %2 done - %3</source>
+        <translation>%1 von %2 erledigt - %3</translation>
     </message>
     <message>
         <source>Sonawell Convertor</source>

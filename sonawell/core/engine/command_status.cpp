@@ -10,9 +10,9 @@ CommandStatus computeCommandStatus(const QueueSnapshot& queue) {
         status.start = !queue.busy && queue.current <= queue.count;
     }
     if (queue.count > 0 && queue.selected > 0) {
-        // Done jobs never move, so the current job stays valid; neither does the running one.
-        const bool running = queue.converting || queue.busy;
-        status.del = running ? queue.selected > queue.current : queue.selected >= queue.current;
+        // Any row but the job in hand: the driver follows the rows above it closing up.
+        const bool inHand = queue.converting || queue.busy;
+        status.del = queue.selected <= queue.count && (!inHand || queue.selected != queue.current);
     }
     return status;
 }

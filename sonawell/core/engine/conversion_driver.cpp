@@ -32,9 +32,22 @@ ConversionDriver::ConversionDriver(sw::enc::Encoder& encoder, JobStore& jobs, Us
     connect(&runner_, &ConversionRunner::progressChanged, this, [this](double fraction) {
         if (runningJob_ > 0) {
             jobs_.setProgress(runningJob_, progressText(fraction));
+            Q_EMIT runProgress(fraction);
         }
     });
     connect(&runner_, &ConversionRunner::finished, this, &ConversionDriver::onRunFinished);
+    // Finished rows above the current job may go; the job in hand never does.
+    connect(&jobs_, &JobStore::removed, this, [this](int first, int last) {
+        const int removed = last - first + 1;
+        if (currentJob_ > last) {
+            currentJob_ -= removed;
+        } else if (currentJob_ > first) {
+            currentJob_ = first;
+        }
+        if (runningJob_ > last) {
+            runningJob_ -= removed;
+        }
+    });
 }
 
 void ConversionDriver::start() {
@@ -149,20 +162,19 @@ ConversionDriver::JobStart ConversionDriver::startJob(int row) {
     // row changes can't see the run end before this call has returned.
     runningJob_ = row;
     jobs_.setState(row, JobState::Converting);
-    if (runningJob_ != row) {
+    if (runningJob_ == 0) {
         return JobStart::Halted;  // stopped by a listener of that change
     }
     QString refused;
     try {
         refused = runner_.start({job.source, job.output, job.profile});
     } catch (...) {
-        runningJob_ = 0;
-        jobs_.setState(row, JobState::Waiting);
+        // runningJob_ follows rows above it that went while events ran.
+        jobs_.setState(std::exchange(runningJob_, 0), JobState::Waiting);
         throw;
     }
     if (!refused.isEmpty()) {
-        runningJob_ = 0;
-        failJob(row, refused);
+        failJob(std::exchange(runningJob_, 0), refused);
         return JobStart::Finished;
     }
     return JobStart::RunStarted;

@@ -46,6 +46,8 @@ Q_SIGNALS:
     // A run has ended, and with it anything a stop left to finish; or jobs that ended without
     // a run have brought the queue to rest.
     void runEnded();
+    // The share of the running job's source converted, 0..1.
+    void runProgress(double fraction);
 
 private:
     enum class JobStart { RunStarted, Finished, Halted };

@@ -5,6 +5,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -104,17 +105,38 @@ void JobStore::add(const QString& source, const QString& output, const QString& 
     Q_EMIT added(row);
 }
 
-void JobStore::remove(int row) {
-    if (!find(row)) {
+void JobStore::removeRange(int first, int last) {
+    first = std::max(first, 1);
+    last = std::min(last, count());
+    if (first > last) {
         return;
     }
-    const auto index = static_cast<size_t>(row - 1);
-    Q_EMIT aboutToRemove(row);
-    // Removed as if failed: it will never write its output.
-    updateHold(claims_[index], JobState::Failed);
-    jobs_.erase(jobs_.begin() + (row - 1));
-    claims_.erase(claims_.begin() + (row - 1));
-    Q_EMIT removed(row);
+    Q_EMIT aboutToRemove(first, last);
+    for (int row = first; row <= last; ++row) {
+        // Removed as if failed: it will never write its output.
+        updateHold(claims_[static_cast<size_t>(row - 1)], JobState::Failed);
+    }
+    jobs_.erase(jobs_.begin() + (first - 1), jobs_.begin() + last);
+    claims_.erase(claims_.begin() + (first - 1), claims_.begin() + last);
+    Q_EMIT removed(first, last);
+}
+
+void JobStore::move(int from, int to) {
+    if (from == to || !find(from) || !find(to)) {
+        return;
+    }
+    Q_EMIT aboutToMove(from, to);
+    const auto shift = [from, to](auto& items) {
+        const auto at = [&items](int row) { return items.begin() + (row - 1); };
+        if (from < to) {
+            std::rotate(at(from), at(from) + 1, at(to) + 1);
+        } else {
+            std::rotate(at(to), at(from), at(from) + 1);
+        }
+    };
+    shift(jobs_);
+    shift(claims_);
+    Q_EMIT moved(from, to);
 }
 
 Job* JobStore::find(int row) {

@@ -33,7 +33,11 @@ public:
     // job replaces another's. Each output is resolved once, so adding costs the same however
     // long the list is.
     void add(const QString& source, const QString& output, const QString& profile);
-    void remove(int row);
+    void remove(int row) { removeRange(row, row); }
+    // Rows first..last, in one change however many they are.
+    void removeRange(int first, int last);
+    // Row `from` becomes row `to`; the rows between close up.
+    void move(int from, int to);
 
     void setProgress(int row, const QString& text);
     void setState(int row, JobState state, const QString& failureReason = {});
@@ -43,8 +47,10 @@ public:
 Q_SIGNALS:
     void aboutToAdd(int row);
     void added(int row);
-    void aboutToRemove(int row);
-    void removed(int row);
+    void aboutToRemove(int first, int last);
+    void removed(int first, int last);
+    void aboutToMove(int from, int to);
+    void moved(int from, int to);
     void changed(int row);
 
 private:

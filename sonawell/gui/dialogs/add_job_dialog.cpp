@@ -7,11 +7,11 @@
 #include "encoder/encoder.h"
 #include "gui/art_pictures.h"
 #include "gui/dialogs/accessible_choice.h"
-#include "gui/dialogs/ok_cancel.h"
 #include "gui/window_placement.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QEvent>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -65,11 +65,9 @@ QString nameFilter(const QString& label, const QStringList& extensions) {
 QPushButton* pictureButton(const QString& tip, QWidget* parent) {
     auto* button = new QPushButton(parent);
     button->setIcon(browseIcon());
-    button->setIconSize(QSize(20, 20));
     button->setToolTip(tip);
     // A picture alone tells a screen reader nothing.
     button->setAccessibleName(tip);
-    button->setFixedSize(32, 28);
     return button;
 }
 
@@ -150,13 +148,16 @@ AddJobDialog::AddJobDialog(const sw::enc::ProfileCollection& profiles, QWidget* 
         comboFormats->addItem(sw::enc::ProfileCollection::displayName(name), name);
     }
 
-    const OkCancel okCancel = makeOkCancel(this);
-    cmdOK = okCancel.ok;
-    cmdCancel = okCancel.cancel;
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    cmdOK = buttons->button(QDialogButtonBox::Ok);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setText(QCoreApplication::translate("OkCancel", "OK"));
+    cmdCancel = buttons->button(QDialogButtonBox::Cancel);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel->setText(QCoreApplication::translate("OkCancel", "Cancel"));
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* grid = new QGridLayout;
-    grid->setHorizontalSpacing(8);
-    grid->setVerticalSpacing(4);
     grid->addWidget(lblSource, 0, 0, 1, 2);
     grid->addWidget(lstSourcePathName, 1, 0);
     grid->addWidget(cmdBrowseSource, 1, 1, Qt::AlignTop);
@@ -167,15 +168,9 @@ AddJobDialog::AddJobDialog(const sw::enc::ProfileCollection& profiles, QWidget* 
     grid->setRowMinimumHeight(5, 8);
     grid->addWidget(lblFormat, 6, 0, 1, 2);
     grid->addWidget(comboFormats, 7, 0);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(14, 12, 14, 12);
     layout->addLayout(grid);
-    layout->addSpacing(8);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
 
     connect(cmdBrowseSource, &QPushButton::clicked, this, &AddJobDialog::browseSources);
     connect(cmdBrowseOutput, &QPushButton::clicked, this, &AddJobDialog::browseOutput);

@@ -8,12 +8,13 @@
 #include "gui/dialogs/accessible_choice.h"
 #include "gui/dialogs/collection_options.h"
 #include "gui/dialogs/folder_browser.h"
-#include "gui/dialogs/ok_cancel.h"
 #include "gui/window_placement.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -23,8 +24,8 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStackedWidget>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace {
@@ -50,37 +51,29 @@ OptionsDialog::OptionsDialog(const sw::enc::ProfileCollection& profiles, QWidget
     setWindowTitle(tr("Sonawell Options"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
-    tabStrip = new QTabBar(this);
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName(QStringLiteral("tabOptions"));
+    tabStrip = tabs_->tabBar();
     tabStrip->setObjectName(QStringLiteral("TabStrip1"));
-    tabStrip->addTab(tr("General"));
-    tabStrip->addTab(tr("Quick Convert"));
-    tabStrip->setExpanding(false);
-    tabStrip->setDrawBase(false);
-    pages = new QStackedWidget(this);
-    pages->setFrameShape(QFrame::StyledPanel);
     buildGeneralPage();
     buildQuickPage();
 
-    const OkCancel okCancel = makeOkCancel(this);
-    cmdOK = okCancel.ok;
-    cmdCancel = okCancel.cancel;
-    auto* buttons = new QHBoxLayout;
-    buttons->setSpacing(8);
-    buttons->addStretch();
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    cmdOK = buttons->button(QDialogButtonBox::Ok);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setText(QCoreApplication::translate("OkCancel", "OK"));
+    cmdCancel = buttons->button(QDialogButtonBox::Cancel);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel->setText(QCoreApplication::translate("OkCancel", "Cancel"));
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(12, 12, 12, 12);
-    layout->setSpacing(0);
-    layout->addWidget(tabStrip);
-    layout->addWidget(pages);
-    layout->addSpacing(12);
-    layout->addLayout(buttons);
+    layout->addWidget(tabs_);
+    layout->addWidget(buttons);
 
     // Loading, from appSettings (not from the file).
     currentTab_ = 0;
-    pages->setCurrentIndex(0);
+    tabs_->setCurrentIndex(0);
     const QStringList names = profiles.names();
     for (const QString& name : names) {
         const QString shown = sw::enc::ProfileCollection::displayName(name);
@@ -101,13 +94,13 @@ OptionsDialog::OptionsDialog(const sw::enc::ProfileCollection& profiles, QWidget
     txtQuickFolder->setText(appSettings.targetDir);
     fraCollections->load(appSettings);
 
-    connect(tabStrip, &QTabBar::currentChanged, this, &OptionsDialog::switchTab);
+    connect(tabs_, &QTabWidget::currentChanged, this, &OptionsDialog::switchTab);
     connect(chkQuickSameDirectory, &QCheckBox::toggled, this, &OptionsDialog::updateFolderState);
     connect(cmdQuickFolder, &QPushButton::clicked, this, &OptionsDialog::browseTargetFolder);
     connect(cmdOK, &QPushButton::clicked, this, &OptionsDialog::acceptIfValid);
 
-    adjustSize();
-    setFixedSize(size());
+    // As large as its content needs, in any font, and no larger.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     centerOnOwner(this, parent);
 }
 
@@ -141,18 +134,14 @@ void OptionsDialog::buildGeneralPage() {
     priorities->addStretch();
 
     auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(14, 14, 14, 14);
-    layout->setSpacing(8);
     layout->addWidget(lblGeneralFormat);
     layout->addWidget(comboGeneralFormat);
-    layout->addSpacing(4);
     layout->addWidget(chkDeleteSource);
     layout->addWidget(chkOverwriteExist);
     layout->addWidget(chkAutoStart);
-    layout->addSpacing(4);
     layout->addWidget(fraCPUPriority);
     layout->addStretch();
-    pages->addWidget(page);
+    tabs_->addTab(page, tr("General"));
 }
 
 void OptionsDialog::buildQuickPage() {
@@ -168,8 +157,6 @@ void OptionsDialog::buildQuickPage() {
     cmdQuickFolder = new QPushButton(page);
     cmdQuickFolder->setObjectName(QStringLiteral("cmdQuickFolder"));
     cmdQuickFolder->setIcon(browseIcon());
-    cmdQuickFolder->setIconSize(QSize(20, 20));
-    cmdQuickFolder->setFixedSize(32, 28);
     cmdQuickFolder->setToolTip(tr("Set the target folder for quick convert"));
     cmdQuickFolder->setAccessibleName(cmdQuickFolder->toolTip());
     lblQuickFormat = new QLabel(tr("Output format for quick converting :"), page);
@@ -184,18 +171,14 @@ void OptionsDialog::buildQuickPage() {
     folder->addWidget(txtQuickFolder, 1);
     folder->addWidget(cmdQuickFolder);
     auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(14, 14, 14, 14);
-    layout->setSpacing(8);
     layout->addWidget(chkQuickSameDirectory);
     layout->addLayout(folder);
-    layout->addSpacing(8);
     layout->addWidget(lblQuickFormat);
     layout->addWidget(comboQuickFormat);
-    layout->addSpacing(8);
     fraCollections = new CollectionOptions(page);
     layout->addWidget(fraCollections);
     layout->addStretch();
-    pages->addWidget(page);
+    tabs_->addTab(page, tr("Quick Convert"));
 }
 
 QString OptionsDialog::folderProblem(bool accepting) const {
@@ -240,13 +223,12 @@ void OptionsDialog::switchTab(int index) {
         return;
     }
     if (const QString problem = folderProblem(false); !problem.isEmpty()) {
-        // The tab bar has already moved; put it back before telling the user.
-        const QSignalBlocker block(tabStrip);
-        tabStrip->setCurrentIndex(currentTab_);
+        // The page has already changed; put it back before telling the user.
+        const QSignalBlocker block(tabs_);
+        tabs_->setCurrentIndex(currentTab_);
         showWarning(this, problem);
         return;
     }
-    pages->setCurrentIndex(index);
     currentTab_ = index;
 }
 

@@ -13,8 +13,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class QStackedWidget;
 class QTabBar;
+class QTabWidget;
 
 namespace sw::enc {
 class ProfileCollection;
@@ -37,7 +37,6 @@ public:
     QString folderProblem(bool accepting) const;
 
     QTabBar* tabStrip = nullptr;
-    QStackedWidget* pages = nullptr;
     QWidget* tabPages[2] = {nullptr, nullptr};
 
     QLabel* lblGeneralFormat = nullptr;
@@ -70,6 +69,7 @@ private:
     void switchTab(int index);
     void acceptIfValid();
 
+    QTabWidget* tabs_ = nullptr;
     int currentTab_ = 0;
     QButtonGroup* priorityButtons_ = nullptr;
 };

@@ -3,11 +3,11 @@
 #include "core/settings/app_settings.h"
 #include "encoder/encoder.h"
 #include "gui/dialogs/accessible_choice.h"
-#include "gui/dialogs/ok_cancel.h"
 #include "gui/window_placement.h"
 
 #include <QComboBox>
-#include <QHBoxLayout>
+#include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -33,25 +33,24 @@ ProfileDialog::ProfileDialog(const sw::enc::ProfileCollection& profiles, QWidget
     // The user must make the choice; a stored name is deliberately not offered.
     comboProfile->setCurrentIndex(-1);
     comboProfile->setMinimumContentsLength(30);
-    const OkCancel okCancel = makeOkCancel(this);
-    cmdOK = okCancel.ok;
-    cmdCancel = okCancel.cancel;
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
-    buttons->addStretch();
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    cmdOK = buttons->button(QDialogButtonBox::Ok);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setText(QCoreApplication::translate("OkCancel", "OK"));
+    cmdCancel = buttons->button(QDialogButtonBox::Cancel);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel->setText(QCoreApplication::translate("OkCancel", "Cancel"));
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    buttons->setCenterButtons(true);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(16, 16, 16, 12);
-    layout->setSpacing(12);
     layout->addWidget(promptLabel);
     layout->addWidget(comboProfile);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
 
     connect(cmdOK, &QPushButton::clicked, this, &ProfileDialog::acceptIfValid);
 
-    setFixedWidth(400);
+    // The prompt wraps at about its combo box's width, and the dialog is as tall as that needs.
+    promptLabel->setMinimumWidth(comboProfile->sizeHint().width());
     adjustSize();
     setFixedSize(size());
     centerOnScreen(this);

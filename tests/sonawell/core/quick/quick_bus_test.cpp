@@ -406,7 +406,9 @@ TEST(StartUp, ServesTheBusBeforeTheSplashAndQueuesUntilTheMainWindowIsUp) {
         ini.write("[General]\nAutoStart=1\nCPUPriority=1\n[Quick Convert]\nSameTargetDir=1\n");
     }
     const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    const QByteArray stateHome = qgetenv("XDG_STATE_HOME");
     qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toUtf8());
+    qputenv("XDG_STATE_HOME", dir.filePath(QStringLiteral("state")).toUtf8());
     setProgramFolder(program);
     const QString source = dir.filePath(QStringLiteral("handed in.mp3"));
     ASSERT_TRUE(testsupport::MakeMp3(source, 1.0));
@@ -534,6 +536,7 @@ TEST(StartUp, ServesTheBusBeforeTheSplashAndQueuesUntilTheMainWindowIsUp) {
     EXPECT_TRUE(text.contains(QStringLiteral("Name=Sonawell.QuickConvertEngine\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("Exec=\"%1\"\n").arg(qApp->applicationFilePath())));
     qputenv("XDG_DATA_HOME", dataHome);
+    qputenv("XDG_STATE_HOME", stateHome);
 }
 
 }  // namespace

@@ -188,6 +188,7 @@ protected:
         // What the programs started here, by the test or by a bus, see.
         g_setenv("XDG_DATA_HOME", home_.file("data").c_str(), TRUE);
         g_setenv("XDG_CONFIG_HOME", home_.file("config").c_str(), TRUE);
+        g_setenv("XDG_STATE_HOME", home_.file("state").c_str(), TRUE);
         g_setenv("QT_QPA_PLATFORM", "offscreen", TRUE);
     }
 

@@ -8,12 +8,16 @@
 #include "gui/dialogs/add_job_dialog.h"
 #include "gui/dialogs/options_dialog.h"
 #include "gui/dialogs/profile_dialog.h"
+#include "core/engine/pending_jobs.h"
 #include "gui/help.h"
+#include "gui/main_window.h"
 #include "gui/splash_screen.h"
 #include "gui/translations.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QFont>
 #include <QLabel>
 #include <QListWidget>
 #include <QMainWindow>
@@ -64,8 +68,16 @@ int main(int argc, char** argv) {
         setProgramFolder(QString::fromLocal8Bit(argv[2]));
     }
     installTranslations(app);
+    // SONAWELL_PREVIEW_POINTS=16 shows the windows at a large font.
+    if (const int points = qEnvironmentVariableIntValue("SONAWELL_PREVIEW_POINTS"); points > 0) {
+        QFont font = QApplication::font();
+        font.setPointSize(points);
+        QApplication::setFont(font);
+    }
 
     QTemporaryDir settingsFolder;
+    // Nothing of a real session's job list is read or written.
+    qputenv("XDG_STATE_HOME", QFile::encodeName(settingsFolder.path()));
     appSettings = AppSettingsRecord{};
     appSettings.iniPath = settingsFolder.filePath(QStringLiteral("Sonawell.ini"));
     appSettings.generalProfile =
@@ -86,7 +98,20 @@ int main(int argc, char** argv) {
     owner.setStyleSheet(QStringLiteral("QMainWindow { background: #d8dde3; }"));
 
     std::unique_ptr<QWidget> shown;
-    if (name == QLatin1String("profiles")) {
+    sw::enc::Encoder encoder;
+    PendingJobs pending;
+    if (name == QLatin1String("main")) {
+        auto window = std::make_unique<MainWindow>(encoder, pending);
+        const QString music = QDir::homePath() + QStringLiteral("/Music/");
+        for (const char* song : {"Live at the harbour", "Morning tune", "Interview"}) {
+            const QString base = music + QLatin1String(song);
+            window->jobs().add(base + QStringLiteral(".mp3"), base + QStringLiteral(".wma"),
+                               appSettings.generalProfile);
+        }
+        window->jobs().setState(1, JobState::Done);
+        window->jobs().setState(2, JobState::Failed, QStringLiteral("file not found"));
+        shown = std::move(window);
+    } else if (name == QLatin1String("profiles")) {
         shown = std::make_unique<ProfileDialog>(profiles);
     } else if (name == QLatin1String("addjob")) {
         owner.show();
@@ -135,7 +160,7 @@ int main(int argc, char** argv) {
         return app.exec();
     } else {
         QTextStream(stderr)
-            << "usage: dialog_preview profiles|addjob|options-general|"
+            << "usage: dialog_preview main|profiles|addjob|options-general|"
                "options-quick|options-quick-same|splash|about|help-contents|help-index "
                "[program folder]\n";
         return 2;

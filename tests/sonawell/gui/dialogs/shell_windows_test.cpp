@@ -1,27 +1,44 @@
 #include "dialog_test_support.h"
 
+#include "core/engine/app_state.h"
+#include "core/engine/pending_jobs.h"
 #include "core/settings/app_settings.h"
+#include "encoder/encoder.h"
 #include "gui/about_dialog.h"
+#include "gui/dialogs/add_job_dialog.h"
+#include "gui/dialogs/options_dialog.h"
+#include "gui/dialogs/profile_dialog.h"
 #include "gui/help.h"
 #include "gui/help_window.h"
+#include "gui/main_window.h"
 #include "gui/splash_screen.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFrame>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSet>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTextBrowser>
 #include <QTranslator>
 #include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
 
 using dialogtest::AnswerMessageBox;
 
@@ -29,14 +46,15 @@ namespace {
 
 TEST(Splash, IsAFramelessPictureWindowCentredInWidthAboveTheMiddle) {
     SplashScreen splash;
-    EXPECT_EQ(splash.size(), QSize(246, 160));
     EXPECT_TRUE(splash.windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_EQ(splash.windowType(), Qt::SplashScreen);
-    ASSERT_NE(splash.image, nullptr);
-    EXPECT_EQ(splash.image->size(), QSize(250, 160));
+    ASSERT_NE(splash.image(), nullptr);
+    // The window is the picture.
+    EXPECT_EQ(splash.image()->size(), QSize(250, 160));
+    EXPECT_EQ(splash.size(), splash.image()->size());
 
     // A real picture, not an empty label.
-    const QImage picture = splash.image->pixmap().toImage();
+    const QImage picture = splash.image()->pixmap().toImage();
     ASSERT_FALSE(picture.isNull());
     QSet<QRgb> colours;
     for (int y = 0; y < picture.height(); y += 4) {
@@ -64,7 +82,8 @@ TEST(AboutBox, CreditsTheLibrariesAndIsCentredOnItsOwnerEachTime) {
         AboutDialog about(&owner);
         about.show();
         EXPECT_EQ(about.windowTitle(), QStringLiteral("About Sonawell"));
-        EXPECT_EQ(about.size(), QSize(337, 191));
+        // As large as its content, and not resizable.
+        EXPECT_EQ(about.size(), about.sizeHint());
         EXPECT_EQ(about.minimumSize(), about.maximumSize());
         EXPECT_FALSE(about.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
         EXPECT_FALSE(about.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
@@ -74,8 +93,8 @@ TEST(AboutBox, CreditsTheLibrariesAndIsCentredOnItsOwnerEachTime) {
     }
 
     AboutDialog about(&owner);
-    EXPECT_EQ(about.titleLabel->text(), QStringLiteral("Sonawell Convertor"));
-    EXPECT_EQ(about.versionLabel->text(), QStringLiteral("Version 1.21"));
+    EXPECT_EQ(about.titleLabel()->text(), QStringLiteral("Sonawell Convertor"));
+    EXPECT_EQ(about.versionLabel()->text(), QStringLiteral("Version 1.21"));
     {
         // The version goes into the translated sentence as an argument: a translation of the
         // sentence carries the build's version, whatever version it was written for.
@@ -90,28 +109,31 @@ TEST(AboutBox, CreditsTheLibrariesAndIsCentredOnItsOwnerEachTime) {
         QCoreApplication::installTranslator(&translator);
         const AboutDialog translated(&owner);
         QCoreApplication::removeTranslator(&translator);
-        EXPECT_EQ(translated.versionLabel->text(), QStringLiteral("Fassung 1.21"));
+        EXPECT_EQ(translated.versionLabel()->text(), QStringLiteral("Fassung 1.21"));
     }
-    EXPECT_EQ(about.picture->size(), QSize(71, 64));
-    EXPECT_FALSE(about.picture->pixmap().isNull());
-    EXPECT_EQ(about.separator->width(), about.width());
+    EXPECT_EQ(about.picture()->size(), QSize(71, 64));
+    EXPECT_FALSE(about.picture()->pixmap().isNull());
+    EXPECT_EQ(about.separator()->width(), about.width());
     const QString credits =
-        about.codingCredit->text() + about.tagCredit->text() + about.toolkitCredit->text();
+        about.codingCredit()->text() + about.tagCredit()->text() + about.toolkitCredit()->text();
     for (const char* library : {"FFmpeg", "TagLib", "Qt", "LGPL"}) {
         EXPECT_TRUE(credits.contains(QString::fromLatin1(library))) << library;
     }
     EXPECT_FALSE(credits.contains(QStringLiteral("Microsoft")));
     // Every line fits the box, and OK sits at the bottom right.
-    for (const QLabel* line : {about.titleLabel, about.versionLabel, about.codingCredit,
-                               about.tagCredit, about.toolkitCredit}) {
+    about.show();
+    for (const QLabel* line : {about.titleLabel(), about.versionLabel(), about.codingCredit(),
+                               about.tagCredit(), about.toolkitCredit()}) {
         EXPECT_LE(line->sizeHint().width(), line->width()) << line->text().toStdString();
         EXPECT_LE(line->geometry().right(), about.width());
     }
-    EXPECT_EQ(about.cmdOK->text(), QStringLiteral("OK"));
-    EXPECT_GT(about.cmdOK->geometry().left(), about.width() / 2);
-    EXPECT_GT(about.cmdOK->geometry().top(), about.toolkitCredit->geometry().bottom());
+    EXPECT_EQ(about.okButton()->text(), QStringLiteral("OK"));
+    const QRect ok(about.okButton()->mapTo(&about, QPoint(0, 0)), about.okButton()->size());
+    EXPECT_GT(ok.left(), about.width() / 2);
+    EXPECT_GT(ok.top(), about.toolkitCredit()->mapTo(&about, QPoint(0, 0)).y() +
+                            about.toolkitCredit()->height());
     about.show();
-    about.cmdOK->click();
+    about.okButton()->click();
     EXPECT_FALSE(about.isVisible());
 }
 
@@ -212,6 +234,89 @@ TEST(HelpPages, LinksLeadToExistingPagesAndAnchors) {
             }
         }
     }
+}
+
+// --- Every window laid out for its font and scale ----------------------------------------------
+
+// Controls whose text would be cut: a widget narrower or lower than it asks to be at least.
+QStringList Clipped(QWidget& window) {
+    QStringList clipped;
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        if (!widget->isVisible() ||
+            !(qobject_cast<QLabel*>(widget) || qobject_cast<QAbstractButton*>(widget) ||
+              qobject_cast<QComboBox*>(widget) || qobject_cast<QLineEdit*>(widget))) {
+            continue;
+        }
+        QSize wanted = widget->minimumSizeHint();
+        if (const auto* label = qobject_cast<QLabel*>(widget); label && !label->wordWrap()) {
+            wanted = label->sizeHint();
+        }
+        if (widget->hasHeightForWidth()) {
+            wanted.setHeight(widget->heightForWidth(widget->width()));
+        }
+        if (wanted.width() > widget->width() || wanted.height() > widget->height()) {
+            clipped << QStringLiteral("%1 \"%2\": %3x%4 in %5x%6")
+                           .arg(QLatin1String(widget->metaObject()->className()),
+                                widget->objectName())
+                           .arg(wanted.width())
+                           .arg(wanted.height())
+                           .arg(widget->width())
+                           .arg(widget->height());
+        }
+    }
+    return clipped;
+}
+
+struct LayoutCase {
+    const char* window;
+    std::function<std::unique_ptr<QWidget>()> make;
+};
+
+// Run once as it is and once more by ctest at QT_SCALE_FACTOR=2; each at the desktop's font
+// and at 16 points.
+TEST(LayoutFits, NoWindowCutsAControl) {
+    static const sw::enc::ProfileCollection profiles;
+    static sw::enc::Encoder encoder;
+    static PendingJobs pending;
+    const QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
+    const std::vector<LayoutCase> cases = {
+        {"Main window",
+         [] {
+             auto window = std::make_unique<MainWindow>(encoder, pending);
+             window->jobs().add(QStringLiteral("/music/a.mp3"), QStringLiteral("/music/a.wma"),
+                                profiles.audioProfileNames().first());
+             return window;
+         }},
+        {"About", [] { return std::make_unique<AboutDialog>(nullptr); }},
+        {"Splash", [] { return std::make_unique<SplashScreen>(); }},
+        {"Profile", [] { return std::make_unique<ProfileDialog>(profiles); }},
+        {"Options", [] { return std::make_unique<OptionsDialog>(profiles, nullptr); }},
+        {"Add Job", [] { return std::make_unique<AddJobDialog>(profiles, nullptr); }},
+    };
+    const QFont desktop = QApplication::font();
+    QFont large = desktop;
+    large.setPointSize(16);
+    for (const QFont& font : {desktop, large}) {
+        QApplication::setFont(font);
+        for (const LayoutCase& c : cases) {
+            SCOPED_TRACE(QStringLiteral("%1 at %2 pt")
+                             .arg(QLatin1String(c.window))
+                             .arg(font.pointSize())
+                             .toStdString());
+            const std::unique_ptr<QWidget> window = c.make();
+            window->show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+            EXPECT_EQ(Clipped(*window), QStringList())
+                << Clipped(*window).join(u'\n').toStdString();
+            if (auto* options = qobject_cast<OptionsDialog*>(window.get())) {
+                options->tabStrip->setCurrentIndex(1);
+                EXPECT_EQ(Clipped(*window), QStringList()) << "Quick Convert page";
+            }
+        }
+    }
+    QApplication::setFont(desktop);
+    mainWindowReady = false;
 }
 
 }  // namespace

@@ -59,7 +59,7 @@ TEST_F(AddJob, AutoStartStartsAnIdleQueueButNeverRestartsARunningOne) {
         EXPECT_EQ(status(row), QStringLiteral("100%")) << row;
     }
     EXPECT_GT(QFileInfo(Target(d, "wav")).size(), 0);
-    EXPECT_TRUE(CommandsAre(window, {false, false, false}));
+    EXPECT_TRUE(CommandsAre(window, {false, false, true}));  // row 3, done, may go
     EXPECT_TRUE(prompt_.messages.isEmpty()) << prompt_.messages.join(u'\n').toStdString();
 }
 

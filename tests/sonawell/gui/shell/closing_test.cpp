@@ -1,12 +1,117 @@
 // The main window's close check and unload.
 #include "main_window_rig.h"
 #include "support/file_fixtures.h"
+#include "support/tool_process.h"
+
+#include "core/jobs/job_list_file.h"
+
+#include <optional>
 
 namespace shelltest {
+
+// "a b c" as the list {"a", "b", "c"}.
+inline QStringList Words(const char* text) {
+    return QString::fromLatin1(text).split(QLatin1Char(' '));
+}
 
 // --- Close check and unload ------------------------------------------------------------------
 
 using Closing = MainWindowTest;
+
+// --- The job list kept across a crash ----------------------------------------------------------
+
+const QString kBringBack2 = QStringLiteral(
+    "Sonawell ended before it had worked off its job list.\nBring back the 2 unfinished jobs?");
+
+// The built program in a folder of its own, with settings under which it asks nothing and
+// starts what it is handed at once.
+QString ProgramFolderIn(const QString& folder) {
+    const QDir built(testsupport::BinDir());
+    for (const char* name : {"sonawell", "libmellorin.so", "libid3prop.so"}) {
+        EXPECT_TRUE(QFile::copy(built.filePath(QLatin1String(name)),
+                                QDir(folder).filePath(QLatin1String(name))))
+            << name;
+    }
+    const QString ini = QDir(folder).filePath(QStringLiteral("Sonawell.ini"));
+    for (const auto& [section, key, value] : std::initializer_list<std::array<QString, 3>>{
+             {QStringLiteral("General"), QStringLiteral("Profile"), kProfile},
+             {QStringLiteral("General"), QStringLiteral("AutoStart"), QStringLiteral("1")},
+             {QStringLiteral("General"), QStringLiteral("CPUPriority"), QStringLiteral("1")},
+             {QStringLiteral("General"), QStringLiteral("OverwriteExist"), QStringLiteral("0")},
+             {QStringLiteral("Quick Convert"), QStringLiteral("Profile"), kProfile},
+             {QStringLiteral("Quick Convert"), QStringLiteral("SameTargetDir"),
+              QStringLiteral("1")}}) {
+        writeIniValue(ini, section, key, value);
+    }
+    return QDir(folder).filePath(QStringLiteral("sonawell"));
+}
+
+TEST_F(Closing, AfterAKillMidBatchTheUnfinishedJobsComeBackOnceAndEachOutputIsMadeOnce) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString program = ProgramFolderIn(folder.path());
+    const QString a = Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"));
+    const QString b = Music(Sources::get().lastingWav(), QStringLiteral("b.wav"));
+    const QString c = Music(Sources::get().shortMp3(), QStringLiteral("c.mp3"));
+    {
+        // The program's files of its own (its bus service file) stay in the test's folder.
+        const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(folder.filePath(QStringLiteral("data"))));
+        std::optional<testsupport::SpawnedProgram> running(std::in_place, program,
+                                                           QStringList{a, b, c});
+        ASSERT_TRUE(running->started());
+        // Killed while the second job converts, once the list has been kept.
+        ASSERT_TRUE(WaitFor([&] {
+            return QFileInfo(Target(a, "wma")).size() > 0 && QFile::exists(jobListPath());
+        }));
+        running.reset();
+        qputenv("XDG_DATA_HOME", dataHome);
+    }
+    ASSERT_FALSE(QFile::exists(Target(b, "wma"))) << "the second job was not under way";
+    ASSERT_TRUE(QFile::exists(jobListPath()));
+
+    prompt_.answers = {true};
+    MainWindow& window = Open();
+    EXPECT_EQ(prompt_.questions, QStringList{kBringBack2});
+    ASSERT_EQ(window.jobs().count(), 2);
+    EXPECT_EQ(window.jobs().at(1).source, b);
+    EXPECT_EQ(window.jobs().at(1).output, Target(b, "wma"));
+    EXPECT_EQ(window.jobs().at(2).output, Target(c, "wma"));
+    Click(window, "cmdStartConvert");
+    ASSERT_TRUE(WaitFor([&] { return window.driver().currentJob() == 3; }));
+    ASSERT_TRUE(WaitFor([&] { return !window.driver().isConverting(); }));
+    EXPECT_EQ(status(1), QStringLiteral("100%"));
+    EXPECT_EQ(status(2), QStringLiteral("100%"));
+    EXPECT_EQ(QDir(music_.path()).entryList(QDir::Files),
+              Words("a.mp3 a.wma b.wav b.wma c.mp3 c.wma"));
+    EXPECT_EQ(prompt_.questions.size(), 1) << "asked whether to replace an output";
+
+    // A clean exit with the list worked off leaves nothing to bring back.
+    EXPECT_TRUE(window.close());
+    EXPECT_FALSE(QFile::exists(jobListPath()));
+    Open();
+    EXPECT_EQ(prompt_.questions.size(), 1);
+    EXPECT_EQ(window_->jobs().count(), 0);
+}
+
+TEST_F(Closing, NoToBringingBackDiscardsTheKeptJobsAndIsNotAskedAgain) {
+    {
+        MainWindow& window = Open();
+        HandIn({Music(Sources::get().shortMp3(), QStringLiteral("a.mp3")),
+                Music(Sources::get().shortMp3(), QStringLiteral("b.mp3"))});
+        ASSERT_TRUE(WaitFor([] { return QFile::exists(jobListPath()); }));
+        (void)window;
+        window_.reset();  // gone without its unload, as in a crash
+    }
+    prompt_.answers = {false};
+    Open();
+    EXPECT_EQ(prompt_.questions, QStringList{kBringBack2});
+    EXPECT_EQ(window_->jobs().count(), 0);
+    EXPECT_FALSE(QFile::exists(jobListPath()));
+    window_.reset();
+    Open();
+    EXPECT_EQ(prompt_.questions.size(), 1);
+}
 
 TEST_F(Closing, IdleWindowClosesWithoutAQuestion) {
     MainWindow& window = Open();

@@ -3,6 +3,11 @@
 
 namespace shelltest {
 
+// "a b c" as the list {"a", "b", "c"}.
+inline QStringList Words(const char* text) {
+    return QString::fromLatin1(text).split(QLatin1Char(' '));
+}
+
 // --- Start, Stop and Delete through a real queue ---------------------------------------------
 
 using CommandStates = MainWindowTest;
@@ -45,7 +50,7 @@ TEST_F(CommandStates, FollowTheCurrentJobWhileConvertingAndIdle) {
         ASSERT_TRUE(WaitFor(
             [&] { return window.driver().currentJob() == 2 && window.driver().isConverting(); }));
         EXPECT_EQ(status(1), QStringLiteral("100%"));
-        EXPECT_FALSE(DeleteOfferedFor(window, 1));
+        EXPECT_TRUE(DeleteOfferedFor(window, 1));  // a finished row may go
         EXPECT_FALSE(DeleteOfferedFor(window, 2));
         EXPECT_TRUE(DeleteOfferedFor(window, 3));
         EXPECT_TRUE(CommandsAre(window, {false, true, true}));
@@ -60,7 +65,7 @@ TEST_F(CommandStates, FollowTheCurrentJobWhileConvertingAndIdle) {
         EXPECT_EQ(encoder_.runState(), sw::enc::RunState::Stopped);
         EXPECT_EQ(window.driver().currentJob(), 2);
         EXPECT_TRUE(CommandsAre(window, {true, false, true}));
-        EXPECT_FALSE(DeleteOfferedFor(window, 1));
+        EXPECT_TRUE(DeleteOfferedFor(window, 1));
         EXPECT_TRUE(DeleteOfferedFor(window, 2));
         EXPECT_TRUE(DeleteOfferedFor(window, 3));
         window.jobView()->selectionModel()->clearSelection();
@@ -88,20 +93,20 @@ TEST_F(CommandStates, ExhaustedQueueOffersStartAgainOnlyForANewJob) {
     ASSERT_TRUE(WaitFor([&] { return window.driver().currentJob() == 3; }));
     ASSERT_TRUE(WaitFor([&] { return !window.driver().isConverting(); }));
     EXPECT_TRUE(CommandsAre(window, {false, false, false}));
-    EXPECT_FALSE(DeleteOfferedFor(window, 1));
-    EXPECT_FALSE(DeleteOfferedFor(window, 2));
+    EXPECT_TRUE(DeleteOfferedFor(window, 1));
+    EXPECT_TRUE(DeleteOfferedFor(window, 2));
     EXPECT_FALSE(MenuCommands(window).start);
 
     HandIn({Music(Sources::get().shortMp3(), QStringLiteral("c.mp3"))});
     EXPECT_TRUE(MenuCommands(window).start);
     EXPECT_TRUE(ButtonCommands(window).start);
     EXPECT_TRUE(DeleteOfferedFor(window, 3));
-    EXPECT_FALSE(DeleteOfferedFor(window, 2));
     Click(window, "cmdStartConvert");
     EXPECT_EQ(window.driver().currentJob(), 3);
+    EXPECT_FALSE(DeleteOfferedFor(window, 3));
     ASSERT_TRUE(WaitFor([&] { return !window.driver().isConverting(); }));
     EXPECT_EQ(status(3), QStringLiteral("100%"));
-    EXPECT_TRUE(CommandsAre(window, {false, false, false}));
+    EXPECT_TRUE(CommandsAre(window, {false, false, true}));  // row 3, finished, selected
 }
 
 TEST_F(CommandStates, DuringADecodeStopEndsItAndHaltsTheQueue) {
@@ -165,37 +170,49 @@ TEST_F(CommandStates, ARefusedStartLeavesTheJobCurrentAndStartOffered) {
 
 using Delete = MainWindowTest;
 
-TEST_F(Delete, RemovesOnlyTheSelectedRowThatHasNotStarted) {
+TEST_F(Delete, RemovesTheSelectedRowsButNeverTheRunningOne) {
     MainWindow& window = Open();
     const QString a = Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"));
     const QString b = Music(Sources::get().longMp3(), QStringLiteral("b.mp3"));
     const QString c = Music(Sources::get().shortMp3(), QStringLiteral("c.mp3"));
     const QString e = Music(Sources::get().shortMp3(), QStringLiteral("e.mp3"));
-    HandIn({a, b, c, e});
+    const QString f = Music(Sources::get().shortMp3(), QStringLiteral("f.mp3"));
+    HandIn({a, b, c, e, f});
 
     Click(window, "cmdStartConvert");
     ASSERT_TRUE(WaitFor(
         [&] { return window.driver().currentJob() == 2 && window.driver().isConverting(); }));
-    // Neither the finished job nor the running one goes.
-    for (const int row : {1, 2}) {
-        ClickRow(window, row);
-        Click(window, "cmdDeleteJob");
-        ASSERT_EQ(window.jobs().count(), 4) << row;
-    }
-    ClickRow(window, 3);
+    // The running job alone stays, whether clicked or in a selection with others.
+    ClickRow(window, 2);
     Click(window, "cmdDeleteJob");
+    ASSERT_EQ(window.jobs().count(), 5);
+    ClickRow(window, 1);
+    QTest::mouseClick(
+        window.jobView()->viewport(), Qt::LeftButton, Qt::ControlModifier,
+        window.jobView()->visualRect(window.jobView()->model()->index(1, 0)).center());
+    QTest::mouseClick(
+        window.jobView()->viewport(), Qt::LeftButton, Qt::ControlModifier,
+        window.jobView()->visualRect(window.jobView()->model()->index(2, 0)).center());
+    ASSERT_EQ(window.jobView()->selectionModel()->selectedRows().size(), 3);
+    EXPECT_TRUE(CommandsAre(window, {false, true, true}));
+    // The Delete key runs the same command.
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(window.jobView(), Qt::Key_Delete);
     ASSERT_EQ(window.jobs().count(), 3);
-    EXPECT_EQ(window.jobs().at(1).source, a);
-    EXPECT_EQ(window.jobs().at(2).source, b);
-    EXPECT_EQ(window.jobs().at(3).source, e);
-    EXPECT_EQ(window.driver().currentJob(), 2);
+    EXPECT_EQ(window.jobs().at(1).source, b);
+    EXPECT_EQ(window.jobs().at(2).source, e);
+    EXPECT_EQ(window.jobs().at(3).source, f);
+    EXPECT_EQ(window.driver().currentJob(), 1);
     EXPECT_TRUE(window.driver().isConverting());
 
     ASSERT_TRUE(WaitFor([&] { return !window.driver().isConverting(); }));
-    EXPECT_EQ(status(2), QStringLiteral("100%"));
-    EXPECT_EQ(status(3), QStringLiteral("100%"));
+    for (int row = 1; row <= 3; ++row) {
+        EXPECT_EQ(status(row), QStringLiteral("100%")) << row;
+    }
+    EXPECT_GT(QFileInfo(Target(a, "wma")).size(), 0);  // it had been converted
     EXPECT_FALSE(QFile::exists(Target(c, "wma")));
-    EXPECT_GT(QFileInfo(Target(e, "wma")).size(), 0);
+    EXPECT_GT(QFileInfo(Target(f, "wma")).size(), 0);
 }
 
 TEST_F(Delete, IdleRemovesTheCurrentJobAndTheQueueGoesOnWithTheNext) {
@@ -219,6 +236,85 @@ TEST_F(Delete, IdleRemovesTheCurrentJobAndTheQueueGoesOnWithTheNext) {
     ASSERT_TRUE(WaitFor([&] { return !window.driver().isConverting(); }));
     EXPECT_EQ(status(1), QStringLiteral("100%"));
     EXPECT_FALSE(QFile::exists(Target(a, "wma")));
+}
+
+// --- Working the list ------------------------------------------------------------------------
+
+using WorkingTheList = MainWindowTest;
+
+inline void Trigger(QMenu* menu, const QString& caption) {
+    QAction* item = MenuItem(menu, caption);
+    ASSERT_NE(item, nullptr) << caption.toStdString();
+    ASSERT_TRUE(item->isEnabled()) << caption.toStdString();
+    item->trigger();
+}
+
+TEST_F(WorkingTheList, MovedJobsAreConvertedInTheOrderTheListShows) {
+    MainWindow& window = Open();
+    QMenu* file = TopMenu(window, QStringLiteral("&File"));
+    const QString a = Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"));
+    const QString b = Music(Sources::get().shortMp3(), QStringLiteral("b.mp3"));
+    const QString c = Music(Sources::get().shortMp3(), QStringLiteral("c.mp3"));
+    const QString d = Music(Sources::get().shortMp3(), QStringLiteral("d.mp3"));
+    HandIn({a, b, c, d});
+    QStringList started;
+    QObject::connect(&window.jobs(), &JobStore::changed, &window, [&](int row) {
+        const Job& job = window.jobs().at(row);
+        if (job.state == JobState::Converting && !started.contains(job.source)) {
+            started << job.source;
+        }
+    });
+    ClickRow(window, 1);
+    EXPECT_FALSE(Enabled(MenuItem(file, QStringLiteral("Move Up"))));
+    Trigger(file, QStringLiteral("Move Down"));  // a below b
+    ClickRow(window, 4);
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(window.jobView(), Qt::Key_Up, Qt::ControlModifier);  // d above c
+    // The moved row stays selected, so the command can be given again.
+    Trigger(file, QStringLiteral("Move Up"));  // d above a
+    EXPECT_EQ(window.jobView()->selectionModel()->selectedRows().first().row(), 1);
+    // A drop in the list moves rows the same way: c first.
+    QAbstractItemModel* model = window.jobView()->model();
+    std::unique_ptr<QMimeData> dragged(model->mimeData({model->index(3, 0)}));
+    ASSERT_TRUE(model->dropMimeData(dragged.get(), Qt::MoveAction, 0, 0, {}));
+    const QStringList shown{window.jobs().at(1).source, window.jobs().at(2).source,
+                            window.jobs().at(3).source, window.jobs().at(4).source};
+    EXPECT_EQ(shown, (QStringList{c, b, d, a}));
+    EXPECT_EQ(model->index(0, JobTableModel::kSource).data().toString(), c);
+
+    Click(window, "cmdStartConvert");
+    ASSERT_TRUE(WaitFor([&] { return !window.driver().isConverting(); }));
+    EXPECT_EQ(started, shown);
+}
+
+TEST_F(WorkingTheList, ClearFinishedThenRetryFailedConvertsTheFailedJobOnce) {
+    MainWindow& window = Open();
+    QMenu* file = TopMenu(window, QStringLiteral("&File"));
+    const QString a = Music(Sources::get().shortMp3(), QStringLiteral("a.mp3"));
+    const QString late = music_.filePath(QStringLiteral("late.mp3"));  // not there yet
+    HandIn({a, late});
+    EXPECT_FALSE(Enabled(MenuItem(file, QStringLiteral("Clear Finished"))));
+    EXPECT_FALSE(Enabled(MenuItem(file, QStringLiteral("Retry Failed"))));
+    Click(window, "cmdStartConvert");
+    ASSERT_TRUE(WaitFor([&] { return window.driver().currentJob() == 3; }));
+    ASSERT_TRUE(WaitFor([&] { return !window.driver().isConverting(); }));
+    EXPECT_EQ(status(2), QStringLiteral("Failed: file not found"));
+
+    Trigger(file, QStringLiteral("Clear Finished"));
+    ASSERT_EQ(window.jobs().count(), 1);
+    EXPECT_EQ(window.jobs().at(1).source, late);
+    EXPECT_FALSE(Enabled(MenuItem(file, QStringLiteral("Clear Finished"))));
+
+    Music(Sources::get().shortMp3(), QStringLiteral("late.mp3"));
+    Trigger(file, QStringLiteral("Retry Failed"));
+    ASSERT_EQ(window.jobs().count(), 1);
+    EXPECT_EQ(status(1), QStringLiteral("0%"));
+    EXPECT_TRUE(CommandsAre(window, {true, false, false}));
+    Click(window, "cmdStartConvert");
+    ASSERT_TRUE(WaitFor([&] { return !window.driver().isConverting(); }));
+    EXPECT_EQ(status(1), QStringLiteral("100%"));
+    EXPECT_EQ(QDir(music_.path()).entryList(QDir::Files), Words("a.mp3 a.wma late.mp3 late.wma"));
 }
 
 }  // namespace shelltest

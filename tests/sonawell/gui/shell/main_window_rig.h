@@ -182,12 +182,16 @@ public:
     QString wma() const { return dir_.filePath(QStringLiteral("tone.wma")); }
     // Long enough that a decode of it is still under way when a test acts on it.
     QString longWma() const { return dir_.filePath(QStringLiteral("long.wma")); }
+    // A quarter of an hour of narrow-band mono, made CD-quality stereo: a run that lasts.
+    QString lastingWav() const { return dir_.filePath(QStringLiteral("lasting.wav")); }
     bool ok() const { return ok_; }
 
 private:
     Sources() {
         ok_ = testsupport::MakeMp3(shortMp3(), 1.0) && testsupport::MakeMp3(longMp3(), 120.0) &&
-              testsupport::MakeWma(wma(), 30.0) && testsupport::MakeWma(longWma(), 600.0, 22050, 1);
+              testsupport::MakeWma(wma(), 30.0) &&
+              testsupport::MakeWma(longWma(), 600.0, 22050, 1) &&
+              testsupport::MakeWav(lastingWav(), 900.0, 8000, 1);
     }
     QTemporaryDir dir_;
     bool ok_ = false;
@@ -200,6 +204,9 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(Sources::get().ok());
         ASSERT_TRUE(music_.isValid());
+        ASSERT_TRUE(state_.isValid());
+        // The job list kept across a crash goes to this test's own folder.
+        qputenv("XDG_STATE_HOME", QFile::encodeName(state_.path()));
         mainWindowReady = false;
         Store(QStringLiteral("General"), QStringLiteral("Profile"), kProfile);
         Store(QStringLiteral("Quick Convert"), QStringLiteral("Profile"), kProfile);
@@ -249,6 +256,7 @@ protected:
     QString status(int row) const { return statusText(window_->jobs().at(row)); }
 
     dialogtest::TempSettings settings_;
+    QTemporaryDir state_;
     QTemporaryDir music_;
     sw::enc::Encoder encoder_;
     PendingJobs pending_;

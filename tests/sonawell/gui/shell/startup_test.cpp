@@ -84,6 +84,7 @@ protected:
         setProgramFolder(program_.path());
         qputenv("XDG_DATA_HOME", data_.filePath(QStringLiteral("data")).toUtf8());
         qputenv("XDG_CONFIG_HOME", data_.filePath(QStringLiteral("config")).toUtf8());
+        qputenv("XDG_STATE_HOME", data_.filePath(QStringLiteral("state")).toUtf8());
         appSettings = AppSettingsRecord{};
         mainWindowReady = true;  // start-up must set it back
         Store(QStringLiteral("General"), QStringLiteral("CPUPriority"), QStringLiteral("1"));
