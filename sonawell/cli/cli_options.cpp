@@ -18,7 +18,8 @@ struct WmaTarget {
     std::string_view name;
     sw::formats::Output output;
 };
-constexpr WmaTarget kWmaTargets[] = {{"wav", sw::formats::Output::Wave}};
+constexpr WmaTarget kWmaTargets[] = {{"wav", sw::formats::Output::Wave},
+                                     {"flac", sw::formats::Output::Flac}};
 
 enum OptionId {
     kProfile = 256,
@@ -209,7 +210,8 @@ QString helpText() {
         "  --keep-folders         under DIR, mirror the folders given and the folders\n"
         "                         of relative names (the default)\n"
         "  --no-keep-folders      put every output straight into DIR\n"
-        "  --wma-to FORMAT        what WMA sources become: wav\n"
+        "  --wma-to FORMAT        what WMA sources become: wav or flac (else as the\n"
+        "                         Quick Convert settings say)\n"
         "  --if-exists WHAT       an output that exists: ask (on a terminal only),\n"
         "                         replace, skip or rename (\"name (2).wma\")\n"
         "  --delete-source        delete each source once it is converted without fault\n"

@@ -17,7 +17,7 @@ struct CliOptions {
     QByteArray outputDir;
     std::optional<bool> keepFolders;
     // What a WMA source becomes.
-    sw::formats::Output wmaTo = sw::formats::Output::Wave;
+    std::optional<sw::formats::Output> wmaTo;
     std::optional<IfExists> ifExists;
     std::optional<bool> deleteSource;
     int jobs = 0;  // 0: chosen per job (job_slots.h)

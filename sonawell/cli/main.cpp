@@ -53,8 +53,8 @@ void installTranslations(QCoreApplication& app) {
 }
 
 // The window's defaults: Quick Convert's profile (the one files handed to it get), else the
-// general one; Quick Convert's target folder; overwriting as OverwriteExist says, where "ask"
-// needs someone to answer.
+// general one; Quick Convert's target folder, folder structure and WMA output; overwriting as
+// OverwriteExist says, where "ask" needs someone to answer.
 PlanSettings planSettings(const CliOptions& options, const AppSettingsRecord& settings,
                           const QString& profile, bool canAsk) {
     PlanSettings plan;
@@ -63,8 +63,9 @@ PlanSettings planSettings(const CliOptions& options, const AppSettingsRecord& se
     if (plan.outputDir.isEmpty() && !settings.sameTargetDir && !settings.targetDir.isEmpty()) {
         plan.outputDir = QFile::encodeName(settings.targetDir);
     }
-    plan.keepFolders = options.keepFolders.value_or(true);
-    plan.wmaTo = options.wmaTo;
+    plan.keepFolders = options.keepFolders.value_or(settings.keepFolders);
+    plan.wmaTo = options.wmaTo.value_or(settings.wmaToFlac ? sw::formats::Output::Flac
+                                                           : sw::formats::Output::Wave);
     plan.ifExists = options.ifExists.value_or(
         settings.overwriteExist ? IfExists::Replace : (canAsk ? IfExists::Ask : IfExists::Skip));
     return plan;

@@ -188,6 +188,14 @@ const Row kRows[] = {
          EXPECT_EQ(testsupport::FolderEntries(f.path(QStringLiteral("in"))),
                    (QStringList{QStringLiteral("a.mp3"), QStringLiteral("sub")}));
      }},
+    {"WmaToFlacOnRequest", makeTree, args({"-q", "--wma-to", "flac", "--output-dir", "out", "in"}),
+     nullptr, false, 0,
+     [](const Fixture& f, const CommandRun&) {
+         EXPECT_EQ(testsupport::ProbeCodecAndFormat(f.path(QStringLiteral("out/sub/b.flac"))),
+                   QStringLiteral("flac|flac"));
+         EXPECT_EQ(testsupport::FolderEntries(f.path(QStringLiteral("out/sub"))),
+                   QStringList{QStringLiteral("b.flac")});
+     }},
     {"SkipOnRerunKeepsOutputs",
      [](const Fixture& f) {
          makeTree(f);

@@ -285,7 +285,7 @@ TEST(LayoutFits, NoWindowCutsAControl) {
          [] {
              auto window = std::make_unique<MainWindow>(encoder, pending);
              window->jobs().add(QStringLiteral("/music/a.mp3"), QStringLiteral("/music/a.wma"),
-                                profiles.audioProfileNames().first());
+                                profiles.names().first());
              return window;
          }},
         {"About", [] { return std::make_unique<AboutDialog>(nullptr); }},
