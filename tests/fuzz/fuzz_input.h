@@ -4,6 +4,7 @@
 // the end of the input); what is left after them is the last field. A plain splitter rather
 // than libFuzzer's data provider, so the corpus replay builds with any compiler.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -26,7 +27,8 @@ public:
     }
 
     std::string takeField() {
-        const size_t length = std::min<size_t>(takeByte(), rest_.size());
+        const uint8_t wanted = takeByte();  // before rest_ is measured
+        const size_t length = std::min<size_t>(wanted, rest_.size());
         std::string field(rest_.substr(0, length));
         rest_.remove_prefix(length);
         return field;
