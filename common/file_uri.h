@@ -46,7 +46,7 @@ constexpr int hexValue(char c) {
 // machine: "file:///path", "file://localhost/path" or "file:/path", scheme and host in any
 // letter case. Each %XX is the byte XX, whatever encoding the bytes make up; a "%" that starts
 // no such pair, and "?" and "#", are part of the name. Nothing for anything else: a plain path,
-// another scheme, another host's file, or an encoded NUL, which no file name holds.
+// another scheme, another host's file, or a NUL, encoded or not, which no file name holds.
 inline std::optional<std::string> localPathFromFileUri(std::string_view text) {
     if (!detail::startsWithIgnoringCase(text, "file:")) {
         return std::nullopt;
@@ -79,6 +79,9 @@ inline std::optional<std::string> localPathFromFileUri(std::string_view text) {
             }
             path += byte;
             i += 2;
+        } else if (rest[i] == '\0') {
+            // Cut there by every C call, it would name another file.
+            return std::nullopt;
         } else {
             path += rest[i];
         }

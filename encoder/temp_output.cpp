@@ -1,5 +1,7 @@
 #include "encoder/temp_output.h"
 
+#include "common/kill_point.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -117,6 +119,7 @@ bool TempOutput::commit(QString* reason) {
 int TempOutput::putInPlace() {
     if (::fsync(fd_) != 0)
         return errno;
+    sw::killPoint("link");
     const QByteArray output = QFile::encodeName(outputPath_);
     if (!unnamed_)
         return ::rename(QFile::encodeName(tempPath_).constData(), output.constData()) == 0 ? 0

@@ -1,5 +1,7 @@
 #include "mellorin/pending_file.h"
 
+#include "common/kill_point.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -90,6 +92,7 @@ int PendingFile::Commit() {
     if (::fsync(fd_.get()) != 0) {
         return errno;
     }
+    sw::killPoint("link");
     if (namedPath_.empty()) {
         if (const int error = LinkUnnamed(); error != 0) {
             return error;

@@ -12,7 +12,7 @@
 namespace {
 
 struct UriCase {
-    const char* uri;
+    std::string_view uri;
     std::optional<std::string> path;  // nothing: not a file of this machine
 };
 
@@ -46,9 +46,10 @@ TEST(FileUri, DecodesTheLocalFilesOfThisMachineByteForByte) {
         {"", std::nullopt},
         // No file name holds a NUL.
         {"file:///m/a%00b.mp3", std::nullopt},
+        {std::string_view("file:///m/a\0b.mp3", 17), std::nullopt},
     };
     for (const UriCase& c : cases) {
-        SCOPED_TRACE(c.uri);
+        SCOPED_TRACE(std::string(c.uri));
         EXPECT_EQ(sw::uri::localPathFromFileUri(c.uri), c.path);
     }
 }

@@ -84,6 +84,10 @@ void BusObjectServer::Run(std::promise<std::string>* ready) {
         g_dbus_connection_unregister_object(bus, registration);
     }
     if (bus != nullptr) {
+        // Replies already given must reach their callers: closing drops what is still queued,
+        // which a slow caller (a sanitized or busy run) then sees as a server gone without an
+        // answer, in whatever test comes next.
+        g_dbus_connection_flush_sync(bus, nullptr, nullptr);
         g_dbus_connection_close_sync(bus, nullptr, nullptr);
     }
     g_main_context_pop_thread_default(context_);

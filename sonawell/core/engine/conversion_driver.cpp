@@ -1,5 +1,6 @@
 #include "core/engine/conversion_driver.h"
 
+#include "common/kill_point.h"
 #include "core/engine/error_boundary.h"
 #include "core/fs/file_status.h"
 #include "core/fs/source_check.h"
@@ -30,6 +31,7 @@ ConversionDriver::ConversionDriver(sw::enc::Encoder& encoder, JobStore& jobs, Us
       settings_(settings),
       runner_(encoder) {
     connect(&runner_, &ConversionRunner::progressChanged, this, [this](double fraction) {
+        sw::killPoint("progress");
         if (runningJob_ > 0) {
             jobs_.setProgress(runningJob_, progressText(fraction));
             Q_EMIT runProgress(fraction);
@@ -231,6 +233,8 @@ void ConversionDriver::deleteSourceIfDone(int row) {
     const Job& job = jobs_.at(row);
     if (settings_.deleteSource && job.state == JobState::Done && fileSizeBytes(job.output) > 0 &&
         QFileInfo(job.output).lastModified() >= jobStarted_) {
+        sw::killPoint("delete-source");
         QFile::remove(job.source);
+        sw::killPoint("source-deleted");
     }
 }

@@ -1,5 +1,6 @@
 #include "core/engine/tag_copy.h"
 
+#include "common/kill_point.h"
 #include "core/id3/info_text.h"
 #include "core/id3/source_tag.h"
 #include "id3prop/asf_attribute_writer.h"
@@ -66,8 +67,10 @@ void copyTagToWmaFile(const QString& source, const QString& output) {
                                                  static_cast<uint32_t>(tag.picture.type),
                                                  tag.picture.description.toStdString(),
                                                  tag.picture.data.toStdString()});
+    sw::killPoint("tag-write");
     if (!attributes.empty())
         id3prop::WriteAsfAttributesInPlace(QFile::encodeName(output).toStdString(), attributes);
+    sw::killPoint("tag-written");
 }
 
 void copyTagToWaveFile(const QString& wmaSource, const QString& waveOutput) {
@@ -96,5 +99,7 @@ void copyTagToWaveFile(const QString& wmaSource, const QString& waveOutput) {
     out.setComment(in.comment());
     out.setGenre(genre);
     out.setTrack(in.track());
+    sw::killPoint("tag-write");
     wave.save(TagLib::RIFF::WAV::File::Info, TagLib::File::StripNone);
+    sw::killPoint("tag-written");
 }

@@ -1,5 +1,6 @@
 #include "core/engine/wave_run.h"
 
+#include "common/kill_point.h"
 #include "core/engine/decoder_reason.h"
 #include "core/engine/tag_copy.h"
 #include "mellorin/decode.h"
@@ -27,6 +28,7 @@ void WaveRun::execute() {
     mellorin::DecodeOptions options;
     options.cancel = &cancel_;
     options.progress = [this](uint64_t, double fraction) {
+        sw::killPoint("decode-block");
         progress_.store(fraction, std::memory_order_relaxed);
     };
     const QString source = request_.source;

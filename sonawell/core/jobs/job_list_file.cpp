@@ -1,5 +1,6 @@
 #include "core/jobs/job_list_file.h"
 
+#include "common/kill_point.h"
 #include "core/jobs/job_store.h"
 
 #include <QDateTime>
@@ -123,6 +124,7 @@ void JobListFile::write() {
     QSaveFile file(path_);
     if (file.open(QIODevice::WriteOnly)) {
         file.write(QJsonDocument(QJsonObject{{kJobs, list}}).toJson(QJsonDocument::Compact));
+        sw::killPoint("job-list-save");
         file.commit();
     }
 }

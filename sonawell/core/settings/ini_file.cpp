@@ -1,5 +1,6 @@
 #include "core/settings/ini_file.h"
 
+#include "common/kill_point.h"
 #include "core/settings/ini_values.h"
 
 #include <QCoreApplication>
@@ -251,6 +252,9 @@ QString writeFileAtomically(const QString& path, const QByteArray& bytes) {
     if (::close(fd) != 0) {
         fail();
     }
+    if (ok) {
+        sw::killPoint("settings-save");
+    }
     if (ok && ::rename(tempName.constData(), QFile::encodeName(target).constData()) != 0) {
         fail();
     }
@@ -287,8 +291,11 @@ bool IsWritableKey(const QString& key) {
 
 enum class Length { Limited, Whole };
 
-QString readValue(const QString& iniPath, const QString& section, const QString& key,
-                  Length length) {
+QString readValue(const QString& iniPath, const QString& requestedSection,
+                  const QString& requestedKey, Length length) {
+    // Names are stored trimmed, as the lines they are matched against are read.
+    const QString section = requestedSection.trimmed();
+    const QString key = requestedKey.trimmed();
     if (iniPath.isEmpty() || section.isEmpty() || key.isEmpty()) {
         return QString();
     }
