@@ -1,4 +1,4 @@
-// make-fuzz-seeds FOLDER: the seed corpus of every fuzz target, one folder per target, made
+// make-fuzz-seeds FOLDER: the starting corpus of every fuzz target, one folder per target, made
 // from the tests' own fixtures: short tagged MP3, WAVE and WMA files made with the ffmpeg tool
 // and TagLib, settings files as the program writes them, and the names file managers hand in.
 
@@ -69,7 +69,7 @@ public:
         if (!folder.mkpath(QStringLiteral("."))) {
             return false;
         }
-        const QString name = QStringLiteral("seed-%1").arg(++count_, 3, 10, QLatin1Char('0'));
+        const QString name = QStringLiteral("start-%1").arg(++count_, 3, 10, QLatin1Char('0'));
         return testsupport::WriteAll(folder.filePath(name), bytesOf(input));
     }
 
