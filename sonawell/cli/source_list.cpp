@@ -23,6 +23,11 @@ void addFolder(const QByteArray& folder, std::vector<SourceEntry>& entries) {
                                           error);
     std::vector<SourceEntry> found;
     for (; !error && walk != fs::recursive_directory_iterator(); walk.increment(error)) {
+        // Hidden files and folders are passed over, as the window passes them over.
+        if (walk->path().filename().native().starts_with('.')) {
+            walk.disable_recursion_pending();
+            continue;
+        }
         std::error_code typeError;
         if (!walk->is_regular_file(typeError)) {
             continue;

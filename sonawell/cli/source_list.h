@@ -19,8 +19,9 @@ struct SourceEntry {
 };
 
 // The files the arguments name: files as they are, folders with every regular file under them
-// (links to folders are not followed, so a loop can't trap the walk), each folder's files in
-// byte order of their paths. "-" stands for the NUL-separated names read from `input`.
+// but hidden ones, and none in hidden folders (links to folders are not followed, so a loop
+// can't trap the walk), each folder's files in byte order of their paths. "-" stands for the
+// NUL-separated names read from `input`.
 std::vector<SourceEntry> expandSources(const QList<QByteArray>& arguments, std::FILE* input);
 
 // The NUL-separated names of `input` (a last name may lack its NUL); empty names are dropped.

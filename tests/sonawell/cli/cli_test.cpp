@@ -177,7 +177,14 @@ const Row kRows[] = {
          EXPECT_EQ(run.summary().value(QStringLiteral("done")).toInt(), 2);
          EXPECT_EQ(run.summary().value(QStringLiteral("failed")).toInt(), 1);
      }},
-    {"DryRunWritesNothing", makeTree,
+    {"DryRunWritesNothing",
+     [](const Fixture& f) {
+         makeTree(f);
+         // Hidden files and folders are passed over.
+         ASSERT_TRUE(testsupport::MakeMp3(f.path(QStringLiteral("in/sub/.cache/c.mp3")), 1));
+         ASSERT_TRUE(QFile::copy(f.path(QStringLiteral("in/a.mp3")),
+                                 f.path(QStringLiteral("in/.hidden.mp3"))));
+     },
      args({"--dry-run", "--output-dir", "out", "in", "./in/sub/b.wma"}), nullptr, false, 0,
      [](const Fixture& f, const CommandRun& run) {
          // A named file keeps the folder of its relative name; two sources never share an
@@ -186,7 +193,8 @@ const Row kRows[] = {
                                        "./in/sub/b.wma -> out/in/sub/b.wav\n"));
          EXPECT_FALSE(QFileInfo::exists(f.path(QStringLiteral("out"))));
          EXPECT_EQ(testsupport::FolderEntries(f.path(QStringLiteral("in"))),
-                   (QStringList{QStringLiteral("a.mp3"), QStringLiteral("sub")}));
+                   (QStringList{QStringLiteral(".hidden.mp3"), QStringLiteral("a.mp3"),
+                                QStringLiteral("sub")}));
      }},
     {"WmaToFlacOnRequest", makeTree, args({"-q", "--wma-to", "flac", "--output-dir", "out", "in"}),
      nullptr, false, 0,
