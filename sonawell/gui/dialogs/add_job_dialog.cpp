@@ -117,70 +117,70 @@ AddJobDialog::AddJobDialog(const sw::enc::ProfileCollection& profiles, QWidget* 
     };
     chooseOutput = [this] {
         const QStringList filters = outputFileFilters();
-        return QFileDialog::getSaveFileName(this, tr("Output File"), txtOutputPathName->text(),
+        return QFileDialog::getSaveFileName(this, tr("Output File"), txtOutputPathName_->text(),
                                             filters.first(), nullptr,
                                             QFileDialog::HideNameFilterDetails);
     };
 
-    lblSource = new QLabel(tr("Source File"), this);
-    lstSourcePathName = new QListWidget(this);
-    lstSourcePathName->setAccessibleName(tr("Source files"));
-    lstSourcePathName->setObjectName(QStringLiteral("lstSourcePathName"));
-    lstSourcePathName->setSelectionMode(QAbstractItemView::SingleSelection);
-    lblSource->setBuddy(lstSourcePathName);
-    cmdBrowseSource = pictureButton(tr("Choose source files"), this);
-    cmdBrowseSource->setObjectName(QStringLiteral("cmdBrowseSource"));
+    lblSource_ = new QLabel(tr("Source File"), this);
+    lstSourcePathName_ = new QListWidget(this);
+    lstSourcePathName_->setAccessibleName(tr("Source files"));
+    lstSourcePathName_->setObjectName(QStringLiteral("lstSourcePathName"));
+    lstSourcePathName_->setSelectionMode(QAbstractItemView::SingleSelection);
+    lblSource_->setBuddy(lstSourcePathName_);
+    cmdBrowseSource_ = pictureButton(tr("Choose source files"), this);
+    cmdBrowseSource_->setObjectName(QStringLiteral("cmdBrowseSource"));
 
-    lblOutput = new QLabel(tr("Output File"), this);
-    txtOutputPathName = new QLineEdit(this);
-    txtOutputPathName->setObjectName(QStringLiteral("txtOutputPathName"));
-    lblOutput->setBuddy(txtOutputPathName);
-    cmdBrowseOutput = pictureButton(tr("Choose the output file"), this);
-    cmdBrowseOutput->setObjectName(QStringLiteral("cmdBrowseOutput"));
+    lblOutput_ = new QLabel(tr("Output File"), this);
+    txtOutputPathName_ = new QLineEdit(this);
+    txtOutputPathName_->setObjectName(QStringLiteral("txtOutputPathName"));
+    lblOutput_->setBuddy(txtOutputPathName_);
+    cmdBrowseOutput_ = pictureButton(tr("Choose the output file"), this);
+    cmdBrowseOutput_->setObjectName(QStringLiteral("cmdBrowseOutput"));
 
-    lblFormat = new QLabel(tr("Output Format"), this);
-    comboFormats = new QComboBox(this);
-    comboFormats->setObjectName(QStringLiteral("comboFormats"));
-    takeAccessibleChoice(comboFormats);
-    lblFormat->setBuddy(comboFormats);
+    lblFormat_ = new QLabel(tr("Output Format"), this);
+    comboFormats_ = new QComboBox(this);
+    comboFormats_->setObjectName(QStringLiteral("comboFormats"));
+    takeAccessibleChoice(comboFormats_);
+    lblFormat_->setBuddy(comboFormats_);
     const QStringList names = profiles.names() << kWaveProfile << kFlacProfile;
     for (const QString& name : names) {
-        comboFormats->addItem(sw::enc::ProfileCollection::displayName(name), name);
+        comboFormats_->addItem(sw::enc::ProfileCollection::displayName(name), name);
     }
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    cmdOK = buttons->button(QDialogButtonBox::Ok);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setText(QCoreApplication::translate("OkCancel", "OK"));
-    cmdCancel = buttons->button(QDialogButtonBox::Cancel);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setText(QCoreApplication::translate("OkCancel", "Cancel"));
+    cmdOK_ = buttons->button(QDialogButtonBox::Ok);
+    cmdOK_->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK_->setText(QCoreApplication::translate("OkCancel", "OK"));
+    cmdCancel_ = buttons->button(QDialogButtonBox::Cancel);
+    cmdCancel_->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel_->setText(QCoreApplication::translate("OkCancel", "Cancel"));
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* grid = new QGridLayout;
-    grid->addWidget(lblSource, 0, 0, 1, 2);
-    grid->addWidget(lstSourcePathName, 1, 0);
-    grid->addWidget(cmdBrowseSource, 1, 1, Qt::AlignTop);
+    grid->addWidget(lblSource_, 0, 0, 1, 2);
+    grid->addWidget(lstSourcePathName_, 1, 0);
+    grid->addWidget(cmdBrowseSource_, 1, 1, Qt::AlignTop);
     grid->setRowMinimumHeight(2, 8);
-    grid->addWidget(lblOutput, 3, 0, 1, 2);
-    grid->addWidget(txtOutputPathName, 4, 0);
-    grid->addWidget(cmdBrowseOutput, 4, 1);
+    grid->addWidget(lblOutput_, 3, 0, 1, 2);
+    grid->addWidget(txtOutputPathName_, 4, 0);
+    grid->addWidget(cmdBrowseOutput_, 4, 1);
     grid->setRowMinimumHeight(5, 8);
-    grid->addWidget(lblFormat, 6, 0, 1, 2);
-    grid->addWidget(comboFormats, 7, 0);
+    grid->addWidget(lblFormat_, 6, 0, 1, 2);
+    grid->addWidget(comboFormats_, 7, 0);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(buttons);
 
-    connect(cmdBrowseSource, &QPushButton::clicked, this, &AddJobDialog::browseSources);
-    connect(cmdBrowseOutput, &QPushButton::clicked, this, &AddJobDialog::browseOutput);
-    connect(lstSourcePathName, &QListWidget::currentRowChanged, this, &AddJobDialog::showEntry);
+    connect(cmdBrowseSource_, &QPushButton::clicked, this, &AddJobDialog::browseSources);
+    connect(cmdBrowseOutput_, &QPushButton::clicked, this, &AddJobDialog::browseOutput);
+    connect(lstSourcePathName_, &QListWidget::currentRowChanged, this, &AddJobDialog::showEntry);
     // A format picked with the wheel or the keyboard counts at once, even if the box never
     // had the focus to lose.
-    connect(comboFormats, &QComboBox::activated, this, [this] { saveCurrentEntry(); });
-    connect(cmdOK, &QPushButton::clicked, this, &AddJobDialog::acceptIfValid);
-    txtOutputPathName->installEventFilter(this);
-    comboFormats->installEventFilter(this);
+    connect(comboFormats_, &QComboBox::activated, this, [this] { saveCurrentEntry(); });
+    connect(cmdOK_, &QPushButton::clicked, this, &AddJobDialog::acceptIfValid);
+    txtOutputPathName_->installEventFilter(this);
+    comboFormats_->installEventFilter(this);
 
     // Loading: one empty entry per list until sources are chosen.
     sources = QStringList{QString()};
@@ -197,28 +197,28 @@ AddJobDialog::AddJobDialog(const sw::enc::ProfileCollection& profiles, QWidget* 
 
 bool AddJobDialog::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut &&
-        (watched == txtOutputPathName || watched == comboFormats)) {
+        (watched == txtOutputPathName_ || watched == comboFormats_)) {
         saveCurrentEntry();
     }
     return QDialog::eventFilter(watched, event);
 }
 
 void AddJobDialog::saveCurrentEntry() {
-    const int row = lstSourcePathName->currentRow();
+    const int row = lstSourcePathName_->currentRow();
     // Before any source is chosen there is no entry to store into.
     if (row < 0 || row >= outputs.size() || row >= formats.size()) {
         return;
     }
-    outputs[row] = txtOutputPathName->text();
+    outputs[row] = txtOutputPathName_->text();
     // A format the list doesn't hold shows as no selection; it is kept until the user picks
     // one, rather than being replaced by empty text.
-    if (comboFormats->currentIndex() >= 0) {
-        formats[row] = comboFormats->currentData().toString();
+    if (comboFormats_->currentIndex() >= 0) {
+        formats[row] = comboFormats_->currentData().toString();
     }
 }
 
 void AddJobDialog::showFormat(const QString& format) {
-    comboFormats->setCurrentIndex(format.isEmpty() ? -1 : comboFormats->findData(format));
+    comboFormats_->setCurrentIndex(format.isEmpty() ? -1 : comboFormats_->findData(format));
 }
 
 void AddJobDialog::browseSources() {
@@ -235,14 +235,14 @@ void AddJobDialog::browseSources() {
     }
     {
         // The old lines go without storing the boxes into entries that are being replaced.
-        const QSignalBlocker block(lstSourcePathName);
-        lstSourcePathName->clear();
+        const QSignalBlocker block(lstSourcePathName_);
+        lstSourcePathName_->clear();
     }
     sources = chosen;
     outputs = newOutputs;
     formats = newFormats;
-    lstSourcePathName->addItems(chosen);
-    lstSourcePathName->setCurrentRow(0);
+    lstSourcePathName_->addItems(chosen);
+    lstSourcePathName_->setCurrentRow(0);
     showEntry(0);
 }
 
@@ -255,7 +255,7 @@ void AddJobDialog::presetSources(const QStringList& paths) {
 void AddJobDialog::browseOutput() {
     const QString chosen = chooseOutput ? chooseOutput() : QString();
     if (!chosen.isEmpty()) {
-        txtOutputPathName->setText(chosen);
+        txtOutputPathName_->setText(chosen);
         // Kept for its line now, as a picked format is: the box may never get the focus.
         saveCurrentEntry();
     }
@@ -265,12 +265,12 @@ void AddJobDialog::showEntry(int row) {
     if (row < 0 || row >= outputs.size()) {
         return;
     }
-    txtOutputPathName->setText(outputs.at(row));
+    txtOutputPathName_->setText(outputs.at(row));
     showFormat(formats.at(row));
 }
 
 void AddJobDialog::acceptIfValid() {
-    if (lstSourcePathName->count() == 0) {
+    if (lstSourcePathName_->count() == 0) {
         QMessageBox::warning(this, QStringLiteral("Sonawell"), tr("Invalid Source File Name"));
         return;
     }

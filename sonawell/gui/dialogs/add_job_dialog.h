@@ -23,7 +23,7 @@ QStringList outputFileFilters();
 
 // "Add conversion Job": the user picks source files; each gets a proposed output path and
 // format that can be changed line by line. On OK the three result lists run in parallel,
-// entry i belonging to line i of lstSourcePathName.
+// entry i belonging to line i of sourceList().
 class AddJobDialog : public QDialog {
     Q_OBJECT
 public:
@@ -47,16 +47,16 @@ public:
     // Stores the output box and the format box into the entry of the selected line.
     void saveCurrentEntry();
 
-    QLabel* lblSource = nullptr;
-    QListWidget* lstSourcePathName = nullptr;
-    QPushButton* cmdBrowseSource = nullptr;
-    QLabel* lblOutput = nullptr;
-    QLineEdit* txtOutputPathName = nullptr;
-    QPushButton* cmdBrowseOutput = nullptr;
-    QLabel* lblFormat = nullptr;
-    QComboBox* comboFormats = nullptr;
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdCancel = nullptr;
+    QLabel* sourceLabel() const { return lblSource_; }
+    QListWidget* sourceList() const { return lstSourcePathName_; }
+    QPushButton* browseSourceButton() const { return cmdBrowseSource_; }
+    QLabel* outputLabel() const { return lblOutput_; }
+    QLineEdit* outputEdit() const { return txtOutputPathName_; }
+    QPushButton* browseOutputButton() const { return cmdBrowseOutput_; }
+    QLabel* formatLabel() const { return lblFormat_; }
+    QComboBox* formatBox() const { return comboFormats_; }
+    QPushButton* okButton() const { return cmdOK_; }
+    QPushButton* cancelButton() const { return cmdCancel_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -69,5 +69,15 @@ private:
     void acceptIfValid();
     void showFormat(const QString& format);
 
+    QLabel* lblSource_ = nullptr;
+    QListWidget* lstSourcePathName_ = nullptr;
+    QPushButton* cmdBrowseSource_ = nullptr;
+    QLabel* lblOutput_ = nullptr;
+    QLineEdit* txtOutputPathName_ = nullptr;
+    QPushButton* cmdBrowseOutput_ = nullptr;
+    QLabel* lblFormat_ = nullptr;
+    QComboBox* comboFormats_ = nullptr;
+    QPushButton* cmdOK_ = nullptr;
+    QPushButton* cmdCancel_ = nullptr;
     QString defaultProfile_;
 };

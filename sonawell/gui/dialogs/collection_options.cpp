@@ -13,39 +13,39 @@
 
 CollectionOptions::CollectionOptions(QWidget* parent) : QGroupBox(tr("Collections"), parent) {
     setObjectName(QStringLiteral("fraCollections"));
-    lblWmaFormat = new QLabel(tr("WMA files become:"), this);
-    comboWmaFormat = new QComboBox(this);
-    comboWmaFormat->setObjectName(QStringLiteral("comboWmaFormat"));
-    takeAccessibleChoice(comboWmaFormat);
+    lblWmaFormat_ = new QLabel(tr("WMA files become:"), this);
+    comboWmaFormat_ = new QComboBox(this);
+    comboWmaFormat_->setObjectName(QStringLiteral("comboWmaFormat"));
+    takeAccessibleChoice(comboWmaFormat_);
     for (const QString& profile : {kWaveProfile, kFlacProfile}) {
-        comboWmaFormat->addItem(sw::enc::ProfileCollection::displayName(profile), profile);
+        comboWmaFormat_->addItem(sw::enc::ProfileCollection::displayName(profile), profile);
     }
-    lblWmaFormat->setBuddy(comboWmaFormat);
-    chkKeepFolders =
+    lblWmaFormat_->setBuddy(comboWmaFormat_);
+    chkKeepFolders_ =
         new QCheckBox(tr("Keep the folder structure of folders in the target directory"), this);
-    chkKeepFolders->setObjectName(QStringLiteral("chkKeepFolders"));
-    chkSkipConverted =
+    chkKeepFolders_->setObjectName(QStringLiteral("chkKeepFolders"));
+    chkSkipConverted_ =
         new QCheckBox(tr("Skip files already converted (output newer than its source)"), this);
-    chkSkipConverted->setObjectName(QStringLiteral("chkSkipConverted"));
+    chkSkipConverted_->setObjectName(QStringLiteral("chkSkipConverted"));
 
     auto* format = new QHBoxLayout;
-    format->addWidget(lblWmaFormat);
-    format->addWidget(comboWmaFormat);
+    format->addWidget(lblWmaFormat_);
+    format->addWidget(comboWmaFormat_);
     format->addStretch();
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(format);
-    layout->addWidget(chkKeepFolders);
-    layout->addWidget(chkSkipConverted);
+    layout->addWidget(chkKeepFolders_);
+    layout->addWidget(chkSkipConverted_);
 }
 
 void CollectionOptions::load(const AppSettingsRecord& settings) {
-    comboWmaFormat->setCurrentIndex(settings.wmaToFlac ? 1 : 0);
-    chkKeepFolders->setChecked(settings.keepFolders);
-    chkSkipConverted->setChecked(settings.skipConverted);
+    comboWmaFormat_->setCurrentIndex(settings.wmaToFlac ? 1 : 0);
+    chkKeepFolders_->setChecked(settings.keepFolders);
+    chkSkipConverted_->setChecked(settings.skipConverted);
 }
 
 void CollectionOptions::store(AppSettingsRecord& settings) const {
-    settings.wmaToFlac = comboWmaFormat->currentData().toString() == kFlacProfile;
-    settings.keepFolders = chkKeepFolders->isChecked();
-    settings.skipConverted = chkSkipConverted->isChecked();
+    settings.wmaToFlac = comboWmaFormat_->currentData().toString() == kFlacProfile;
+    settings.keepFolders = chkKeepFolders_->isChecked();
+    settings.skipConverted = chkSkipConverted_->isChecked();
 }

@@ -18,8 +18,14 @@ public:
     void load(const AppSettingsRecord& settings);
     void store(AppSettingsRecord& settings) const;
 
-    QLabel* lblWmaFormat = nullptr;
-    QComboBox* comboWmaFormat = nullptr;
-    QCheckBox* chkKeepFolders = nullptr;
-    QCheckBox* chkSkipConverted = nullptr;
+    QLabel* wmaFormatLabel() const { return lblWmaFormat_; }
+    QComboBox* wmaFormatBox() const { return comboWmaFormat_; }
+    QCheckBox* keepFoldersBox() const { return chkKeepFolders_; }
+    QCheckBox* skipConvertedBox() const { return chkSkipConverted_; }
+
+private:
+    QLabel* lblWmaFormat_ = nullptr;
+    QComboBox* comboWmaFormat_ = nullptr;
+    QCheckBox* chkKeepFolders_ = nullptr;
+    QCheckBox* chkSkipConverted_ = nullptr;
 };

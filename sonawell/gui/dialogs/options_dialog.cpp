@@ -53,18 +53,18 @@ OptionsDialog::OptionsDialog(const sw::enc::ProfileCollection& profiles, QWidget
 
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("tabOptions"));
-    tabStrip = tabs_->tabBar();
-    tabStrip->setObjectName(QStringLiteral("TabStrip1"));
+    tabStrip_ = tabs_->tabBar();
+    tabStrip_->setObjectName(QStringLiteral("TabStrip1"));
     buildGeneralPage();
     buildQuickPage();
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    cmdOK = buttons->button(QDialogButtonBox::Ok);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setText(QCoreApplication::translate("OkCancel", "OK"));
-    cmdCancel = buttons->button(QDialogButtonBox::Cancel);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setText(QCoreApplication::translate("OkCancel", "Cancel"));
+    cmdOK_ = buttons->button(QDialogButtonBox::Ok);
+    cmdOK_->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK_->setText(QCoreApplication::translate("OkCancel", "OK"));
+    cmdCancel_ = buttons->button(QDialogButtonBox::Cancel);
+    cmdCancel_->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel_->setText(QCoreApplication::translate("OkCancel", "Cancel"));
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
@@ -77,27 +77,27 @@ OptionsDialog::OptionsDialog(const sw::enc::ProfileCollection& profiles, QWidget
     const QStringList names = profiles.names();
     for (const QString& name : names) {
         const QString shown = sw::enc::ProfileCollection::displayName(name);
-        comboQuickFormat->addItem(shown, name);
-        comboGeneralFormat->addItem(shown, name);
+        comboQuickFormat_->addItem(shown, name);
+        comboGeneralFormat_->addItem(shown, name);
     }
-    selectName(comboQuickFormat, appSettings.quickProfile);
-    selectName(comboGeneralFormat, appSettings.generalProfile);
+    selectName(comboQuickFormat_, appSettings.quickProfile);
+    selectName(comboGeneralFormat_, appSettings.generalProfile);
     // A level outside 0..2 shows no button chosen and is stored back unchanged.
     if (appSettings.cpuPriority >= 0 && appSettings.cpuPriority < 3) {
-        optCPUPriority[appSettings.cpuPriority]->setChecked(true);
+        optCPUPriority_[appSettings.cpuPriority]->setChecked(true);
     }
-    chkOverwriteExist->setChecked(appSettings.overwriteExist);
-    chkDeleteSource->setChecked(appSettings.deleteSource);
-    chkAutoStart->setChecked(appSettings.autoStart);
-    chkQuickSameDirectory->setChecked(appSettings.sameTargetDir);
+    chkOverwriteExist_->setChecked(appSettings.overwriteExist);
+    chkDeleteSource_->setChecked(appSettings.deleteSource);
+    chkAutoStart_->setChecked(appSettings.autoStart);
+    chkQuickSameDirectory_->setChecked(appSettings.sameTargetDir);
     updateFolderState();
-    txtQuickFolder->setText(appSettings.targetDir);
-    fraCollections->load(appSettings);
+    txtQuickFolder_->setText(appSettings.targetDir);
+    fraCollections_->load(appSettings);
 
     connect(tabs_, &QTabWidget::currentChanged, this, &OptionsDialog::switchTab);
-    connect(chkQuickSameDirectory, &QCheckBox::toggled, this, &OptionsDialog::updateFolderState);
-    connect(cmdQuickFolder, &QPushButton::clicked, this, &OptionsDialog::browseTargetFolder);
-    connect(cmdOK, &QPushButton::clicked, this, &OptionsDialog::acceptIfValid);
+    connect(chkQuickSameDirectory_, &QCheckBox::toggled, this, &OptionsDialog::updateFolderState);
+    connect(cmdQuickFolder_, &QPushButton::clicked, this, &OptionsDialog::browseTargetFolder);
+    connect(cmdOK_, &QPushButton::clicked, this, &OptionsDialog::acceptIfValid);
 
     // As large as its content needs, in any font, and no larger.
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -106,86 +106,86 @@ OptionsDialog::OptionsDialog(const sw::enc::ProfileCollection& profiles, QWidget
 
 void OptionsDialog::buildGeneralPage() {
     auto* page = new QWidget;
-    tabPages[0] = page;
-    lblGeneralFormat = new QLabel(tr("Output Format"), page);
-    comboGeneralFormat = new QComboBox(page);
-    comboGeneralFormat->setObjectName(QStringLiteral("comboGeneralFormat"));
-    takeAccessibleChoice(comboGeneralFormat);
-    comboGeneralFormat->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    lblGeneralFormat->setBuddy(comboGeneralFormat);
-    chkDeleteSource = new QCheckBox(tr("Delete source files after converting"), page);
-    chkDeleteSource->setObjectName(QStringLiteral("chkDeleteSource"));
-    chkOverwriteExist = new QCheckBox(tr("Overwrite existing files without prompt"), page);
-    chkOverwriteExist->setObjectName(QStringLiteral("chkOverwriteExist"));
-    chkAutoStart =
+    tabPages_[0] = page;
+    lblGeneralFormat_ = new QLabel(tr("Output Format"), page);
+    comboGeneralFormat_ = new QComboBox(page);
+    comboGeneralFormat_->setObjectName(QStringLiteral("comboGeneralFormat"));
+    takeAccessibleChoice(comboGeneralFormat_);
+    comboGeneralFormat_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    lblGeneralFormat_->setBuddy(comboGeneralFormat_);
+    chkDeleteSource_ = new QCheckBox(tr("Delete source files after converting"), page);
+    chkDeleteSource_->setObjectName(QStringLiteral("chkDeleteSource"));
+    chkOverwriteExist_ = new QCheckBox(tr("Overwrite existing files without prompt"), page);
+    chkOverwriteExist_->setObjectName(QStringLiteral("chkOverwriteExist"));
+    chkAutoStart_ =
         new QCheckBox(tr("Automatically start the conversion after adding the job"), page);
-    chkAutoStart->setObjectName(QStringLiteral("chkAutoStart"));
+    chkAutoStart_->setObjectName(QStringLiteral("chkAutoStart"));
 
-    fraCPUPriority = new QGroupBox(tr("CPU Priority"), page);
+    fraCPUPriority_ = new QGroupBox(tr("CPU Priority"), page);
     priorityButtons_ = new QButtonGroup(this);
-    auto* priorities = new QHBoxLayout(fraCPUPriority);
+    auto* priorities = new QHBoxLayout(fraCPUPriority_);
     const QString texts[3] = {tr("Low priority"), tr("Normal priority"), tr("High priority")};
     for (int i = 0; i < 3; ++i) {
-        optCPUPriority[i] = new QRadioButton(texts[i], fraCPUPriority);
-        optCPUPriority[i]->setObjectName(QStringLiteral("optCPUPriority%1").arg(i));
-        priorityButtons_->addButton(optCPUPriority[i], i);
-        priorities->addWidget(optCPUPriority[i]);
+        optCPUPriority_[i] = new QRadioButton(texts[i], fraCPUPriority_);
+        optCPUPriority_[i]->setObjectName(QStringLiteral("optCPUPriority%1").arg(i));
+        priorityButtons_->addButton(optCPUPriority_[i], i);
+        priorities->addWidget(optCPUPriority_[i]);
     }
     priorities->addStretch();
 
     auto* layout = new QVBoxLayout(page);
-    layout->addWidget(lblGeneralFormat);
-    layout->addWidget(comboGeneralFormat);
-    layout->addWidget(chkDeleteSource);
-    layout->addWidget(chkOverwriteExist);
-    layout->addWidget(chkAutoStart);
-    layout->addWidget(fraCPUPriority);
+    layout->addWidget(lblGeneralFormat_);
+    layout->addWidget(comboGeneralFormat_);
+    layout->addWidget(chkDeleteSource_);
+    layout->addWidget(chkOverwriteExist_);
+    layout->addWidget(chkAutoStart_);
+    layout->addWidget(fraCPUPriority_);
     layout->addStretch();
     tabs_->addTab(page, tr("General"));
 }
 
 void OptionsDialog::buildQuickPage() {
     auto* page = new QWidget;
-    tabPages[1] = page;
-    chkQuickSameDirectory =
+    tabPages_[1] = page;
+    chkQuickSameDirectory_ =
         new QCheckBox(tr("Save the output to the same directory where the source file is"), page);
-    chkQuickSameDirectory->setObjectName(QStringLiteral("chkQuickSameDirectory"));
-    lblQuickFolder = new QLabel(tr("Target directory"), page);
-    txtQuickFolder = new QLineEdit(page);
-    txtQuickFolder->setObjectName(QStringLiteral("txtQuickFolder"));
-    lblQuickFolder->setBuddy(txtQuickFolder);
-    cmdQuickFolder = new QPushButton(page);
-    cmdQuickFolder->setObjectName(QStringLiteral("cmdQuickFolder"));
-    cmdQuickFolder->setIcon(browseIcon());
-    cmdQuickFolder->setToolTip(tr("Set the target folder for quick convert"));
-    cmdQuickFolder->setAccessibleName(cmdQuickFolder->toolTip());
-    lblQuickFormat = new QLabel(tr("Output format for quick converting :"), page);
-    comboQuickFormat = new QComboBox(page);
-    comboQuickFormat->setObjectName(QStringLiteral("comboQuickFormat"));
-    takeAccessibleChoice(comboQuickFormat);
-    comboQuickFormat->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    lblQuickFormat->setBuddy(comboQuickFormat);
+    chkQuickSameDirectory_->setObjectName(QStringLiteral("chkQuickSameDirectory"));
+    lblQuickFolder_ = new QLabel(tr("Target directory"), page);
+    txtQuickFolder_ = new QLineEdit(page);
+    txtQuickFolder_->setObjectName(QStringLiteral("txtQuickFolder"));
+    lblQuickFolder_->setBuddy(txtQuickFolder_);
+    cmdQuickFolder_ = new QPushButton(page);
+    cmdQuickFolder_->setObjectName(QStringLiteral("cmdQuickFolder"));
+    cmdQuickFolder_->setIcon(browseIcon());
+    cmdQuickFolder_->setToolTip(tr("Set the target folder for quick convert"));
+    cmdQuickFolder_->setAccessibleName(cmdQuickFolder_->toolTip());
+    lblQuickFormat_ = new QLabel(tr("Output format for quick converting :"), page);
+    comboQuickFormat_ = new QComboBox(page);
+    comboQuickFormat_->setObjectName(QStringLiteral("comboQuickFormat"));
+    takeAccessibleChoice(comboQuickFormat_);
+    comboQuickFormat_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    lblQuickFormat_->setBuddy(comboQuickFormat_);
 
     auto* folder = new QHBoxLayout;
-    folder->addWidget(lblQuickFolder);
-    folder->addWidget(txtQuickFolder, 1);
-    folder->addWidget(cmdQuickFolder);
+    folder->addWidget(lblQuickFolder_);
+    folder->addWidget(txtQuickFolder_, 1);
+    folder->addWidget(cmdQuickFolder_);
     auto* layout = new QVBoxLayout(page);
-    layout->addWidget(chkQuickSameDirectory);
+    layout->addWidget(chkQuickSameDirectory_);
     layout->addLayout(folder);
-    layout->addWidget(lblQuickFormat);
-    layout->addWidget(comboQuickFormat);
-    fraCollections = new CollectionOptions(page);
-    layout->addWidget(fraCollections);
+    layout->addWidget(lblQuickFormat_);
+    layout->addWidget(comboQuickFormat_);
+    fraCollections_ = new CollectionOptions(page);
+    layout->addWidget(fraCollections_);
     layout->addStretch();
     tabs_->addTab(page, tr("Quick Convert"));
 }
 
 QString OptionsDialog::folderProblem(bool accepting) const {
-    if (chkQuickSameDirectory->isChecked() || (currentTab_ != 1 && !accepting)) {
+    if (chkQuickSameDirectory_->isChecked() || (currentTab_ != 1 && !accepting)) {
         return {};
     }
-    const QString folder = txtQuickFolder->text();
+    const QString folder = txtQuickFolder_->text();
     // A relative folder would be taken from wherever the program happens to be started.
     if (!folder.isEmpty() && QDir::isRelativePath(folder)) {
         return tr("Choose an absolute folder");
@@ -197,24 +197,24 @@ QString OptionsDialog::folderProblem(bool accepting) const {
 }
 
 void OptionsDialog::updateFolderState() {
-    const bool same = chkQuickSameDirectory->isChecked();
-    cmdQuickFolder->setEnabled(!same);
-    txtQuickFolder->setEnabled(!same);
+    const bool same = chkQuickSameDirectory_->isChecked();
+    cmdQuickFolder_->setEnabled(!same);
+    txtQuickFolder_->setEnabled(!same);
     // Greyed like a scroll bar while the folder does not apply, a normal text field otherwise.
-    QPalette colours = txtQuickFolder->palette();
+    QPalette colours = txtQuickFolder_->palette();
     colours.setColor(QPalette::Base,
                      same ? palette().color(QPalette::Button) : palette().color(QPalette::Base));
-    txtQuickFolder->setPalette(colours);
+    txtQuickFolder_->setPalette(colours);
 }
 
 void OptionsDialog::browseTargetFolder() {
     if (!browseForFolder) {
         return;
     }
-    const QString chosen = browseForFolder(this, txtQuickFolder->text(),
+    const QString chosen = browseForFolder(this, txtQuickFolder_->text(),
                                            tr("Set the target folder for quick convert"));
     if (!chosen.isEmpty()) {
-        txtQuickFolder->setText(chosen);
+        txtQuickFolder_->setText(chosen);
     }
 }
 
@@ -239,17 +239,17 @@ void OptionsDialog::acceptIfValid() {
     }
     AppSettingsRecord chosen;
     chosen.iniPath = appSettings.iniPath;
-    chosen.generalProfile = comboGeneralFormat->currentData().toString();
-    chosen.deleteSource = chkDeleteSource->isChecked();
-    chosen.overwriteExist = chkOverwriteExist->isChecked();
-    chosen.autoStart = chkAutoStart->isChecked();
+    chosen.generalProfile = comboGeneralFormat_->currentData().toString();
+    chosen.deleteSource = chkDeleteSource_->isChecked();
+    chosen.overwriteExist = chkOverwriteExist_->isChecked();
+    chosen.autoStart = chkAutoStart_->isChecked();
     // Read from the buttons, however they were chosen (mouse, keys or assistive technology).
     const int checked = priorityButtons_->checkedId();
     chosen.cpuPriority = checked >= 0 ? checked : appSettings.cpuPriority;
-    chosen.quickProfile = comboQuickFormat->currentData().toString();
-    chosen.sameTargetDir = chkQuickSameDirectory->isChecked();
-    chosen.targetDir = storedFolder(txtQuickFolder->text());
-    fraCollections->store(chosen);
+    chosen.quickProfile = comboQuickFormat_->currentData().toString();
+    chosen.sameTargetDir = chkQuickSameDirectory_->isChecked();
+    chosen.targetDir = storedFolder(txtQuickFolder_->text());
+    fraCollections_->store(chosen);
     if (const QString reason = saveSettings(chosen); !reason.isEmpty()) {
         // The record stays what the file holds; the choices stay on screen, so the user can
         // try again or note them.

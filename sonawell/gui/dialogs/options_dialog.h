@@ -27,7 +27,7 @@ class OptionsDialog : public QDialog {
 public:
     OptionsDialog(const sw::enc::ProfileCollection& profiles, QWidget* parent);
 
-    // The folder browser behind cmdQuickFolder; replaceable so that tests can answer it.
+    // The folder browser behind quickFolderButton(); replaceable so that tests can answer it.
     std::function<QString(QWidget* owner, const QString& startFolder, const QString& title)>
         browseForFolder;
 
@@ -36,27 +36,29 @@ public:
     // Convert" page is shown; on OK (`accepting`) it must also be absolute, whatever the page.
     QString folderProblem(bool accepting) const;
 
-    QTabBar* tabStrip = nullptr;
-    QWidget* tabPages[2] = {nullptr, nullptr};
+    QTabBar* tabStrip() const { return tabStrip_; }
+    // 0: "General", 1: "Quick Convert".
+    QWidget* tabPage(int index) const { return tabPages_[index]; }
 
-    QLabel* lblGeneralFormat = nullptr;
-    QComboBox* comboGeneralFormat = nullptr;
-    QCheckBox* chkDeleteSource = nullptr;
-    QCheckBox* chkOverwriteExist = nullptr;
-    QCheckBox* chkAutoStart = nullptr;
-    QGroupBox* fraCPUPriority = nullptr;
-    QRadioButton* optCPUPriority[3] = {nullptr, nullptr, nullptr};
+    QLabel* generalFormatLabel() const { return lblGeneralFormat_; }
+    QComboBox* generalFormatBox() const { return comboGeneralFormat_; }
+    QCheckBox* deleteSourceBox() const { return chkDeleteSource_; }
+    QCheckBox* overwriteExistBox() const { return chkOverwriteExist_; }
+    QCheckBox* autoStartBox() const { return chkAutoStart_; }
+    QGroupBox* priorityFrame() const { return fraCPUPriority_; }
+    // The button of priority level `level` (0 low, 1 normal, 2 high).
+    QRadioButton* priorityButton(int level) const { return optCPUPriority_[level]; }
 
-    QCheckBox* chkQuickSameDirectory = nullptr;
-    QLabel* lblQuickFolder = nullptr;
-    QLineEdit* txtQuickFolder = nullptr;
-    QPushButton* cmdQuickFolder = nullptr;
-    QLabel* lblQuickFormat = nullptr;
-    QComboBox* comboQuickFormat = nullptr;
-    CollectionOptions* fraCollections = nullptr;
+    QCheckBox* sameDirectoryBox() const { return chkQuickSameDirectory_; }
+    QLabel* quickFolderLabel() const { return lblQuickFolder_; }
+    QLineEdit* quickFolderEdit() const { return txtQuickFolder_; }
+    QPushButton* quickFolderButton() const { return cmdQuickFolder_; }
+    QLabel* quickFormatLabel() const { return lblQuickFormat_; }
+    QComboBox* quickFormatBox() const { return comboQuickFormat_; }
+    CollectionOptions* collectionOptions() const { return fraCollections_; }
 
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdCancel = nullptr;
+    QPushButton* okButton() const { return cmdOK_; }
+    QPushButton* cancelButton() const { return cmdCancel_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -70,6 +72,27 @@ private:
     void acceptIfValid();
 
     QTabWidget* tabs_ = nullptr;
+    QTabBar* tabStrip_ = nullptr;
+    QWidget* tabPages_[2] = {nullptr, nullptr};
+
+    QLabel* lblGeneralFormat_ = nullptr;
+    QComboBox* comboGeneralFormat_ = nullptr;
+    QCheckBox* chkDeleteSource_ = nullptr;
+    QCheckBox* chkOverwriteExist_ = nullptr;
+    QCheckBox* chkAutoStart_ = nullptr;
+    QGroupBox* fraCPUPriority_ = nullptr;
+    QRadioButton* optCPUPriority_[3] = {nullptr, nullptr, nullptr};
+
+    QCheckBox* chkQuickSameDirectory_ = nullptr;
+    QLabel* lblQuickFolder_ = nullptr;
+    QLineEdit* txtQuickFolder_ = nullptr;
+    QPushButton* cmdQuickFolder_ = nullptr;
+    QLabel* lblQuickFormat_ = nullptr;
+    QComboBox* comboQuickFormat_ = nullptr;
+    CollectionOptions* fraCollections_ = nullptr;
+
+    QPushButton* cmdOK_ = nullptr;
+    QPushButton* cmdCancel_ = nullptr;
     int currentTab_ = 0;
     QButtonGroup* priorityButtons_ = nullptr;
 };

@@ -18,46 +18,46 @@ ProfileDialog::ProfileDialog(const sw::enc::ProfileCollection& profiles, QWidget
     setWindowTitle(tr("Set your default profile"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
-    promptLabel = new QLabel(tr("Please set the default profile you want to use when you "
-                                "convert your audio files"),
-                             this);
-    promptLabel->setWordWrap(true);
-    comboProfile = new QComboBox(this);
+    promptLabel_ = new QLabel(tr("Please set the default profile you want to use when you "
+                                 "convert your audio files"),
+                              this);
+    promptLabel_->setWordWrap(true);
+    comboProfile_ = new QComboBox(this);
     // The prompt names the box for a screen reader.
-    promptLabel->setBuddy(comboProfile);
-    comboProfile->setObjectName(QStringLiteral("comboProfile"));
-    takeAccessibleChoice(comboProfile);
+    promptLabel_->setBuddy(comboProfile_);
+    comboProfile_->setObjectName(QStringLiteral("comboProfile"));
+    takeAccessibleChoice(comboProfile_);
     for (const QString& name : profiles.names()) {
-        comboProfile->addItem(sw::enc::ProfileCollection::displayName(name), name);
+        comboProfile_->addItem(sw::enc::ProfileCollection::displayName(name), name);
     }
     // The user must make the choice; a stored name is deliberately not offered.
-    comboProfile->setCurrentIndex(-1);
-    comboProfile->setMinimumContentsLength(30);
+    comboProfile_->setCurrentIndex(-1);
+    comboProfile_->setMinimumContentsLength(30);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    cmdOK = buttons->button(QDialogButtonBox::Ok);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setText(QCoreApplication::translate("OkCancel", "OK"));
-    cmdCancel = buttons->button(QDialogButtonBox::Cancel);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setText(QCoreApplication::translate("OkCancel", "Cancel"));
+    cmdOK_ = buttons->button(QDialogButtonBox::Ok);
+    cmdOK_->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK_->setText(QCoreApplication::translate("OkCancel", "OK"));
+    cmdCancel_ = buttons->button(QDialogButtonBox::Cancel);
+    cmdCancel_->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel_->setText(QCoreApplication::translate("OkCancel", "Cancel"));
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     buttons->setCenterButtons(true);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(promptLabel);
-    layout->addWidget(comboProfile);
+    layout->addWidget(promptLabel_);
+    layout->addWidget(comboProfile_);
     layout->addWidget(buttons);
 
-    connect(cmdOK, &QPushButton::clicked, this, &ProfileDialog::acceptIfValid);
+    connect(cmdOK_, &QPushButton::clicked, this, &ProfileDialog::acceptIfValid);
 
     // The prompt wraps at about its combo box's width, and the dialog is as tall as that needs.
-    promptLabel->setMinimumWidth(comboProfile->sizeHint().width());
+    promptLabel_->setMinimumWidth(comboProfile_->sizeHint().width());
     adjustSize();
     setFixedSize(size());
     centerOnScreen(this);
 }
 
 void ProfileDialog::acceptIfValid() {
-    const QString profile = comboProfile->currentData().toString();
+    const QString profile = comboProfile_->currentData().toString();
     if (profile.isEmpty()) {
         QMessageBox::warning(this, QStringLiteral("Sonawell"), tr("You must select a profile"));
         return;

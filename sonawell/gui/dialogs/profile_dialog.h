@@ -21,14 +21,19 @@ public:
     // has been reloaded.
     bool okPressed = false;
 
-    QLabel* promptLabel = nullptr;
-    QComboBox* comboProfile = nullptr;
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdCancel = nullptr;
+    QLabel* promptLabel() const { return promptLabel_; }
+    QComboBox* profileBox() const { return comboProfile_; }
+    QPushButton* okButton() const { return cmdOK_; }
+    QPushButton* cancelButton() const { return cmdCancel_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void acceptIfValid();
+
+    QLabel* promptLabel_ = nullptr;
+    QComboBox* comboProfile_ = nullptr;
+    QPushButton* cmdOK_ = nullptr;
+    QPushButton* cmdCancel_ = nullptr;
 };

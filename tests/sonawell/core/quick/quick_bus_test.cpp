@@ -479,8 +479,8 @@ TEST(StartUp, ServesTheBusBeforeTheSplashAndQueuesUntilTheMainWindowIsUp) {
                 seen.answeredDuringDialog = call.get().allHandedOver();
                 // A while longer: nothing may come of the file before the main window.
                 QTimer::singleShot(600, dialog, [dialog] {
-                    dialog->comboProfile->setCurrentText(kProfile);
-                    dialog->cmdOK->click();
+                    dialog->profileBox()->setCurrentText(kProfile);
+                    dialog->okButton()->click();
                 });
             }
             return;

@@ -70,24 +70,24 @@ TEST_F(AddJobFixture, ShowsItsControlsAndTheFormatsInEncoderOrder) {
     SetDefaultProfile(settings, kCd);
     open();
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Add conversion Job"));
-    EXPECT_EQ(dialog->lblSource->text(), QStringLiteral("Source File"));
-    EXPECT_EQ(dialog->lblOutput->text(), QStringLiteral("Output File"));
-    EXPECT_EQ(dialog->lblFormat->text(), QStringLiteral("Output Format"));
-    EXPECT_EQ(dialog->cmdOK->text(), QStringLiteral("OK"));
-    EXPECT_EQ(dialog->cmdCancel->text(), QStringLiteral("Cancel"));
-    EXPECT_FALSE(dialog->cmdBrowseSource->icon().isNull());
-    EXPECT_FALSE(dialog->cmdBrowseOutput->icon().isNull());
+    EXPECT_EQ(dialog->sourceLabel()->text(), QStringLiteral("Source File"));
+    EXPECT_EQ(dialog->outputLabel()->text(), QStringLiteral("Output File"));
+    EXPECT_EQ(dialog->formatLabel()->text(), QStringLiteral("Output Format"));
+    EXPECT_EQ(dialog->okButton()->text(), QStringLiteral("OK"));
+    EXPECT_EQ(dialog->cancelButton()->text(), QStringLiteral("Cancel"));
+    EXPECT_FALSE(dialog->browseSourceButton()->icon().isNull());
+    EXPECT_FALSE(dialog->browseOutputButton()->icon().isNull());
 
     QStringList formats;
-    for (int i = 0; i < dialog->comboFormats->count(); ++i) {
-        formats << dialog->comboFormats->itemText(i);
+    for (int i = 0; i < dialog->formatBox()->count(); ++i) {
+        formats << dialog->formatBox()->itemText(i);
     }
     const QStringList expected =
         profiles.names() + QStringList{kWmaToWav, QStringLiteral("WMA to FLAC")};
     EXPECT_EQ(formats, expected);
     // The default comes from the file, not from the loaded settings.
     EXPECT_TRUE(appSettings.generalProfile.isEmpty());
-    EXPECT_EQ(dialog->comboFormats->currentText(), kCd);
+    EXPECT_EQ(dialog->formatBox()->currentText(), kCd);
     EXPECT_EQ(dialog->sources, QStringList{QString()});
     EXPECT_EQ(dialog->outputs, QStringList{QString()});
     EXPECT_EQ(dialog->formats, QStringList{QString()});
@@ -97,33 +97,33 @@ TEST_F(AddJobFixture, TwoSourcesGetTheirOutputsAndFormatsAndKeepEditsPerLine) {
     SetDefaultProfile(settings, kCd);
     open();
     nextSources = {QStringLiteral("/music/a.wma"), QStringLiteral("/music/b.wav")};
-    dialog->cmdBrowseSource->click();
+    dialog->browseSourceButton()->click();
 
-    EXPECT_EQ(Lines(dialog->lstSourcePathName), nextSources);
+    EXPECT_EQ(Lines(dialog->sourceList()), nextSources);
     EXPECT_EQ(dialog->sources, nextSources);
     EXPECT_EQ(dialog->outputs,
               (QStringList{QStringLiteral("/music/a.wav"), QStringLiteral("/music/b.wma")}));
     EXPECT_EQ(dialog->formats, (QStringList{kWmaToWav, kCd}));
-    EXPECT_EQ(dialog->lstSourcePathName->currentRow(), 0);
-    EXPECT_EQ(dialog->txtOutputPathName->text(), QStringLiteral("/music/a.wav"));
-    EXPECT_EQ(dialog->comboFormats->currentText(), kWmaToWav);
+    EXPECT_EQ(dialog->sourceList()->currentRow(), 0);
+    EXPECT_EQ(dialog->outputEdit()->text(), QStringLiteral("/music/a.wav"));
+    EXPECT_EQ(dialog->formatBox()->currentText(), kWmaToWav);
 
     // Line 2: another format, then away to line 1 and back.
-    dialog->lstSourcePathName->setCurrentRow(1);
-    EXPECT_EQ(dialog->txtOutputPathName->text(), QStringLiteral("/music/b.wma"));
-    MoveFocus(dialog->comboFormats);
-    dialog->comboFormats->setCurrentText(kVoice);
-    MoveFocus(dialog->lstSourcePathName);
-    dialog->lstSourcePathName->setCurrentRow(0);
-    EXPECT_EQ(dialog->comboFormats->currentText(), kWmaToWav);
-    EXPECT_EQ(dialog->txtOutputPathName->text(), QStringLiteral("/music/a.wav"));
-    dialog->lstSourcePathName->setCurrentRow(1);
-    EXPECT_EQ(dialog->comboFormats->currentText(), kVoice);
+    dialog->sourceList()->setCurrentRow(1);
+    EXPECT_EQ(dialog->outputEdit()->text(), QStringLiteral("/music/b.wma"));
+    MoveFocus(dialog->formatBox());
+    dialog->formatBox()->setCurrentText(kVoice);
+    MoveFocus(dialog->sourceList());
+    dialog->sourceList()->setCurrentRow(0);
+    EXPECT_EQ(dialog->formatBox()->currentText(), kWmaToWav);
+    EXPECT_EQ(dialog->outputEdit()->text(), QStringLiteral("/music/a.wav"));
+    dialog->sourceList()->setCurrentRow(1);
+    EXPECT_EQ(dialog->formatBox()->currentText(), kVoice);
 
     // A typed output path, then OK at once.
-    MoveFocus(dialog->txtOutputPathName);
-    dialog->txtOutputPathName->setText(QStringLiteral("/elsewhere/b-voice.wma"));
-    dialog->cmdOK->click();
+    MoveFocus(dialog->outputEdit());
+    dialog->outputEdit()->setText(QStringLiteral("/elsewhere/b-voice.wma"));
+    dialog->okButton()->click();
     EXPECT_TRUE(dialog->okPressed);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->sources, nextSources);
@@ -135,19 +135,19 @@ TEST_F(AddJobFixture, TwoSourcesGetTheirOutputsAndFormatsAndKeepEditsPerLine) {
 TEST_F(AddJobFixture, OutputBrowseFillsTheBoxKeepsItForItsLineAndCancelKeepsIt) {
     open();
     nextSources = {QStringLiteral("/music/a.mp3"), QStringLiteral("/music/b.mp3")};
-    dialog->cmdBrowseSource->click();
+    dialog->browseSourceButton()->click();
     nextOutput = QStringLiteral("/out/picked.wma");
-    dialog->cmdBrowseOutput->click();
-    EXPECT_EQ(dialog->txtOutputPathName->text(), nextOutput);
+    dialog->browseOutputButton()->click();
+    EXPECT_EQ(dialog->outputEdit()->text(), nextOutput);
     nextOutput.clear();
-    dialog->cmdBrowseOutput->click();
-    EXPECT_EQ(dialog->txtOutputPathName->text(), QStringLiteral("/out/picked.wma"));
+    dialog->browseOutputButton()->click();
+    EXPECT_EQ(dialog->outputEdit()->text(), QStringLiteral("/out/picked.wma"));
     // Kept for its line at once: the box never had the focus, so leaving it can't be awaited.
-    dialog->lstSourcePathName->setCurrentRow(1);
-    EXPECT_EQ(dialog->txtOutputPathName->text(), QStringLiteral("/music/b.wma"));
-    dialog->lstSourcePathName->setCurrentRow(0);
-    EXPECT_EQ(dialog->txtOutputPathName->text(), QStringLiteral("/out/picked.wma"));
-    dialog->cmdOK->click();
+    dialog->sourceList()->setCurrentRow(1);
+    EXPECT_EQ(dialog->outputEdit()->text(), QStringLiteral("/music/b.wma"));
+    dialog->sourceList()->setCurrentRow(0);
+    EXPECT_EQ(dialog->outputEdit()->text(), QStringLiteral("/out/picked.wma"));
+    dialog->okButton()->click();
     EXPECT_EQ(dialog->outputs,
               (QStringList{QStringLiteral("/out/picked.wma"), QStringLiteral("/music/b.wma")}));
 }
@@ -156,13 +156,13 @@ TEST_F(AddJobFixture, WithoutDefaultProfileNonWmaSourcesGetAnEmptyFormat) {
     open();
     nextSources = {QStringLiteral("/music/a.mp3"), QStringLiteral("/music/B.WMA"),
                    QStringLiteral("/music/c.mp2")};
-    dialog->cmdBrowseSource->click();
+    dialog->browseSourceButton()->click();
     EXPECT_EQ(dialog->formats, (QStringList{QString(), kWmaToWav, QString()}));
     EXPECT_EQ(dialog->outputs,
               (QStringList{QStringLiteral("/music/a.wma"), QStringLiteral("/music/B.wav"),
                            QStringLiteral("/music/c.wma")}));
-    EXPECT_EQ(dialog->comboFormats->currentIndex(), -1);
-    dialog->cmdOK->click();
+    EXPECT_EQ(dialog->formatBox()->currentIndex(), -1);
+    dialog->okButton()->click();
     EXPECT_TRUE(dialog->okPressed);
     EXPECT_EQ(dialog->formats, (QStringList{QString(), kWmaToWav, QString()}));
 }
@@ -173,26 +173,26 @@ TEST_F(AddJobFixture, AFileOfNoKnownFormatGetsNoProposal) {
     open();
     nextSources = {QStringLiteral("/music/notes.txt"), QStringLiteral("/music/xmp3"),
                    QStringLiteral("/music/a.mp3")};
-    dialog->cmdBrowseSource->click();
+    dialog->browseSourceButton()->click();
     EXPECT_EQ(dialog->outputs, (QStringList{QString(), QString(), QStringLiteral("/music/a.wma")}));
     EXPECT_EQ(dialog->formats, (QStringList{QString(), QString(), kCd}));
-    EXPECT_EQ(dialog->txtOutputPathName->text(), QString());
-    EXPECT_EQ(dialog->comboFormats->currentIndex(), -1);
+    EXPECT_EQ(dialog->outputEdit()->text(), QString());
+    EXPECT_EQ(dialog->formatBox()->currentIndex(), -1);
 }
 
 TEST_F(AddJobFixture, AnUnknownStoredProfileIsKeptUntilTheUserPicksOne) {
     SetDefaultProfile(settings, QStringLiteral("A profile the encoder dropped"));
     open();
-    EXPECT_EQ(dialog->comboFormats->currentIndex(), -1);
+    EXPECT_EQ(dialog->formatBox()->currentIndex(), -1);
     nextSources = {QStringLiteral("/music/a.mp3"), QStringLiteral("/music/b.mp3")};
-    dialog->cmdBrowseSource->click();
-    MoveFocus(dialog->comboFormats);
-    MoveFocus(dialog->lstSourcePathName);
+    dialog->browseSourceButton()->click();
+    MoveFocus(dialog->formatBox());
+    MoveFocus(dialog->sourceList());
     EXPECT_EQ(dialog->formats.at(0), QStringLiteral("A profile the encoder dropped"));
-    dialog->lstSourcePathName->setCurrentRow(1);
-    MoveFocus(dialog->comboFormats);
-    dialog->comboFormats->setCurrentText(kCd);
-    dialog->cmdOK->click();
+    dialog->sourceList()->setCurrentRow(1);
+    MoveFocus(dialog->formatBox());
+    dialog->formatBox()->setCurrentText(kCd);
+    dialog->okButton()->click();
     EXPECT_EQ(dialog->formats, (QStringList{QStringLiteral("A profile the encoder dropped"), kCd}));
 }
 
@@ -201,29 +201,29 @@ TEST_F(AddJobFixture, ASecondSelectionReplacesTheFirst) {
     open();
     nextSources = {QStringLiteral("/one/a.mp3"), QStringLiteral("/one/b.mp3"),
                    QStringLiteral("/one/c.mp3")};
-    dialog->cmdBrowseSource->click();
-    dialog->lstSourcePathName->setCurrentRow(2);
+    dialog->browseSourceButton()->click();
+    dialog->sourceList()->setCurrentRow(2);
     nextSources = {QStringLiteral("/two/z.wma")};
-    dialog->cmdBrowseSource->click();
-    EXPECT_EQ(Lines(dialog->lstSourcePathName), nextSources);
+    dialog->browseSourceButton()->click();
+    EXPECT_EQ(Lines(dialog->sourceList()), nextSources);
     EXPECT_EQ(dialog->sources, nextSources);
     EXPECT_EQ(dialog->outputs, QStringList{QStringLiteral("/two/z.wav")});
     EXPECT_EQ(dialog->formats, QStringList{kWmaToWav});
     // A cancelled choice leaves everything as it was.
     nextSources.clear();
-    dialog->cmdBrowseSource->click();
+    dialog->browseSourceButton()->click();
     EXPECT_EQ(dialog->sources, QStringList{QStringLiteral("/two/z.wma")});
 }
 
 TEST_F(AddJobFixture, OkWithoutSourceWarnsAndLeavingBoxesStoresNothing) {
     open();
-    MoveFocus(dialog->txtOutputPathName);
-    dialog->txtOutputPathName->setText(QStringLiteral("/typed/early.wma"));
-    MoveFocus(dialog->comboFormats);
-    MoveFocus(dialog->cmdOK);
+    MoveFocus(dialog->outputEdit());
+    dialog->outputEdit()->setText(QStringLiteral("/typed/early.wma"));
+    MoveFocus(dialog->formatBox());
+    MoveFocus(dialog->okButton());
     EXPECT_EQ(dialog->outputs, QStringList{QString()});
 
-    const auto message = AnswerMessageBox([&] { dialog->cmdOK->click(); });
+    const auto message = AnswerMessageBox([&] { dialog->okButton()->click(); });
     EXPECT_TRUE(message.shown);
     EXPECT_EQ(message.text, QStringLiteral("Invalid Source File Name"));
     EXPECT_EQ(message.title, QStringLiteral("Sonawell"));
@@ -231,7 +231,7 @@ TEST_F(AddJobFixture, OkWithoutSourceWarnsAndLeavingBoxesStoresNothing) {
     EXPECT_FALSE(dialog->okPressed);
     EXPECT_TRUE(dialog->isVisible());
 
-    dialog->cmdCancel->click();
+    dialog->cancelButton()->click();
     EXPECT_FALSE(dialog->okPressed);
 }
 

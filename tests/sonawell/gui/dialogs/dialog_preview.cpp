@@ -1,6 +1,7 @@
 // Opens one of the program's dialogs with sample data and leaves it up, for screenshots.
 // The test machine has no window manager, so a strip above each window shows its caption
 // the way a title bar would.
+#include "core/engine/pending_jobs.h"
 #include "core/settings/app_settings.h"
 #include "core/settings/ini_file.h"
 #include "encoder/encoder.h"
@@ -8,7 +9,6 @@
 #include "gui/dialogs/add_job_dialog.h"
 #include "gui/dialogs/options_dialog.h"
 #include "gui/dialogs/profile_dialog.h"
-#include "core/engine/pending_jobs.h"
 #include "gui/help.h"
 #include "gui/main_window.h"
 #include "gui/splash_screen.h"
@@ -122,8 +122,8 @@ int main(int argc, char** argv) {
                                QStringLiteral("/home/user/Music/Interview.wav")};
         };
         QTimer::singleShot(0, dialog.get(), [d = dialog.get()] {
-            d->cmdBrowseSource->click();
-            d->lstSourcePathName->setCurrentRow(1);
+            d->browseSourceButton()->click();
+            d->sourceList()->setCurrentRow(1);
         });
         shown = std::move(dialog);
     } else if (name.startsWith(QLatin1String("options-"))) {
@@ -132,7 +132,7 @@ int main(int argc, char** argv) {
         owner.show();
         auto dialog = std::make_unique<OptionsDialog>(profiles, &owner);
         if (name.startsWith(QLatin1String("options-quick"))) {
-            dialog->tabStrip->setCurrentIndex(1);
+            dialog->tabStrip()->setCurrentIndex(1);
         }
         shown = std::move(dialog);
     } else if (name == QLatin1String("splash")) {

@@ -63,51 +63,51 @@ TEST_F(OptionsFixture, ShowsEveryControlLoadedFromTheSettings) {
     open();
 
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Sonawell Options"));
-    ASSERT_EQ(dialog->tabStrip->count(), 2);
-    EXPECT_EQ(dialog->tabStrip->tabText(0), QStringLiteral("General"));
-    EXPECT_EQ(dialog->tabStrip->tabText(1), QStringLiteral("Quick Convert"));
-    EXPECT_EQ(dialog->tabStrip->currentIndex(), 0);
-    EXPECT_TRUE(dialog->tabPages[0]->isVisible());
-    EXPECT_FALSE(dialog->tabPages[1]->isVisible());
+    ASSERT_EQ(dialog->tabStrip()->count(), 2);
+    EXPECT_EQ(dialog->tabStrip()->tabText(0), QStringLiteral("General"));
+    EXPECT_EQ(dialog->tabStrip()->tabText(1), QStringLiteral("Quick Convert"));
+    EXPECT_EQ(dialog->tabStrip()->currentIndex(), 0);
+    EXPECT_TRUE(dialog->tabPage(0)->isVisible());
+    EXPECT_FALSE(dialog->tabPage(1)->isVisible());
 
-    EXPECT_EQ(dialog->lblGeneralFormat->text(), QStringLiteral("Output Format"));
-    EXPECT_EQ(dialog->chkDeleteSource->text(),
+    EXPECT_EQ(dialog->generalFormatLabel()->text(), QStringLiteral("Output Format"));
+    EXPECT_EQ(dialog->deleteSourceBox()->text(),
               QStringLiteral("Delete source files after converting"));
-    EXPECT_EQ(dialog->chkOverwriteExist->text(),
+    EXPECT_EQ(dialog->overwriteExistBox()->text(),
               QStringLiteral("Overwrite existing files without prompt"));
-    EXPECT_EQ(dialog->chkAutoStart->text(),
+    EXPECT_EQ(dialog->autoStartBox()->text(),
               QStringLiteral("Automatically start the conversion after adding the job"));
-    EXPECT_EQ(dialog->fraCPUPriority->title(), QStringLiteral("CPU Priority"));
-    EXPECT_EQ(dialog->optCPUPriority[0]->text(), QStringLiteral("Low priority"));
-    EXPECT_EQ(dialog->optCPUPriority[1]->text(), QStringLiteral("Normal priority"));
-    EXPECT_EQ(dialog->optCPUPriority[2]->text(), QStringLiteral("High priority"));
-    EXPECT_LT(dialog->optCPUPriority[0]->x(), dialog->optCPUPriority[1]->x());
-    EXPECT_LT(dialog->optCPUPriority[1]->x(), dialog->optCPUPriority[2]->x());
-    EXPECT_EQ(dialog->chkQuickSameDirectory->text(),
+    EXPECT_EQ(dialog->priorityFrame()->title(), QStringLiteral("CPU Priority"));
+    EXPECT_EQ(dialog->priorityButton(0)->text(), QStringLiteral("Low priority"));
+    EXPECT_EQ(dialog->priorityButton(1)->text(), QStringLiteral("Normal priority"));
+    EXPECT_EQ(dialog->priorityButton(2)->text(), QStringLiteral("High priority"));
+    EXPECT_LT(dialog->priorityButton(0)->x(), dialog->priorityButton(1)->x());
+    EXPECT_LT(dialog->priorityButton(1)->x(), dialog->priorityButton(2)->x());
+    EXPECT_EQ(dialog->sameDirectoryBox()->text(),
               QStringLiteral("Save the output to the same directory where the source file is"));
-    EXPECT_EQ(dialog->lblQuickFolder->text(), QStringLiteral("Target directory"));
-    EXPECT_EQ(dialog->lblQuickFormat->text(),
+    EXPECT_EQ(dialog->quickFolderLabel()->text(), QStringLiteral("Target directory"));
+    EXPECT_EQ(dialog->quickFormatLabel()->text(),
               QStringLiteral("Output format for quick converting :"));
-    EXPECT_FALSE(dialog->cmdQuickFolder->icon().isNull());
-    EXPECT_EQ(dialog->cmdOK->text(), QStringLiteral("OK"));
-    EXPECT_EQ(dialog->cmdCancel->text(), QStringLiteral("Cancel"));
+    EXPECT_FALSE(dialog->quickFolderButton()->icon().isNull());
+    EXPECT_EQ(dialog->okButton()->text(), QStringLiteral("OK"));
+    EXPECT_EQ(dialog->cancelButton()->text(), QStringLiteral("Cancel"));
 
-    for (QComboBox* combo : {dialog->comboGeneralFormat, dialog->comboQuickFormat}) {
+    for (QComboBox* combo : {dialog->generalFormatBox(), dialog->quickFormatBox()}) {
         QStringList names;
         for (int i = 0; i < combo->count(); ++i) {
             names << combo->itemText(i);
         }
         EXPECT_EQ(names, profiles.names());
     }
-    EXPECT_EQ(dialog->comboGeneralFormat->currentText(), kCd);
-    EXPECT_EQ(dialog->comboQuickFormat->currentText(), kVoice);
-    EXPECT_TRUE(dialog->optCPUPriority[1]->isChecked());
-    EXPECT_TRUE(dialog->chkDeleteSource->isChecked());
-    EXPECT_FALSE(dialog->chkOverwriteExist->isChecked());
-    EXPECT_TRUE(dialog->chkAutoStart->isChecked());
-    EXPECT_FALSE(dialog->chkQuickSameDirectory->isChecked());
-    EXPECT_EQ(dialog->txtQuickFolder->text(), QStringLiteral("/music/out"));
-    EXPECT_TRUE(dialog->txtQuickFolder->isEnabled());
+    EXPECT_EQ(dialog->generalFormatBox()->currentText(), kCd);
+    EXPECT_EQ(dialog->quickFormatBox()->currentText(), kVoice);
+    EXPECT_TRUE(dialog->priorityButton(1)->isChecked());
+    EXPECT_TRUE(dialog->deleteSourceBox()->isChecked());
+    EXPECT_FALSE(dialog->overwriteExistBox()->isChecked());
+    EXPECT_TRUE(dialog->autoStartBox()->isChecked());
+    EXPECT_FALSE(dialog->sameDirectoryBox()->isChecked());
+    EXPECT_EQ(dialog->quickFolderEdit()->text(), QStringLiteral("/music/out"));
+    EXPECT_TRUE(dialog->quickFolderEdit()->isEnabled());
 
     EXPECT_NEAR(dialog->frameGeometry().center().x(), owner.frameGeometry().center().x(), 1);
     EXPECT_NEAR(dialog->frameGeometry().center().y(), owner.frameGeometry().center().y(), 1);
@@ -116,16 +116,16 @@ TEST_F(OptionsFixture, ShowsEveryControlLoadedFromTheSettings) {
 TEST_F(OptionsFixture, SameDirectoryBoxGreysTheFolderBoxAndButton) {
     appSettings.sameTargetDir = true;
     open();
-    EXPECT_FALSE(dialog->txtQuickFolder->isEnabled());
-    EXPECT_FALSE(dialog->cmdQuickFolder->isEnabled());
-    const QColor greyed = dialog->txtQuickFolder->palette().color(QPalette::Base);
-    dialog->chkQuickSameDirectory->click();
-    EXPECT_TRUE(dialog->txtQuickFolder->isEnabled());
-    EXPECT_TRUE(dialog->cmdQuickFolder->isEnabled());
-    EXPECT_NE(dialog->txtQuickFolder->palette().color(QPalette::Base), greyed);
-    dialog->chkQuickSameDirectory->click();
-    EXPECT_FALSE(dialog->txtQuickFolder->isEnabled());
-    EXPECT_FALSE(dialog->cmdQuickFolder->isEnabled());
+    EXPECT_FALSE(dialog->quickFolderEdit()->isEnabled());
+    EXPECT_FALSE(dialog->quickFolderButton()->isEnabled());
+    const QColor greyed = dialog->quickFolderEdit()->palette().color(QPalette::Base);
+    dialog->sameDirectoryBox()->click();
+    EXPECT_TRUE(dialog->quickFolderEdit()->isEnabled());
+    EXPECT_TRUE(dialog->quickFolderButton()->isEnabled());
+    EXPECT_NE(dialog->quickFolderEdit()->palette().color(QPalette::Base), greyed);
+    dialog->sameDirectoryBox()->click();
+    EXPECT_FALSE(dialog->quickFolderEdit()->isEnabled());
+    EXPECT_FALSE(dialog->quickFolderButton()->isEnabled());
 }
 
 TEST_F(OptionsFixture, InvalidFolderBlocksLeavingThePageAndOk) {
@@ -133,43 +133,44 @@ TEST_F(OptionsFixture, InvalidFolderBlocksLeavingThePageAndOk) {
     appSettings.targetDir = settings.folder() + QStringLiteral("/missing");
     open();
     // Shown at load, but only checked on the "Quick Convert" page.
-    dialog->tabStrip->setCurrentIndex(1);
-    EXPECT_TRUE(dialog->tabPages[1]->isVisible());
-    EXPECT_FALSE(dialog->tabPages[0]->isVisible());
+    dialog->tabStrip()->setCurrentIndex(1);
+    EXPECT_TRUE(dialog->tabPage(1)->isVisible());
+    EXPECT_FALSE(dialog->tabPage(0)->isVisible());
 
     for (const QString& folder : {QString(), settings.folder() + QStringLiteral("/missing")}) {
-        dialog->txtQuickFolder->setText(folder);
-        auto message = AnswerMessageBox([&] { dialog->tabStrip->setCurrentIndex(0); });
+        dialog->quickFolderEdit()->setText(folder);
+        auto message = AnswerMessageBox([&] { dialog->tabStrip()->setCurrentIndex(0); });
         EXPECT_TRUE(message.shown);
         EXPECT_EQ(message.text, QStringLiteral("Invalid target directory"));
         EXPECT_EQ(message.title, QStringLiteral("Sonawell"));
         EXPECT_TRUE(message.warningIcon);
-        EXPECT_EQ(dialog->tabStrip->currentIndex(), 1);
-        EXPECT_TRUE(dialog->tabPages[1]->isVisible());
+        EXPECT_EQ(dialog->tabStrip()->currentIndex(), 1);
+        EXPECT_TRUE(dialog->tabPage(1)->isVisible());
 
-        message = AnswerMessageBox([&] { dialog->cmdOK->click(); });
+        message = AnswerMessageBox([&] { dialog->okButton()->click(); });
         EXPECT_EQ(message.text, QStringLiteral("Invalid target directory"));
         EXPECT_TRUE(dialog->isVisible());
         EXPECT_FALSE(QFile::exists(settings.iniPath()));
     }
 
     // A relative folder would depend on where the program was started from.
-    dialog->txtQuickFolder->setText(QStringLiteral("Music"));
+    dialog->quickFolderEdit()->setText(QStringLiteral("Music"));
     for (const auto& act : std::initializer_list<std::function<void()>>{
-             [&] { dialog->tabStrip->setCurrentIndex(0); }, [&] { dialog->cmdOK->click(); }}) {
+             [&] { dialog->tabStrip()->setCurrentIndex(0); },
+             [&] { dialog->okButton()->click(); }}) {
         const auto message = AnswerMessageBox(act);
         EXPECT_EQ(message.text, QStringLiteral("Choose an absolute folder"));
         EXPECT_TRUE(dialog->isVisible());
-        EXPECT_EQ(dialog->tabStrip->currentIndex(), 1);
+        EXPECT_EQ(dialog->tabStrip()->currentIndex(), 1);
         EXPECT_FALSE(QFile::exists(settings.iniPath()));
     }
 
     // An existing folder with a trailing separator passes and is stored without it.
-    dialog->txtQuickFolder->setText(settings.folder() + QStringLiteral("/"));
-    auto message = AnswerMessageBox([&] { dialog->tabStrip->setCurrentIndex(0); });
+    dialog->quickFolderEdit()->setText(settings.folder() + QStringLiteral("/"));
+    auto message = AnswerMessageBox([&] { dialog->tabStrip()->setCurrentIndex(0); });
     EXPECT_FALSE(message.shown);
-    EXPECT_TRUE(dialog->tabPages[0]->isVisible());
-    dialog->cmdOK->click();
+    EXPECT_TRUE(dialog->tabPage(0)->isVisible());
+    dialog->okButton()->click();
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(Read(settings, kQuick, QStringLiteral("TargetDir")), settings.folder());
     EXPECT_EQ(appSettings.targetDir, settings.folder());
@@ -181,11 +182,11 @@ TEST_F(OptionsFixture, OkWritesEveryKeyInOrderAndReloads) {
     appSettings.sameTargetDir = true;
     appSettings.targetDir = QStringLiteral("/music/out/");
     open();
-    dialog->optCPUPriority[2]->click();
-    dialog->chkDeleteSource->click();
-    dialog->chkAutoStart->click();
-    EXPECT_EQ(dialog->comboQuickFormat->currentIndex(), -1);
-    dialog->cmdOK->click();
+    dialog->priorityButton(2)->click();
+    dialog->deleteSourceBox()->click();
+    dialog->autoStartBox()->click();
+    EXPECT_EQ(dialog->quickFormatBox()->currentIndex(), -1);
+    dialog->okButton()->click();
 
     EXPECT_EQ(
         KeysInOrder(settings.iniPath()),
@@ -221,8 +222,8 @@ TEST_F(OptionsFixture, AFailedWriteNamesTheFileAndTheReasonAndTheDialogStaysOpen
     const QString unwritable = settings.folder() + QStringLiteral("/blocker/Sonawell.ini");
     appSettings.iniPath = unwritable;
     open();
-    dialog->chkAutoStart->click();
-    const auto message = AnswerMessageBox([&] { dialog->cmdOK->click(); });
+    dialog->autoStartBox()->click();
+    const auto message = AnswerMessageBox([&] { dialog->okButton()->click(); });
     appSettings.iniPath = settings.iniPath();
     EXPECT_TRUE(message.shown);
     EXPECT_TRUE(message.warningIcon);
@@ -237,8 +238,8 @@ TEST_F(OptionsFixture, TheRootFolderStaysTheRoot) {
     appSettings.sameTargetDir = false;
     appSettings.targetDir = QStringLiteral("/");
     open();
-    dialog->tabStrip->setCurrentIndex(1);
-    dialog->cmdOK->click();
+    dialog->tabStrip()->setCurrentIndex(1);
+    dialog->okButton()->click();
     EXPECT_EQ(Read(settings, kQuick, QStringLiteral("TargetDir")), QStringLiteral("/"));
 }
 
@@ -252,13 +253,13 @@ TEST_F(OptionsFixture, CancelLeavesTheFileByteForByte) {
     const QByteArray before = settings.bytes();
     loadSettings();
     open();
-    dialog->optCPUPriority[2]->click();
-    dialog->chkOverwriteExist->click();
-    dialog->comboGeneralFormat->setCurrentIndex(0);
-    dialog->tabStrip->setCurrentIndex(1);
-    dialog->chkQuickSameDirectory->click();
-    dialog->txtQuickFolder->setText(settings.folder());
-    dialog->cmdCancel->click();
+    dialog->priorityButton(2)->click();
+    dialog->overwriteExistBox()->click();
+    dialog->generalFormatBox()->setCurrentIndex(0);
+    dialog->tabStrip()->setCurrentIndex(1);
+    dialog->sameDirectoryBox()->click();
+    dialog->quickFolderEdit()->setText(settings.folder());
+    dialog->cancelButton()->click();
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(settings.bytes(), before);
     EXPECT_EQ(appSettings.cpuPriority, 0);
@@ -278,14 +279,14 @@ TEST_F(OptionsFixture, FolderButtonAsksTheBrowserFromTheCurrentText) {
         askedTitle = title;
         return answer;
     };
-    dialog->cmdQuickFolder->click();
+    dialog->quickFolderButton()->click();
     EXPECT_EQ(askedStart, QStringLiteral("/music/in"));
     EXPECT_EQ(askedTitle, QStringLiteral("Set the target folder for quick convert"));
-    EXPECT_EQ(dialog->txtQuickFolder->text(), QStringLiteral("/music/picked"));
+    EXPECT_EQ(dialog->quickFolderEdit()->text(), QStringLiteral("/music/picked"));
     answer.clear();
-    dialog->cmdQuickFolder->click();
+    dialog->quickFolderButton()->click();
     EXPECT_EQ(askedStart, QStringLiteral("/music/picked"));
-    EXPECT_EQ(dialog->txtQuickFolder->text(), QStringLiteral("/music/picked"));
+    EXPECT_EQ(dialog->quickFolderEdit()->text(), QStringLiteral("/music/picked"));
 }
 
 }  // namespace
@@ -298,14 +299,15 @@ TEST_F(OptionsFixture, TheCollectionChoicesAreShownAndStored) {
     appSettings.keepFolders = true;
     appSettings.skipConverted = false;
     open();
-    EXPECT_EQ(dialog->fraCollections->comboWmaFormat->currentText(), QStringLiteral("WMA to WAV"));
-    EXPECT_TRUE(dialog->fraCollections->chkKeepFolders->isChecked());
-    EXPECT_FALSE(dialog->fraCollections->chkSkipConverted->isChecked());
-    dialog->tabStrip->setCurrentIndex(1);
-    dialog->fraCollections->comboWmaFormat->setCurrentIndex(1);
-    dialog->fraCollections->chkKeepFolders->click();
-    dialog->fraCollections->chkSkipConverted->click();
-    dialog->cmdOK->click();
+    EXPECT_EQ(dialog->collectionOptions()->wmaFormatBox()->currentText(),
+              QStringLiteral("WMA to WAV"));
+    EXPECT_TRUE(dialog->collectionOptions()->keepFoldersBox()->isChecked());
+    EXPECT_FALSE(dialog->collectionOptions()->skipConvertedBox()->isChecked());
+    dialog->tabStrip()->setCurrentIndex(1);
+    dialog->collectionOptions()->wmaFormatBox()->setCurrentIndex(1);
+    dialog->collectionOptions()->keepFoldersBox()->click();
+    dialog->collectionOptions()->skipConvertedBox()->click();
+    dialog->okButton()->click();
     EXPECT_EQ(Read(settings, kQuick, QStringLiteral("WmaFormat")), QStringLiteral("FLAC"));
     EXPECT_EQ(Read(settings, kQuick, QStringLiteral("KeepFolders")), QStringLiteral("0"));
     EXPECT_EQ(Read(settings, QStringLiteral("General"), QStringLiteral("SkipConverted")),

@@ -30,16 +30,16 @@ TEST(ProfilesDialog, OffersTheAudioProfilesWithoutPreselection) {
     ProfileDialog dialog(profiles);
 
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Set your default profile"));
-    EXPECT_EQ(dialog.promptLabel->text(),
+    EXPECT_EQ(dialog.promptLabel()->text(),
               QStringLiteral("Please set the default profile you want to "
                              "use when you convert your audio files"));
     QStringList offered;
-    for (int i = 0; i < dialog.comboProfile->count(); ++i) {
-        offered << dialog.comboProfile->itemText(i);
+    for (int i = 0; i < dialog.profileBox()->count(); ++i) {
+        offered << dialog.profileBox()->itemText(i);
     }
     EXPECT_EQ(offered, profiles.names());
     EXPECT_EQ(offered.size(), 6);
-    EXPECT_EQ(dialog.comboProfile->currentIndex(), -1);
+    EXPECT_EQ(dialog.profileBox()->currentIndex(), -1);
     EXPECT_FALSE(dialog.okPressed);
 }
 
@@ -49,7 +49,7 @@ TEST(ProfilesDialog, OkWithoutChoiceOrWithAnUnwritableFileWarnsAndStaysOpen) {
     ProfileDialog dialog(profiles);
     dialog.show();
 
-    const auto message = AnswerMessageBox([&] { dialog.cmdOK->click(); });
+    const auto message = AnswerMessageBox([&] { dialog.okButton()->click(); });
     EXPECT_TRUE(message.shown);
     EXPECT_EQ(message.text, QStringLiteral("You must select a profile"));
     EXPECT_EQ(message.title, QStringLiteral("Sonawell"));
@@ -63,8 +63,8 @@ TEST(ProfilesDialog, OkWithoutChoiceOrWithAnUnwritableFileWarnsAndStaysOpen) {
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     appSettings.iniPath = settings.folder() + QStringLiteral("/blocker/Sonawell.ini");
-    dialog.comboProfile->setCurrentIndex(1);
-    const auto failed = AnswerMessageBox([&] { dialog.cmdOK->click(); });
+    dialog.profileBox()->setCurrentIndex(1);
+    const auto failed = AnswerMessageBox([&] { dialog.okButton()->click(); });
     EXPECT_TRUE(failed.warningIcon);
     EXPECT_TRUE(failed.text.contains(appSettings.iniPath)) << failed.text.toStdString();
     EXPECT_TRUE(dialog.isVisible());
@@ -80,10 +80,10 @@ TEST(ProfilesDialog, OkWritesTheSameProfileUnderBothSectionsAndReloads) {
     const sw::enc::ProfileCollection profiles;
     ProfileDialog dialog(profiles);
     dialog.show();
-    dialog.comboProfile->setCurrentIndex(2);
-    const QString chosen = dialog.comboProfile->currentText();
+    dialog.profileBox()->setCurrentIndex(2);
+    const QString chosen = dialog.profileBox()->currentText();
 
-    const auto message = AnswerMessageBox([&] { dialog.cmdOK->click(); });
+    const auto message = AnswerMessageBox([&] { dialog.okButton()->click(); });
     EXPECT_FALSE(message.shown);
     EXPECT_TRUE(dialog.okPressed);
     EXPECT_FALSE(dialog.isVisible());
@@ -100,8 +100,8 @@ TEST(ProfilesDialog, CancelOrClosingLeavesTheFileUntouched) {
         TempSettings settings;
         ProfileDialog dialog(profiles);
         dialog.show();
-        dialog.comboProfile->setCurrentIndex(0);
-        dialog.cmdCancel->click();
+        dialog.profileBox()->setCurrentIndex(0);
+        dialog.cancelButton()->click();
         EXPECT_FALSE(dialog.okPressed);
         EXPECT_FALSE(dialog.isVisible());
         EXPECT_FALSE(QFile::exists(settings.iniPath()));
@@ -112,7 +112,7 @@ TEST(ProfilesDialog, CancelOrClosingLeavesTheFileUntouched) {
         const QByteArray before = settings.bytes();
         ProfileDialog dialog(profiles);
         dialog.show();
-        dialog.comboProfile->setCurrentIndex(1);
+        dialog.profileBox()->setCurrentIndex(1);
         dialog.close();
         EXPECT_FALSE(dialog.okPressed);
         EXPECT_EQ(settings.bytes(), before);

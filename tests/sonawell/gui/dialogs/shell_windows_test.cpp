@@ -310,7 +310,7 @@ TEST(LayoutFits, NoWindowCutsAControl) {
             EXPECT_EQ(Clipped(*window), QStringList())
                 << Clipped(*window).join(u'\n').toStdString();
             if (auto* options = qobject_cast<OptionsDialog*>(window.get())) {
-                options->tabStrip->setCurrentIndex(1);
+                options->tabStrip()->setCurrentIndex(1);
                 EXPECT_EQ(Clipped(*window), QStringList()) << "Quick Convert page";
             }
         }

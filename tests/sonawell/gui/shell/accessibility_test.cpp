@@ -130,15 +130,15 @@ TEST_F(Accessibility, EveryWindowNamesItsControlsAndActionsTakeEffect) {
         };
         dialog.show();
         EXPECT_TRUE(EveryControlNamed(&dialog, 6));
-        DoAction(dialog.cmdBrowseSource, QAccessibleActionInterface::pressAction());
+        DoAction(dialog.browseSourceButton(), QAccessibleActionInterface::pressAction());
         EXPECT_TRUE(WaitFor([&] { return asked; }));
-        EXPECT_EQ(dialog.lstSourcePathName->count(), 1);
+        EXPECT_EQ(dialog.sourceList()->count(), 1);
         // A format chosen from the list is the job's format.
-        const QString format = dialog.comboFormats->itemText(1);
+        const QString format = dialog.formatBox()->itemText(1);
         ASSERT_NE(dialog.formats.value(0), format);
-        ChooseFromList(dialog.comboFormats, 1);
-        EXPECT_FALSE(dialog.comboFormats->view()->isVisible());
-        DoAction(dialog.cmdOK, QAccessibleActionInterface::pressAction());
+        ChooseFromList(dialog.formatBox(), 1);
+        EXPECT_FALSE(dialog.formatBox()->view()->isVisible());
+        DoAction(dialog.okButton(), QAccessibleActionInterface::pressAction());
         EXPECT_TRUE(WaitFor([&] { return dialog.okPressed; }));
         EXPECT_EQ(dialog.formats.value(0), format);
     }
@@ -146,13 +146,13 @@ TEST_F(Accessibility, EveryWindowNamesItsControlsAndActionsTakeEffect) {
         OptionsDialog dialog(encoder_.profiles(), &window);
         dialog.show();
         EXPECT_TRUE(EveryControlNamed(&dialog, 8));
-        dialog.tabStrip->setCurrentIndex(1);
+        dialog.tabStrip()->setCurrentIndex(1);
         EXPECT_TRUE(EveryControlNamed(&dialog, 6));
-        dialog.tabStrip->setCurrentIndex(0);
+        dialog.tabStrip()->setCurrentIndex(0);
         // A priority chosen through the Toggle action, never clicked, is what OK stores.
-        DoAction(dialog.optCPUPriority[2], QAccessibleActionInterface::toggleAction());
-        EXPECT_TRUE(dialog.optCPUPriority[2]->isChecked());
-        dialog.cmdOK->click();
+        DoAction(dialog.priorityButton(2), QAccessibleActionInterface::toggleAction());
+        EXPECT_TRUE(dialog.priorityButton(2)->isChecked());
+        dialog.okButton()->click();
         EXPECT_EQ(readIniValue(settings_.iniPath(), QStringLiteral("General"),
                                QStringLiteral("CPUPriority")),
                   QStringLiteral("2"));
@@ -162,16 +162,16 @@ TEST_F(Accessibility, EveryWindowNamesItsControlsAndActionsTakeEffect) {
         dialog.show();
         EXPECT_TRUE(EveryControlNamed(&dialog, 3));
         EXPECT_EQ(
-            QAccessible::queryAccessibleInterface(dialog.comboProfile)->text(QAccessible::Name),
-            dialog.promptLabel->text());
-        ChooseFromList(dialog.comboProfile, 2);
-        EXPECT_EQ(dialog.comboProfile->currentIndex(), 2);
+            QAccessible::queryAccessibleInterface(dialog.profileBox())->text(QAccessible::Name),
+            dialog.promptLabel()->text());
+        ChooseFromList(dialog.profileBox(), 2);
+        EXPECT_EQ(dialog.profileBox()->currentIndex(), 2);
         // Moving through the open list with the keys is no choice yet.
-        dialog.comboProfile->showPopup();
-        QTest::keyClick(dialog.comboProfile->view(), Qt::Key_Down);
-        EXPECT_TRUE(dialog.comboProfile->view()->isVisible());
-        EXPECT_EQ(dialog.comboProfile->currentIndex(), 2);
-        dialog.comboProfile->hidePopup();
+        dialog.profileBox()->showPopup();
+        QTest::keyClick(dialog.profileBox()->view(), Qt::Key_Down);
+        EXPECT_TRUE(dialog.profileBox()->view()->isVisible());
+        EXPECT_EQ(dialog.profileBox()->currentIndex(), 2);
+        dialog.profileBox()->hidePopup();
     }
     {
         AboutDialog dialog(&window);

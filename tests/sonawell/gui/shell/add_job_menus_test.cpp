@@ -89,8 +89,8 @@ TEST_F(AddJob, DroppedFolderTreeIsListedAsIfChosenWithBrowse) {
     ModalAnswer dropped([&](QDialog* opened) {
         auto* dialog = qobject_cast<AddJobDialog*>(opened);
         ASSERT_NE(dialog, nullptr);
-        for (int row = 0; row < dialog->lstSourcePathName->count(); ++row) {
-            listed << dialog->lstSourcePathName->item(row)->text();
+        for (int row = 0; row < dialog->sourceList()->count(); ++row) {
+            listed << dialog->sourceList()->item(row)->text();
         }
         outputs = dialog->outputs;
         formats = dialog->formats;
@@ -110,7 +110,7 @@ TEST_F(AddJob, DroppedFolderTreeIsListedAsIfChosenWithBrowse) {
 
     AddJobDialog browsed(encoder_.profiles(), &window);
     browsed.chooseSources = [&] { return expected; };
-    browsed.cmdBrowseSource->click();
+    browsed.browseSourceButton()->click();
     EXPECT_EQ(outputs, browsed.outputs);
     EXPECT_EQ(formats, browsed.formats);
     EXPECT_EQ(window.jobs().count(), 0) << "the dropped files wait for OK";
@@ -193,9 +193,9 @@ TEST_F(MenusAndKeys, OptionsTakeEffectAtOnceExceptThePriorityWhichWaitsForTheNex
         ModalAnswer answer([](QDialog* dialog) {
             auto* options = qobject_cast<OptionsDialog*>(dialog);
             ASSERT_NE(options, nullptr);
-            options->optCPUPriority[2]->click();  // High
-            options->chkAutoStart->setChecked(true);
-            options->cmdOK->click();
+            options->priorityButton(2)->click();  // High
+            options->autoStartBox()->setChecked(true);
+            options->okButton()->click();
         });
         MenuItem(TopMenu(window, QStringLiteral("&Tools")), QStringLiteral("Options"))->trigger();
         ASSERT_EQ(answer.dialog(), QStringLiteral("OptionsDialog"));

@@ -358,8 +358,8 @@ public:
                   return;
               }
               dialog->chooseSources = [sources] { return sources; };
-              dialog->cmdBrowseSource->click();
-              (ok ? dialog->cmdOK : dialog->cmdCancel)->click();
+              dialog->browseSourceButton()->click();
+              (ok ? dialog->okButton() : dialog->cancelButton())->click();
           }) {}
     bool answered() const { return modal_.dialog() == QLatin1String("AddJobDialog"); }
     bool ownedByWindow() const { return modal_.owner() == &window_; }

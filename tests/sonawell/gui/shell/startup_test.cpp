@@ -123,7 +123,7 @@ protected:
         seen.code = RunMain([&] {
             if (auto* dialog = Shown<ProfileDialog>()) {
                 seen.profiles = true;
-                dialog->cmdCancel->click();
+                dialog->cancelButton()->click();
             }
             if (auto* window = Shown<MainWindow>()) {
                 seen.window = true;
@@ -197,7 +197,7 @@ TEST_F(StartupTest, OneMissingProfileAsksOverTheSplashAndCancelEndsWithoutAWindo
             // Behind, and hidden whole: no edge of it shows around the dialog.
             splashCovered = splash && dialog->frameGeometry().contains(splash->frameGeometry());
             dialogIcon = !dialog->windowIcon().isNull();
-            dialog->cmdCancel->click();
+            dialog->cancelButton()->click();
         }
     });
     EXPECT_EQ(code, 0);
@@ -241,13 +241,13 @@ TEST_F(StartupTest, FileHandedInDuringStartUpBecomesAJobOfTheMainWindow) {
                                 QStringLiteral("Sonawell.QuickConvertEngine.AddJobs"),
                                 QStringLiteral("string:") + song});
                     stage = Stage::Chosen;
-                    dialog->comboProfile->setCurrentText(kVoice);
+                    dialog->profileBox()->setCurrentText(kVoice);
                 }
                 break;
             case Stage::Chosen:
                 if (auto* dialog = Shown<ProfileDialog>();
                     dialog && send.state() == QProcess::NotRunning) {
-                    dialog->cmdOK->click();
+                    dialog->okButton()->click();
                     stage = Stage::Window;
                 }
                 break;
