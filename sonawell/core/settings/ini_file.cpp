@@ -183,10 +183,19 @@ std::optional<QByteArray> ReadWholeFile(const QString& path) {
 }
 
 // A value must stay on its own line, and the C-string heritage of the file ends it at a NUL.
+// One the reader would change (blanks at an end, or a matching quote at each) goes in quotes,
+// which the reader takes off again.
 QString singleLineValue(const QString& value) {
     QString cleaned = trimAtNull(value);
     cleaned.replace(QLatin1Char('\r'), QLatin1Char(' '));
     cleaned.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    const bool quotedAlready =
+        cleaned.size() >= 2 &&
+        (cleaned.front() == QLatin1Char('"') || cleaned.front() == QLatin1Char('\'')) &&
+        cleaned.back() == cleaned.front();
+    if (cleaned != cleaned.trimmed() || quotedAlready) {
+        return QLatin1Char('"') + cleaned + QLatin1Char('"');
+    }
     return cleaned;
 }
 
